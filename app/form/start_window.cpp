@@ -1,0 +1,63 @@
+#include "app/form/start_window.h"
+
+namespace app {
+
+namespace {
+constexpr wchar_t kClassName[] = L"QingwuSetupForm";
+
+bool RegisterFormClass() {
+  static const bool registered = [] {
+    WNDCLASSEXW wc{};
+    wc.cbSize = sizeof wc;
+    wc.style = CS_DBLCLKS;
+    wc.lpfnWndProc = DefWindowProcW;  // replaced per window below
+    wc.hInstance = GetModuleHandleW(nullptr);
+    wc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
+    wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
+    wc.lpszClassName = kClassName;
+    return RegisterClassExW(&wc) != 0;
+  }();
+  return registered;
+}
+}  // namespace
+
+StartWindow::~StartWindow() { Close(); }
+
+LRESULT CALLBACK StartWindow::WindowProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
+  if (msg == WM_CLOSE) {
+    // Closing the start window ends the program.
+    DestroyWindow(hwnd);
+    return 0;
+  }
+  if (msg == WM_DESTROY) PostQuitMessage(0);
+  return DefWindowProcW(hwnd, msg, wp, lp);
+}
+
+bool StartWindow::Load(const std::function<void(HWND)>& onCreated) {
+  if (hwnd_ || !RegisterFormClass()) return false;
+  hwnd_ = CreateWindowExW(0, kClassName, L"青梧网游加速器", WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU |
+                          WS_MINIMIZEBOX | WS_CLIPCHILDREN,
+                          kLeft, kTop, kWidth, kHeight, nullptr, nullptr, GetModuleHandleW(nullptr), nullptr);
+  if (!hwnd_) return false;
+  SetWindowLongPtrW(hwnd_, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&StartWindow::WindowProc));
+  if (onCreated) onCreated(hwnd_);
+  ShowWindow(hwnd_, SW_SHOWNORMAL);
+  UpdateWindow(hwnd_);
+  return true;
+}
+
+void StartWindow::Close() {
+  if (hwnd_ && IsWindow(hwnd_)) DestroyWindow(hwnd_);
+  hwnd_ = nullptr;
+}
+
+int RunMessageLoop() {
+  MSG msg;
+  while (GetMessageW(&msg, nullptr, 0, 0) > 0) {
+    TranslateMessage(&msg);
+    DispatchMessageW(&msg);
+  }
+  return msg.message == WM_QUIT ? static_cast<int>(msg.wParam) : 0;
+}
+
+}  // namespace app

@@ -1,0 +1,71 @@
+#pragma once
+// The installer process: its nine process-wide UI objects, its five
+// process-wide texts, start-up, the message loop and teardown.
+#include <windows.h>
+
+#include <memory>
+#include <string>
+
+#include "app/form/start_window.h"
+#include "ui/controls/edit.h"
+#include "ui/controls/progress_bar.h"
+#include "ui/core/bytes.h"
+#include "ui/core/menu.h"
+#include "ui/element/button.h"
+#include "ui/element/label.h"
+#include "ui/host/window.h"
+
+namespace app {
+
+// The UI objects, constructed in this order and torn down in the same order.
+struct InstallerObjects {
+  std::unique_ptr<ui::UiMenu> editMenu;
+  std::unique_ptr<ui::UiWindow> mainHost;
+  std::unique_ptr<ui::UiButton> closeButton;
+  std::unique_ptr<ui::UiLabel> panelLabel;
+  std::unique_ptr<ui::UiButton> installButton;
+  std::unique_ptr<ui::UiEdit> pathEdit;
+  std::unique_ptr<ui::UiProgressBar> installProgress;
+  std::unique_ptr<ui::UiButton> browseButton;
+  std::unique_ptr<ui::UiButton> runButton;
+};
+
+// Process-wide texts; empty means not set.
+struct InstallerTexts {
+  HWND startWindowHandle = nullptr;
+  std::string browseInitialFolder;
+  std::string programsFolder;
+  std::string productName;
+  std::string uninstallData;
+};
+
+class InstallerApp {
+ public:
+  InstallerApp();
+  InstallerApp(const InstallerApp&) = delete;
+  InstallerApp& operator=(const InstallerApp&) = delete;
+  ~InstallerApp();
+
+  // Initialises the library and loads the start window (whose creation
+  // event builds the installer window). False when no window came up.
+  bool Start(ui::ByteView glyphStrip);
+  // Ends the program with exit code 0: the message loop returns.
+  void EndProgram();
+  // Destroys the nine objects in construction order and clears the texts.
+  // Runs once; later calls do nothing.
+  void Teardown();
+
+  InstallerObjects& objects() { return objects_; }
+  InstallerTexts& texts() { return texts_; }
+  StartWindow& startWindow() { return startWindow_; }
+
+ private:
+  void OnStartWindowCreated(HWND hwnd);
+
+  InstallerObjects objects_;
+  InstallerTexts texts_;
+  StartWindow startWindow_;
+  bool tornDown_ = false;
+};
+
+}  // namespace app

@@ -1,0 +1,25 @@
+// qingwu_setup.exe: the installer of 青梧网游加速器.
+#include <windows.h>
+
+#include <cstdlib>
+
+#include "app/installer_app.h"
+#include "ui/platform/system_library.h"
+
+namespace {
+app::InstallerApp* g_app = nullptr;
+
+void TeardownAtExit() {
+  if (g_app) g_app->Teardown();
+}
+}  // namespace
+
+int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
+  ui::platform::HardenDllSearch();
+  static app::InstallerApp installer;
+  g_app = &installer;
+  std::atexit(TeardownAtExit);
+  installer.Start({});
+  app::RunMessageLoop();
+  return 0;
+}

@@ -1,0 +1,87 @@
+# Shared set-up for scripts/test, scripts/run and scripts/bench (sourced).
+#
+# Two build trees from the same sources:
+#   build/x86  the product: 32-bit qingwu_setup.exe (PE32), what users run;
+#   build/x64  the same program and every test as 64-bit Windows programs.
+# The tests run the 64-bit tree under wine64, because some machines (this
+# project's CI among them) cannot execute 32-bit x86 code at all. Where
+# 32-bit code runs, scripts/run starts the real 32-bit installer.
+set -euo pipefail
+
+QW_ROOT="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
+QW_BUILD_DIR="${QW_BUILD_DIR:-$QW_ROOT/build}"
+QW_X86_DIR="$QW_BUILD_DIR/x86"
+QW_X64_DIR="$QW_BUILD_DIR/x64"
+export QW_ROOT QW_BUILD_DIR QW_X86_DIR QW_X64_DIR
+
+configure_tree() {  # dir toolchain extra-args...
+  local dir=$1 toolchain=$2
+  shift 2
+  if [ ! -f "$dir/build.ninja" ]; then
+    cmake -S "$QW_ROOT" -B "$dir" -G Ninja \
+      -DCMAKE_TOOLCHAIN_FILE="$QW_ROOT/cmake/$toolchain" \
+      -DCMAKE_BUILD_TYPE=Release "$@" >/dev/null
+  fi
+}
+
+# Builds the 32-bit product and the 64-bit tree (targets: all, or as given).
+configure_and_build() {
+  configure_tree "$QW_X86_DIR" toolchain-i686-mingw.cmake -DQW_BUILD_TESTS=OFF
+  configure_tree "$QW_X64_DIR" toolchain-x86_64-mingw.cmake -DQW_BUILD_TESTS=ON \
+    -DQW_PRODUCT_DIR="$QW_X86_DIR"
+  cmake --build "$QW_X86_DIR" --target qingwu_setup
+  cmake --build "$QW_X64_DIR" "$@"
+}
+
+# True where this machine executes 32-bit x86 code (and so 32-bit Wine).
+can_run_32bit() {
+  [ -x /usr/lib/wine/wine ] && /usr/lib/wine/wine --version >/dev/null 2>&1
+}
+
+# Environment every Wine process of this build gets.
+wine_env() {
+  export WINEPREFIX="$QW_BUILD_DIR/wineprefix"
+  export WINEDEBUG=-all
+  export LC_ALL=zh_CN.UTF-8 2>/dev/null
+  export WINEDLLOVERRIDES="winemenubuilder.exe=d;mscoree=d;mshtml=d"
+  # Desktop and Documents of a new prefix link into $HOME: keep them in the build.
+  export HOME="$QW_BUILD_DIR/home"
+  export WINE64=/usr/lib/wine/wine64
+  mkdir -p "$HOME"
+}
+
+# Creates the build's Wine prefix once: code page 936 and the 宋体 font mapping.
+prepare_wine() {
+  wine_env
+  if [ ! -f "$WINEPREFIX/.qw-ready" ]; then
+    rm -rf "$WINEPREFIX"
+    "$WINE64" wineboot -i >/dev/null 2>&1 || true
+    wineserver -w || true
+    for face in 宋体 SimSun; do
+      "$WINE64" reg add 'HKCU\Software\Wine\Fonts\Replacements' /v "$face" /t REG_SZ \
+        /d 'WenQuanYi Micro Hei' /f >/dev/null 2>&1
+    done
+    wineserver -w || true
+    touch "$WINEPREFIX/.qw-ready"
+  fi
+}
+
+# Starts a virtual display when none is usable; it ends with this shell.
+start_display() {
+  if [ -n "${DISPLAY:-}" ] && [ -e "/tmp/.X11-unix/X${DISPLAY#*:}" ]; then return; fi
+  local n
+  for n in $(seq 91 140); do
+    [ -e "/tmp/.X$n-lock" ] && continue
+    Xvfb ":$n" -screen 0 1024x768x24 -nolisten tcp >/dev/null 2>&1 &
+    QW_XVFB_PID=$!
+    export DISPLAY=":$n"
+    for _ in $(seq 1 200); do
+      [ -e "/tmp/.X11-unix/X$n" ] && break
+      sleep 0.05
+    done
+    trap 'kill $QW_XVFB_PID 2>/dev/null || true; wineserver -k 2>/dev/null || true' EXIT
+    return
+  done
+  echo "no free display number" >&2
+  return 1
+}

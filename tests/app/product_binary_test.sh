@@ -1,0 +1,22 @@
+#!/usr/bin/env bash
+# The product is one statically linked 32-bit GUI executable that imports
+# only the system's known DLLs (and comctl32), with a manifest that asks
+# for administrator rights and common controls 6.
+set -u
+exe=$1
+fail() { echo "FAIL: $*"; exit 1; }
+[ -f "$exe" ] || fail "no product at $exe"
+headers=$(i686-w64-mingw32-objdump -p "$exe") || fail "objdump failed"
+grep -q 'file format pei-i386' <<<"$headers" || fail "not PE32 i386"
+grep -Eq 'Subsystem[[:space:]]+00000002' <<<"$headers" || fail "not the GUI subsystem"
+dlls=$(grep -i 'DLL Name:' <<<"$headers" | awk '{print tolower($3)}' | sort -u)
+allowed="kernel32.dll user32.dll gdi32.dll advapi32.dll shell32.dll ole32.dll oleaut32.dll imm32.dll comdlg32.dll shlwapi.dll comctl32.dll msvcrt.dll"
+for d in $dlls; do
+  case " $allowed " in *" $d "*) ;; *) fail "imports $d at load time" ;; esac
+done
+grep -q 'gdiplus' <<<"$dlls" && fail "gdiplus imported at load time"
+grep -qa 'requireAdministrator' "$exe" || fail "manifest lacks requireAdministrator"
+grep -qa 'Microsoft.Windows.Common-Controls' "$exe" || fail "manifest lacks common controls"
+grep -qa 'version="6.0.0.0"' "$exe" || fail "manifest lacks version 6.0.0.0"
+echo "imports: $(echo $dlls)"
+echo "1 passed, 0 failed"

@@ -1,0 +1,13 @@
+#pragma once
+// Small encoded images for tests.
+#include "ui/core/bytes.h"
+
+namespace qwtest {
+
+// A 4 x 3 RGBA PNG: rows red, green, blue in columns 0-2; column 3 is white
+// at alpha 128.
+ui::ByteView RgbStripPng();
+// The same bytes without the 8-byte PNG signature.
+ui::ByteView RgbStripPngWithoutSignature();
+
+}  // namespace qwtest

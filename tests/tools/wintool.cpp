@@ -1,0 +1,85 @@
+// wintool: a small helper for black-box tests, run under Wine beside the
+// program under test. Commands (all print one line and exit 0 on success,
+// 1 on failure or time-out):
+//   wintool wait <class> [timeout-ms]     wait for a visible top-level window;
+//                                         prints "x y width height"
+//   wintool gone <class> [timeout-ms]     wait until no such window exists
+//   wintool close <class>                 post WM_CLOSE to the window
+//   wintool text <class>                  print the window's title
+#include <windows.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+
+namespace {
+
+HWND Find(const wchar_t* cls, bool visibleOnly) {
+  HWND hwnd = FindWindowW(cls, nullptr);
+  if (hwnd && visibleOnly && !IsWindowVisible(hwnd)) return nullptr;
+  return hwnd;
+}
+
+HWND WaitFor(const wchar_t* cls, DWORD timeoutMs) {
+  const DWORD start = GetTickCount();
+  for (;;) {
+    if (HWND hwnd = Find(cls, true)) return hwnd;
+    if (GetTickCount() - start > timeoutMs) return nullptr;
+    Sleep(50);
+  }
+}
+
+}  // namespace
+
+int wmain(int argc, wchar_t** argv) {
+  if (argc < 3) {
+    std::fprintf(stderr, "usage: wintool wait|gone|close|text <class> [timeout-ms]\n");
+    return 2;
+  }
+  const std::wstring cmd = argv[1];
+  const wchar_t* cls = argv[2];
+  const DWORD timeout = argc > 3 ? static_cast<DWORD>(_wtoi(argv[3])) : 30000;
+  if (cmd == L"wait") {
+    HWND hwnd = WaitFor(cls, timeout);
+    if (!hwnd) {
+      std::printf("timeout\n");
+      return 1;
+    }
+    RECT r;
+    GetWindowRect(hwnd, &r);
+    std::printf("%ld %ld %ld %ld\n", r.left, r.top, r.right - r.left, r.bottom - r.top);
+    return 0;
+  }
+  if (cmd == L"gone") {
+    const DWORD start = GetTickCount();
+    while (Find(cls, false)) {
+      if (GetTickCount() - start > timeout) {
+        std::printf("still there\n");
+        return 1;
+      }
+      Sleep(50);
+    }
+    std::printf("gone\n");
+    return 0;
+  }
+  HWND hwnd = Find(cls, false);
+  if (!hwnd) {
+    std::printf("no window\n");
+    return 1;
+  }
+  if (cmd == L"close") {
+    PostMessageW(hwnd, WM_CLOSE, 0, 0);
+    std::printf("closed\n");
+    return 0;
+  }
+  if (cmd == L"text") {
+    wchar_t buf[512] = {};
+    GetWindowTextW(hwnd, buf, 512);
+    char out[1024] = {};
+    WideCharToMultiByte(CP_UTF8, 0, buf, -1, out, sizeof out, nullptr, nullptr);
+    std::printf("%s\n", out);
+    return 0;
+  }
+  std::fprintf(stderr, "unknown command\n");
+  return 2;
+}

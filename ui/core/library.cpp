@@ -1,0 +1,109 @@
+#include "ui/core/library.h"
+
+#include "ui/core/color.h"
+#include "ui/core/font.h"
+#include "ui/core/image.h"
+#include "ui/core/menu.h"
+#include "ui/core/text.h"
+#include "ui/platform/gdiplus_handles.h"
+#include "ui/platform/system_api.h"
+
+namespace ui {
+
+namespace {
+constexpr char kSongTi[] = "宋体";
+
+LRESULT CALLBACK ForwardToDefault(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
+  return DefWindowProcW(hwnd, msg, wp, lp);
+}
+
+int ReadOsMajorVersion() {
+  OSVERSIONINFOW info{};
+  info.dwOSVersionInfoSize = sizeof info;
+  if (sys::RtlGetVersion(&info) == 0) return static_cast<int>(info.dwMajorVersion);
+  return 0;
+}
+
+void AddEditMenuItems(UiMenu& menu) {
+  menu.AddItem("剪切(&T)", {}, 0, UiMenu::kCommand, 1, 'X');
+  menu.AddItem("复制(&C)", {}, 0, UiMenu::kCommand, 1, 'C');
+  menu.AddItem("粘贴(&P)", {}, 0, UiMenu::kCommand, 1, 'V');
+  menu.AddItem("", {}, 0, UiMenu::kSeparator, 0, 0);
+  menu.AddItem("全部选择(&A)", {}, 0, UiMenu::kCommand, 1, 'A');
+}
+}  // namespace
+
+LibraryState& Library() {
+  static LibraryState state;
+  return state;
+}
+
+void InitLibrary(const LibraryInit& init) {
+  LibraryState& lib = Library();
+  Gdiplus::GdiplusStartupInput input;  // version 1, no callback, thread not suppressed
+  gp::GdiplusStartup(&lib.gdiplusToken, &input, nullptr);
+  lib.osMajorVersion = ReadOsMajorVersion();
+  lib.defaultFont = CreateDefaultFont();
+  SetDefaultCursor(reinterpret_cast<UINT_PTR>(IDC_ARROW));
+  if (!init.glyphStrip.empty()) lib.glyphImage = ImageFromMemory(init.glyphStrip, true).release();
+  WindowClassOptions cls;
+  cls.windowProc = ForwardToDefault;
+  RegisterWindowClass(cls);
+  lib.editMenu = init.editMenu;
+  if (init.editMenu) AddEditMenuItems(*init.editMenu);
+}
+
+bool RegisterWindowClass(const WindowClassOptions& options) {
+  LibraryState& lib = Library();
+  HINSTANCE module = GetModuleHandleW(nullptr);
+  HICON icon = options.icon ? options.icon : LoadIconW(module, MAKEINTRESOURCEW(129));
+  WNDCLASSEXW wc{};
+  wc.cbSize = sizeof wc;
+  wc.style = options.hasStyle ? options.style : CS_DBLCLKS;
+  wc.lpfnWndProc = options.windowProc ? options.windowProc : ForwardToDefault;
+  wc.hInstance = module;
+  wc.hIcon = icon;
+  wc.hCursor = options.cursor ? options.cursor : lib.defaultCursor;
+  wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
+  wc.lpszClassName = options.name ? options.name : kWindowClassName;
+  if (!RegisterClassExW(&wc)) return false;
+  lib.defaultIcon = icon;
+  if (!options.name || lstrcmpW(options.name, kWindowClassName) == 0) lib.classRegistered = true;
+  return true;
+}
+
+void SetDefaultCursor(UINT_PTR id, HCURSOR handle) {
+  Library().defaultCursor = handle ? handle : LoadCursorW(nullptr, MAKEINTRESOURCEW(id));
+}
+
+std::string SystemFontFace(int which) {
+  if (which < 1 || which > 3) which = 2;
+  NONCLIENTMETRICSA metrics{};
+  // The size without iPaddedBorderWidth: accepted by every system version.
+  metrics.cbSize = offsetof(NONCLIENTMETRICSA, iPaddedBorderWidth);
+  if (!SystemParametersInfoA(SPI_GETNONCLIENTMETRICS, metrics.cbSize, &metrics, 0)) return kSongTi;
+  const LOGFONTA& lf = which == 1 ? metrics.lfMenuFont
+                       : which == 2 ? metrics.lfCaptionFont
+                                    : metrics.lfMessageFont;
+  std::string face(lf.lfFaceName, strnlen(lf.lfFaceName, LF_FACESIZE));
+  if (face == "Tahoma") face = kSongTi;
+  // Only a face that really makes a font is returned.
+  gp::FontFamily family;
+  if (face.empty() ||
+      !gp::Ok(gp::GdipCreateFontFamilyFromName(ToWide(face).c_str(), nullptr, family.put())))
+    return kSongTi;
+  return face;
+}
+
+Gdiplus::GpFont* CreateDefaultFont() {
+  gp::FontFamily family;
+  for (const std::string& name : {std::string(kSongTi), SystemFontFace()}) {
+    if (gp::Ok(gp::GdipCreateFontFamilyFromName(ToWide(name).c_str(), nullptr, family.put()))) break;
+    family.reset();
+  }
+  Gdiplus::GpFont* font = nullptr;
+  if (family) gp::GdipCreateFont(family.get(), 12.0f, Gdiplus::FontStyleRegular, Gdiplus::UnitPixel, &font);
+  return font;
+}
+
+}  // namespace ui

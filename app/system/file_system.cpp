@@ -56,6 +56,22 @@ std::string WithTrailingBackslash(std::string path) {
   return path;
 }
 
+bool IsAbsolutePath(std::string_view path) {
+  auto slash = [](char c) { return c == '\\' || c == '/'; };
+  const bool drive = path.size() >= 3 && ((path[0] >= 'A' && path[0] <= 'Z') || (path[0] >= 'a' && path[0] <= 'z')) &&
+                     path[1] == ':' && slash(path[2]);
+  const bool share = path.size() >= 3 && slash(path[0]) && slash(path[1]) && !slash(path[2]);
+  return drive || share;
+}
+
+std::string NormalizedFolder(const std::string& path) {
+  if (!IsAbsolutePath(path)) return {};
+  char buffer[MAX_PATH * 2];
+  const DWORD n = GetFullPathNameA(path.c_str(), sizeof buffer, buffer, nullptr);
+  if (n == 0 || n >= sizeof buffer) return {};
+  return WithTrailingBackslash(std::string(buffer, n));
+}
+
 bool PathExists(const std::string& path) {
   const std::string probe = WithoutTrailingSeparator(path);
   if (probe.empty()) return false;

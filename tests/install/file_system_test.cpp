@@ -45,6 +45,30 @@ TEST(Separators, ASecondByteBackslashIsNoSeparator) {
   EXPECT_EQ(WithTrailingBackslash(""), "");
 }
 
+TEST(FolderPaths, OnlyDriveAndSharePathsAreAbsoluteAndTheyAreMadePlain) {
+  struct Case {
+    std::string path;
+    bool absolute;
+    std::string normalized;
+  } cases[] = {
+      {"C:\\", true, "C:\\"},
+      {"C:\\Games", true, "C:\\Games\\"},
+      {"c:/Games/青梧/", true, "c:\\Games\\青梧\\"},
+      {"C:\\a\\.\\b\\..\\c", true, "C:\\a\\c\\"},
+      {std::string("D:\\") + kShallow + "\\..\\x", true, "D:\\x\\"},
+      {"\\\\server\\share\\app", true, "\\\\server\\share\\app\\"},
+      {"Games", false, ""},
+      {"\\Games", false, ""},
+      {"C:Games", false, ""},
+      {"..\\Games", false, ""},
+      {"", false, ""},
+  };
+  for (const Case& c : cases) {
+    EXPECT_EQ(app::sys::IsAbsolutePath(c.path), c.absolute) << c.path;
+    EXPECT_EQ(app::sys::NormalizedFolder(c.path), c.normalized) << c.path;
+  }
+}
+
 class FileSystemTest : public qwtest::InstallTraces {};
 
 TEST_F(FileSystemTest, EnsureFolderCreatesEveryMissingLevel) {

@@ -10,4 +10,8 @@ ui::ByteView RgbStripPng();
 // The same bytes without the 8-byte PNG signature.
 ui::ByteView RgbStripPngWithoutSignature();
 
+// A 4 x 4 GIF of three frames: red, lime, blue with delays 10, 20 and 0
+// hundredths of a second.
+ui::ByteView ThreeFrameGif();
+
 }  // namespace qwtest

@@ -1,0 +1,290 @@
+// The edit box's line store: line breaking, line texts, byte positions,
+// editing and layout with real GDI+ measuring.
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "ui/controls/text_store.h"
+#include "ui/core/library.h"
+#include "ui/core/string_format.h"
+#include "ui/platform/gdiplus_handles.h"
+
+using namespace ui;
+
+namespace {
+
+UiTextStore Store(std::string_view text, bool multiLine, EditMode mode = EditMode::Normal,
+                  std::string_view mask = "*") {
+  UiTextStore s;
+  s.SetText(text, multiLine, mode, mask);
+  return s;
+}
+
+}  // namespace
+
+TEST(TextStoreLines, SingleLineKeepsOnlyTheTextBeforeTheFirstBreak) {
+  UiTextStore s = Store("ab\r\nxy", false);
+  EXPECT_EQ(s.Text(), "ab");
+  EXPECT_EQ(s.Length(), 2);
+  EXPECT_EQ(s.LineCount(), 1);
+  EXPECT_EQ(s.LineStart(1), 1);
+  EXPECT_EQ(Store("\r\nxy", false).Text(), "");
+  EXPECT_EQ(Store("", false).LineCount(), 1);
+}
+
+TEST(TextStoreLines, MultiLineStartsALineAfterEachCrLf) {
+  UiTextStore s = Store("ab\r\nxy", true);
+  ASSERT_EQ(s.LineCount(), 2);
+  EXPECT_EQ(s.LineStart(1), 1);
+  EXPECT_EQ(s.LineStart(2), 5);
+  EXPECT_EQ(s.LineText(1), "ab");
+  EXPECT_EQ(s.LineText(2), "xy");
+  EXPECT_EQ(s.LineByteLength(1), 2);
+  EXPECT_EQ(s.LineByteLength(2), 2);
+
+  // A final CR LF leaves an empty last line starting after the text.
+  UiTextStore t = Store("a\r\n", true);
+  ASSERT_EQ(t.LineCount(), 2);
+  EXPECT_EQ(t.LineStart(2), 4);
+  EXPECT_EQ(t.LineText(2), "");
+  EXPECT_EQ(t.LineByteLength(2), 0);
+
+  // Empty lines in a row, and a lone CR that stays inside its line.
+  UiTextStore u = Store("\r\n\r\nq\rr", true);
+  ASSERT_EQ(u.LineCount(), 3);
+  EXPECT_EQ(u.LineText(1), "");
+  EXPECT_EQ(u.LineText(2), "");
+  EXPECT_EQ(u.LineText(3), "q\rr");
+}
+
+TEST(TextStoreLines, LoneLineFeedsAreDropped) {
+  EXPECT_EQ(Store("a\nb", false).Text(), "ab");
+  EXPECT_EQ(Store("a\nb", true).Text(), "ab");
+  EXPECT_EQ(Store("a\nb", true).LineCount(), 1);
+  EXPECT_EQ(Store("\n\na\r\n\nb\n", true).Text(), "a\r\nb");
+}
+
+TEST(TextStoreLines, InvalidLinesGiveEmptyResults) {
+  UiTextStore s = Store("ab\r\ncd", true);
+  for (int bad : {0, -1, 3, 1000}) {
+    EXPECT_FALSE(s.IsValidLine(bad));
+    EXPECT_EQ(s.LineText(bad), "");
+    EXPECT_EQ(s.LineText(bad, true), "");
+    EXPECT_EQ(s.LineStart(bad), 0);
+    EXPECT_EQ(s.BytePosition(bad, 1), 0);
+    const Gdiplus::RectF r = s.LineRect(bad);
+    EXPECT_EQ(r.Width, 0);
+    EXPECT_EQ(r.Height, 0);
+  }
+}
+
+TEST(TextStoreDisplay, PasswordMasksEveryCharacter) {
+  UiTextStore s = Store("a青b", false, EditMode::Password, "*");
+  EXPECT_EQ(s.LineText(1, true), "***");
+  EXPECT_EQ(s.LineText(1), "a青b");  // raw text stays for column arithmetic
+  EXPECT_EQ(Store("abc", false, EditMode::Password, "●").LineText(1, true), "●●●");
+}
+
+TEST(TextStoreDisplay, SpacesBecomeTabsAndCountCutsTheRawBytes) {
+  UiTextStore s = Store("a b  c", false);
+  EXPECT_EQ(s.LineText(1, true), "a\tb\t\tc");
+  EXPECT_EQ(s.LineText(1), "a b  c");
+  EXPECT_EQ(s.LineText(1, false, 3), "a b");
+  EXPECT_EQ(s.LineText(1, true, 3), "a\tb");
+  EXPECT_EQ(s.LineText(1, false, 100), "a b  c");
+  EXPECT_EQ(s.LineText(1, false, -5), "");
+}
+
+TEST(TextStorePositions, BytePositionCountsTwoBytesForDoubleByteCharacters) {
+  UiTextStore s = Store("xy\r\n青a", true);
+  ASSERT_EQ(s.LineStart(2), 5);
+  EXPECT_EQ(s.BytePosition(2, 0), 5);
+  EXPECT_EQ(s.BytePosition(2, 1), 7);
+  EXPECT_EQ(s.BytePosition(2, 2), 5 + 3);
+  EXPECT_EQ(s.BytePosition(1, 2), 3);
+  EXPECT_EQ(s.LineCharCount(2), 2);
+  // A column past the line stops at the line's end, never in the next line.
+  EXPECT_EQ(s.BytePosition(1, 50), 3);
+  EXPECT_EQ(s.BytePosition(2, 50), 8);
+}
+
+TEST(TextStorePositions, LoneLeadByteAtTheEndIsOneCharacterAndNeverReadPast) {
+  // Cut input: the last byte leads a character whose trail byte is missing.
+  const std::string cut = std::string("ab") + static_cast<char>(0xC7);
+  UiTextStore s = Store(cut, false);
+  EXPECT_EQ(s.LineCharCount(1), 3);
+  EXPECT_EQ(s.BytePosition(1, 3), 4);
+  EXPECT_EQ(s.BytePosition(1, 4), 4);
+  EXPECT_EQ(s.WordEnd(1, 0), 2);
+  EXPECT_EQ(s.WordStart(1, 3), 3);
+
+  // The same inside a multi-line text: the lead byte before CR LF belongs to
+  // its own line and the next line is untouched.
+  const std::string mid = std::string("a") + static_cast<char>(0xC7) + "\r\nbc";
+  UiTextStore m = Store(mid, true);
+  ASSERT_EQ(m.LineCount(), 2);
+  EXPECT_EQ(m.LineCharCount(1), 2);
+  EXPECT_EQ(m.BytePosition(1, 2), 3);
+  EXPECT_EQ(m.BytePosition(1, 9), 3);
+  EXPECT_EQ(m.LineText(2), "bc");
+}
+
+TEST(TextStorePositions, WordBoundariesStopAtNonWordCharactersAndLineEnds) {
+  UiTextStore s = Store("foo Bar9,青x", false);
+  // Characters: f o o ' ' B a r 9 , 青 x
+  EXPECT_EQ(s.WordStart(1, 6), 4);
+  EXPECT_EQ(s.WordEnd(1, 6), 8);
+  EXPECT_EQ(s.WordStart(1, 2), 0);
+  EXPECT_EQ(s.WordEnd(1, 10), 11);
+  EXPECT_EQ(s.WordStart(1, 10), 10);  // "青" is not a word character
+  EXPECT_EQ(s.WordEnd(1, 99), 11);
+  EXPECT_EQ(s.WordStart(1, -3), 0);
+}
+
+TEST(TextStoreEditing, RangeReturnsBytesAcrossLinesInEitherOrder) {
+  UiTextStore s = Store("ab\r\ncd\r\nef", true);
+  EXPECT_EQ(s.Range(2, 6), "b\r\nc");
+  EXPECT_EQ(s.Range(6, 2), "b\r\nc");
+  EXPECT_EQ(s.Range(3, 3), "");
+  EXPECT_EQ(s.Range(1, 11), "ab\r\ncd\r\nef");
+  // Positions outside the text are kept inside it.
+  EXPECT_EQ(s.Range(-4, 3), "ab");
+  EXPECT_EQ(s.Range(9, 500), "ef");
+}
+
+TEST(TextStoreEditing, DeleteRangeJoinsLinesAndKeepsModeAndMask) {
+  UiTextStore s = Store("ab\r\ncd\r\nef", true, EditMode::Password, "#");
+  s.DeleteRange(6, 2, true);  // "b\r\nc"
+  EXPECT_EQ(s.Text(), "ad\r\nef");
+  EXPECT_EQ(s.LineCount(), 2);
+  EXPECT_EQ(s.LineStart(2), 5);
+  EXPECT_EQ(s.LineText(1, true), "##");
+
+  s.DeleteRange(3, 5, true);  // the CR LF
+  EXPECT_EQ(s.Text(), "adef");
+  EXPECT_EQ(s.LineCount(), 1);
+  s.DeleteRange(0, 100, true);
+  EXPECT_EQ(s.Text(), "");
+  EXPECT_EQ(s.LineCount(), 1);
+}
+
+TEST(TextStoreEditing, InsertAtStartMiddleAndEnd) {
+  UiTextStore s = Store("ac", true);
+  s.InsertAt(2, "b", true);
+  EXPECT_EQ(s.Text(), "abc");
+  s.InsertAt(1, ">", true);
+  EXPECT_EQ(s.Text(), ">abc");
+  s.InsertAt(s.Length() + 1, "\r\nend", true);
+  EXPECT_EQ(s.Text(), ">abc\r\nend");
+  EXPECT_EQ(s.LineCount(), 2);
+  EXPECT_EQ(s.LineStart(2), 7);
+  // Out-of-range positions insert at the nearest end.
+  s.InsertAt(0, "[", true);
+  s.InsertAt(999, "]", true);
+  EXPECT_EQ(s.Text(), "[>abc\r\nend]");
+  // Single-line insertion of a break keeps only the part before it.
+  UiTextStore one = Store("xy", false);
+  one.InsertAt(2, "1\r\n2", false);
+  EXPECT_EQ(one.Text(), "x1");
+}
+
+TEST(TextStoreEditing, TenThousandLinesRoundTrip) {
+  std::string text;
+  for (int i = 0; i < 10000; ++i) {
+    if (i) text += "\r\n";
+    text += "line " + std::to_string(i) + " 青梧";
+  }
+  UiTextStore s = Store(text, true);
+  ASSERT_EQ(s.LineCount(), 10000);
+  EXPECT_EQ(s.Text(), text);
+  EXPECT_EQ(s.LineText(1), "line 0 青梧");
+  EXPECT_EQ(s.LineText(10000), "line 9999 青梧");
+  EXPECT_EQ(s.Range(s.LineStart(5000), s.LineStart(5001) - 2), s.LineText(5000));
+  int bytes = 0;
+  for (int n = 1; n <= s.LineCount(); ++n) bytes += s.LineByteLength(n);
+  EXPECT_EQ(bytes + 2 * (s.LineCount() - 1), s.Length());
+}
+
+// Layout with real GDI+ measuring: a graphics on a bitmap like an element's,
+// the default font and the edit box's string format.
+class TextStoreLayout : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    ASSERT_NE(Library().defaultFont, nullptr);
+    ASSERT_TRUE(gp::Ok(gp::GdipCreateBitmapFromScan0(200, 200, 0, PixelFormat32bppARGB, nullptr, bitmap_.put())));
+    ASSERT_TRUE(gp::Ok(gp::GdipGetImageGraphicsContext(bitmap_.get(), graphics_.put())));
+    gp::GdipSetSmoothingMode(graphics_.get(), Gdiplus::SmoothingModeAntiAlias);
+    gp::GdipSetTextRenderingHint(graphics_.get(), Gdiplus::TextRenderingHintAntiAliasGridFit);
+  }
+  Gdiplus::GpStringFormat* Format(int scrollBars) {
+    int flags = 0x400 | 0x800 | 0x4000;
+    if (scrollBars == 2) flags |= 0x2000;
+    format_.Create(flags);
+    const float stops[1] = {8.0f};
+    gp::GdipSetStringFormatTabStops(format_.Handle(), 1.0f, 1, stops);
+    return format_.Handle();
+  }
+  void Layout(UiTextStore& s, float width, int scrollBars) {
+    s.Layout(graphics_.get(), Gdiplus::RectF(2, 3, width, 20), Library().defaultFont, Format(scrollBars),
+             scrollBars);
+  }
+
+  gp::Bitmap bitmap_;
+  gp::Graphics graphics_;
+  UiStringFormat format_;
+};
+
+TEST_F(TextStoreLayout, LineRectsAreStackedAndMaxWidthIsTheWidestLine) {
+  UiTextStore s = Store("ab\r\nabcdefgh\r\n\r\n青梧", true);
+  Layout(s, 100, 3);
+  ASSERT_GT(s.LineHeight(), 8);
+  ASSERT_GT(s.CharWidth(), 4);
+  int y = 0, widest = 0;
+  for (int n = 1; n <= s.LineCount(); ++n) {
+    const Gdiplus::RectF r = s.LineRect(n);
+    EXPECT_EQ(r.X, 0) << n;
+    EXPECT_EQ(r.Y, y) << n;
+    EXPECT_EQ(r.Height, s.LineHeight()) << n;
+    y += static_cast<int>(r.Height);
+    widest = std::max(widest, static_cast<int>(r.Width));
+  }
+  EXPECT_EQ(s.TotalHeight(), 4 * s.LineHeight());
+  EXPECT_EQ(s.MaxWidth(), widest);
+  EXPECT_GT(s.LineRect(2).Width, s.LineRect(1).Width);
+  // With a horizontal bar lines never wrap: a long line grows past the box.
+  UiTextStore wide = Store(std::string(60, 'w'), true);
+  Layout(wide, 100, 3);
+  EXPECT_GT(wide.MaxWidth(), 100);
+  EXPECT_EQ(wide.TotalHeight(), wide.LineHeight());
+}
+
+TEST_F(TextStoreLayout, EmptyTextMeasuresOnlyTheReferenceGlyph) {
+  UiTextStore s = Store("", true);
+  Layout(s, 100, 3);
+  EXPECT_GT(s.LineHeight(), 0);
+  EXPECT_EQ(s.TotalHeight(), 0);
+  EXPECT_EQ(s.MaxWidth(), 0);
+}
+
+TEST_F(TextStoreLayout, SingleLineNeverGrowsWiderThanTheBox) {
+  UiTextStore s = Store(std::string(80, 'm'), false);
+  Layout(s, 100, 0);
+  EXPECT_LE(s.MaxWidth(), 100);
+  EXPECT_LE(s.LineRect(1).Width, 100);
+  EXPECT_EQ(s.LineRect(1).Height, s.LineHeight());
+  EXPECT_EQ(s.TotalHeight(), s.LineHeight());
+}
+
+TEST_F(TextStoreLayout, OnlyAVerticalBarWrapsLongLinesAtTheBoxWidth) {
+  UiTextStore s = Store(std::string("short\r\n") + std::string(80, 'm') + "\r\n\r\nend", true);
+  Layout(s, 100, 2);
+  const Gdiplus::RectF shortLine = s.LineRect(1), longLine = s.LineRect(2), empty = s.LineRect(3);
+  EXPECT_EQ(static_cast<int>(shortLine.Height), s.LineHeight());
+  EXPECT_GE(longLine.Height, 3 * s.LineHeight());  // 80 glyphs need several rows of 100 px
+  EXPECT_LE(longLine.Width, 100);
+  EXPECT_EQ(longLine.Y, shortLine.Height);
+  // An empty line still takes one line of space.
+  EXPECT_EQ(static_cast<int>(empty.Height), s.LineHeight());
+  EXPECT_EQ(empty.Y, longLine.Y + static_cast<int>(longLine.Height));
+  EXPECT_EQ(s.TotalHeight(), static_cast<int>(s.LineRect(4).Y + s.LineRect(4).Height));
+}

@@ -1,0 +1,100 @@
+#pragma once
+// UiTextStore: the line store of an edit box. Holds the whole text as GBK
+// bytes with CR LF between lines, a table of line starts and, after Layout,
+// each line's measured rectangle.
+//
+// Positions are 1-based byte indices into the text; lines are numbered from
+// 1; a column counts characters (not bytes) from the start of a line. Line
+// rectangles are relative to the top of the text (y 0 at the first line).
+// Nothing here reads outside the text: out-of-range lines, columns and
+// positions are clamped or give empty results.
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "ui/controls/edit_mode.h"
+#include "ui/platform/gdiplus_api.h"
+
+namespace ui {
+
+class UiTextStore {
+ public:
+  struct Line {
+    int start = 1;          // 1-based byte index of the line's first byte
+    Gdiplus::RectF rect{};  // filled by Layout
+  };
+
+  UiTextStore() { SetText("", false, EditMode::Normal, "*"); }
+
+  // Replaces the content. Single-line text is cut at its first CR LF; every
+  // LF without a CR before it is dropped; in multi-line text each CR LF
+  // starts a new line (a final CR LF leaves an empty last line).
+  void SetText(std::string_view text, bool multiLine, EditMode mode, std::string_view mask);
+
+  // Measures every line with `font` and `format` in `box` (see the .cpp for
+  // how the scroll-bar setting shapes the box). `graphics`, `font` and
+  // `format` are borrowed.
+  void Layout(Gdiplus::GpGraphics* graphics, const Gdiplus::RectF& box, Gdiplus::GpFont* font,
+              Gdiplus::GpStringFormat* format, int scrollBars);
+
+  // The bytes of `line` without its CR LF (only the first `byteCount` bytes
+  // when given). For display, Password mode gives the mask once per
+  // character and otherwise every space becomes a TAB, so that spaces
+  // advance to the string format's tab stops. "" for an invalid line.
+  std::string LineText(int line, bool forDisplay = false,
+                       std::optional<int> byteCount = std::nullopt) const;
+  // The abs(b - a) bytes from position min(a, b), within the text.
+  std::string Range(int a, int b) const;
+  // Removes the bytes from min(a, b) up to max(a, b) (exclusive), then
+  // rebuilds the lines with the stored mode and mask.
+  void DeleteRange(int a, int b, bool multiLine);
+  // Inserts `text` before the byte at `position` (clamped into 1..length+1).
+  void InsertAt(int position, std::string_view text, bool multiLine);
+
+  const std::string& Text() const { return bytes_; }
+  const char* Bytes() const { return bytes_.c_str(); }
+  int Length() const { return static_cast<int>(bytes_.size()); }
+  int LineCount() const { return static_cast<int>(lines_.size()); }
+  int LineHeight() const { return lineHeight_; }
+  int CharWidth() const { return charWidth_; }
+  int TotalHeight() const { return totalHeight_; }
+  int MaxWidth() const { return maxWidth_; }
+  EditMode Mode() const { return mode_; }
+  const std::string& MaskChar() const { return maskChar_; }
+  bool IsValidLine(int line) const { return line >= 1 && line <= LineCount(); }
+  // Zero rect / 0 for an invalid line.
+  Gdiplus::RectF LineRect(int line) const;
+  int LineStart(int line) const;
+  // Byte length of the line without its CR LF; 0 for an invalid line.
+  int LineByteLength(int line) const;
+  // Number of characters of the raw line.
+  int LineCharCount(int line) const;
+
+  // 1-based byte index of column `column` of `line`: the line's start plus
+  // the bytes of its first `column` characters. The column is clamped to
+  // the line, so the result never points past the line. 0 for an invalid
+  // line.
+  int BytePosition(int line, int column) const;
+
+  // Word boundaries for double-click selection: a word character is a digit
+  // or an ASCII letter (by the first byte of the character). WordStart walks
+  // left from `column` while the character before it is one; WordEnd walks
+  // right while the character after it is one. Both stay within the line.
+  int WordStart(int line, int column) const;
+  int WordEnd(int line, int column) const;
+
+ private:
+  std::string_view RawLine(int line) const;
+
+  std::string bytes_;        // whole text, CR LF between lines, no terminator in the count
+  std::vector<Line> lines_;  // at least one
+  int maxWidth_ = 0;         // widest measured line, pixels
+  int totalHeight_ = 0;      // sum of the line heights, pixels
+  int lineHeight_ = 0;       // height of the reference glyph, pixels
+  int charWidth_ = 0;        // width of the reference glyph, pixels
+  EditMode mode_ = EditMode::Normal;
+  std::string maskChar_ = "*";
+};
+
+}  // namespace ui

@@ -7,6 +7,8 @@
 #include <string>
 
 #include "app/form/start_window.h"
+#include "app/install/installation.h"
+#include "app/install/window_installer_ui.h"
 #include "app/installer_texts.h"
 #include "ui/controls/edit.h"
 #include "ui/controls/progress_bar.h"
@@ -50,13 +52,19 @@ class InstallerApp {
   InstallerObjects& objects() { return objects_; }
   InstallerTexts& texts() { return texts_; }
   StartWindow& startWindow() { return startWindow_; }
+  // The installation procedure; null until the start window exists.
+  install::Installation* installation() { return installation_.get(); }
 
  private:
   void OnStartWindowCreated(HWND hwnd);
+  // Attaches the host to the start window and lays out the window's content.
+  void BuildWindow(HWND hwnd);
 
   InstallerObjects objects_;
   InstallerTexts texts_;
   StartWindow startWindow_;
+  std::unique_ptr<install::WindowInstallerUi> installerUi_;
+  std::unique_ptr<install::Installation> installation_;
   bool tornDown_ = false;
 };
 

@@ -53,7 +53,9 @@ LRESULT CALLBACK StartWindow::WindowProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM 
     DestroyWindow(hwnd);
     return 0;
   }
-  if (msg == WM_DESTROY) PostQuitMessage(0);
+  // The last message of the window: by then the UI host has handed the
+  // window back to this procedure, whatever it did with WM_DESTROY.
+  if (msg == WM_NCDESTROY) PostQuitMessage(0);
   return DefWindowProcW(hwnd, msg, wp, lp);
 }
 

@@ -34,20 +34,16 @@ Bytes BytesFromWide(const std::wstring& text) {
 
 bool SameBytes(const Bytes& a, ByteView b) { return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin()); }
 
-// Size of the caption as laid out by `format` inside `layout`.
+// Size of the caption as GDI+ lays it out inside `layout`, including the
+// padding it puts around a string: a rectangle of this size shows the whole
+// caption (the bounds of the characters alone leave the last one cut off).
 Gdiplus::SizeF MeasureCaption(Gdiplus::GpGraphics* g, std::wstring_view text, Gdiplus::GpFont* font,
                               Gdiplus::GpStringFormat* format, const Gdiplus::RectF& layout) {
   if (!g || !font || text.empty()) return {};
-  const Gdiplus::CharacterRange range(0, static_cast<INT>(text.size()));
-  gp::GdipSetStringFormatMeasurableCharacterRanges(format, 1, &range);
-  gp::Region region;
-  if (!gp::Ok(gp::GdipCreateRegion(region.put()))) return {};
-  Gdiplus::GpRegion* regions[1] = {region.get()};
-  if (!gp::Ok(gp::GdipMeasureCharacterRanges(g, text.data(), static_cast<INT>(text.size()), font, layout,
-                                             format, 1, regions)))
-    return {};
   Gdiplus::RectF bounds;
-  if (!gp::Ok(gp::GdipGetRegionBounds(region.get(), g, &bounds))) return {};
+  if (!gp::Ok(gp::GdipMeasureString(g, text.data(), static_cast<INT>(text.size()), font, &layout, format,
+                                    &bounds, nullptr, nullptr)))
+    return {};
   return Gdiplus::SizeF(bounds.Width, bounds.Height);
 }
 }  // namespace

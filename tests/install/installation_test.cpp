@@ -5,6 +5,7 @@
 #include <map>
 
 #include "app/install/product.h"
+#include "app/resources/resources.h"
 #include "tests/install/install_env.h"
 #include "tests/install/install_run.h"
 #include "tests/install/test_archives.h"
@@ -184,6 +185,22 @@ TEST_F(InstallationTest, RunNowStartsTheApplicationOnlyWhenItExists) {
   run.installation.OnRunClick();
   EXPECT_EQ(launched, (std::vector<std::string>{folder_}));
   EXPECT_EQ(ends, 1);
+}
+
+}  // namespace
+
+namespace {
+
+TEST_F(InstallationTest, InstallsTheApplicationArchiveTheInstallerCarries) {
+  InstallRun run(app::resources::PayloadArchive());
+  run.ui.folder = folder_;
+  ASSERT_TRUE(run.ClickInstallAndWait());
+  ASSERT_EQ(run.installation.phase(), Phase::Finished);
+  ASSERT_TRUE(run.WaitForShortcuts());
+  EXPECT_EQ(run.ui.positions, (std::vector<int>{0, 12, 25, 37, 50, 62, 75, 87, 100}));
+  for (const char* member : {"qingwu.exe", "uninst.exe"}) EXPECT_TRUE(qwtest::Exists(folder_ + member)) << member;
+  EXPECT_FALSE(qwtest::Exists(folder_ + "sj.zip"));
+  EXPECT_EQ(qwtest::LinkTarget(qwtest::DesktopLink()), folder_ + "qingwu.exe");
 }
 
 }  // namespace

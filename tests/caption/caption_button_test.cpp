@@ -172,10 +172,12 @@ TEST(CaptionButton, MaximiseButtonOfAMaximisedWindowShowsRestoreAndPostsRestore)
   ASSERT_TRUE(TakePosted(win.hwnd(), WM_SYSCOMMAND, &command));
   EXPECT_EQ(command, static_cast<WPARAM>(SC_MAXIMIZE));
 
+  // Maximising moves the caption buttons; the move redraws the maximise
+  // button with the restore glyph.
   ShowWindow(win.hwnd(), SW_SHOWMAXIMIZED);
   ASSERT_TRUE(qwtest::PumpUntil([&] { return IsZoomed(win.hwnd()) != FALSE; }));
-  max->Deliver(ev::kMoved, 0, 0);  // a move redraws the maximise button
-  EXPECT_EQ(DrawnCell(strip, *max, cells), 207);
+  EXPECT_TRUE(qwtest::PumpUntil([&] { return DrawnCell(strip, *max, cells) == 207; }))
+      << DrawnCell(strip, *max, cells);
   max->Deliver(ev::kMouseEnter, 0, 0);
   EXPECT_EQ(DrawnCell(strip, *max, cells), 236);
   max->Deliver(WM_LBUTTONDOWN, 0, 0);
@@ -183,6 +185,10 @@ TEST(CaptionButton, MaximiseButtonOfAMaximisedWindowShowsRestoreAndPostsRestore)
   max->Deliver(ev::kClick, 0, 0);
   ASSERT_TRUE(TakePosted(win.hwnd(), WM_SYSCOMMAND, &command));
   EXPECT_EQ(command, static_cast<WPARAM>(SC_RESTORE));
+
+  ShowWindow(win.hwnd(), SW_RESTORE);
+  ASSERT_TRUE(qwtest::PumpUntil([&] { return !IsZoomed(win.hwnd()); }));
+  EXPECT_TRUE(qwtest::PumpUntil([&] { return DrawnCell(strip, *max, cells) == 120; }));
   ShowWindow(win.hwnd(), SW_HIDE);
 }
 

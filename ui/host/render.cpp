@@ -10,6 +10,7 @@
 #include "ui/core/library.h"
 #include "ui/element/element.h"
 #include "ui/host/draw_image.h"
+#include "ui/host/show_effects.h"
 #include "ui/host/window.h"
 #include "ui/platform/gdi_handles.h"
 #include "ui/platform/system_api.h"
@@ -84,9 +85,8 @@ COLORREF AverageColour(Gdiplus::GpImage* image) {
   info.bmiHeader.biBitCount = 32;
   info.bmiHeader.biCompression = BI_RGB;
   std::vector<std::uint8_t> pixels(static_cast<size_t>(w) * h * 4);
-  HDC screen = GetDC(nullptr);
-  const int rows = GetDIBits(screen, hbm.get(), 0, h, pixels.data(), &info, DIB_RGB_COLORS);
-  ReleaseDC(nullptr, screen);
+  gdi::WindowDc screen(nullptr);
+  const int rows = GetDIBits(screen.get(), hbm.get(), 0, h, pixels.data(), &info, DIB_RGB_COLORS);
   if (rows <= 0) return 0;
   unsigned long long r = 0, gr = 0, b = 0;
   for (size_t i = 0; i < pixels.size(); i += 4) {
@@ -109,17 +109,6 @@ RECT CoverRect(const RectF& r, SIZE limit) {
   return out;
 }
 
-void SetBlurBehind(HWND hwnd, int l, int t, int r, int b, int corner) {
-  BOOL enabled = FALSE;
-  if (FAILED(sys::DwmIsCompositionEnabled(&enabled)) || !enabled) return;
-  gdi::Region rgn(CreateRoundRectRgn(l, t, r, b, corner, corner));
-  DWM_BLURBEHIND bb{};
-  bb.dwFlags = DWM_BB_ENABLE | DWM_BB_BLURREGION;
-  bb.fEnable = TRUE;
-  bb.hRgnBlur = rgn.get();
-  bb.fTransitionOnMaximized = FALSE;
-  sys::DwmEnableBlurBehindWindow(hwnd, &bb);
-}
 }  // namespace
 
 void UiWindow::Redraw(ByteView image, std::optional<COLORREF> colour, int mode, bool keepElements) {
@@ -169,8 +158,7 @@ void UiWindow::Redraw(ByteView image, std::optional<COLORREF> colour, int mode, 
   gp::GdipResetClip(g);
   busy_ = false;
 
-  if (blurBehind_ && IsLayered() && Library().osMajorVersion == 6 && frameMode_ != 1)
-    SetBlurBehind(hwnd_, 6, 6, w - 5, h - 5, 6);
+  if (blurBehind_ && IsLayered()) SetBlur(hwnd_, 6, 6, w - 5, h - 5, 6, frameMode_, windowAlpha_);
 
   if (mode == 0) {
     Present(nullptr);

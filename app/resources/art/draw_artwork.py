@@ -4,6 +4,8 @@ qingwu_setup.exe. Run it from anywhere; it rewrites the PNG files beside
 itself. Output is deterministic (no timestamps, fixed zlib settings), so
 re-running it on unchanged sources leaves the files byte-for-byte equal.
 
+Also draws the application icon, payload/app/qingwu.ico, from the same logo.
+
 Shapes are drawn in pure Python (anti-aliased through signed distances or
 4x4 supersampling). Text is rasterised by ImageMagick's `convert` with the
 WenQuanYi Micro Hei font (packages imagemagick and fonts-wqy-microhei).
@@ -209,6 +211,43 @@ class Lcg:
         return self.state / 0x7FFFFFFF
 
 
+def draw_badge(c, lx, ly, size):
+    """The logo: a rounded square with a parasol-tree leaf and speed chevrons,
+    drawn at (lx, ly) with the given edge length (designed at 92)."""
+    k = size / 92.0
+    badge = sd_round_rect(lx, ly, lx + size, ly + size, 22 * k)
+    top_col, bottom_col = hex_rgb("31E1C4"), hex_rgb("138BE0")
+    c.fill_sdf(badge, lambda x, y: mix(top_col, bottom_col, clamp01((y - ly) / size)) + (1.0,),
+               (lx - 1, ly - 1, lx + size + 1, ly + size + 1))
+    c.fill_sdf(sd_round_rect(lx + 3 * k, ly + 3 * k, lx + size - 3 * k, ly + size / 2, 19 * k),
+               lambda x, y: (1.0, 1.0, 1.0, 0.16 * (1.0 - clamp01((y - ly) / (size / 2.0)))),
+               (lx, ly, lx + size, ly + size))
+    # The leaf: intersection of two circles along a rising axis, with a
+    # midrib and a stem at its lower end.
+    cx, cy = lx + size * 0.46, ly + size * 0.44
+    ux, uy = math.cos(math.radians(40)), -math.sin(math.radians(40))  # axis, up-right
+    nx, ny = -uy, ux
+    off, radius = 20.0 * k, 31.0 * k
+    half_len = math.sqrt(radius * radius - off * off)
+
+    def leaf_sdf(x, y):
+        return max(math.hypot(x - cx - nx * off, y - cy - ny * off) - radius,
+                   math.hypot(x - cx + nx * off, y - cy + ny * off) - radius)
+    c.fill_sdf(leaf_sdf, (1.0, 1.0, 1.0, 0.97), (lx, ly, lx + size, ly + size))
+    base_x, base_y = cx - ux * half_len, cy - uy * half_len
+    c.fill_sdf(sd_segment(base_x + ux * 4 * k, base_y + uy * 4 * k, cx + ux * (half_len - 6 * k),
+                          cy + uy * (half_len - 6 * k), 1.2 * k),
+               bottom_col + (0.9,), (lx, ly, lx + size, ly + size))
+    c.fill_sdf(sd_segment(base_x + ux * 2 * k, base_y + uy * 2 * k, base_x - ux * 11 * k, base_y - uy * 11 * k, 1.7 * k),
+               (1.0, 1.0, 1.0, 0.97), (lx, ly, lx + size, ly + size))
+    for i in range(3):
+        off = lx + (64 + i * 8) * k
+        points = [(off, ly + 66 * k), (off + 6 * k, ly + 73 * k), (off, ly + 80 * k),
+                  (off + 3 * k, ly + 80 * k), (off + 9 * k, ly + 73 * k), (off + 3 * k, ly + 66 * k)]
+        c.fill_inside(inside_polygon(points), (1.0, 1.0, 1.0, 0.55 + 0.2 * i),
+                      (off - 1, ly + 64 * k, off + 11 * k, ly + 82 * k))
+
+
 def draw_background():
     w, h = 590, 283
     c = Canvas(w, h)
@@ -253,39 +292,11 @@ def draw_background():
         c.fill_sdf(sd_circle(x, y, 6.5), (0.55, 0.9, 1.0, 0.18), (x - 9, y - 9, x + 9, y + 9))
         c.fill_sdf(sd_circle(x, y, 3.0), (0.85, 0.98, 1.0, 0.9), (x - 5, y - 5, x + 5, y + 5))
 
-    # Logo badge: a rounded square with a parasol-tree leaf and speed chevrons.
+    # Logo badge with its shadow.
     lx, ly, size = 58, 62, 92
     badge = sd_round_rect(lx, ly, lx + size, ly + size, 22)
     c.fill_sdf(lambda x, y: badge(x - 1, y - 4) - 2, (0.0, 0.05, 0.15, 0.35), (lx - 6, ly - 6, lx + size + 10, ly + size + 12))
-    top_col, bottom_col = hex_rgb("31E1C4"), hex_rgb("138BE0")
-    c.fill_sdf(badge, lambda x, y: mix(top_col, bottom_col, clamp01((y - ly) / size)) + (1.0,),
-               (lx - 1, ly - 1, lx + size + 1, ly + size + 1))
-    c.fill_sdf(sd_round_rect(lx + 3, ly + 3, lx + size - 3, ly + size / 2, 19),
-               lambda x, y: (1.0, 1.0, 1.0, 0.16 * (1.0 - clamp01((y - ly) / (size / 2.0)))),
-               (lx, ly, lx + size, ly + size))
-    # The leaf: intersection of two circles along a rising axis, with a
-    # midrib and a stem at its lower end.
-    cx, cy = lx + size * 0.46, ly + size * 0.44
-    ux, uy = math.cos(math.radians(40)), -math.sin(math.radians(40))  # axis, up-right
-    nx, ny = -uy, ux
-    off, radius = 20.0, 31.0
-    half_len = math.sqrt(radius * radius - off * off)
-
-    def leaf_sdf(x, y):
-        return max(math.hypot(x - cx - nx * off, y - cy - ny * off) - radius,
-                   math.hypot(x - cx + nx * off, y - cy + ny * off) - radius)
-    c.fill_sdf(leaf_sdf, (1.0, 1.0, 1.0, 0.97), (lx, ly, lx + size, ly + size))
-    base_x, base_y = cx - ux * half_len, cy - uy * half_len
-    c.fill_sdf(sd_segment(base_x + ux * 4, base_y + uy * 4, cx + ux * (half_len - 6), cy + uy * (half_len - 6), 1.2),
-               bottom_col + (0.9,), (lx, ly, lx + size, ly + size))
-    c.fill_sdf(sd_segment(base_x + ux * 2, base_y + uy * 2, base_x - ux * 11, base_y - uy * 11, 1.7),
-               (1.0, 1.0, 1.0, 0.97), (lx, ly, lx + size, ly + size))
-    for i in range(3):
-        off = lx + 64 + i * 8
-        points = [(off, ly + 66), (off + 6, ly + 73), (off, ly + 80),
-                  (off + 3, ly + 80), (off + 9, ly + 73), (off + 3, ly + 66)]
-        c.fill_inside(inside_polygon(points), (1.0, 1.0, 1.0, 0.55 + 0.2 * i),
-                      (off - 1, ly + 64, off + 11, ly + 82))
+    draw_badge(c, lx, ly, size)
 
     # Title, tagline and the name in Latin letters.
     mask, mw, mh = text_mask(PRODUCT_NAME, 46)
@@ -400,9 +411,36 @@ IMAGES = {
 }
 
 
+def encode_ico(sizes):
+    """An icon file of PNG-compressed images, one per size."""
+    images = []
+    for size in sizes:
+        c = Canvas(size, size)
+        draw_badge(c, 0, 0, size)
+        images.append((size, c.png()))
+    header = struct.pack("<HHH", 0, 1, len(images))
+    offset = len(header) + 16 * len(images)
+    entries, blobs = b"", b""
+    for size, data in images:
+        entries += struct.pack("<BBBBHHII", size % 256, size % 256, 0, 0, 1, 32, len(data), offset)
+        offset += len(data)
+        blobs += data
+    return header + entries + blobs
+
+
+# The application's icon, built into qingwu.exe.
+ICON_PATH = os.path.join(HERE, "..", "..", "..", "payload", "app", "qingwu.ico")
+
+
 def main():
-    names = sys.argv[1:] or list(IMAGES)
+    names = sys.argv[1:] or list(IMAGES) + ["qingwu.ico"]
     for name in names:
+        if name == "qingwu.ico":
+            data = encode_ico([256, 48, 32, 16])
+            with open(ICON_PATH, "wb") as out:
+                out.write(data)
+            print(f"{name}: {len(data)} bytes")
+            continue
         data = IMAGES[name]().png()
         with open(os.path.join(HERE, name), "wb") as out:
             out.write(data)

@@ -23,6 +23,32 @@ void CloseAndWait(HWND m) {
   PumpUntil([&] { return !IsWindow(m); });
 }
 
+TEST(MenuWindow, DefaultBackgroundHasTransparentCornersShadowBodyAndIconColumn) {
+  MenuOwner owner;
+  ui::Argb corner = 1, outerRing = 0, innerRing = 0, body = 0, column = 0;
+  ASSERT_TRUE(ShowAndRun(*ui::Library().editMenu, owner.hwnd(), 100, 100, [&](HWND m) {
+    ui::UiWindow* host = ui::UiWindow::FromWindow(m);
+    ASSERT_NE(host, nullptr);
+    EXPECT_TRUE(host->IsLayered());
+    const SIZE size = host->ClientSize();
+    const HDC canvas = host->CanvasDc();
+    corner = qwtest::DcPixel(canvas, 0, 0);
+    outerRing = qwtest::DcPixel(canvas, 3, size.cy / 2);
+    innerRing = qwtest::DcPixel(canvas, 6, size.cy / 2);
+    body = qwtest::DcPixel(canvas, size.cx - 9, size.cy / 2);
+    column = qwtest::DcPixel(canvas, 12, 12);
+    CloseAndWait(m);
+  }));
+  EXPECT_EQ(ui::AlphaOf(corner), 0) << ColorText(corner);
+  EXPECT_GT(ui::AlphaOf(outerRing), 0) << ColorText(outerRing);
+  EXPECT_LT(ui::AlphaOf(outerRing), 30) << ColorText(outerRing);
+  EXPECT_GT(ui::AlphaOf(innerRing), ui::AlphaOf(outerRing)) << ColorText(innerRing);
+  EXPECT_LT(ui::RedOf(innerRing), 150) << "the inner ring is dark: " << ColorText(innerRing);
+  EXPECT_GT(ui::AlphaOf(body), 180) << ColorText(body);
+  EXPECT_GT(ui::RedOf(body), 170) << ColorText(body);
+  EXPECT_GT(ui::BlueOf(column), ui::RedOf(column)) << "bluish icon column: " << ColorText(column);
+}
+
 TEST(MenuItem, SeparatorIsOneLineAtRowOneAndIgnoresClicks) {
   MenuOwner owner;
   ui::Argb above = 1, line = 0, below = 1;
@@ -153,6 +179,43 @@ TEST(MenuItem, HoveringASubmenuRowOpensItsSubmenuAfterTheDelay) {
   // The submenu's command goes to the owner of the root menu.
   ASSERT_EQ(owner.commands.size(), 1u);
   EXPECT_EQ(owner.commands[0].id, 11u);
+}
+
+}  // namespace
+
+namespace {
+
+// For looking at a menu by eye: run with --gtest_also_run_disabled_tests and
+// take a screenshot while it holds (about 4 s) with a submenu open.
+TEST(MenuShowcase, DISABLED_HoldMenuWithSeparatorCheckAndSubmenu) {
+  ui::UiMenu sub;
+  sub.AddItem("子项一(&O)", {}, 0, ui::UiMenu::kCommand, 1, 11);
+  sub.AddItem("子项二", {}, 4, ui::UiMenu::kCommand, 1, 12);
+  ui::UiMenu menu;
+  menu.AddItem("剪切(&T)", {}, 0, ui::UiMenu::kCommand, 1, 'X');
+  menu.AddItem("已选中的项", {}, 4, ui::UiMenu::kCommand, 1, 2);
+  menu.AddItem("", {}, 0, ui::UiMenu::kSeparator, 0, 0);
+  menu.AddItem("禁用的项", {}, -1, ui::UiMenu::kCommand, 1, 3);
+  menu.AddSubmenuItem("更多", &sub);
+  sub.SetPopupHandler([](HWND hwnd, bool) {
+    SetTimer(nullptr, 0, 4000, [](HWND, UINT, UINT_PTR id, DWORD) {
+      KillTimer(nullptr, id);
+      if (HWND root = FindWindowW(L"Zq_DirectUI", L"Zq_DirectUI_Menu")) {
+        if (HWND r = static_cast<HWND>(GetPropW(root, L"Zq_DirectUI_Host"))) root = r;
+        PostMessageW(root, WM_CLOSE, 0, 0);
+      }
+    });
+  });
+  MenuOwner owner(20, 20, 300, 300);
+  ShowAndRun(menu, owner.hwnd(), 120, 100, [&](HWND m) {
+    ui::UiMenuItem* more = qwtest::RowWithText(m, L"更多");
+    ASSERT_NE(more, nullptr);
+    POINT p{more->Left() + 20, more->Top() + 10};
+    ClientToScreen(m, &p);
+    SetCursorPos(p.x, p.y);
+    PostMessageW(m, WM_MOUSEMOVE, 0, MAKELPARAM(more->Left() + 20, more->Top() + 10));
+    PumpUntil([&] { return !IsWindow(m); }, 15000);
+  });
 }
 
 }  // namespace

@@ -181,6 +181,101 @@ TEST(MenuItem, HoveringASubmenuRowOpensItsSubmenuAfterTheDelay) {
   EXPECT_EQ(owner.commands[0].id, 11u);
 }
 
+// Runs `script(submenuWindow)` from inside the submenu's own loop once it
+// is visible (the submenu loop runs nested in the parent's).
+class SubmenuScript {
+ public:
+  SubmenuScript(ui::UiMenu& sub, std::function<void(HWND)> script) : script_(std::move(script)) {
+    sub.SetPopupHandler([](HWND hwnd, bool) {
+      pending_ = hwnd;
+      SetTimer(nullptr, 0, 10, Tick);
+    });
+    current_ = this;
+  }
+  ~SubmenuScript() { current_ = nullptr; }
+  bool ran() const { return ran_; }
+
+ private:
+  static void CALLBACK Tick(HWND, UINT, UINT_PTR id, DWORD) {
+    if (IsWindow(pending_) && !IsWindowVisible(pending_)) return;
+    KillTimer(nullptr, id);
+    if (!current_ || !IsWindow(pending_)) return;
+    current_->ran_ = true;
+    current_->script_(pending_);
+  }
+  static inline HWND pending_ = nullptr;
+  static inline SubmenuScript* current_ = nullptr;
+  std::function<void(HWND)> script_;
+  bool ran_ = false;
+};
+
+void PointAt(HWND window, const ui::UiElement& row) {
+  POINT p{row.Left() + 20, row.Top() + row.Height() / 2};
+  ClientToScreen(window, &p);
+  SetCursorPos(p.x, p.y);
+  PostMessageW(window, WM_MOUSEMOVE, 0, MAKELPARAM(row.Left() + 20, row.Top() + row.Height() / 2));
+}
+
+TEST(MenuItem, SubmenuStaysOpenWhileInUseAndClosesWhenAnotherRowIsHovered) {
+  ui::UiMenu sub;
+  sub.AddItem("子项一", {}, 0, ui::UiMenu::kCommand, 1, 11);
+  ui::UiMenu menu;
+  menu.AddItem("第一项", {}, 0, ui::UiMenu::kCommand, 1, 1);
+  menu.AddSubmenuItem("更多", &sub);
+  MenuOwner owner;
+  HWND parent = nullptr;
+  bool openWhileInUse = false, closed = false, parentOpen = false;
+  HANDLE subAfterClose = reinterpret_cast<HANDLE>(1);
+  SubmenuScript script(sub, [&](HWND s) {
+    PointAt(s, *qwtest::MenuRows(s).at(0));
+    qwtest::PumpFor(800);  // longer than the hover delay and a close check
+    openWhileInUse = IsWindow(s) != FALSE;
+    PointAt(parent, *qwtest::RowWithText(parent, L"第一项"));
+    closed = PumpUntil([&] { return !IsWindow(s); });
+    parentOpen = IsWindow(parent) != FALSE;
+    subAfterClose = GetPropW(parent, L"Zq_DirectUI_Sub");
+  });
+  ASSERT_TRUE(ShowAndRun(menu, owner.hwnd(), 100, 100, [&](HWND m) {
+    parent = m;
+    PointAt(m, *qwtest::RowWithText(m, L"更多"));
+    EXPECT_TRUE(PumpUntil([&] { return script.ran(); }));
+    CloseAndWait(m);
+  }));
+  EXPECT_TRUE(openWhileInUse);
+  EXPECT_TRUE(closed);
+  EXPECT_TRUE(parentOpen) << "only the submenu closes";
+  EXPECT_EQ(subAfterClose, nullptr);
+  EXPECT_TRUE(owner.commands.empty());
+}
+
+TEST(MenuItem, SubmenuNearTheRightEdgeOpensToTheLeftWithMirroredEffects) {
+  ui::UiMenu sub;
+  sub.AddItem("子项一", {}, 0, ui::UiMenu::kCommand, 1, 11);
+  sub.SetWidth(100);
+  ui::UiMenu menu;
+  menu.AddSubmenuItem("更多", &sub);
+  menu.SetWidth(120);
+  MenuOwner owner;
+  RECT work{};
+  SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0);
+  RECT parentRect{}, subRect{};
+  int closeEffect = -1;
+  SubmenuScript script(sub, [&](HWND s) {
+    GetWindowRect(s, &subRect);
+    if (ui::UiWindow* host = ui::UiWindow::FromWindow(s)) closeEffect = host->CloseEffect();
+    PostMessageW(s, WM_KEYDOWN, VK_ESCAPE, 0);
+  });
+  ASSERT_TRUE(ShowAndRun(menu, owner.hwnd(), work.right - 20, 100, [&](HWND m) {
+    GetWindowRect(m, &parentRect);
+    ui::UiMenuItem* more = qwtest::MenuRows(m).at(0);
+    qwtest::PostClick(m, *more);  // a click opens at once
+    EXPECT_TRUE(PumpUntil([&] { return script.ran(); }));
+    CloseAndWait(m);
+  }));
+  EXPECT_EQ(subRect.left, parentRect.left - 100 + 10);
+  EXPECT_EQ(closeEffect, 3) << "opened to the left: wipes back to the right";
+}
+
 }  // namespace
 
 namespace {

@@ -260,7 +260,9 @@ TEST(MenuItem, SubmenuNearTheRightEdgeOpensToTheLeftWithMirroredEffects) {
   SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0);
   RECT parentRect{}, subRect{};
   int closeEffect = -1;
+  HWND subWindow = nullptr;
   SubmenuScript script(sub, [&](HWND s) {
+    subWindow = s;
     GetWindowRect(s, &subRect);
     if (ui::UiWindow* host = ui::UiWindow::FromWindow(s)) closeEffect = host->CloseEffect();
     PostMessageW(s, WM_KEYDOWN, VK_ESCAPE, 0);
@@ -269,7 +271,9 @@ TEST(MenuItem, SubmenuNearTheRightEdgeOpensToTheLeftWithMirroredEffects) {
     GetWindowRect(m, &parentRect);
     ui::UiMenuItem* more = qwtest::MenuRows(m).at(0);
     qwtest::PostClick(m, *more);  // a click opens at once
-    EXPECT_TRUE(PumpUntil([&] { return script.ran(); }));
+    EXPECT_TRUE(PumpUntil([&] { return script.ran() && !IsWindow(subWindow); }));
+    EXPECT_TRUE(IsWindow(m)) << "Escape closes only the submenu";
+    EXPECT_EQ(GetPropW(m, L"Zq_DirectUI_Sub"), nullptr) << "no stale submenu handle";
     CloseAndWait(m);
   }));
   EXPECT_EQ(subRect.left, parentRect.left - 100 + 10);

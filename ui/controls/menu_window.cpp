@@ -127,6 +127,9 @@ LRESULT MenuMessageHook(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
         RemovePropW(hwnd, kMenuSubProperty);
         RemovePropW(hwnd, kMenuActProperty);
         RemovePropW(hwnd, kMenuEventProperty);
+        // A parent menu must not keep a handle that may be reused.
+        if (HWND parent = GetParent(hwnd); parent && PropWindow(parent, kMenuSubProperty) == hwnd)
+          RemovePropW(parent, kMenuSubProperty);
         // Wakes the local loop, which may be waiting for a message.
         PostMessageW(nullptr, WM_NULL, 0, 0);
       } else if (flags == kFlagsMessageBox) {

@@ -1,6 +1,7 @@
 // A hosted window with a background image, caption parts and a few plain
 // elements, kept on screen for a while: for looking at the result
-// (screenshot under Xvfb). Not a test. Usage: host_showcase.exe [seconds]
+// (screenshot under Xvfb). Not a test.
+// Usage: host_showcase.exe [seconds [window alpha]]
 #include <windows.h>
 
 #include <cstdlib>
@@ -73,6 +74,7 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
   ui::UiWindow::CreateOptions o;
   o.image = image;
   o.backgroundColor = RGB(30, 40, 60);
+  if (__argc > 2) o.windowAlpha = std::atoi(__argv[2]);  // layered, with this overall alpha
   host.Create(hwnd, o);
 
   Block a(0xFFE04040), b(0xC040C040), c(0xFF4060E0), d(0xFFFFC000), child(0xFF202020), dis(0xFFFFFFFF);

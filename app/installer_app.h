@@ -7,6 +7,7 @@
 #include <string>
 
 #include "app/form/start_window.h"
+#include "app/installer_texts.h"
 #include "ui/controls/edit.h"
 #include "ui/controls/progress_bar.h"
 #include "ui/core/bytes.h"
@@ -28,15 +29,6 @@ struct InstallerObjects {
   std::unique_ptr<ui::UiProgressBar> installProgress;
   std::unique_ptr<ui::UiButton> browseButton;
   std::unique_ptr<ui::UiButton> runButton;
-};
-
-// Process-wide texts; empty means not set.
-struct InstallerTexts {
-  HWND startWindowHandle = nullptr;
-  std::string browseInitialFolder;
-  std::string programsFolder;
-  std::string productName;
-  std::string uninstallData;
 };
 
 class InstallerApp {

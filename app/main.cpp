@@ -4,6 +4,7 @@
 #include <cstdlib>
 
 #include "app/installer_app.h"
+#include "app/resources/resources.h"
 #include "ui/platform/system_library.h"
 
 namespace {
@@ -19,7 +20,7 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
   static app::InstallerApp installer;
   g_app = &installer;
   std::atexit(TeardownAtExit);
-  installer.Start({});
+  installer.Start(app::resources::LibraryGlyphStrip());
   app::RunMessageLoop();
   return 0;
 }

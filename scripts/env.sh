@@ -50,10 +50,12 @@ wine_env() {
   mkdir -p "$HOME"
 }
 
-# Creates the build's Wine prefix once: code page 936 and the 宋体 font mapping.
+# Creates the build's Wine prefix once: code page 936, the 宋体 font mapping,
+# and unmanaged X windows (without a window manager, hiding a managed window
+# waits two seconds for a withdrawal that never comes).
 prepare_wine() {
   wine_env
-  if [ ! -f "$WINEPREFIX/.qw-ready" ]; then
+  if [ ! -f "$WINEPREFIX/.qw-ready-2" ]; then
     rm -rf "$WINEPREFIX"
     "$WINE64" wineboot -i >/dev/null 2>&1 || true
     wineserver -w || true
@@ -61,8 +63,9 @@ prepare_wine() {
       "$WINE64" reg add 'HKCU\Software\Wine\Fonts\Replacements' /v "$face" /t REG_SZ \
         /d 'WenQuanYi Micro Hei' /f >/dev/null 2>&1
     done
+    "$WINE64" reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /t REG_SZ /d N /f >/dev/null 2>&1
     wineserver -w || true
-    touch "$WINEPREFIX/.qw-ready"
+    touch "$WINEPREFIX/.qw-ready-2"
   fi
 }
 

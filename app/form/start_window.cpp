@@ -21,6 +21,30 @@ bool RegisterFormClass() {
 }
 }  // namespace
 
+form::TransparentLabel::Spec LocationLabelSpec() {
+  form::TransparentLabel::Spec spec;
+  spec.left = 28;
+  spec.top = 280;
+  spec.width = 62;
+  spec.height = 24;
+  spec.caption = "安装位置：";
+  spec.textColor = RGB(0x60, 0x60, 0x60);
+  return spec;
+}
+
+form::TransparentLabel::Spec StatusLabelSpec() {
+  form::TransparentLabel::Spec spec;
+  spec.left = 0;
+  spec.top = 373;
+  spec.width = 588;
+  spec.height = 24;
+  spec.caption = "正在安装中......";
+  spec.textColor = RGB(0, 0, 0);
+  spec.align = form::TransparentLabel::Align::Center;  // a line across the whole window
+  spec.visible = false;
+  return spec;
+}
+
 StartWindow::~StartWindow() { Close(); }
 
 LRESULT CALLBACK StartWindow::WindowProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
@@ -40,6 +64,8 @@ bool StartWindow::Load(const std::function<void(HWND)>& onCreated) {
                           kLeft, kTop, kWidth, kHeight, nullptr, nullptr, GetModuleHandleW(nullptr), nullptr);
   if (!hwnd_) return false;
   SetWindowLongPtrW(hwnd_, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&StartWindow::WindowProc));
+  locationLabel_.Create(hwnd_, LocationLabelSpec());
+  statusLabel_.Create(hwnd_, StatusLabelSpec());
   if (onCreated) onCreated(hwnd_);
   ShowWindow(hwnd_, SW_SHOWNORMAL);
   UpdateWindow(hwnd_);

@@ -3,6 +3,7 @@
 # only the system's known DLLs (and comctl32), with a manifest that asks
 # for administrator rights and common controls 6.
 set -u
+export LC_ALL=C  # tool output is parsed below: no translations
 exe=$1
 fail() { echo "FAIL: $*"; exit 1; }
 [ -f "$exe" ] || fail "no product at $exe"

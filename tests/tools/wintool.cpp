@@ -6,6 +6,7 @@
 //   wintool gone <class> [timeout-ms]     wait until no such window exists
 //   wintool close <class>                 post WM_CLOSE to the window
 //   wintool text <class>                  print the window's title
+//   wintool command <class> <id>          post WM_COMMAND <id> (a dialog button)
 #include <windows.h>
 
 #include <cstdio>
@@ -78,6 +79,11 @@ int wmain(int argc, wchar_t** argv) {
     char out[1024] = {};
     WideCharToMultiByte(CP_UTF8, 0, buf, -1, out, sizeof out, nullptr, nullptr);
     std::printf("%s\n", out);
+    return 0;
+  }
+  if (cmd == L"command" && argc > 3) {
+    PostMessageW(hwnd, WM_COMMAND, static_cast<WPARAM>(_wtoi(argv[3])), 0);
+    std::printf("posted\n");
     return 0;
   }
   std::fprintf(stderr, "unknown command\n");

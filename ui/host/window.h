@@ -1,21 +1,280 @@
 #pragma once
-// UiWindow: the host that takes over a top-level window and draws a tree of
-// windowless elements into it. (Grows with the host window work.)
+// UiWindow: the host that takes over an existing top-level window (its
+// frame is stripped, its procedure subclassed) and draws a tree of
+// windowless elements into it. It owns the canvas, background and fade
+// buffers, the tooltip window, the caption parts, the accelerators and the
+// thirteen application callbacks.
+//
+// Coordinates: client pixels of the hosted window; the whole window
+// rectangle is client area (no system frame).
+//
+// The hosted window reaches its host through the window property
+// "Zq_Wnd_Control" (the object's address), checked against the registry of
+// live hosts before use.
 #include <windows.h>
+
+#include <deque>
+#include <functional>
+#include <memory>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "ui/core/bytes.h"
+#include "ui/element/element_types.h"
+#include "ui/host/canvas.h"
+#include "ui/host/redraw_queue.h"
+#include "ui/platform/gdiplus_handles.h"
 
 namespace ui {
 
+// captionFlags bits.
+namespace caption {
+inline constexpr int kIcon = 1;
+inline constexpr int kTitle = 2;
+inline constexpr int kClose = 4;
+inline constexpr int kMaximize = 8;
+inline constexpr int kMinimize = 16;
+inline constexpr int kShadow = 512;
+inline constexpr int kFromStyles = 1024;  // input only: derive 1..16 from the window styles
+}  // namespace caption
+
 class UiWindow {
  public:
-  UiWindow() = default;
+  struct CreateOptions {
+    ByteView image;                          // background image file in memory; empty = none
+    std::optional<COLORREF> backgroundColor; // absent or CLR_INVALID: derived from the image
+    std::optional<int> captionStyle;         // absent: icon, title, close + boxes of the style
+    std::optional<int> windowAlpha;          // absent or -1: not layered
+    std::optional<int> imageLayout;          // 0 top-left of the body, 1 stretched, 2 centred
+    std::optional<int> frameMode;            // default 7 (rounded); 1 image only; 0 square
+    std::optional<int> startupHold;          // default 1
+    std::optional<bool> resizable;           // default: the window had WS_THICKFRAME
+    std::optional<bool> dragToMove;          // default true
+    std::optional<bool> imageFrame;          // default true
+    std::optional<bool> blurBehind;
+    std::optional<RECT> nineGrid;            // centre rectangle of the image, image pixels
+    std::optional<HWND> inheritFrom;         // borrow that host's background image and colour
+  };
+
+  // Callbacks. Element callbacks get (window, element, wParam, lParam, kind).
+  using PaintBackgroundFn = std::function<void(HWND, Gdiplus::GpGraphics*, int, int)>;
+  using MessageFn = std::function<LRESULT(HWND, UINT, WPARAM, LPARAM)>;  // -1 = go on
+  using ResizeFn = std::function<void(HWND, int, int)>;
+  using ElementFn = std::function<void(HWND, ElementHandle, WPARAM, LPARAM, int)>;
+
+  UiWindow();
   UiWindow(const UiWindow&) = delete;
   UiWindow& operator=(const UiWindow&) = delete;
-  ~UiWindow() = default;
+  // Detaches first when still attached (the window keeps working on its
+  // own procedure).
+  ~UiWindow();
 
+  // The live host of a window; null when it has none.
+  static UiWindow* FromWindow(HWND hwnd);
+  static bool IsLive(const UiWindow* host);
+
+  // Attaches to `hwnd`. False (and nothing changed) when it is not a
+  // window, is already hosted by this object, or is hosted by another live
+  // host. An object attached elsewhere is detached from there first.
+  bool Create(HWND hwnd, const CreateOptions& options = {});
+  // Teardown (also run on WM_DESTROY): destroys every element of this host,
+  // releases buffers, tooltip and accelerators, restores the procedure.
+  // Does nothing when not attached.
+  void Detach();
+  bool IsAttached() const { return prevWndProc_ != nullptr; }
+
+  // ---- settings ----------------------------------------------------------------
+  bool DragToMove() const { return dragToMove_; }
+  bool SetDragToMove(bool value);
+  int FrameMode() const { return frameMode_; }
+  int SetFrameMode(int value);
+  void SetShadowColor(COLORREF colour) { shadowColor_ = colour; }  // CLR_INVALID: black
+  void SetCloseEffect(int effect) { closeEffect_ = effect; }
+  int CloseEffect() const { return closeEffect_; }
+  void SetDefaultCursor(UINT_PTR systemCursorId);
+
+  // ---- rendering ----------------------------------------------------------------
+  // Full recomposition. `image` non-empty replaces the background image;
+  // `colour` (not CLR_INVALID) replaces the background colour. Mode 0
+  // presents the window, 1 cross-fades to the new content, anything else
+  // presents nothing. Without keepElements every element is told 10262.
+  void Redraw(ByteView image = {}, std::optional<COLORREF> colour = std::nullopt, int mode = 0,
+              bool keepElements = false);
+  // Queues a rectangle: mode 0 append, 1 draw and present now, 2 queue first.
+  void InvalidateRect(const RectF& rect, int mode);
+  // Restores the background under `rect`, repaints the overlapping
+  // elements, optionally presents it. Nothing while busy.
+  void RedrawRect(const RectF& rect, bool present);
+  // Copies the canvas to the screen: `rect` (whole window when null) with
+  // BitBlt, or the whole canvas with UpdateLayeredWindow on a layered window.
+  void Present(const RECT* rect = nullptr);
+  void LayoutCaption();
+  // Shows the window; effect 0 plainly (animated effects: effects module).
+  void Show(int effect = 0, std::optional<int> durationMs = std::nullopt);
+
+  // ---- input and focus -------------------------------------------------------
+  UiElement* HitTest(float x, float y) const;
+  void SetFocusElement(UiElement* element, bool fromKeyboard);
+  // Adds, changes or (key 0) removes the element's accelerator. Returns 1.
+  int SetAccelerator(UiElement* element, int key);
+  // Tooltip for the element's rectangle; no text: the element's TipText.
+  void SetTooltip(UiElement* element, std::optional<std::string_view> text = std::nullopt);
+
+  // ---- callbacks -----------------------------------------------------------------
+  void SetOnPaintBackground(PaintBackgroundFn fn) { onPaintBackground_ = std::move(fn); }
+  void SetOnMessage(MessageFn fn) { onMessage_ = std::move(fn); }
+  void SetOnResize(ResizeFn fn) { onResize_ = std::move(fn); }
+  void SetOnLeftDown(ElementFn fn) { onLeftDown_ = std::move(fn); }
+  void SetOnLeftUp(ElementFn fn) { onLeftUp_ = std::move(fn); }
+  void SetOnClick(ElementFn fn) { onClick_ = std::move(fn); }
+  void SetOnDoubleClick(ElementFn fn) { onDoubleClick_ = std::move(fn); }
+  void SetOnRightDown(ElementFn fn) { onRightDown_ = std::move(fn); }
+  void SetOnRightUp(ElementFn fn) { onRightUp_ = std::move(fn); }
+  void SetOnMouseLeave(ElementFn fn) { onMouseLeave_ = std::move(fn); }
+  void SetOnMouseEnter(ElementFn fn) { onMouseEnter_ = std::move(fn); }
+  void SetOnFocus(ElementFn fn) { onFocus_ = std::move(fn); }
+  void SetOnBlur(ElementFn fn) { onBlur_ = std::move(fn); }
+
+  // ---- state read by elements, effects and tests -----------------------------
   HWND Window() const { return hwnd_; }
+  bool Busy() const { return busy_; }
+  void SetBusy(bool busy);  // clearing it repairs areas that changed while busy
+  HDC WindowDc() const { return windowDc_.get(); }
+  HDC CanvasDc() const { return canvas_.dc(); }
+  Gdiplus::GpGraphics* CanvasGraphics() const { return canvas_.graphics(); }
+  HDC BackgroundDc() const { return background_.dc(); }
+  int WindowAlpha() const { return windowAlpha_; }
+  bool IsLayered() const { return windowAlpha_ != -1; }
+  SIZE ClientSize() const { return clientSize_; }
+  Gdiplus::GpRegion* ClipRegion() const { return clipRegion_.get(); }
+  Gdiplus::GpImage* BackgroundImage() const;
+  COLORREF BackgroundColor() const { return backgroundColor_; }
+  int CaptionFlags() const { return captionFlags_; }
+  int ImageLayout() const { return imageLayout_; }
+  bool Resizable() const { return resizable_; }
+  bool BlurBehind() const { return blurBehind_; }
+  HCURSOR DefaultCursor() const { return defaultCursor_; }
+  HWND TooltipWindow() const { return tooltip_; }
+  UiElement* FirstElement() const { return firstElement_; }
+  UiElement* LastElement() const { return lastElement_; }
+  UiElement* FocusedElement() const { return focusedElement_; }
+  UiElement* HoverElement() const { return hoverElement_; }
+  UiElement* PressedElement() const { return pressedElement_; }
+  bool ButtonDown() const { return buttonDown_; }
+  UiElement* KeyboardFocus() const { return keyboardFocus_; }
+  // Direct state changes used by menu items (no events are sent).
+  void SetHoverElement(UiElement* element) { hoverElement_ = element; }
+  void SetFocusedElementDirect(UiElement* element) { focusedElement_ = element; }
+  UiElement* IconPicture() const { return iconPicture_.get(); }
+  UiElement* TitleLabel() const { return titleLabel_.get(); }
+  const std::vector<std::unique_ptr<UiElement>>& CaptionButtons() const { return captionButtons_; }
+  // Accelerator records {element handle, key}.
+  const std::vector<std::pair<ElementHandle, int>>& Accelerators() const { return accelerators_; }
+
+  // Test seam: how often the canvas reached the screen.
+  int PresentCountForTest() const { return presentCount_; }
+  void ResetPresentCountForTest() { presentCount_ = 0; }
 
  private:
-  HWND hwnd_ = nullptr;  // the hosted window; not owned
+  friend class UiElement;
+  friend class UiRedrawQueue;
+  static LRESULT CALLBACK HostWindowProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp);
+  static void CALLBACK FadeTimerProc(HWND hwnd, UINT msg, UINT_PTR id, DWORD time);
+
+  LRESULT WindowProc(UINT msg, WPARAM wp, LPARAM lp);
+  LRESULT CallPrevious(UINT msg, WPARAM wp, LPARAM lp);
+  LRESULT OnHostMessage(UINT msg, WPARAM wp, LPARAM lp, bool& handled);
+  LRESULT OnElementMoved(UiElement* element, bool redraw);
+  void OnPaint();
+  void OnSize(WPARAM wp);
+  void OnGetMinMaxInfo(MINMAXINFO* info);
+  void OnSetCursor();
+  void OnActivate(WPARAM wp, LPARAM lp);
+  void OnMouseLeave(WPARAM wp, LPARAM lp);
+  void OnSetText(LRESULT result, LPARAM lp);
+  void RouteMouse(UINT msg, WPARAM wp, LPARAM lp);
+  bool ResizeHitTest(UINT msg, LPARAM lp);
+  LRESULT OnKeyDown(UINT msg, WPARAM wp, LPARAM lp);
+  bool OnSysChar(UINT msg, WPARAM wp, LPARAM lp);
+  void FadeTick();
+  void RunCloseEffect();
+
+  // Element delivery with liveness checks; 0 for a dead element.
+  LRESULT SendTo(UiElement* element, UINT msg, WPARAM wp, LPARAM lp);
+  void CallElementFn(const ElementFn& fn, UiElement* element, WPARAM wp, LPARAM lp);
+  // True when `element` is live and belongs to this host.
+  bool Owns(const UiElement* element) const;
+  void ForgetElement(const UiElement* element);  // clears every reference
+
+  void CreateBuffers();
+  void GrowScratch();
+  void CreateCaptionParts(int flags);
+  void CreateTooltip();
+  void DestroyCaptionParts();
+  void ComposeBody(Gdiplus::GpGraphics* g, int width, int height);
+  void DrawBorderRings(Gdiplus::GpGraphics* g, int width, int height);
+  void PaintAll(UiElement* first, Gdiplus::GpGraphics* g, bool announce);
+  void PaintElements(UiElement* first, Gdiplus::GpGraphics* g, const RectF& dirty);
+  void DrawTransition(UiElement* element, Gdiplus::GpGraphics* g, const TransitionContext& tc);
+  int CompositeAlpha(UiElement* element, bool halfAsFactor);
+  void PushLayered(HDC source);
+  void RepairDeferred();
+
+  // ---- record ---------------------------------------------------------------
+  HWND hwnd_ = nullptr;                    // hosted window; not owned
+  WNDPROC prevWndProc_ = nullptr;          // non-null while attached
+  std::shared_ptr<bool> alive_;            // false once this object is gone
+  int dispatchDepth_ = 0;                  // nesting of WindowProc
+  UiElement* focusedElement_ = nullptr;    // not owned (elements are the application's)
+  UiElement* hoverElement_ = nullptr;
+  UiElement* pressedElement_ = nullptr;
+  bool buttonDown_ = false;
+  bool busy_ = false;
+  gdi::WindowDc windowDc_;                 // owned: GetDC for the attachment's life
+  Canvas canvas_;                          // owned: composed window (DIB + GDI+ graphics)
+  Canvas background_;                      // owned: body without elements
+  Canvas fade_;                            // owned: only during a cross-fade
+  HWND inheritFrom_ = nullptr;             // not owned
+  gp::Image backgroundImage_;              // owned (unused while inheriting)
+  COLORREF backgroundColor_ = 0;
+  UiElement* firstElement_ = nullptr;      // top-level list; not owned
+  UiElement* lastElement_ = nullptr;
+  int captionFlags_ = 0;
+  HWND tooltip_ = nullptr;                 // owned: destroyed on detach
+  int frameMode_ = 7;
+  int windowAlpha_ = -1;
+  int imageLayout_ = 0;
+  COLORREF shadowColor_ = CLR_INVALID;
+  bool resizable_ = false;
+  bool dragToMove_ = true;
+  bool imageFrame_ = true;
+  int closeEffect_ = 0;
+  SIZE clientSize_{0, 0};
+  gp::Region clipRegion_;                  // owned: rounded body clip
+  UiElement* keyboardFocus_ = nullptr;
+  bool blurBehind_ = false;
+  int startupHold_ = 1;
+  HCURSOR defaultCursor_ = nullptr;        // shared cursor; not owned
+  RECT nineGrid_{0, 0, 0, 0};
+  int fadeAlpha_ = 0;
+  bool mouseTracked_ = false;
+  std::vector<std::pair<ElementHandle, int>> accelerators_;
+  std::vector<std::unique_ptr<UiElement>> captionButtons_;  // owned
+  std::unique_ptr<UiElement> iconPicture_;                  // owned
+  std::unique_ptr<UiElement> titleLabel_;                   // owned
+  UiRedrawQueue redrawQueue_;
+  std::string tipText_;                    // text of the tooltip tool
+  std::vector<RectF> deferredDirty_;       // areas moved while busy; repaired when it clears
+
+  PaintBackgroundFn onPaintBackground_;
+  MessageFn onMessage_;
+  ResizeFn onResize_;
+  ElementFn onLeftDown_, onLeftUp_, onClick_, onDoubleClick_, onRightDown_, onRightUp_;
+  ElementFn onMouseEnter_, onMouseLeave_, onFocus_, onBlur_;
+
+  int presentCount_ = 0;
 };
 
 }  // namespace ui

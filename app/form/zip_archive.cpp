@@ -1,0 +1,159 @@
+#include "app/form/zip_archive.h"
+
+#include <windows.h>
+
+#include <unzip.h>
+// After unzip.h: it needs the zlib and ioapi declarations.
+#include <iowin32.h>
+
+#include <vector>
+
+#include "app/system/file_system.h"
+#include "app/system/owned_handles.h"
+
+namespace app::form {
+
+namespace {
+
+class ZipReader {
+ public:
+  explicit ZipReader(const std::string& path) {
+    // The "A" file functions: the folder part of the path is code page 936 text.
+    zlib_filefunc64_def io;
+    fill_win32_filefunc64A(&io);
+    zip_ = unzOpen2_64(path.c_str(), &io);
+  }
+  ZipReader(const ZipReader&) = delete;
+  ZipReader& operator=(const ZipReader&) = delete;
+  ~ZipReader() {
+    if (zip_) unzClose(zip_);
+  }
+  unzFile get() const { return zip_; }
+
+ private:
+  unzFile zip_ = nullptr;
+};
+
+bool IsSlash(char c) { return c == '/' || c == '\\'; }
+
+// The name of the current entry; false when it cannot be read.
+bool CurrentEntryName(unzFile zip, std::string& name) {
+  unz_file_info64 info;
+  char buffer[1024];
+  if (unzGetCurrentFileInfo64(zip, &info, buffer, sizeof buffer, nullptr, 0, nullptr, 0) != UNZ_OK)
+    return false;
+  if (info.size_filename >= sizeof buffer) return false;
+  name.assign(buffer, info.size_filename);
+  return true;
+}
+
+// Entry name to a path below `folder` (which ends with a backslash).
+std::string TargetPath(const std::string& folder, std::string name) {
+  for (char& c : name) {
+    if (c == '/') c = '\\';
+  }
+  return folder + name;
+}
+
+// Creates the folders an entry name implies below `folder` (one per
+// separator in the name). False names the level that failed.
+bool MakeEntryFolders(const std::string& folder, const std::string& name, std::string& failed) {
+  for (std::size_t i = 0; i < name.size(); ++i) {
+    if (!IsSlash(name[i])) continue;
+    const std::string level = TargetPath(folder, name.substr(0, i));
+    if (!CreateDirectoryA(level.c_str(), nullptr) && !sys::FolderExists(level)) {
+      failed = level;
+      return false;
+    }
+  }
+  return true;
+}
+
+UnpackResult Fail(UnpackError error, std::string subject, int entries) {
+  return UnpackResult{error, std::move(subject), entries};
+}
+
+// Writes the current (opened) entry to `path`.
+UnpackError WriteCurrentEntry(unzFile zip, const std::string& path) {
+  SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL);
+  sys::FileHandle file(CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                                   FILE_ATTRIBUTE_NORMAL, nullptr));
+  if (!file) return UnpackError::CannotWrite;
+  if (unzOpenCurrentFile(zip) != UNZ_OK) return UnpackError::Corrupt;
+  std::vector<char> buffer(64 * 1024);
+  UnpackError error = UnpackError::None;
+  for (;;) {
+    const int n = unzReadCurrentFile(zip, buffer.data(), static_cast<unsigned>(buffer.size()));
+    if (n == 0) break;
+    if (n < 0) {  // a damaged deflate stream, or the archive could not be read
+      error = UnpackError::Corrupt;
+      break;
+    }
+    DWORD written = 0;
+    if (!WriteFile(file.get(), buffer.data(), static_cast<DWORD>(n), &written, nullptr) ||
+        written != static_cast<DWORD>(n)) {
+      error = UnpackError::CannotWrite;
+      break;
+    }
+  }
+  // Closing checks the entry's CRC once all of it was read.
+  const int closed = unzCloseCurrentFile(zip);
+  if (error == UnpackError::None && closed != UNZ_OK) error = UnpackError::Corrupt;
+  if (!file.Close() && error == UnpackError::None) error = UnpackError::CannotWrite;
+  SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL);
+  return error;
+}
+
+}  // namespace
+
+bool IsSafeEntryName(std::string_view name) {
+  if (name.empty() || IsSlash(name.front())) return false;
+  if (name.find(':') != std::string_view::npos) return false;
+  std::size_t start = 0;
+  while (start <= name.size()) {
+    std::size_t end = start;
+    while (end < name.size() && !IsSlash(name[end])) ++end;
+    if (name.substr(start, end - start) == "..") return false;
+    start = end + 1;
+  }
+  return true;
+}
+
+UnpackResult ZipArchive::Unpack(const std::string& archivePath, const std::string& folderText) const {
+  const std::string folder = sys::WithTrailingBackslash(folderText);
+  ZipReader zip(archivePath);
+  if (!zip.get()) return Fail(UnpackError::CannotOpen, archivePath, 0);
+  unz_global_info64 global;
+  if (unzGetGlobalInfo64(zip.get(), &global) != UNZ_OK) return Fail(UnpackError::CannotOpen, archivePath, 0);
+  const int n = static_cast<int>(global.number_entry);
+
+  // Every name is checked before the first byte is written.
+  std::string name;
+  int listed = 0;
+  for (int rc = unzGoToFirstFile(zip.get()); rc == UNZ_OK; rc = unzGoToNextFile(zip.get())) {
+    if (!CurrentEntryName(zip.get(), name)) return Fail(UnpackError::Corrupt, archivePath, n);
+    if (!IsSafeEntryName(name)) return Fail(UnpackError::UnsafeName, name, n);
+    ++listed;
+  }
+  if (listed != n) return Fail(UnpackError::CannotOpen, archivePath, n);
+
+  int index = 0;
+  for (int rc = unzGoToFirstFile(zip.get()); rc == UNZ_OK; rc = unzGoToNextFile(zip.get()), ++index) {
+    if (!CurrentEntryName(zip.get(), name)) return Fail(UnpackError::Corrupt, archivePath, n);
+    std::string failedFolder;
+    if (!MakeEntryFolders(folder, name, failedFolder))
+      return Fail(UnpackError::CannotCreateFolder, failedFolder, n);
+    if (!IsSlash(name.back())) {  // a name ending in a slash is a folder entry
+      const std::string path = TargetPath(folder, name);
+      const UnpackError error = WriteCurrentEntry(zip.get(), path);
+      if (error == UnpackError::CannotWrite) return Fail(error, path, n);
+      if (error != UnpackError::None) return Fail(error, name, n);
+    }
+    if (onProgress_ && !onProgress_(static_cast<int>(static_cast<long long>(index) * 100 / n)))
+      return Fail(UnpackError::Stopped, archivePath, n);
+  }
+  if (onProgress_ && !onProgress_(100)) return Fail(UnpackError::Stopped, archivePath, n);
+  return UnpackResult{UnpackError::None, {}, n};
+}
+
+}  // namespace app::form

@@ -1,0 +1,55 @@
+#pragma once
+// The start window's archive operation: unpacks a ZIP file into a folder
+// entry by entry, reporting progress after every entry.
+#include <functional>
+#include <string>
+#include <string_view>
+
+namespace app::form {
+
+enum class UnpackError {
+  None,
+  CannotOpen,          // the archive file is missing, truncated or not a ZIP file
+  UnsafeName,          // an entry would land outside the folder (absolute, drive, "..")
+  CannotCreateFolder,  // a folder inside the target could not be made
+  CannotWrite,         // a target file could not be created or written
+  Corrupt,             // an entry's data is damaged (bad deflate stream or checksum)
+  Stopped,             // the progress handler asked to stop
+};
+
+struct UnpackResult {
+  UnpackError error = UnpackError::None;
+  // What the failure concerns: the archive path, the entry name or the
+  // target file path (code page 936). Empty on success.
+  std::string subject;
+  int entries = 0;  // entries in the archive (0 when it could not be opened)
+  bool ok() const { return error == UnpackError::None; }
+};
+
+// Raised after each entry with its percentage; returning false stops the
+// unpacking (the operation then fails with UnpackError::Stopped).
+using UnpackProgress = std::function<bool(int percent)>;
+
+// True when an entry name stays inside the target folder: not empty, not
+// absolute, no drive or stream colon, no ".." part between slashes or
+// backslashes.
+bool IsSafeEntryName(std::string_view name);
+
+class ZipArchive {
+ public:
+  // The progress event (may be empty).
+  void OnProgress(UnpackProgress handler) { onProgress_ = std::move(handler); }
+
+  // Unpacks `archivePath` into `folder` (which must exist). Every entry name
+  // is checked before anything is written; then each entry is written in
+  // archive order, overwriting existing files (their attributes are reset
+  // to normal before and after writing), and after the entry with 0-based
+  // index i of n the event reports i * 100 / n. After the last entry it
+  // reports 100. A failure stops at once and reports no 100.
+  UnpackResult Unpack(const std::string& archivePath, const std::string& folder) const;
+
+ private:
+  UnpackProgress onProgress_;
+};
+
+}  // namespace app::form

@@ -1,0 +1,249 @@
+#include "app/install/installation.h"
+
+#include <shellapi.h>
+#include <shlobj.h>
+
+#include "app/install/extraction_worker.h"
+#include "app/install/folder_choice.h"
+#include "app/install/product.h"
+#include "app/system/file_system.h"
+#include "app/system/owned_handles.h"
+#include "app/system/registry.h"
+#include "app/system/shell_links.h"
+
+namespace app::install {
+
+namespace {
+constexpr char kReminderCaption[] = "提醒";
+constexpr char kChooseFolderFirst[] = "请先选择路径！";
+constexpr char kBrowseTitle[] = "选择要安装 青梧网游加速器 的文件夹位置";
+
+constexpr char kStatusDeploying[] = "正在部署...";
+constexpr char kStatusInstalling[] = "正在安装..";
+constexpr char kStatusRushing[] = "冲鸭！.....";
+constexpr char kStatusCreatingIcons[] = "正在创建桌面图标...";
+constexpr char kStatusFinished[] = "完成安装";
+
+constexpr int kFinishedStatusTop = 300;
+constexpr int kRunButtonTop = 336;
+constexpr UINT kShortcutDelayMs = 100;
+
+// The status text for a percentage below 100, or null.
+const char* StatusFor(int percent) {
+  if (percent <= 5) return kStatusDeploying;
+  if (percent <= 20) return kStatusInstalling;
+  if (percent <= 70) return kStatusRushing;
+  if (percent <= 99) return kStatusCreatingIcons;
+  return nullptr;
+}
+
+InstallFailure FailureOf(InstallFailure::Kind kind, std::string subject) {
+  InstallFailure failure;
+  failure.kind = kind;
+  failure.subject = std::move(subject);
+  return failure;
+}
+
+std::string Quoted(const std::string& text) { return "“" + text + "”"; }
+}  // namespace
+
+void ShowTaskModalMessage(const std::string& text, const std::string& caption) {
+  MessageBoxA(nullptr, text.c_str(), caption.c_str(), MB_OK | MB_TASKMODAL);
+}
+
+std::string FailureMessage(const InstallFailure& failure) {
+  using Kind = InstallFailure::Kind;
+  switch (failure.kind) {
+    case Kind::FolderNotCreated:
+      return "无法创建安装文件夹" + Quoted(failure.subject) + "，安装失败。请选择其他位置。";
+    case Kind::ArchiveNotWritten:
+      return "无法写入安装包" + Quoted(failure.subject) + "，安装失败。请选择其他位置。";
+    case Kind::WorkerNotStarted:
+      return "无法开始安装，请重试。";
+    case Kind::Unpack:
+      break;
+  }
+  const std::string& subject = failure.unpack.subject;
+  switch (failure.unpack.error) {
+    case form::UnpackError::CannotOpen:
+      return "无法打开安装包" + Quoted(subject) + "，安装失败。";
+    case form::UnpackError::UnsafeName:
+      return "安装包中的文件" + Quoted(subject) + "会写到安装文件夹之外，安装失败。";
+    case form::UnpackError::CannotCreateFolder:
+      return "无法创建文件夹" + Quoted(subject) + "，安装失败。";
+    case form::UnpackError::CannotWrite:
+      return "无法写入文件" + Quoted(subject) + "，安装失败。该文件可能正在使用或为只读。";
+    case form::UnpackError::Corrupt:
+      return "安装包中的文件" + Quoted(subject) + "已损坏，安装失败。";
+    case form::UnpackError::Stopped:
+    case form::UnpackError::None:
+      break;
+  }
+  return "安装失败。";
+}
+
+Installation::Installation(InstallerUi& ui, InstallerTexts& texts, form::FormTimer& shortcutTimer,
+                           ui::ByteView archive, InstallerHooks hooks)
+    : ui_(ui), texts_(texts), shortcutTimer_(shortcutTimer), archive_(archive), hooks_(std::move(hooks)) {
+  if (!hooks_.windowsFolderExists) hooks_.windowsFolderExists = [] { return sys::PathExists(kWindowsFolder); };
+  if (!hooks_.launch) {
+    hooks_.launch = [](const std::string& folder) {
+      ShellExecuteA(nullptr, "open", kExecutableName, nullptr, folder.c_str(), SW_SHOWNORMAL);
+    };
+  }
+  if (!hooks_.endProgram) hooks_.endProgram = [] { PostQuitMessage(0); };
+  shortcutTimer_.OnTick([this] { OnShortcutTimer(); });
+}
+
+Installation::~Installation() {
+  shortcutTimer_.SetInterval(0);
+  shortcutTimer_.OnTick({});
+}
+
+void Installation::SetDefaultFolder() {
+  if (hooks_.windowsFolderExists()) ui_.SetFolderText(kDefaultFolder);
+}
+
+void Installation::OnBrowseClick() {
+  BrowseOptions options;
+  options.title = kBrowseTitle;
+  options.includeFiles = false;
+  options.initialFolder = ui_.FolderText();
+  options.editBox = false;
+  options.newStyle = true;
+  options.owner = ui_.OwnerWindow();
+  const std::string chosen = BrowseForFolder(options);
+  if (chosen.empty()) return;
+  ui_.SetFolderText(InstallFolderFor(chosen));
+}
+
+void Installation::OnInstallClick() {
+  if (phase_ != Phase::Ready) return;
+  // Every later path appends names to the folder: it must end with a backslash.
+  std::string folder = ui_.FolderText();
+  if (!folder.empty() && !sys::EndsWithSeparator(folder)) {
+    folder += '\\';
+    ui_.SetFolderText(folder);
+  }
+  if (folder.empty()) {
+    ui_.ShowMessage(kChooseFolderFirst, kReminderCaption);
+    return;
+  }
+  if (!sys::EnsureFolder(folder)) {
+    Fail(FailureOf(InstallFailure::Kind::FolderNotCreated, folder));
+    return;
+  }
+  ShowInstallingControls();
+  phase_ = Phase::Installing;
+  registrationWritten_ = false;
+  workerRunning_ = ExtractionWorker::Start(*this, relay_.hwnd(), folder, archive_);
+  if (!workerRunning_) Fail(FailureOf(InstallFailure::Kind::WorkerNotStarted, {}));
+}
+
+void Installation::OnProgress(int percent) {
+  if (phase_ != Phase::Installing) return;
+  ui_.SetProgressPosition(percent);
+  if (const char* status = StatusFor(percent)) {
+    if (ui_.StatusCaption() != status) ui_.SetStatusCaption(status);
+    if (status == kStatusRushing && !registrationWritten_) WriteRegistration();
+  }
+  if (percent == 100 && ui_.ProgressPosition() == 100) Finish();
+}
+
+void Installation::OnWorkerEnded(const InstallFailure* failure) {
+  workerRunning_ = false;
+  if (phase_ != Phase::Installing) return;
+  if (failure) {
+    Fail(*failure);
+  } else {
+    Finish();  // only when the 100 report did not finish already
+  }
+}
+
+void Installation::WriteRegistration() {
+  registrationWritten_ = true;
+  const std::string folder = ui_.FolderText();
+  const std::string key = std::string(kUninstallKey) + "\\";
+  // Failures are not reported: the application is installed either way.
+  sys::WriteMachineString(key + "DisplayIcon", folder + kExecutableName);
+  sys::WriteMachineString(key + "DisplayName", kProductName);
+  sys::WriteMachineString(key + "DisplayVersion", kDisplayVersion);
+  // Quoted: an unquoted path with spaces would let Windows start another program.
+  sys::WriteMachineString(key + "UninstallString", "\"" + folder + kUninstallerName + "\"");
+  sys::WriteMachineString(key + "Publisher", kPublisher);
+  sys::WriteMachineString(key + "URLInfoAbout", kPublisherUrl);
+}
+
+void Installation::Finish() {
+  if (!registrationWritten_) WriteRegistration();  // no report fell between 21 and 70
+  const std::string folder = ui_.FolderText();
+  texts_.programsFolder = sys::SpecialFolder(CSIDL_PROGRAMS);
+  texts_.productName = kProductName;
+  desktopFolder_ = sys::SpecialFolder(CSIDL_DESKTOPDIRECTORY);
+  const std::string programGroup = texts_.programsFolder + kProductName;
+  if (!texts_.programsFolder.empty()) sys::EnsureFolder(programGroup);
+  texts_.uninstallData = folder + "\r\n" + programGroup + "\r\n" + desktopFolder_ + kProductName + ".lnk\r\n" +
+                         kExecutableName;
+  sys::WriteWholeFile(folder + "\\" + kUninstallDataName, texts_.uninstallData);
+  shortcutTimer_.SetInterval(kShortcutDelayMs);
+  ui_.SetVisible(Control::InstallProgress, false);
+  ui_.SetStatusCaption(kStatusFinished);
+  ui_.SetTop(Control::StatusLabel, kFinishedStatusTop);
+  ui_.SetTop(Control::RunButton, kRunButtonTop);
+  ui_.SetVisible(Control::RunButton, true);
+  phase_ = Phase::Finished;
+}
+
+void Installation::OnShortcutTimer() {
+  shortcutTimer_.SetInterval(0);  // runs once
+  const std::string folder = ui_.FolderText();
+  const std::string app = folder + kExecutableName;
+  const std::string product = kProductName;
+  sys::ComApartment com;
+  if (!com.usable()) return;
+  // Without a programs or desktop folder the links would land in the current folder.
+  if (!texts_.programsFolder.empty()) {
+    const std::string group = texts_.programsFolder + product;
+    sys::CreateShellLink(group + "\\" + product + ".lnk", app);
+    sys::CreateShellLink(group + "\\卸载" + product + ".lnk", folder + kUninstallerName);
+    sys::CreateShellLink(group + ".lnk", app);
+  }
+  if (!desktopFolder_.empty()) sys::CreateShellLink(desktopFolder_ + product + ".lnk", app);
+}
+
+void Installation::OnRunClick() {
+  const std::string folder = ui_.FolderText();
+  if (folder.empty() || !sys::FileExists(folder + kExecutableName)) return;
+  hooks_.launch(folder);
+  hooks_.endProgram();
+}
+
+void Installation::ShowInstallingControls() {
+  ui_.SetVisible(Control::InstallProgress, true);
+  ui_.SetVisible(Control::PathEdit, false);
+  ui_.SetVisible(Control::LocationLabel, false);
+  ui_.SetVisible(Control::StatusLabel, true);
+  ui_.SetVisible(Control::InstallButton, false);
+  ui_.SetVisible(Control::BrowseButton, false);
+}
+
+void Installation::ShowReadyControls() {
+  ui_.SetVisible(Control::InstallProgress, false);
+  ui_.SetProgressPosition(0);
+  ui_.SetVisible(Control::StatusLabel, false);
+  ui_.SetVisible(Control::RunButton, false);
+  ui_.SetVisible(Control::InstallButton, true);
+  ui_.SetVisible(Control::PathEdit, true);
+  ui_.SetVisible(Control::LocationLabel, true);
+  ui_.SetVisible(Control::BrowseButton, true);
+}
+
+void Installation::Fail(const InstallFailure& failure) {
+  // Back to Ready first, so the window behind the message already lets the
+  // user choose another folder.
+  if (phase_ == Phase::Installing) ShowReadyControls();
+  phase_ = Phase::Ready;
+  ui_.ShowMessage(FailureMessage(failure), kReminderCaption);
+}
+
+}  // namespace app::install

@@ -1,0 +1,90 @@
+#pragma once
+// The installation procedure: default folder, folder choice, the install
+// click, the extraction worker's progress, the finish steps (uninstall
+// registration, uninstall data, shortcuts) and run-now.
+//
+// Everything here runs on the UI thread. The extraction worker touches
+// none of this object directly: it hands each report to the UI thread
+// through a blocking relay and waits for it.
+#include <windows.h>
+
+#include <functional>
+#include <string>
+
+#include "app/form/form_timer.h"
+#include "app/form/ui_thread_relay.h"
+#include "app/form/zip_archive.h"
+#include "app/install/installer_ui.h"
+#include "app/installer_texts.h"
+#include "ui/core/bytes.h"
+
+namespace app::install {
+
+// Ready -> Installing -> Finished. A failed installation goes back to Ready.
+enum class Phase { Ready, Installing, Finished };
+
+// The outside effects a test replaces; each empty one takes its default.
+struct InstallerHooks {
+  std::function<bool()> windowsFolderExists;              // default: probe "C:\Windows"
+  std::function<void(const std::string& folder)> launch;  // default: open qingwu.exe in folder
+  std::function<void()> endProgram;                       // default: PostQuitMessage(0)
+};
+
+// Why an installation failed, for the message the user sees.
+struct InstallFailure {
+  enum class Kind { FolderNotCreated, ArchiveNotWritten, WorkerNotStarted, Unpack };
+  Kind kind = Kind::Unpack;
+  form::UnpackResult unpack;  // for Kind::Unpack
+  std::string subject;        // the folder or file concerned (other kinds)
+};
+// The short sentence shown for a failure (code page 936).
+std::string FailureMessage(const InstallFailure& failure);
+
+class Installation {
+ public:
+  // `archive` must stay valid for the process's life (it is the program's
+  // constant data); `ui`, `texts` and `shortcutTimer` outlive this object.
+  Installation(InstallerUi& ui, InstallerTexts& texts, form::FormTimer& shortcutTimer,
+               ui::ByteView archive, InstallerHooks hooks = {});
+  Installation(const Installation&) = delete;
+  Installation& operator=(const Installation&) = delete;
+  ~Installation();
+
+  // Puts "C:\青梧网游加速器\" into the folder field when C:\Windows exists.
+  void SetDefaultFolder();
+  // The browse button: folder dialog, then the product folder below the choice.
+  void OnBrowseClick();
+  // The install button.
+  void OnInstallClick();
+  // The run button: starts qingwu.exe and ends the program, when it exists.
+  void OnRunClick();
+
+  Phase phase() const { return phase_; }
+  // The extraction worker has not yet reported its end.
+  bool WorkerRunning() const { return workerRunning_; }
+
+ private:
+  friend struct ExtractionWorker;
+
+  void OnProgress(int percent);
+  void OnWorkerEnded(const InstallFailure* failure);
+  void Finish();
+  void OnShortcutTimer();
+  void WriteRegistration();
+  void ShowInstallingControls();
+  void ShowReadyControls();
+  void Fail(const InstallFailure& failure);
+
+  InstallerUi& ui_;
+  InstallerTexts& texts_;
+  form::FormTimer& shortcutTimer_;
+  ui::ByteView archive_;
+  InstallerHooks hooks_;
+  Phase phase_ = Phase::Ready;
+  bool workerRunning_ = false;
+  bool registrationWritten_ = false;  // once per installation
+  std::string desktopFolder_;         // read at the finish, trailing backslash
+  form::UiThreadRelay relay_;         // last: destroyed first, so no report runs on a dying object
+};
+
+}  // namespace app::install

@@ -1,0 +1,176 @@
+// Attaching a host to a window: failures, caption parts, styles, teardown.
+#include <gtest/gtest.h>
+
+#include "tests/support/host_fixture.h"
+#include "ui/host/caption_parts.h"
+
+using namespace ui;
+using qwtest::HostedWindow;
+using qwtest::Recorder;
+using qwtest::TestWindow;
+
+namespace {
+// Records where the host asks for caption buttons.
+struct CaptionRecorder {
+  CaptionRecorder() {
+    CaptionPartFactory f = DefaultCaptionParts();
+    auto makeButton = f.button;
+    f.button = [this, makeButton](HWND h, const RectF& r, int kind) {
+      buttons.push_back({kind, r});
+      return makeButton(h, r, kind);
+    };
+    SetCaptionParts(f);
+  }
+  ~CaptionRecorder() { SetCaptionParts(DefaultCaptionParts()); }
+  std::vector<std::pair<int, RectF>> buttons;
+};
+}  // namespace
+
+TEST(HostCreate, FailuresLeaveTheObjectUnchanged) {
+  UiWindow host;
+  EXPECT_FALSE(host.Create(nullptr));
+  EXPECT_FALSE(host.Create(reinterpret_cast<HWND>(0x12345)));
+  EXPECT_FALSE(host.IsAttached());
+  EXPECT_EQ(host.Window(), nullptr);
+
+  TestWindow w(0, 0, 120, 90);
+  ASSERT_TRUE(host.Create(w.hwnd(), HostedWindow::Plain()));
+  const HDC canvas = host.CanvasDc();
+  EXPECT_FALSE(host.Create(w.hwnd(), HostedWindow::Plain()));
+  EXPECT_TRUE(host.IsAttached());
+  EXPECT_EQ(host.CanvasDc(), canvas);
+  EXPECT_EQ(UiWindow::FromWindow(w.hwnd()), &host);
+  // A second host for the same window is refused.
+  UiWindow other;
+  EXPECT_FALSE(other.Create(w.hwnd()));
+  EXPECT_EQ(UiWindow::FromWindow(w.hwnd()), &host);
+}
+
+TEST(HostCreate, DetachOnAnUnattachedObjectDoesNothing) {
+  UiWindow host;
+  host.Detach();
+  EXPECT_FALSE(host.IsAttached());
+  EXPECT_EQ(host.CanvasDc(), nullptr);
+}
+
+TEST(HostCreate, StripsTheFrameAndKeepsResizableAsThickFrame) {
+  TestWindow w(0, 0, 300, 200, WS_OVERLAPPEDWINDOW);
+  UiWindow host;
+  UiWindow::CreateOptions o;
+  o.frameMode = 0;
+  ASSERT_TRUE(host.Create(w.hwnd(), o));
+  const LONG_PTR style = GetWindowLongPtrW(w.hwnd(), GWL_STYLE);
+  EXPECT_TRUE(style & WS_POPUP);
+  EXPECT_FALSE(style & WS_DLGFRAME);
+  EXPECT_FALSE(style & WS_BORDER);
+  EXPECT_TRUE(host.Resizable());
+  EXPECT_TRUE(style & WS_THICKFRAME);  // given back for resizing
+  // Style not given: icon, title, close, and both boxes of the style.
+  const int flags = host.CaptionFlags();
+  EXPECT_EQ(flags & 0x3FF, caption::kIcon | caption::kTitle | caption::kClose | caption::kMaximize |
+                               caption::kMinimize | caption::kShadow);
+  EXPECT_NE(host.IconPicture(), nullptr);
+  ASSERT_NE(host.TitleLabel(), nullptr);
+  EXPECT_EQ(host.TitleLabel()->Tag(), std::to_string(host.TitleLabel()->GetHandle() + 2));
+  EXPECT_FALSE(host.IconPicture()->Focusable());
+  EXPECT_EQ(host.CaptionButtons().size(), 3u);
+  EXPECT_NE(host.TooltipWindow(), nullptr);
+  // The whole window rectangle is client area.
+  RECT wr{}, cr{};
+  GetWindowRect(w.hwnd(), &wr);
+  GetClientRect(w.hwnd(), &cr);
+  EXPECT_EQ(cr.right, wr.right - wr.left);
+  EXPECT_EQ(cr.bottom, wr.bottom - wr.top);
+}
+
+TEST(HostCreate, CaptionStyleZeroGivesNoParts) {
+  HostedWindow w;
+  EXPECT_EQ(w.host.CaptionFlags(), caption::kShadow);
+  EXPECT_EQ(w.host.IconPicture(), nullptr);
+  EXPECT_EQ(w.host.TitleLabel(), nullptr);
+  EXPECT_TRUE(w.host.CaptionButtons().empty());
+  EXPECT_EQ(w.host.FirstElement(), nullptr);
+}
+
+TEST(HostCreate, CaptionButtonsAreCreatedFromTheRight) {
+  CaptionRecorder rec;
+  UiWindow::CreateOptions o = HostedWindow::Plain();
+  o.captionStyle = caption::kClose | caption::kMaximize | caption::kMinimize;
+  HostedWindow w(400, 200, o);
+  ASSERT_EQ(rec.buttons.size(), 3u);
+  EXPECT_EQ(rec.buttons[0].first, 4);
+  EXPECT_EQ(rec.buttons[0].second, (RectF{349, 7, 39, 19}));
+  EXPECT_EQ(rec.buttons[1].first, 8);
+  EXPECT_EQ(rec.buttons[1].second, (RectF{321, 7, 28, 19}));
+  EXPECT_EQ(rec.buttons[2].first, 16);
+  EXPECT_EQ(rec.buttons[2].second, (RectF{293, 7, 28, 19}));
+  // Then laid out from x = width - 5 - 12, 28 apart.
+  EXPECT_EQ(w.host.CaptionButtons()[0]->Left(), 355);
+  EXPECT_EQ(w.host.CaptionButtons()[1]->Left(), 327);
+  EXPECT_EQ(w.host.CaptionButtons()[2]->Left(), 299);
+}
+
+TEST(HostCreate, DestroyingTheWindowDetachesAndDestroysElements) {
+  auto w = std::make_unique<TestWindow>(0, 0, 120, 90);
+  UiWindow host;
+  ASSERT_TRUE(host.Create(w->hwnd(), HostedWindow::Plain()));
+  Recorder a, b, child;
+  a.Make(w->hwnd(), 0, 0, 10, 10);
+  b.Make(w->hwnd(), 20, 0, 10, 10);
+  child.Make(a, 1, 1, 5, 5);
+  Recorder stray;
+  stray.Make(w->hwnd(), 40, 0, 10, 10);
+  stray.Unlink();  // in no list, still of this host
+  const HWND hwnd = w->hwnd();
+  w.reset();  // DestroyWindow
+  EXPECT_FALSE(host.IsAttached());
+  EXPECT_EQ(GetPropW(hwnd, L"Zq_Wnd_Control"), nullptr);
+  for (Recorder* r : {&a, &b, &child, &stray}) {
+    EXPECT_FALSE(r->IsCreated());
+    EXPECT_EQ(r->Count(ev::kDestroyed), 1);
+  }
+  EXPECT_EQ(host.FirstElement(), nullptr);
+  EXPECT_EQ(host.CanvasDc(), nullptr);
+  EXPECT_EQ(host.TooltipWindow(), nullptr);
+}
+
+TEST(HostCreate, DeletingTheHostGivesTheWindowBackItsProcedure) {
+  TestWindow w(0, 0, 120, 90);
+  const LONG_PTR original = GetWindowLongPtrW(w.hwnd(), GWLP_WNDPROC);
+  Recorder e;
+  {
+    UiWindow host;
+    ASSERT_TRUE(host.Create(w.hwnd(), HostedWindow::Plain()));
+    e.Make(w.hwnd(), 0, 0, 10, 10);
+    EXPECT_NE(GetWindowLongPtrW(w.hwnd(), GWLP_WNDPROC), original);
+  }
+  EXPECT_EQ(GetWindowLongPtrW(w.hwnd(), GWLP_WNDPROC), original);
+  EXPECT_FALSE(e.IsCreated());
+  EXPECT_EQ(UiWindow::FromWindow(w.hwnd()), nullptr);
+  // The window still works on its own.
+  SendMessageW(w.hwnd(), WM_MOUSEMOVE, 0, MAKELPARAM(5, 5));
+  qwtest::PumpPending();
+  // A new host can attach again.
+  UiWindow again;
+  EXPECT_TRUE(again.Create(w.hwnd(), HostedWindow::Plain()));
+}
+
+TEST(HostCreate, DetachReleasesItsGdiObjects) {
+  TestWindow w(0, 0, 150, 100);
+  auto gdiCount = [] { return GetGuiResources(GetCurrentProcess(), GR_GDIOBJECTS); };
+  {  // warm-up: process-wide scratch buffer, fonts, cursors
+    UiWindow warm;
+    warm.Create(w.hwnd(), HostedWindow::Plain());
+    warm.Detach();
+  }
+  const DWORD before = gdiCount();
+  for (int i = 0; i < 3; ++i) {
+    UiWindow host;
+    ASSERT_TRUE(host.Create(w.hwnd(), HostedWindow::Plain()));
+    Recorder e;
+    e.Make(w.hwnd(), 10, 10, 30, 30);
+    host.Redraw({}, RGB(1, 2, 3), 0, false);
+    host.Detach();
+  }
+  EXPECT_EQ(gdiCount(), before);
+}

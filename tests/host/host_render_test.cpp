@@ -1,0 +1,217 @@
+// The rendering pipeline read back from the canvas: background, element
+// compositing, partial redraws, presentation counts and resizing.
+#include <gtest/gtest.h>
+
+#include "tests/support/host_fixture.h"
+
+using namespace ui;
+using qwtest::ColorNear;
+using qwtest::ColorText;
+using qwtest::HostedWindow;
+using qwtest::Recorder;
+
+namespace {
+constexpr Argb kRed = 0xFFFF0000, kBlue = 0xFF0000FF, kGreen = 0xFF008000, kYellow = 0xFFFFFF00;
+
+// 100 x 80: left half red, right half blue.
+Bytes HalfAndHalf() {
+  return qwtest::MakeBmp(100, 80, [](int x, int) { return x < 50 ? 0xFF0000u : 0x0000FFu; });
+}
+
+#define EXPECT_PIXEL(w, x, y, colour)                                                   \
+  EXPECT_TRUE(ColorNear((w).Canvas(x, y), colour, 4))                                   \
+      << "at " << (x) << "," << (y) << ": " << ColorText((w).Canvas(x, y)) << " want " \
+      << ColorText(colour)
+}  // namespace
+
+TEST(HostRender, BackgroundImageAndColourWhereTheyBelong) {
+  Bytes image = HalfAndHalf();
+  UiWindow::CreateOptions o = HostedWindow::Plain();
+  o.image = image;
+  HostedWindow w(200, 150, o);
+  // Image at the inner top-left (5, 5), the body colour elsewhere.
+  EXPECT_PIXEL(w, 30, 40, kRed);
+  EXPECT_PIXEL(w, 80, 40, kBlue);
+  EXPECT_PIXEL(w, 150, 100, kGreen);
+  // The image's edges blend into the body colour.
+  const Argb edge = w.Canvas(103, 40);
+  EXPECT_FALSE(ColorNear(edge, kBlue, 4)) << ColorText(edge);
+  // Outside the rounded-off body nothing is drawn.
+  EXPECT_EQ(AlphaOf(w.Canvas(2, 2)), 0);
+
+  // Without a colour the body takes the image's average colour.
+  UiWindow::CreateOptions derived = HostedWindow::Plain();
+  derived.image = image;
+  derived.backgroundColor.reset();
+  HostedWindow w2(200, 150, derived);
+  EXPECT_EQ(w2.host.BackgroundColor(), RGB(127, 0, 127));
+  EXPECT_PIXEL(w2, 150, 100, ArgbOf(255, 127, 0, 127));
+}
+
+TEST(HostRender, ImageOnlyFrameWithNineGrid) {
+  // 30 x 30: red corners 10 x 10, blue elsewhere.
+  Bytes image = qwtest::MakeBmp(30, 30, [](int x, int y) {
+    const bool corner = (x < 10 || x >= 20) && (y < 10 || y >= 20);
+    return corner ? 0xFF0000u : 0x0000FFu;
+  });
+  UiWindow::CreateOptions o = HostedWindow::Plain();
+  o.image = image;
+  o.frameMode = 1;
+  o.nineGrid = RECT{10, 10, 20, 20};
+  HostedWindow w(120, 90, o);
+  EXPECT_PIXEL(w, 2, 2, kRed);
+  EXPECT_PIXEL(w, 117, 2, kRed);
+  EXPECT_PIXEL(w, 117, 87, kRed);
+  EXPECT_PIXEL(w, 12, 12, kBlue);   // the centre, stretched
+  EXPECT_PIXEL(w, 60, 5, kBlue);    // the top edge, stretched along it
+  EXPECT_PIXEL(w, 60, 45, kBlue);
+}
+
+TEST(HostRender, ElementsAreCompositedAtTheirBoundsWithTheirOpacity) {
+  HostedWindow w;
+  Recorder e(kYellow);
+  e.Make(w.hwnd(), 120, 20, 40, 30);
+  w.Settle();
+  EXPECT_PIXEL(w, 130, 30, kYellow);
+  EXPECT_PIXEL(w, 115, 30, kGreen);
+  e.Opacity(128);
+  w.Settle();
+  EXPECT_PIXEL(w, 130, 30, ArgbOf(255, 128, 192, 0));
+  e.Opacity(255);
+  e.Disabled(true);
+  w.Settle();
+  // A disabled element whose class does not answer the look query: half alpha.
+  EXPECT_PIXEL(w, 130, 30, ArgbOf(255, 127, 191, 0));
+  e.answers[ev::kDisabledLook] = 0;
+  e.Refresh();
+  w.Settle();
+  EXPECT_PIXEL(w, 130, 30, kYellow);
+}
+
+TEST(HostRender, ChildrenAreClippedToTheirParent) {
+  HostedWindow w;
+  Recorder p(kYellow), c(kRed);
+  p.Make(w.hwnd(), 20, 20, 40, 40);
+  c.Make(p, 50, 30, 40, 10);  // sticks out to the right
+  w.host.Redraw({}, std::nullopt, 0, false);
+  EXPECT_PIXEL(w, 55, 35, kRed);
+  EXPECT_PIXEL(w, 70, 35, kGreen);
+  c.Refresh();
+  w.Settle();
+  EXPECT_PIXEL(w, 55, 35, kRed);
+  EXPECT_PIXEL(w, 70, 35, kGreen);
+}
+
+TEST(HostRender, PartialRedrawRepaintsOnlyOverlappingElements) {
+  HostedWindow w;
+  Recorder a(kYellow), b(kYellow);
+  a.Make(w.hwnd(), 20, 20, 30, 30);
+  b.Make(w.hwnd(), 120, 20, 30, 30);
+  w.Settle();
+  // Change both bitmaps behind the host's back.
+  gp::GdipGraphicsClear(a.Graphics(), kRed);
+  gp::GdipGraphicsClear(b.Graphics(), kRed);
+  w.host.RedrawRect(a.Bounds(), false);
+  EXPECT_PIXEL(w, 30, 30, kRed);
+  EXPECT_PIXEL(w, 130, 30, kYellow);
+  // Hiding restores the background under the element.
+  b.Visible(false);
+  w.Settle();
+  EXPECT_PIXEL(w, 130, 30, kGreen);
+  // Nothing while the host is busy.
+  b.Visible(true);
+  w.host.SetBusy(true);
+  w.host.RedrawRect(b.Bounds(), true);
+  EXPECT_PIXEL(w, 130, 30, kGreen);
+  w.host.SetBusy(false);
+  w.Settle();
+}
+
+TEST(HostRender, OrdinaryWindowPresentsEachRectangleLayeredOncePerFlush) {
+  for (bool layered : {false, true}) {
+    UiWindow::CreateOptions o = HostedWindow::Plain();
+    if (layered) o.windowAlpha = 255;
+    HostedWindow w(200, 150, o);
+    Recorder trigger(kYellow);
+    trigger.Make(w.hwnd(), 20, 20, 10, 10);
+    trigger.Disabled(true);
+    w.Settle();
+    // While the first rectangle is repaired, two more are queued.
+    bool queued = false;
+    trigger.onEvent = [&](UINT m) {
+      if (m != ev::kDisabledLook || queued) return;
+      queued = true;
+      w.host.InvalidateRect(RectF{60, 60, 10, 10}, 0);
+      w.host.InvalidateRect(RectF{100, 60, 10, 10}, 0);
+    };
+    w.host.ResetPresentCountForTest();
+    w.host.InvalidateRect(trigger.Bounds(), 0);
+    EXPECT_TRUE(queued);
+    EXPECT_EQ(w.host.PresentCountForTest(), layered ? 1 : 3) << (layered ? "layered" : "ordinary");
+  }
+}
+
+TEST(HostRender, RedrawModes) {
+  HostedWindow w;
+  Recorder e(kYellow), hidden(kYellow);
+  e.Make(w.hwnd(), 20, 20, 10, 10);
+  hidden.Make(w.hwnd(), 40, 20, 10, 10, false);
+  w.Settle();
+  int backgrounds = 0;
+  w.host.SetOnPaintBackground([&](HWND h, Gdiplus::GpGraphics* g, int width, int height) {
+    ++backgrounds;
+    EXPECT_EQ(h, w.hwnd());
+    EXPECT_EQ(g, w.host.CanvasGraphics());
+    EXPECT_EQ(width, 200);
+    EXPECT_EQ(height, 150);
+  });
+  e.ClearLog();
+  w.host.ResetPresentCountForTest();
+  w.host.Redraw({}, RGB(0, 0, 255), -1, false);
+  EXPECT_EQ(w.host.PresentCountForTest(), 0);
+  EXPECT_PIXEL(w, 150, 100, kBlue);
+  EXPECT_EQ(backgrounds, 1);
+  EXPECT_EQ(e.Count(ev::kWindowShown), 1);
+  EXPECT_EQ(hidden.Count(ev::kWindowShown), 0);
+  w.host.Redraw({}, std::nullopt, 0, true);
+  EXPECT_EQ(w.host.PresentCountForTest(), 1);
+  EXPECT_EQ(e.Count(ev::kWindowShown), 1);  // kept elements are not told
+}
+
+TEST(HostRender, FadeRedrawBlocksUntilTheFifthTick) {
+  HostedWindow w;
+  w.host.Redraw({}, RGB(255, 0, 0), 1, false);
+  EXPECT_TRUE(w.host.Busy());
+  const DWORD start = GetTickCount();
+  ASSERT_TRUE(qwtest::PumpUntil([&] { return !w.host.Busy(); }, 5000));
+  EXPECT_GE(GetTickCount() - start, 180u);
+  EXPECT_PIXEL(w, 150, 100, kRed);
+}
+
+TEST(HostRender, ResizeToTheSameSizeDoesNothing) {
+  HostedWindow w;
+  std::vector<SIZE> sizes;
+  w.host.SetOnResize([&](HWND, int cx, int cy) { sizes.push_back(SIZE{cx, cy}); });
+  w.host.ResetPresentCountForTest();
+  SendMessageW(w.hwnd(), WM_SIZE, SIZE_RESTORED, MAKELPARAM(200, 150));
+  EXPECT_TRUE(sizes.empty());
+  EXPECT_EQ(w.host.PresentCountForTest(), 0);
+  SetWindowPos(w.hwnd(), nullptr, 0, 0, 260, 170, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+  ASSERT_EQ(sizes.size(), 1u);
+  EXPECT_EQ(sizes[0].cx, 260);
+  EXPECT_EQ(sizes[0].cy, 170);
+  EXPECT_EQ(w.host.ClientSize().cx, 260);
+  EXPECT_PIXEL(w, 240, 150, kGreen);
+  EXPECT_EQ(w.host.PresentCountForTest(), 1);
+}
+
+TEST(HostRender, LayeredBodyCarriesTheWindowAlpha) {
+  UiWindow::CreateOptions o = HostedWindow::Plain();
+  o.windowAlpha = 200;
+  HostedWindow w(200, 150, o);
+  EXPECT_TRUE(GetWindowLongPtrW(w.hwnd(), GWL_EXSTYLE) & WS_EX_LAYERED);
+  const Argb body = w.Canvas(100, 100);
+  EXPECT_NEAR(AlphaOf(body), 200, 3) << ColorText(body);
+  // The shadow ring just outside the body.
+  EXPECT_GT(AlphaOf(w.Canvas(4, 70)), 0);
+}

@@ -1,0 +1,222 @@
+#!/usr/bin/env bash
+# The uninstaller from the application archive, run under Wine against a
+# real installed tree: the archive's files, Uninstall.dat, the four links
+# and the uninstall key, set up the way the installer leaves them.
+#   uninstaller_test.sh <payload.zip> <wintool.exe> <case>
+# Each case starts from a fresh copy of a pristine Wine prefix of its own.
+set -u
+archive=$1 wintool=$2 case=$3
+wine=${WINE64:-/usr/lib/wine/wine64}
+work=${QW_BUILD_DIR:?}/tests/resources/uninstaller
+pristine=$work/pristine
+export WINEDEBUG=-all
+export LC_ALL=zh_CN.UTF-8 2>/dev/null
+export WINEDLLOVERRIDES="winemenubuilder.exe=d;mscoree=d;mshtml=d"
+export HOME=$work/home
+mkdir -p "$HOME"
+fail() { echo "FAIL [$case]: $*"; WINEPREFIX=$prefix wineserver -k 2>/dev/null; exit 1; }
+
+# --- a pristine prefix, made once and shared by the cases (read-only) ---
+(
+  flock 9
+  if [ ! -f "$pristine/.qw-ready" ]; then
+    rm -rf "$pristine"
+    WINEPREFIX=$pristine "$wine" wineboot -i >/dev/null 2>&1
+    WINEPREFIX=$pristine wineserver -w
+    touch "$pristine/.qw-ready"
+  fi
+) 9>"$work.lock"
+
+prefix=$work/case-$case
+rm -rf "$prefix"
+cp -a "$pristine" "$prefix"
+export WINEPREFIX=$prefix
+c=$prefix/drive_c
+user=$(ls "$c/users" | grep -v '^Public$' | head -n 1)
+# The desktop of a new prefix links to $HOME; give this case a real one.
+rm -f "$c/users/$user/Desktop"
+mkdir -p "$c/users/$user/Desktop"
+
+product=青梧网游加速器
+folder="$c/Program Files/$product"
+programs="$c/users/$user/AppData/Roaming/Microsoft/Windows/Start Menu/Programs"
+group="$programs/$product"
+desktop="$c/users/$user/Desktop"
+win_folder="C:\\Program Files\\$product\\"
+win_programs="C:\\users\\$user\\AppData\\Roaming\\Microsoft\\Windows\\Start Menu\\Programs\\"
+win_desktop="C:\\users\\$user\\Desktop\\"
+uninstall_key="HKLM\\SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall"
+
+# Uninstall.dat: four code-page 936 lines, CR LF between them, none at the end.
+write_data() {  # line1 line2 line3 line4
+  printf '%s\r\n%s\r\n%s\r\n%s' "$1" "$2" "$3" "$4" | iconv -f UTF-8 -t GBK > "$folder/Uninstall.dat"
+}
+
+install_tree() {
+  mkdir -p "$folder" "$group" "$desktop"
+  unzip -q -o "$archive" -d "$folder" || fail "cannot unpack the archive"
+  write_data "$win_folder" "$win_programs$product" "$win_desktop$product.lnk" qingwu.exe
+  for link in "$group/$product.lnk" "$group/卸载$product.lnk" "$programs/$product.lnk" "$desktop/$product.lnk"; do
+    echo link > "$link"
+  done
+  # Things that are not ours and must survive: a neighbour's link and key.
+  echo other > "$desktop/其他程序.lnk"
+  cat > "$work/$case.reg.txt" <<EOF
+Windows Registry Editor Version 5.00
+
+[${uninstall_key/HKLM/HKEY_LOCAL_MACHINE}\\$product]
+"DisplayIcon"="${win_folder//\\/\\\\}qingwu.exe"
+"DisplayName"="$product"
+"DisplayVersion"="201909999"
+"UninstallString"="${win_folder//\\/\\\\}uninst.exe"
+"Publisher"="青梧网络科技有限公司"
+"URLInfoAbout"="https://www.qingwu.example/"
+
+[${uninstall_key/HKLM/HKEY_LOCAL_MACHINE}\\OtherProduct]
+"DisplayName"="Other"
+EOF
+  iconv -f UTF-8 -t UTF-16 "$work/$case.reg.txt" > "$work/$case.reg"
+  "$wine" regedit /S "$work/$case.reg" || fail "regedit failed"
+  key_present || fail "uninstall key not set up"
+}
+
+key_present() { "$wine" reg query "$uninstall_key\\$product" >/dev/null 2>&1; }
+
+# Every file, folder and size under the places the uninstaller may touch,
+# the content of each file, and the uninstall keys.
+snapshot() {
+  (cd "$c" && find . -path ./windows -prune -o -path ./users/Public -prune -o -print0 | sort -z |
+     xargs -0 stat -c '%n %s %F' && find . -path ./windows -prune -o -type f -print0 | sort -z | xargs -0 md5sum)
+  "$wine" reg query "$uninstall_key" /s 2>/dev/null | tr -d '\r'
+}
+
+run_uninstaller() {  # args... ; sets $code
+  (cd "$folder" && "$wine" "$folder/uninst.exe" "$@")
+  code=$?
+}
+
+wait_gone() {  # path [seconds]
+  local i
+  for i in $(seq 1 $((${2:-60} * 10))); do
+    [ -e "$1" ] || return 0
+    sleep 0.1
+  done
+  return 1
+}
+
+expect_unchanged() {  # label before
+  local after
+  after=$(snapshot)
+  [ "$after" = "$2" ] || { diff <(echo "$2") <(echo "$after") | head -20; fail "$1: something changed"; }
+}
+
+case $case in
+  removes-installation)
+    install_tree
+    run_uninstaller /S
+    [ "$code" = 0 ] || fail "exit code $code"
+    wait_gone "$folder" || fail "installation folder still there: $(ls "$folder")"
+    for gone in "$group" "$programs/$product.lnk" "$desktop/$product.lnk"; do
+      [ -e "$gone" ] && fail "$gone still there"
+    done
+    key_present && fail "uninstall key still there"
+    [ -f "$desktop/其他程序.lnk" ] || fail "a neighbour's link was removed"
+    [ -d "$programs" ] || fail "the start menu folder was removed"
+    "$wine" reg query "$uninstall_key\\OtherProduct" >/dev/null 2>&1 || fail "a neighbour's key was removed"
+    ;;
+  keeps-foreign-files)
+    install_tree
+    echo save > "$folder/我的存档.sav"
+    mkdir -p "$folder/截图" && echo png > "$folder/截图/1.png"
+    echo mine > "$group/我的快捷方式.lnk"
+    run_uninstaller /S
+    [ "$code" = 0 ] || fail "exit code $code"
+    wait_gone "$folder/uninst.exe" || fail "uninst.exe still there"
+    WINEPREFIX=$prefix wineserver -w
+    left=$(cd "$folder" && find . -mindepth 1 | LC_ALL=C sort | tr '\n' ' ')
+    [ "$left" = "./我的存档.sav ./截图 ./截图/1.png " ] || fail "folder holds '$left'"
+    left=$(cd "$group" && find . -mindepth 1 | LC_ALL=C sort | tr '\n' ' ')
+    [ "$left" = "./我的快捷方式.lnk " ] || fail "group folder holds '$left'"
+    [ -e "$programs/$product.lnk" ] && fail "start menu link still there"
+    [ -e "$desktop/$product.lnk" ] && fail "desktop link still there"
+    key_present && fail "uninstall key still there"
+    ;;
+  keeps-newer-registration)
+    # The key names another folder's uninstaller: a later installation owns it.
+    install_tree
+    "$wine" reg add "$uninstall_key\\$product" /v UninstallString /d 'D:\Games\青梧网游加速器\uninst.exe' /f >/dev/null
+    run_uninstaller /S
+    [ "$code" = 0 ] || fail "exit code $code"
+    wait_gone "$folder" || fail "installation folder still there"
+    key_present || fail "another installation's key was removed"
+    ;;
+  missing-data)
+    install_tree
+    rm "$folder/Uninstall.dat"
+    before=$(snapshot)
+    run_uninstaller /S
+    [ "$code" = 2 ] || fail "exit code $code, expected 2"
+    WINEPREFIX=$prefix wineserver -w
+    expect_unchanged "missing Uninstall.dat" "$before"
+    ;;
+  malformed-data)
+    install_tree
+    # Decoys where a hostile record points: none of them may go.
+    mkdir -p "$c/victim"
+    for f in qingwu.exe readme.txt Uninstall.dat $product.lnk 卸载$product.lnk; do echo keep > "$c/victim/$f"; done
+    mkdir -p "$c/victim/$product" && echo keep > "$c/victim/$product/$product.lnk"
+    g="$win_programs$product" d="$win_desktop$product.lnk"
+    variants=(
+      "three-lines|$(printf '%s\r\n%s\r\n%s' "$win_folder" "$g" "$d")"
+      "five-lines|$(printf '%s\r\n%s\r\n%s\r\n%s\r\n%s' "$win_folder" "$g" "$d" qingwu.exe extra)"
+      "other-folder|$(printf '%s\r\n%s\r\n%s\r\n%s' 'C:\victim\' "$g" "$d" qingwu.exe)"
+      "dot-dot|$(printf '%s\r\n%s\r\n%s\r\n%s' "$win_folder"'..\..\victim\' "$g" "$d" qingwu.exe)"
+      "no-trailing-backslash|$(printf '%s\r\n%s\r\n%s\r\n%s' "${win_folder%\\}" "$g" "$d" qingwu.exe)"
+      "group-wrong-name|$(printf '%s\r\n%s\r\n%s\r\n%s' "$win_folder" 'C:\victim' "$d" qingwu.exe)"
+      "group-dot-dot|$(printf '%s\r\n%s\r\n%s\r\n%s' "$win_folder" 'C:\victim\..\victim\'"$product" "$d" qingwu.exe)"
+      "link-wrong-name|$(printf '%s\r\n%s\r\n%s\r\n%s' "$win_folder" "$g" 'C:\victim\readme.txt' qingwu.exe)"
+      "link-relative|$(printf '%s\r\n%s\r\n%s\r\n%s' "$win_folder" "$g" "$product.lnk" qingwu.exe)"
+      "link-wildcard|$(printf '%s\r\n%s\r\n%s\r\n%s' "$win_folder" "$g" 'C:\*\'"$product.lnk" qingwu.exe)"
+      "link-stream|$(printf '%s\r\n%s\r\n%s\r\n%s' "$win_folder" "$g" 'C:\victim:'"$product.lnk" qingwu.exe)"
+      "wrong-program|$(printf '%s\r\n%s\r\n%s\r\n%s' "$win_folder" "$g" "$d" cmd.exe)"
+      "empty|"
+    )
+    for v in "${variants[@]}"; do
+      name=${v%%|*}
+      printf '%s' "${v#*|}" | iconv -f UTF-8 -t GBK > "$folder/Uninstall.dat"
+      before=$(snapshot)
+      run_uninstaller /S
+      [ "$code" = 2 ] || fail "$name: exit code $code, expected 2"
+      expect_unchanged "$name" "$before"
+      echo "ok: $name"
+    done
+    # Bytes that are not code page 936 text.
+    printf '\x81\x20\r\n%s\r\n%s\r\nqingwu.exe' "$g" "$d" > "$folder/Uninstall.dat"
+    before=$(snapshot)
+    run_uninstaller /S
+    [ "$code" = 2 ] || fail "not code page 936: exit code $code, expected 2"
+    expect_unchanged "not code page 936" "$before"
+    ;;
+  declined)
+    # Without /S the uninstaller asks first; "No" changes nothing.
+    install_tree
+    before=$(snapshot)
+    (cd "$folder" && "$wine" "$folder/uninst.exe") &
+    pid=$!
+    "$wine" "$wintool" wait '#32770' 60000 >/dev/null || fail "no confirmation box"
+    [ -n "${QW_SHOT:-}" ] && import -window root "$QW_SHOT"
+    text=$("$wine" "$wintool" text '#32770' | tr -d '\r')
+    [ "$text" = "青梧网游加速器 卸载" ] || fail "box titled '$text'"
+    "$wine" "$wintool" command '#32770' 7 >/dev/null  # IDNO
+    wait $pid
+    code=$?
+    [ "$code" = 1 ] || fail "exit code $code, expected 1"
+    expect_unchanged "declined" "$before"
+    ;;
+  *)
+    fail "unknown case"
+    ;;
+esac
+WINEPREFIX=$prefix wineserver -w
+rm -rf "$prefix"
+echo "1 passed, 0 failed"

@@ -1,0 +1,463 @@
+// UiElement: creation, the sibling lists, geometry, state and teardown.
+#include "ui/element/element.h"
+
+#include <cmath>
+#include <unordered_set>
+
+#include "ui/host/window.h"
+
+namespace ui {
+
+namespace {
+// Created elements. Everything runs on the UI thread.
+std::unordered_set<const UiElement*>& LiveElements() {
+  static auto* live = new std::unordered_set<const UiElement*>();
+  return *live;
+}
+
+bool Near(float a, float b) { return std::fabs(a - b) <= 1e-7f; }
+
+// A window handle passed where an element handle is expected means "top level".
+bool IsWindowValue(ElementHandle value, HWND window) {
+  return value != 0 && window && value == reinterpret_cast<ElementHandle>(window);
+}
+
+// SetBounds asks the host again while it answers busy; a busy host further
+// up the same call stack can never finish, so the asking is bounded (the
+// host remembers the moved areas and repairs them when it is idle).
+constexpr int kMoveAttempts = 3;
+}  // namespace
+
+bool RectsOverlap(const RectF& a, const RectF& b) {
+  constexpr float eps = 1e-7f;
+  return !(a.Right() <= b.x + eps || b.Right() <= a.x + eps || a.Bottom() <= b.y + eps ||
+           b.Bottom() <= a.y + eps);
+}
+
+RECT ToRect(const RectF& r) {
+  return RECT{static_cast<LONG>(r.x), static_cast<LONG>(r.y), static_cast<LONG>(r.x + r.width),
+              static_cast<LONG>(r.y + r.height)};
+}
+
+UiParent::UiParent(UiElement& e) : element(e.Self()) {}
+
+UiElement* UiElement::FromHandle(ElementHandle handle) {
+  if (handle == 0) return nullptr;
+  auto* p = reinterpret_cast<const UiElement*>(handle);
+  return LiveElements().count(p) ? const_cast<UiElement*>(p) : nullptr;
+}
+
+std::vector<UiElement*> UiElement::LiveElementsOf(const UiWindow* host) {
+  std::vector<UiElement*> out;
+  for (const UiElement* e : LiveElements())
+    if (e->host_ == host) out.push_back(const_cast<UiElement*>(e));
+  return out;
+}
+
+UiElement::~UiElement() {
+  if (handle_ != 0) {
+    while (firstChild_) {
+      UiElement* child = firstChild_;
+      child->Destroy();
+      if (firstChild_ == child) child->Unlink();  // never loop on a child that stayed
+    }
+    if (window_) {
+      if (transitionTimerActive_) KillTimer(window_, handle_ + 1);
+      if (visible_ && Host()) PostInvalidate(1);  // the area is repainted without it
+    }
+    ClearHostReferences();
+    Unlink();
+  }
+  LiveElements().erase(this);
+}
+
+ElementHandle UiElement::Create(UiParent parent, const RectF& bounds, int kind, bool visible,
+                                std::optional<bool> focusable, std::optional<UINT_PTR> cursorId,
+                                int transitionInterval, int transitionSteps, int transitionEffect) {
+  if (handle_ != 0) return handle_;
+
+  // Resolve the parent: a hosted window (top level) or a live element whose
+  // host is the one registered on its window.
+  HWND window = parent.window;
+  UiElement* parentElement = nullptr;
+  if (!window && parent.element) {
+    parentElement = FromHandle(parent.element);
+    if (!parentElement) window = reinterpret_cast<HWND>(parent.element);
+  }
+  UiWindow* host = nullptr;
+  if (parentElement) {
+    if (parentElement == this || !parentElement->IsCreated()) return 0;
+    window = parentElement->window_;
+    host = UiWindow::FromWindow(window);
+    if (!host || parentElement->host_ != host) return 0;
+  } else {
+    host = UiWindow::FromWindow(window);
+    if (!host) return 0;
+  }
+
+  handle_ = Self();
+  LiveElements().insert(this);
+  window_ = window;
+  host_ = host;
+  bounds_ = bounds;
+  if (cursorId) cursor_ = LoadCursorW(nullptr, MAKEINTRESOURCEW(*cursorId));
+  tipText_.clear();
+  parent_ = nullptr;
+  disabled_ = false;
+  autoRefresh_ = true;
+  opacity_ = 255;
+  kind_ = kind;
+  visible_ = visible;
+  focusable_ = focusable.value_or(true);
+  prevSibling_ = nextSibling_ = nullptr;
+
+  if (parentElement) {
+    SetParent(parentElement->Self());
+  } else {
+    AppendTo(nullptr);
+  }
+  CreateSurface();
+  transitionInterval_ = transitionInterval;
+  transitionSteps_ = transitionSteps;
+  transitionEffect_ = transitionEffect;
+  transitionStep_ = 0;
+
+  const ElementHandle self = handle_;
+  SendEvent(ev::kCreated, reinterpret_cast<WPARAM>(bitmap_.get()),
+            reinterpret_cast<LPARAM>(graphics_.get()));
+  if (!FromHandle(self)) return 0;  // destroyed by its own created event
+  SendEvent(ev::kPaint, reinterpret_cast<WPARAM>(bitmap_.get()),
+            reinterpret_cast<LPARAM>(graphics_.get()));
+  return handle_;
+}
+
+bool UiElement::CreateSurface() {
+  graphics_.reset();
+  bitmap_.reset();
+  const int w = kind_ == kind::kNoBitmap ? 1 : static_cast<int>(bounds_.width);
+  const int h = kind_ == kind::kNoBitmap ? 1 : static_cast<int>(bounds_.height);
+  if (w <= 0 || h <= 0) return false;
+  gp::GdipCreateBitmapFromScan0(w, h, 0, PixelFormat32bppARGB, nullptr, bitmap_.put());
+  if (!bitmap_) return false;
+  gp::GdipGetImageGraphicsContext(bitmap_.get(), graphics_.put());
+  if (graphics_) {
+    gp::GdipSetSmoothingMode(graphics_.get(), Gdiplus::SmoothingModeAntiAlias);
+    gp::GdipSetTextRenderingHint(graphics_.get(), Gdiplus::TextRenderingHintAntiAliasGridFit);
+  }
+  return true;
+}
+
+void UiElement::ReleaseSurface() {
+  graphics_.reset();
+  bitmap_.reset();
+  snapshot_.reset();
+}
+
+UiWindow* UiElement::Host() const { return UiWindow::IsLive(host_) ? host_ : nullptr; }
+
+ElementHandle UiElement::GetParent() const { return parent_ ? parent_->Self() : 0; }
+
+// Appends to the end of the parent's child list, or of the host's top-level list.
+void UiElement::AppendTo(UiElement* newParent) {
+  UiElement** first = nullptr;
+  UiElement** last = nullptr;
+  if (newParent) {
+    first = &newParent->firstChild_;
+    last = &newParent->lastChild_;
+  } else if (UiWindow* host = Host()) {
+    first = &host->firstElement_;
+    last = &host->lastElement_;
+  } else {
+    return;
+  }
+  prevSibling_ = *last;
+  nextSibling_ = nullptr;
+  if (*last) (*last)->nextSibling_ = this;
+  *last = this;
+  if (!*first) *first = this;
+}
+
+void UiElement::SetParent(ElementHandle newParent) {
+  if (!handle_) return;
+  UiElement* target = nullptr;
+  if (newParent != 0 && !IsWindowValue(newParent, window_)) {
+    target = FromHandle(newParent);
+    // Only a live element of the same host, and never into its own subtree.
+    if (!target || target->host_ != host_ || !target->IsCreated()) return;
+    for (UiElement* a = target; a; a = a->parent_)
+      if (a == this) return;
+  }
+  if (target == parent_) return;
+  Unlink();
+  parent_ = target;
+  AppendTo(target);
+  Refresh();
+}
+
+void UiElement::Unlink() {
+  if (!parent_) {
+    UiWindow* host = Host();
+    bool listed = false;
+    if (host)
+      for (UiElement* e = host->firstElement_; e; e = e->nextSibling_)
+        if (e == this) {
+          listed = true;
+          break;
+        }
+    if (!listed) {
+      prevSibling_ = nextSibling_ = nullptr;
+      return;
+    }
+    if (host->firstElement_ == this) host->firstElement_ = nextSibling_;
+    if (host->lastElement_ == this) host->lastElement_ = prevSibling_;
+  } else {
+    if (parent_->firstChild_ == this) parent_->firstChild_ = nextSibling_;
+    if (parent_->lastChild_ == this) parent_->lastChild_ = prevSibling_;
+  }
+  if (prevSibling_) prevSibling_->nextSibling_ = nextSibling_;
+  if (nextSibling_) nextSibling_->prevSibling_ = prevSibling_;
+  prevSibling_ = nextSibling_ = nullptr;
+}
+
+ElementHandle UiElement::SetZOrder(int position, bool redraw) {
+  if (!handle_) return 0;
+  UiElement** first = nullptr;
+  UiElement** last = nullptr;
+  if (parent_) {
+    first = &parent_->firstChild_;
+    last = &parent_->lastChild_;
+  } else if (UiWindow* host = Host()) {
+    first = &host->firstElement_;
+    last = &host->lastElement_;
+  } else {
+    return 0;
+  }
+  Unlink();
+  UiElement* former = nullptr;
+  if (position == 2) {
+    former = *first;
+    nextSibling_ = former;
+    if (former) former->prevSibling_ = this;
+    *first = this;
+    if (!*last) *last = this;
+  } else {
+    former = *last;
+    prevSibling_ = former;
+    if (former) former->nextSibling_ = this;
+    *last = this;
+    if (!*first) *first = this;
+  }
+  if (redraw) {
+    Refresh();
+    return 0;
+  }
+  return former ? former->Self() : 0;
+}
+
+void UiElement::MoveDescendants(float dx, float dy) {
+  for (UiElement* c = firstChild_; c; c = c->nextSibling_) {
+    c->bounds_.x += dx;
+    c->bounds_.y += dy;
+    c->MoveDescendants(dx, dy);
+  }
+}
+
+RectF UiElement::Bounds(const RectF& r) {
+  SetBounds(static_cast<int>(r.x), static_cast<int>(r.y), static_cast<int>(r.width),
+            static_cast<int>(r.height), true);
+  return bounds_;
+}
+
+void UiElement::SetBounds(std::optional<int> x, std::optional<int> y, std::optional<int> width,
+                          std::optional<int> height, bool redraw) {
+  if (!handle_) return;
+  const RectF old = bounds_;
+  const RectF next{static_cast<float>(x.value_or(static_cast<int>(old.x))),
+                   static_cast<float>(y.value_or(static_cast<int>(old.y))),
+                   static_cast<float>(width.value_or(static_cast<int>(old.width))),
+                   static_cast<float>(height.value_or(static_cast<int>(old.height)))};
+  if (Near(next.x, old.x) && Near(next.y, old.y) && Near(next.width, old.width) &&
+      Near(next.height, old.height))
+    return;
+  oldBounds_ = old;
+  bounds_ = next;
+  MoveDescendants(next.x - old.x, next.y - old.y);
+
+  const ElementHandle self = handle_;
+  const bool resized = !Near(next.width, old.width) || !Near(next.height, old.height);
+  if (resized && kind_ != kind::kNoBitmap) {
+    snapshot_.reset();
+    CreateSurface();
+    const auto w = static_cast<WPARAM>(static_cast<int>(next.width));
+    const auto h = static_cast<LPARAM>(static_cast<int>(next.height));
+    SendEvent(ev::kResized, w, h);
+    if (!FromHandle(self)) return;
+    SendEvent(ev::kPaint, w, h);
+    if (!FromHandle(self)) return;
+  }
+
+  if (!Host()) return;
+  const LPARAM repaint = (redraw && visible_) ? 1 : 0;
+  for (int attempt = 0; attempt < kMoveAttempts; ++attempt) {
+    if (SendMessageW(window_, hostmsg::kElementMoved, self, repaint) != 0) break;
+    if (!FromHandle(self)) break;
+    Sleep(1);
+  }
+}
+
+int UiElement::Left(int v) {
+  if (std::fabs(static_cast<float>(v) - bounds_.x) > 1e-7f) SetBounds(v, {}, {}, {});
+  return Left();
+}
+int UiElement::Top(int v) {
+  if (std::fabs(static_cast<float>(v) - bounds_.y) > 1e-7f) SetBounds({}, v, {}, {});
+  return Top();
+}
+int UiElement::Width(int v) {
+  if (std::fabs(static_cast<float>(v) - bounds_.width) > 1e-7f) SetBounds({}, {}, v, {});
+  return Width();
+}
+int UiElement::Height(int v) {
+  if (std::fabs(static_cast<float>(v) - bounds_.height) > 1e-7f) SetBounds({}, {}, {}, v);
+  return Height();
+}
+
+bool UiElement::Visible(bool value) {
+  if (value == visible_ || !handle_) return visible_;
+  visible_ = value;
+  const ElementHandle self = handle_;
+  SendEvent(value ? ev::kShown : ev::kHidden);
+  if (FromHandle(self)) Refresh();
+  return visible_;
+}
+
+bool UiElement::Disabled(bool value) {
+  if (value == disabled_ || !handle_) return disabled_;
+  disabled_ = value;
+  if (UiWindow* host = Host(); host && host->focusedElement_ == this) {
+    host->focusedElement_ = nullptr;
+    PostEvent(ev::kFocusLost);
+  }
+  PostEvent(ev::kMouseLeave);
+  Refresh();
+  return disabled_;
+}
+
+bool UiElement::Focusable(bool value) {
+  focusable_ = value;
+  return focusable_;
+}
+
+bool UiElement::HasFocus() {
+  const LRESULT answer = SendEvent(ev::kFocusQuery);
+  if (answer != -1) return answer == 1;
+  UiWindow* host = Host();
+  return host && host->focusedElement_ == this;
+}
+
+int UiElement::Opacity(int value, bool redraw) {
+  value = value < 0 ? 0 : (value > 255 ? 255 : value);
+  if (value == opacity_ || !handle_) return opacity_;
+  opacity_ = value;
+  const ElementHandle self = handle_;
+  SendEvent(ev::kOpacityChanged, 0, value);
+  if (redraw && FromHandle(self)) Refresh();
+  return opacity_;
+}
+
+HCURSOR UiElement::Cursor(UINT_PTR systemCursorId) {
+  cursor_ = LoadCursorW(nullptr, MAKEINTRESOURCEW(systemCursorId));
+  return cursor_;
+}
+
+HCURSOR UiElement::CursorHandle(HCURSOR handle) {
+  cursor_ = handle;
+  return cursor_;
+}
+
+std::string UiElement::Tag(std::string_view text) {
+  tag_.assign(text);
+  return tag_;
+}
+
+std::string UiElement::TipText(std::string_view text, bool apply) {
+  tipText_.assign(text);
+  if (apply) ApplyTipText(tipText_);
+  return tipText_;
+}
+
+void UiElement::ApplyTipText(std::string_view text) {
+  if (UiWindow* host = Host()) host->SetTooltip(this, text);
+}
+
+int UiElement::Transition(std::optional<int> steps, std::optional<int> interval) {
+  if (steps) transitionSteps_ = *steps;
+  if (interval) transitionInterval_ = *interval;
+  return transitionSteps_;
+}
+
+int UiElement::TransitionInterval(int interval) {
+  transitionInterval_ = interval;
+  return transitionInterval_;
+}
+
+int UiElement::TransitionEffect(int effect) {
+  transitionEffect_ = effect;
+  return transitionEffect_;
+}
+
+void UiElement::Repaint() { SendEvent(ev::kPaint, 0, 0); }
+
+void UiElement::Refresh() { PostInvalidate(1); }
+
+void UiElement::ClearHostReferences() {
+  if (UiWindow* host = Host()) host->ForgetElement(this);
+}
+
+void UiElement::Destroy() {
+  if (!handle_ || destroying_) return;
+  destroying_ = true;
+  const ElementHandle self = handle_;
+  if (Host()) {
+    visible_ = false;
+    Refresh();  // carries a copy of the rectangle: repainted without the element
+  }
+  while (firstChild_) {
+    UiElement* child = firstChild_;
+    child->Destroy();
+    if (firstChild_ == child) child->Unlink();  // never loop on a child that stayed
+  }
+  HandleEvent(ev::kDestroyed, 0, 0);
+  if (!LiveElements().count(reinterpret_cast<const UiElement*>(self))) return;  // deleted itself
+  if (window_) KillTimer(window_, handle_ + 1);
+  transitionTimerActive_ = false;
+  ClearHostReferences();
+  Unlink();
+  ResetRecord();
+  LiveElements().erase(this);
+  destroying_ = false;
+}
+
+void UiElement::ResetRecord() {
+  tipText_.clear();
+  tag_.clear();
+  ReleaseSurface();
+  handlers_.clear();
+  window_ = nullptr;
+  handle_ = 0;
+  parent_ = nullptr;
+  visible_ = disabled_ = false;
+  focusable_ = autoRefresh_ = false;
+  cursor_ = nullptr;
+  bounds_ = {};
+  kind_ = 0;
+  firstChild_ = lastChild_ = prevSibling_ = nextSibling_ = nullptr;
+  transitionStep_ = 0;
+  host_ = nullptr;
+  opacity_ = 0;
+  transitionInterval_ = transitionSteps_ = transitionEffect_ = 0;
+  oldBounds_.reset();
+  transitionTimerActive_ = false;
+}
+
+}  // namespace ui

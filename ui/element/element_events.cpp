@@ -1,0 +1,149 @@
+// UiElement: event bindings, delivery through the host window, the paint
+// protocol and transitions.
+#include <algorithm>
+
+#include "ui/element/element.h"
+#include "ui/host/tickets.h"
+#include "ui/host/window.h"
+
+namespace ui {
+
+namespace {
+constexpr UINT kDoubleClickBinding = WM_LBUTTONDBLCLK;  // 515
+
+bool BindingMatches(UINT bound, UINT message, WPARAM wParam) {
+  if (bound == kDoubleClickBinding)
+    return message == WM_LBUTTONDOWN && wParam == ev::kDoubleClickMark;
+  return bound == message;
+}
+
+void CALLBACK TransitionTimerProc(HWND hwnd, UINT msg, UINT_PTR id, DWORD time) {
+  UiElement* element = UiElement::FromHandle(id - 1);
+  if (!element || element->GetWindow() != hwnd) {
+    KillTimer(hwnd, id);  // not ours (any more)
+    return;
+  }
+  element->OnTransitionTimer(hwnd, msg, id, time);
+}
+}  // namespace
+
+void UiElement::BindEvent(UINT message, EventHandler handler) {
+  for (auto& b : handlers_) {
+    if (b.message == message) {
+      b.handler = std::move(handler);
+      return;
+    }
+  }
+  handlers_.push_back(Binding{message, std::move(handler)});
+}
+
+LRESULT UiElement::Deliver(UINT message, WPARAM wParam, LPARAM lParam) {
+  const ElementHandle self = Self();
+  const LRESULT answer = HandleEvent(message, wParam, lParam);
+  if (!FromHandle(self)) return answer;  // destroyed by its own class
+  for (const auto& b : handlers_) {
+    if (!BindingMatches(b.message, message, wParam)) continue;
+    EventHandler handler = b.handler;  // the handler may rebind or destroy
+    if (handler) handler(ElementEvent{GetParent(), self, message, wParam, lParam});
+    break;
+  }
+  return answer;
+}
+
+LRESULT UiElement::SendEvent(UINT message, WPARAM wParam, LPARAM lParam) {
+  if (!window_ || !Host()) return 0;
+  const LPARAM ticket = IssueTicket(window_, Ticket{message, wParam, lParam, {}});
+  const LRESULT answer = SendMessageW(window_, hostmsg::kDeliverEvent, Self(), ticket);
+  RedeemTicket(window_, ticket);  // drops it when nobody took it
+  return answer;
+}
+
+void UiElement::PostEvent(UINT message, WPARAM wParam, LPARAM lParam) {
+  if (!window_ || !Host()) return;
+  const LPARAM ticket = IssueTicket(window_, Ticket{message, wParam, lParam, {}});
+  if (!PostMessageW(window_, hostmsg::kDeliverEvent, Self(), ticket)) RedeemTicket(window_, ticket);
+}
+
+// Posts a recomposite of the current bounds (a copy travels with the
+// message, so it stays right even if the element is gone by then).
+void UiElement::PostInvalidate(int mode) {
+  if (!window_) return;
+  const LPARAM ticket = IssueTicket(window_, Ticket{0, 0, 0, bounds_});
+  if (!PostMessageW(window_, hostmsg::kInvalidate, static_cast<WPARAM>(mode), ticket))
+    RedeemTicket(window_, ticket);
+}
+
+bool UiElement::BeginPaint(PaintContext& pc, std::optional<RectF> area, bool fresh) {
+  UiWindow* host = Host();
+  if (!window_ || !host) return false;
+  pc.window = window_;
+  pc.graphics = graphics_.get();
+  pc.area = area.value_or(RectF{0, 0, bounds_.width, bounds_.height});
+  pc.fresh = fresh;
+  pc.host = host;
+  pc.windowDc = host->WindowDc();
+  pc.canvasDc = host->CanvasDc();
+  pc.canvasGraphics = host->CanvasGraphics();
+  pc.bitmap = bitmap_.get();
+  if (fresh) {
+    snapshot_.reset();
+    if (!host->Busy() && transitionSteps_ != 0 && transitionInterval_ != 0) {
+      // A running transition jumps to its end; the current look becomes the snapshot.
+      KillTimer(window_, handle_ + 1);
+      transitionTimerActive_ = false;
+      transitionStep_ = transitionSteps_;
+      host->RedrawRect(bounds_, true);
+      if (bitmap_) {
+        UINT bw = 0, bh = 0;
+        gp::GdipGetImageWidth(bitmap_.get(), &bw);
+        gp::GdipGetImageHeight(bitmap_.get(), &bh);
+        const float x = std::max(0.0f, pc.area.x), y = std::max(0.0f, pc.area.y);
+        const float w = std::min(pc.area.Right(), static_cast<float>(bw)) - x;
+        const float h = std::min(pc.area.Bottom(), static_cast<float>(bh)) - y;
+        if (w > 0 && h > 0)
+          gp::GdipCloneBitmapArea(x, y, w, h, PixelFormat32bppARGB, bitmap_.get(), snapshot_.put());
+      }
+    }
+    if (graphics_) {
+      gp::GdipSetClipRect(graphics_.get(), pc.area.x, pc.area.y, pc.area.width, pc.area.height,
+                          Gdiplus::CombineModeReplace);
+      gp::GdipGraphicsClear(graphics_.get(), 0);
+      gp::GdipResetClip(graphics_.get());
+    }
+  }
+  OnBeginPaint(pc);
+  return true;
+}
+
+void UiElement::EndPaint(const PaintContext& pc) {
+  const ElementHandle self = Self();
+  OnEndPaint(pc);
+  if (!FromHandle(self)) return;
+  if (!pc.fresh || !autoRefresh_ || !visible_) return;
+  if (transitionInterval_ == 0 || transitionSteps_ == 0) {
+    PostInvalidate(0);
+    return;
+  }
+  transitionStep_ = 0;
+  SendEvent(ev::kTransitionStarted);
+  if (!FromHandle(self) || !window_) return;
+  if (SetTimer(window_, handle_ + 1, static_cast<UINT>(transitionInterval_), TransitionTimerProc))
+    transitionTimerActive_ = true;
+}
+
+void UiElement::OnTransitionTimer(HWND window, UINT message, UINT_PTR timerId, DWORD time) {
+  if (!handle_) return;
+  const ElementHandle self = handle_;
+  ++transitionStep_;
+  if (UiWindow* host = Host()) host->RedrawRect(bounds_, true);
+  if (!FromHandle(self)) return;
+  if (transitionStep_ >= transitionSteps_) {
+    KillTimer(window_, handle_ + 1);
+    transitionTimerActive_ = false;
+    snapshot_.reset();
+    transitionStep_ = 0;
+    SendEvent(ev::kTransitionFinished);
+  }
+}
+
+}  // namespace ui

@@ -1,0 +1,493 @@
+// UiWindow: the rendering pipeline — full and partial recomposition,
+// element compositing with transitions, presentation, resizing, the
+// caption layout and the cross-fade.
+#include <algorithm>
+#include <cmath>
+#include <vector>
+
+#include "ui/core/color.h"
+#include "ui/core/image.h"
+#include "ui/core/library.h"
+#include "ui/element/element.h"
+#include "ui/host/draw_image.h"
+#include "ui/host/show_effects.h"
+#include "ui/host/window.h"
+#include "ui/platform/gdi_handles.h"
+#include "ui/platform/system_api.h"
+
+namespace ui {
+
+namespace {
+constexpr int kFadeIntervalMs = 50;
+constexpr int kFadeStep = 51;
+constexpr float kEdgeBand = 6.0f;
+
+Argb Opaque(COLORREF c, int alpha = 255) { return ArgbOf(alpha, GetRValue(c), GetGValue(c), GetBValue(c)); }
+
+// GDI+ region of a GDI rounded-rectangle region (the GDI region is deleted at once).
+gp::Region RoundRegion(int l, int t, int r, int b, int corner) {
+  gdi::Region rgn(CreateRoundRectRgn(l, t, r, b, corner, corner));
+  gp::Region out;
+  if (rgn) gp::GdipCreateRegionHrgn(rgn.get(), out.put());
+  return out;
+}
+
+// Rounded rectangle outline path; corner = arc diameter (0: plain rectangle).
+gp::Path RoundRectPath(float x, float y, float w, float h, float corner) {
+  gp::Path path;
+  gp::GdipCreatePath(Gdiplus::FillModeAlternate, path.put());
+  if (!path) return path;
+  if (corner <= 0) {
+    gp::GdipAddPathRectangle(path.get(), x, y, w, h);
+    return path;
+  }
+  const float d = std::min({corner, w, h});
+  gp::GdipAddPathArc(path.get(), x, y, d, d, 180, 90);
+  gp::GdipAddPathArc(path.get(), x + w - d, y, d, d, 270, 90);
+  gp::GdipAddPathArc(path.get(), x + w - d, y + h - d, d, d, 0, 90);
+  gp::GdipAddPathArc(path.get(), x, y + h - d, d, d, 90, 90);
+  gp::GdipClosePathFigure(path.get());
+  return path;
+}
+
+void DrawOutline(Gdiplus::GpGraphics* g, float x, float y, float w, float h, float corner, Argb colour) {
+  gp::Pen pen;
+  gp::GdipCreatePen1(colour, 1.0f, Gdiplus::UnitPixel, pen.put());
+  gp::Path path = RoundRectPath(x, y, w, h, corner);
+  if (pen && path) gp::GdipDrawPath(g, pen.get(), path.get());
+}
+
+// A 6-pixel band that fades from the body colour at `outer` side to clear.
+void FillEdgeBand(Gdiplus::GpGraphics* g, const Gdiplus::RectF& band, Argb from, Argb to,
+                  Gdiplus::LinearGradientMode mode) {
+  if (band.Width <= 0 || band.Height <= 0) return;
+  gp::LineBrush brush;
+  gp::GdipCreateLineBrushFromRect(&band, from, to, mode, Gdiplus::WrapModeTileFlipXY, brush.put());
+  if (brush)
+    gp::GdipFillRectangle(g, reinterpret_cast<Gdiplus::GpBrush*>(brush.get()), band.X, band.Y,
+                          band.Width, band.Height);
+}
+
+// Mean red, green and blue of an image.
+COLORREF AverageColour(Gdiplus::GpImage* image) {
+  const int w = static_cast<int>(ImageWidth(image)), h = static_cast<int>(ImageHeight(image));
+  if (w <= 0 || h <= 0) return 0;
+  gdi::Bitmap hbm;
+  HBITMAP raw = nullptr;
+  gp::GdipCreateHBITMAPFromBitmap(reinterpret_cast<Gdiplus::GpBitmap*>(image), &raw, 0);
+  hbm.reset(raw);
+  if (!hbm) return 0;
+  BITMAPINFO info{};
+  info.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
+  info.bmiHeader.biWidth = w;
+  info.bmiHeader.biHeight = h;
+  info.bmiHeader.biPlanes = 1;
+  info.bmiHeader.biBitCount = 32;
+  info.bmiHeader.biCompression = BI_RGB;
+  std::vector<std::uint8_t> pixels(static_cast<size_t>(w) * h * 4);
+  HDC screen = GetDC(nullptr);
+  const int rows = GetDIBits(screen, hbm.get(), 0, h, pixels.data(), &info, DIB_RGB_COLORS);
+  ReleaseDC(nullptr, screen);
+  if (rows <= 0) return 0;
+  unsigned long long r = 0, gr = 0, b = 0;
+  for (size_t i = 0; i < pixels.size(); i += 4) {
+    b += pixels[i];
+    gr += pixels[i + 1];
+    r += pixels[i + 2];
+  }
+  const unsigned long long n = static_cast<unsigned long long>(w) * h;
+  return RGB(static_cast<BYTE>(r / n), static_cast<BYTE>(gr / n), static_cast<BYTE>(b / n));
+}
+
+// Pixel rectangle covering `r` (partly covered pixels included), within the canvas.
+RECT CoverRect(const RectF& r, SIZE limit) {
+  RECT out{static_cast<LONG>(std::floor(r.x)), static_cast<LONG>(std::floor(r.y)),
+           static_cast<LONG>(std::ceil(r.x + r.width)), static_cast<LONG>(std::ceil(r.y + r.height))};
+  out.left = std::max<LONG>(out.left, 0);
+  out.top = std::max<LONG>(out.top, 0);
+  out.right = std::min<LONG>(out.right, limit.cx);
+  out.bottom = std::min<LONG>(out.bottom, limit.cy);
+  return out;
+}
+
+}  // namespace
+
+void UiWindow::Redraw(ByteView image, std::optional<COLORREF> colour, int mode, bool keepElements) {
+  if (!IsAttached() || !canvas_) return;
+  const std::shared_ptr<bool> alive = alive_;
+  busy_ = true;
+
+  UiWindow* lender = (inheritFrom_ && IsWindow(inheritFrom_)) ? FromWindow(inheritFrom_) : nullptr;
+  if (lender == this) lender = nullptr;
+  if (lender) {
+    backgroundColor_ = lender->backgroundColor_;
+  } else {
+    if (!image.empty()) {
+      backgroundImage_ = ImageFromMemory(image);
+      if (backgroundImage_) backgroundColor_ = AverageColour(backgroundImage_.get());
+    }
+    if (colour && *colour != CLR_INVALID) backgroundColor_ = *colour;
+  }
+
+  const int w = clientSize_.cx, h = clientSize_.cy;
+  if (mode == 1 && IsLayered()) {
+    fade_.Create(windowDc_.get(), w, h, false);
+    BitBlt(fade_.dc(), 0, 0, w, h, canvas_.dc(), 0, 0, SRCCOPY);
+  }
+
+  Gdiplus::GpGraphics* g = canvas_.graphics();
+  ComposeBody(g, w, h);
+  if (onPaintBackground_) {
+    PaintBackgroundFn fn = onPaintBackground_;
+    fn(hwnd_, g, w, h);
+    if (!*alive || !IsAttached()) return;
+  }
+  if (frameMode_ != 1) DrawBorderRings(g, w, h);
+
+  BitBlt(background_.dc(), 0, 0, w, h, canvas_.dc(), 0, 0, SRCCOPY);
+
+  if (frameMode_ != 1) {
+    clipRegion_ = RoundRegion(7, 7, w - 6, h - 6, frameMode_ == 0 ? 0 : 3);
+    if (clipRegion_) gp::GdipSetClipRegion(g, clipRegion_.get(), Gdiplus::CombineModeReplace);
+  } else {
+    clipRegion_.reset();
+  }
+  redrawQueue_.Init(hwnd_, this);
+  LayoutCaption();
+  PaintAll(firstElement_, g, !keepElements);
+  if (!*alive || !IsAttached()) return;
+  gp::GdipResetClip(g);
+  busy_ = false;
+
+  if (blurBehind_ && IsLayered()) SetBlur(hwnd_, 6, 6, w - 5, h - 5, 6, frameMode_, windowAlpha_);
+
+  if (mode == 0) {
+    Present(nullptr);
+  } else if (mode == 1) {
+    busy_ = true;
+    fadeAlpha_ = 0;
+    SetTimer(hwnd_, reinterpret_cast<UINT_PTR>(this), kFadeIntervalMs, FadeTimerProc);
+    return;
+  }
+  RepairDeferred();
+}
+
+void UiWindow::ComposeBody(Gdiplus::GpGraphics* g, int w, int h) {
+  Gdiplus::GpImage* img = BackgroundImage();
+  gp::GdipGraphicsClear(g, 0);
+  if (frameMode_ == 1) {
+    if (!img) return;
+    if (IsRectEmpty(&nineGrid_)) {
+      gp::GdipDrawImageRect(g, img, 0.0f, 0.0f, static_cast<float>(ImageWidth(img)),
+                            static_cast<float>(ImageHeight(img)));
+    } else {
+      DrawNineGrid(g, img, RectF{0, 0, static_cast<float>(w), static_cast<float>(h)}, nineGrid_);
+    }
+    return;
+  }
+  gp::Region body = RoundRegion(6, 6, w - 5, h - 5, frameMode_ == 0 ? 0 : 4);
+  if (body) gp::GdipSetClipRegion(g, body.get(), Gdiplus::CombineModeReplace);
+  if (!img) {
+    gp::GdipGraphicsClear(g, Opaque(backgroundColor_, IsLayered() ? windowAlpha_ : 255));
+    return;
+  }
+  gp::GdipGraphicsClear(g, Opaque(backgroundColor_));
+  const float iw = static_cast<float>(ImageWidth(img)), ih = static_cast<float>(ImageHeight(img));
+  const RectF inner{5, 5, static_cast<float>(w - 10), static_cast<float>(h - 10)};
+  RectF placed{inner.x, inner.y, iw, ih};
+  if (imageLayout_ == 1) {
+    placed = inner;
+  } else if (imageLayout_ == 2) {
+    placed = RectF{static_cast<float>((w - static_cast<int>(iw)) / 2),
+                   static_cast<float>((h - static_cast<int>(ih)) / 2), iw, ih};
+  }
+  gp::GdipDrawImageRect(g, img, placed.x, placed.y, placed.width, placed.height);
+  if ((imageLayout_ == 0 || imageLayout_ == 2) && imageFrame_) {
+    // Soften the image's edges into the body colour: each band is opaque
+    // body colour at the image's outer edge and clear 6 pixels inside.
+    const Argb solid = Opaque(backgroundColor_);
+    const Argb clear = Opaque(backgroundColor_, 0);
+    const float x = placed.x, y = placed.y, pw = placed.width, ph = placed.height;
+    FillEdgeBand(g, {x, y, kEdgeBand, ph}, solid, clear, Gdiplus::LinearGradientModeHorizontal);
+    FillEdgeBand(g, {x + pw - kEdgeBand, y, kEdgeBand, ph}, clear, solid,
+                 Gdiplus::LinearGradientModeHorizontal);
+    FillEdgeBand(g, {x, y, pw, kEdgeBand}, solid, clear, Gdiplus::LinearGradientModeVertical);
+    FillEdgeBand(g, {x, y + ph - kEdgeBand, pw, kEdgeBand}, clear, solid,
+                 Gdiplus::LinearGradientModeVertical);
+  }
+  if (IsLayered() && windowAlpha_ < 255) {
+    // The whole body again, at the window's overall opacity.
+    gp::Image copy;
+    gp::GdipCloneImage(canvas_.image(), copy.put());
+    gp::GdipGraphicsClear(g, 0);
+    if (copy) DrawImageAlpha(g, copy.get(), RectF{0, 0, float(w), float(h)}, windowAlpha_);
+  }
+}
+
+void UiWindow::DrawBorderRings(Gdiplus::GpGraphics* g, int w, int h) {
+  const float corner1 = frameMode_ == 0 ? 0.0f : 7.0f;
+  const float corner2 = frameMode_ == 0 ? 0.0f : 6.0f;
+  // S = (5, 5, w - 10, h - 10), moved in by one pixel, then by one more.
+  DrawOutline(g, 6, 6, float(w - 12), float(h - 12), corner1, ArgbOf(204, 96, 96, 96));
+  DrawOutline(g, 7, 7, float(w - 14), float(h - 14), corner2, ArgbOf(102, 255, 255, 255));
+  gp::GdipResetClip(g);
+  if (!IsLayered()) {
+    const int i = IsZoomed(hwnd_) ? 5 : 6;
+    const int corner = frameMode_ == 0 ? 0 : 5;
+    // The system owns the region once SetWindowRgn accepted it.
+    HRGN shape = CreateRoundRectRgn(i, i, w - i + 1, h - i + 1, corner, corner);
+    if (shape && !SetWindowRgn(hwnd_, shape, TRUE)) DeleteObject(shape);
+  } else if (captionFlags_ & caption::kShadow) {
+    const COLORREF c = shadowColor_ == CLR_INVALID ? RGB(0, 0, 0) : shadowColor_;
+    static constexpr float kRounded[4] = {10, 12, 15, 18};
+    static constexpr float kSquare[4] = {1, 4, 7, 11};
+    static constexpr int kAlpha[4] = {45, 25, 10, 5};
+    for (int k = 0; k < 4; ++k) {
+      const float corner = frameMode_ == 0 ? kSquare[k] : kRounded[k];
+      DrawOutline(g, 5.0f - k, 5.0f - k, float(w - 10 + 2 * k), float(h - 10 + 2 * k), corner,
+                  Opaque(c, kAlpha[k]));
+    }
+  }
+}
+
+int UiWindow::CompositeAlpha(UiElement* e, bool halfAsFactor) {
+  int alpha = e->Opacity();
+  if (e->Disabled()) {
+    const ElementHandle h = e->Self();
+    const LRESULT look = SendTo(e, ev::kDisabledLook, 0, 1);
+    if (!UiElement::FromHandle(h)) return -1;
+    if (look == -1) alpha = halfAsFactor ? static_cast<int>(alpha * 0.5) : alpha / 2;
+  }
+  return alpha;
+}
+
+void UiWindow::PaintAll(UiElement* first, Gdiplus::GpGraphics* g, bool announce) {
+  const std::shared_ptr<bool> alive = alive_;
+  for (UiElement* e = first; e;) {
+    UiElement* next = e->NextSibling();
+    const ElementHandle h = e->Self();
+    if (e->Visible()) {
+      if (announce) SendTo(e, ev::kWindowShown, 0, 0);
+      if (!*alive) return;
+      if (!Owns(UiElement::FromHandle(h))) return;  // the list changed under us
+      next = e->NextSibling();
+      const int alpha = CompositeAlpha(e, false);
+      if (!*alive || alpha < 0 || !Owns(UiElement::FromHandle(h))) return;
+      next = e->NextSibling();
+      DrawImageAlpha(g, e->Bitmap(), e->Bounds(), alpha);
+      if (e->FirstChild()) {
+        Gdiplus::GraphicsState state = 0;
+        gp::GdipSaveGraphics(g, &state);
+        const RectF b = e->Bounds();
+        gp::GdipSetClipRect(g, b.x, b.y, b.width, b.height, Gdiplus::CombineModeIntersect);
+        PaintAll(e->FirstChild(), g, announce);
+        if (!*alive) return;
+        gp::GdipRestoreGraphics(g, state);
+        if (!Owns(UiElement::FromHandle(h))) return;
+        next = e->NextSibling();
+      }
+    }
+    e = next;
+  }
+}
+
+void UiWindow::PaintElements(UiElement* first, Gdiplus::GpGraphics* g, const RectF& dirty) {
+  const std::shared_ptr<bool> alive = alive_;
+  for (UiElement* e = first; e;) {
+    const ElementHandle h = e->Self();
+    if (!e->Visible() || !RectsOverlap(e->Bounds(), dirty)) {
+      e = e->NextSibling();
+      continue;
+    }
+    Gdiplus::RectF clip{};
+    gp::GdipGetVisibleClipBounds(g, &clip);
+    TransitionContext tc;
+    tc.canvasDc = canvas_.dc();
+    tc.canvasGraphics = g;
+    tc.scratchDc = ScratchCanvas().dc();
+    tc.scratchGraphics = ScratchCanvas().graphics();
+    tc.bitmap = e->Bitmap();
+    tc.snapshot = e->Snapshot();
+    tc.elementRect = e->Bounds();
+    tc.clipBounds = RectF{clip.X, clip.Y, clip.Width, clip.Height};
+    tc.step = e->TransitionStep();
+    tc.steps = e->Transition();
+    if (e->Disabled()) {
+      const int alpha = CompositeAlpha(e, true);
+      if (!*alive || alpha < 0) return;
+      DrawImageAlpha(g, e->Bitmap(), e->Bounds(), alpha);
+    } else if (e->TransitionRunning()) {
+      const LRESULT r = SendTo(e, ev::kTransitionFrame, 0, reinterpret_cast<LPARAM>(&tc));
+      if (!*alive) return;
+      if (r < 1 && Owns(UiElement::FromHandle(h))) DrawTransition(e, g, tc);
+    } else {
+      DrawImageAlpha(g, e->Bitmap(), e->Bounds(), e->Opacity());
+    }
+    if (!Owns(UiElement::FromHandle(h))) return;  // the tree changed under us
+    if (e->FirstChild()) {
+      Gdiplus::GraphicsState state = 0;
+      gp::GdipSaveGraphics(g, &state);
+      const RectF b = e->Bounds();
+      gp::GdipSetClipRect(g, b.x, b.y, b.width, b.height, Gdiplus::CombineModeIntersect);
+      PaintElements(e->FirstChild(), g, dirty);
+      if (!*alive) return;
+      gp::GdipRestoreGraphics(g, state);
+      if (!Owns(UiElement::FromHandle(h))) return;
+    }
+    e = e->NextSibling();
+  }
+}
+
+void UiWindow::DrawTransition(UiElement* e, Gdiplus::GpGraphics* g, const TransitionContext& tc) {
+  const RectF r = tc.elementRect;
+  const int step = tc.step, steps = tc.steps > 0 ? tc.steps : 1;
+  switch (e->TransitionEffect()) {
+    case 0: {
+      Canvas& scratch = ScratchCanvas();
+      const RECT c = CoverRect(tc.clipBounds, clientSize_);
+      const int cw = c.right - c.left, ch = c.bottom - c.top;
+      if (cw <= 0 || ch <= 0 || !scratch) return;
+      BitBlt(scratch.dc(), c.left, c.top, cw, ch, canvas_.dc(), c.left, c.top, SRCCOPY);
+      DrawImageAlpha(g, tc.snapshot, r, e->Opacity());
+      DrawImageAlpha(scratch.graphics(), tc.bitmap, r, e->Opacity());
+      BLENDFUNCTION blend{AC_SRC_OVER, 0, static_cast<BYTE>(e->Opacity() * step / steps), 0};
+      sys::GdiAlphaBlend(canvas_.dc(), c.left, c.top, cw, ch, scratch.dc(), c.left, c.top, cw, ch, blend);
+      return;
+    }
+    case 1:
+    case 2: {
+      const float d = static_cast<float>(static_cast<int>(r.height / steps)) * step;
+      const float y = e->TransitionEffect() == 1 ? r.y + d : r.y - d;
+      const float other = e->TransitionEffect() == 1 ? y - r.height : y + r.height;
+      if (tc.snapshot) gp::GdipDrawImageRect(g, tc.snapshot, r.x, y, r.width, r.height);
+      if (tc.bitmap) gp::GdipDrawImageRect(g, tc.bitmap, r.x, other, r.width, r.height);
+      return;
+    }
+    case 3:
+    case 4: {
+      const float d = static_cast<float>(static_cast<int>(r.width / steps)) * step;
+      const float x = e->TransitionEffect() == 3 ? r.x + d : r.x - d;
+      const float other = e->TransitionEffect() == 3 ? x - r.width : x + r.width;
+      if (tc.snapshot) gp::GdipDrawImageRect(g, tc.snapshot, x, r.y, r.width, r.height);
+      if (tc.bitmap) gp::GdipDrawImageRect(g, tc.bitmap, other, r.y, r.width, r.height);
+      return;
+    }
+    default:
+      DrawImageAlpha(g, tc.bitmap, r, e->Opacity());
+  }
+}
+
+void UiWindow::RedrawRect(const RectF& rect, bool present) {
+  if (busy_ || !IsAttached() || !canvas_) return;
+  Gdiplus::GpGraphics* g = canvas_.graphics();
+  if (clipRegion_) {
+    gp::GdipSetClipRegion(g, clipRegion_.get(), Gdiplus::CombineModeReplace);
+    gp::GdipSetClipRect(g, rect.x, rect.y, rect.width, rect.height, Gdiplus::CombineModeIntersect);
+  } else {
+    gp::GdipSetClipRect(g, rect.x, rect.y, rect.width, rect.height, Gdiplus::CombineModeReplace);
+  }
+  const RECT px = CoverRect(rect, clientSize_);
+  if (px.right > px.left && px.bottom > px.top)
+    BitBlt(canvas_.dc(), px.left, px.top, px.right - px.left, px.bottom - px.top, background_.dc(),
+           px.left, px.top, SRCCOPY);
+  const std::shared_ptr<bool> alive = alive_;
+  PaintElements(firstElement_, g, rect);
+  if (!*alive || !canvas_) return;
+  gp::GdipResetClip(g);
+  if (present) Present(&px);
+}
+
+void UiWindow::Present(const RECT* rect) {
+  if (busy_ || !IsAttached() || !canvas_) return;
+  if (IsLayered()) {
+    PushLayered(canvas_.dc());
+  } else {
+    RECT r = rect ? *rect : RECT{0, 0, clientSize_.cx, clientSize_.cy};
+    BitBlt(windowDc_.get(), r.left, r.top, r.right - r.left, r.bottom - r.top, canvas_.dc(), r.left,
+           r.top, SRCCOPY);
+  }
+  ++presentCount_;
+}
+
+void UiWindow::PushLayered(HDC source) {
+  SIZE size = clientSize_;
+  POINT origin{0, 0};
+  BLENDFUNCTION blend{AC_SRC_OVER, 0, 255, AC_SRC_ALPHA};
+  sys::UpdateLayeredWindow(hwnd_, nullptr, nullptr, &size, source, &origin, 0, &blend, ULW_ALPHA);
+}
+
+void UiWindow::InvalidateRect(const RectF& rect, int mode) {
+  if (!IsAttached()) return;
+  redrawQueue_.Add(rect, mode);
+}
+
+void UiWindow::SetBusy(bool busy) {
+  busy_ = busy;
+  if (!busy) RepairDeferred();
+}
+
+void UiWindow::RepairDeferred() {
+  if (busy_ || deferredDirty_.empty()) return;
+  std::vector<RectF> areas;
+  areas.swap(deferredDirty_);
+  for (const RectF& r : areas) redrawQueue_.Add(r, UiRedrawQueue::kAppend);
+}
+
+void UiWindow::OnSize(WPARAM wp) {
+  if (wp == SIZE_MINIMIZED || !IsAttached()) return;
+  RECT wr{};
+  GetWindowRect(hwnd_, &wr);
+  const SIZE size{wr.right - wr.left, wr.bottom - wr.top};
+  if (size.cx == clientSize_.cx && size.cy == clientSize_.cy) return;
+  clientSize_ = size;
+  if (onResize_) {
+    const std::shared_ptr<bool> alive = alive_;
+    ResizeFn fn = onResize_;
+    fn(hwnd_, size.cx, size.cy);
+    if (!*alive || !IsAttached()) return;
+  }
+  CreateBuffers();
+  Redraw({}, backgroundColor_, 0, true);
+}
+
+void UiWindow::LayoutCaption() {
+  if (captionFlags_ == 0) return;
+  float x = static_cast<float>(clientSize_.cx - 5 - ((captionFlags_ & caption::kClose) ? 12 : 0));
+  for (auto& button : captionButtons_) {
+    x -= 28;
+    if (button && button->IsCreated()) button->SetBounds(static_cast<int>(x), 7, {}, {}, false);
+  }
+  if ((captionFlags_ & caption::kTitle) && titleLabel_ && titleLabel_->IsCreated()) {
+    const int m = (captionFlags_ & caption::kIcon) ? 28 : 11;
+    titleLabel_->SetBounds(m, 10, static_cast<int>(x) - m, 20, false);
+  }
+}
+
+void CALLBACK UiWindow::FadeTimerProc(HWND hwnd, UINT, UINT_PTR id, DWORD) {
+  UiWindow* host = FromWindow(hwnd);
+  if (!host || id != reinterpret_cast<UINT_PTR>(host)) {
+    KillTimer(hwnd, id);
+    return;
+  }
+  host->FadeTick();
+}
+
+void UiWindow::FadeTick() {
+  const int w = clientSize_.cx, h = clientSize_.cy;
+  HDC target = windowDc_.get();
+  if (IsLayered()) {
+    PushLayered(fade_.dc());
+    target = fade_.dc();
+  }
+  fadeAlpha_ = std::min(255, fadeAlpha_ + kFadeStep);
+  BLENDFUNCTION blend{AC_SRC_OVER, 0, static_cast<BYTE>(fadeAlpha_), 0};
+  if (target) sys::GdiAlphaBlend(target, 0, 0, w, h, canvas_.dc(), 0, 0, w, h, blend);
+  if (fadeAlpha_ >= 255) {
+    KillTimer(hwnd_, reinterpret_cast<UINT_PTR>(this));
+    fade_.Reset();
+    if (IsLayered()) PushLayered(canvas_.dc());
+    SetBusy(false);
+  }
+}
+
+}  // namespace ui

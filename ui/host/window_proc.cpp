@@ -1,0 +1,251 @@
+// UiWindow: the subclassed window procedure and the host's private messages.
+#include <windows.h>
+
+#include "ui/core/text.h"
+#include "ui/element/element.h"
+#include "ui/host/caption_parts.h"
+#include "ui/host/tickets.h"
+#include "ui/host/window.h"
+#include "ui/platform/system_api.h"
+
+namespace ui {
+
+WNDPROC OrphanProcFor(HWND hwnd);  // window_create.cpp
+
+LRESULT CALLBACK UiWindow::HostWindowProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
+  UiWindow* host = FromWindow(hwnd);
+  if (!host) {
+    WNDPROC orphan = OrphanProcFor(hwnd);
+    return orphan ? CallWindowProcW(orphan, hwnd, msg, wp, lp) : DefWindowProcW(hwnd, msg, wp, lp);
+  }
+  // The host may be detached or even deleted by what a message runs; keep
+  // what the way out needs.
+  const std::shared_ptr<bool> alive = host->alive_;
+  const WNDPROC previous = host->prevWndProc_;
+  ++host->dispatchDepth_;
+  const LRESULT result = host->WindowProc(msg, wp, lp);
+  if (*alive) --host->dispatchDepth_;
+  (void)previous;
+  return result;
+}
+
+LRESULT UiWindow::CallPrevious(UINT msg, WPARAM wp, LPARAM lp) {
+  // The redraw queue only flushes on this thread; a message that arrives
+  // during a flush is passed on without waiting.
+  WNDPROC previous = prevWndProc_ ? prevWndProc_ : OrphanProcFor(hwnd_);
+  return previous ? CallWindowProcW(previous, hwnd_, msg, wp, lp)
+                  : DefWindowProcW(hwnd_, msg, wp, lp);
+}
+
+LRESULT UiWindow::WindowProc(UINT msg, WPARAM wp, LPARAM lp) {
+  const std::shared_ptr<bool> alive = alive_;
+  const HWND hwnd = hwnd_;
+  const WNDPROC previous = prevWndProc_;
+  // Passes the message on even when this object is gone by then.
+  auto passOn = [&]() -> LRESULT {
+    if (*alive) return CallPrevious(msg, wp, lp);
+    return previous ? CallWindowProcW(previous, hwnd, msg, wp, lp)
+                    : DefWindowProcW(hwnd, msg, wp, lp);
+  };
+
+  if (onMessage_) {
+    MessageFn fn = onMessage_;
+    const LRESULT r = fn(hwnd, msg, wp, lp);
+    if (r != -1) return r;
+    if (!*alive || !IsAttached()) return passOn();
+  }
+
+  switch (msg) {
+    case WM_DESTROY:
+      Detach();
+      return passOn();
+    case WM_SIZE:
+      OnSize(wp);
+      return passOn();
+    case WM_ACTIVATE:
+      OnActivate(wp, lp);
+      return passOn();
+    case WM_SETTEXT: {
+      const LRESULT r = CallPrevious(msg, wp, lp);
+      if (*alive && r == TRUE) OnSetText(r, lp);
+      return r;
+    }
+    case WM_PAINT:
+      OnPaint();
+      return passOn();
+    case WM_CLOSE:
+      RunCloseEffect();
+      if (*alive) ShowWindow(hwnd, SW_HIDE);
+      return passOn();
+    case WM_SETCURSOR:
+      if (reinterpret_cast<HWND>(wp) == hwnd) {
+        OnSetCursor();
+        return TRUE;
+      }
+      return passOn();
+    case WM_NCACTIVATE:
+      return TRUE;
+    case WM_GETMINMAXINFO:
+      OnGetMinMaxInfo(reinterpret_cast<MINMAXINFO*>(lp));
+      return 0;
+    case WM_STYLECHANGED: {
+      const LONG_PTR style = GetWindowLongPtrW(hwnd, GWL_STYLE);
+      const LONG_PTR frame = WS_DLGFRAME | WS_BORDER;
+      if (style & frame) SetWindowLongPtrW(hwnd, GWL_STYLE, style & ~frame);
+      return passOn();
+    }
+    case WM_NCCALCSIZE:
+      // The whole window rectangle is client area.
+      if (wp == TRUE) return 0;
+      return passOn();
+    case WM_KEYDOWN:
+      OnKeyDown(msg, wp, lp);
+      return passOn();
+    case WM_KEYUP:
+    case WM_CHAR:
+    case WM_SYSKEYDOWN:
+    case WM_SYSKEYUP:
+    case WM_IME_COMPOSITION:
+    case WM_COMMAND:
+    case WM_MOUSEWHEEL:
+      SendTo(focusedElement_, msg, wp, lp);
+      return passOn();
+    case WM_SYSCHAR:
+      if (OnSysChar(msg, wp, lp)) return 0;
+      return passOn();
+    case WM_TIMER:
+      // Element timers use the element handle as id; anything else (the
+      // application's own timers) is not an element and is just passed on.
+      if (UiElement* e = UiElement::FromHandle(wp); e && Owns(e)) SendTo(e, msg, wp, lp);
+      return passOn();
+    case WM_MOUSEMOVE:
+      if (!mouseTracked_) {
+        TRACKMOUSEEVENT tme{sizeof tme, TME_LEAVE, hwnd, 0};
+        mouseTracked_ = sys::TrackMouseEvent(&tme) != FALSE;
+      }
+      RouteMouse(msg, wp, lp);
+      return passOn();
+    case WM_LBUTTONDOWN:
+    case WM_LBUTTONUP:
+    case WM_RBUTTONDOWN:
+    case WM_RBUTTONUP:
+      RouteMouse(msg, wp, lp);
+      return passOn();
+    case WM_LBUTTONDBLCLK:
+      SendMessageW(hwnd, WM_LBUTTONDOWN, ev::kDoubleClickMark, lp);
+      return 0;
+    case WM_MOUSELEAVE:
+      OnMouseLeave(wp, lp);
+      return passOn();
+    default:
+      break;
+  }
+  if (msg >= hostmsg::kSetFocus && msg <= hostmsg::kDeliverEvent) {
+    bool handled = false;
+    const LRESULT r = OnHostMessage(msg, wp, lp, handled);
+    if (handled) return r;
+  }
+  return passOn();
+}
+
+LRESULT UiWindow::OnHostMessage(UINT msg, WPARAM wp, LPARAM lp, bool& handled) {
+  switch (msg) {
+    case hostmsg::kSetFocus:
+      if (lp) {
+        UiElement* e = UiElement::FromHandle(static_cast<ElementHandle>(lp));
+        if (Owns(e)) SetFocusElement(e, false);
+      }
+      return 0;
+    case hostmsg::kAccelerator: {
+      handled = true;
+      UiElement* e = UiElement::FromHandle(wp);
+      if (!Owns(e)) return 0;
+      return SetAccelerator(e, static_cast<int>(lp));
+    }
+    case hostmsg::kPresentCanvas:
+      if (IsLayered() && !busy_) {
+        PushLayered(canvas_.dc());
+        ++presentCount_;
+      }
+      return 0;
+    case hostmsg::kInvalidate: {
+      if (auto ticket = RedeemTicket(hwnd_, lp)) InvalidateRect(ticket->rect, static_cast<int>(wp));
+      if (wp == 1) handled = true;
+      return 0;
+    }
+    case hostmsg::kElementMoved: {
+      handled = true;
+      UiElement* e = UiElement::FromHandle(wp);
+      return OnElementMoved(Owns(e) ? e : nullptr, lp == 1);
+    }
+    case hostmsg::kDeliverEvent: {
+      handled = true;
+      auto ticket = RedeemTicket(hwnd_, lp);
+      UiElement* e = UiElement::FromHandle(wp);
+      if (!ticket || !Owns(e)) return 0;
+      return e->Deliver(ticket->message, ticket->wParam, ticket->lParam);
+    }
+    default:
+      return 0;
+  }
+}
+
+LRESULT UiWindow::OnElementMoved(UiElement* element, bool redraw) {
+  if (!element) return 1;
+  const std::shared_ptr<bool> alive = alive_;
+  const ElementHandle h = element->Self();
+  SendTo(element, ev::kMoved, 0, 0);
+  if (!*alive) return 1;
+  if (!redraw || !Owns(UiElement::FromHandle(h))) return 1;
+  const RectF now = element->Bounds();
+  const RectF before = element->OldBounds().value_or(now);
+  if (busy_) {
+    // Repaired once the host is idle again (see SetBusy).
+    deferredDirty_.push_back(before);
+    deferredDirty_.push_back(now);
+    return 0;
+  }
+  RedrawRect(before, true);
+  RedrawRect(now, true);
+  return 1;
+}
+
+void UiWindow::OnPaint() {
+  PAINTSTRUCT ps{};
+  HDC dc = BeginPaint(hwnd_, &ps);
+  if (dc && canvas_) {
+    const RECT& r = ps.rcPaint;
+    BitBlt(windowDc_.get(), r.left, r.top, r.right - r.left, r.bottom - r.top, canvas_.dc(), r.left,
+           r.top, SRCCOPY);
+  }
+  EndPaint(hwnd_, &ps);
+}
+
+void UiWindow::OnSetText(LRESULT, LPARAM lp) {
+  if (!(captionFlags_ & caption::kTitle) || !titleLabel_ || !lp) return;
+  const auto* text = reinterpret_cast<const wchar_t*>(lp);
+  if (CaptionParts().setTitleText) CaptionParts().setTitleText(*titleLabel_, FromWide(text));
+}
+
+void UiWindow::OnGetMinMaxInfo(MINMAXINFO* info) {
+  if (!info) return;
+  RECT work{};
+  SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0);
+  info->ptMaxSize = POINT{work.right + 14, work.bottom + 14};
+  info->ptMaxPosition = POINT{work.left - 7, work.top - 7};
+  if (captionFlags_ == 0) {
+    info->ptMinTrackSize = POINT{21, 20};
+    return;
+  }
+  const LONG buttons = static_cast<LONG>(captionButtons_.size());
+  const LONG closeExtra = (captionFlags_ & caption::kClose) ? 11 : 0;
+  info->ptMinTrackSize = POINT{buttons * 28 + closeExtra + 35 + 1, 38};
+}
+
+void UiWindow::OnSetCursor() {
+  HCURSOR cursor = nullptr;
+  if (Owns(hoverElement_)) cursor = hoverElement_->Cursor();
+  SetCursor(cursor ? cursor : defaultCursor_);
+}
+
+}  // namespace ui

@@ -5,6 +5,7 @@
 
 #include <algorithm>
 
+#include "ui/controls/text_metrics.h"
 #include "ui/core/font.h"
 #include "ui/core/library.h"
 #include "ui/host/window.h"
@@ -132,6 +133,7 @@ void UiEdit::OnCreated() {
     });
     hScrollBar_.TransitionInterval(0);
   }
+  textStore_.SetSpacesAsTabs(TabsAdvance(Graphics(), font_, stringFormat_.Handle()));
   Render(true);
 
   float fontHeight = 0;
@@ -228,6 +230,13 @@ TextPosition UiEdit::Clamped(TextPosition p) const {
 void UiEdit::Select(TextPosition anchor, TextPosition caret) {
   anchor_ = Clamped(anchor);
   caret_ = Clamped(caret);
+  // A far jump: bring the caret's line into view first (the caret
+  // computation itself scrolls by at most a line).
+  const Gdiplus::RectF line = textStore_.LineRect(caret_.line);
+  if (line.Y + scrollY_ < 0)
+    scrollY_ = -static_cast<int>(line.Y);
+  else if (line.Y + line.Height + scrollY_ > textRect_.Height)
+    scrollY_ = -static_cast<int>(line.Y + line.Height - textRect_.Height);
   Recaret();
   Render(false);
 }

@@ -54,6 +54,8 @@ void ShowTaskModalMessage(const std::string& text, const std::string& caption) {
 std::string FailureMessage(const InstallFailure& failure) {
   using Kind = InstallFailure::Kind;
   switch (failure.kind) {
+    case Kind::FolderNotAbsolute:
+      return "安装路径" + Quoted(failure.subject) + "不是完整的路径，安装失败。请选择以盘符开头的完整路径。";
     case Kind::FolderNotCreated:
       return "无法创建安装文件夹" + Quoted(failure.subject) + "，安装失败。请选择其他位置。";
     case Kind::ArchiveNotWritten:
@@ -119,14 +121,19 @@ void Installation::OnBrowseClick() {
 
 void Installation::OnInstallClick() {
   if (phase_ != Phase::Ready) return;
-  // Every later path appends names to the folder: it must end with a backslash.
-  std::string folder = ui_.FolderText();
-  if (!folder.empty() && !sys::EndsWithSeparator(folder)) {
-    folder += '\\';
-    ui_.SetFolderText(folder);
-  }
-  if (folder.empty()) {
+  const std::string typed = ui_.FolderText();
+  if (typed.empty()) {
     ui_.ShowMessage(kChooseFolderFirst, kReminderCaption);
+    return;
+  }
+  // Every later path appends names to the folder, and the uninstaller reads
+  // it back: it must be absolute, plain and end with a backslash. The
+  // corrected text goes back into the field, so what is used is what shows.
+  std::string folder = sys::NormalizedFolder(typed);
+  if (folder.empty()) folder = sys::WithTrailingBackslash(typed);
+  if (folder != typed) ui_.SetFolderText(folder);
+  if (!sys::IsAbsolutePath(folder)) {
+    Fail(FailureOf(InstallFailure::Kind::FolderNotAbsolute, folder));
     return;
   }
   if (!sys::EnsureFolder(folder)) {

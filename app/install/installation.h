@@ -32,7 +32,7 @@ struct InstallerHooks {
 
 // Why an installation failed, for the message the user sees.
 struct InstallFailure {
-  enum class Kind { FolderNotCreated, ArchiveNotWritten, WorkerNotStarted, Unpack };
+  enum class Kind { FolderNotAbsolute, FolderNotCreated, ArchiveNotWritten, WorkerNotStarted, Unpack };
   Kind kind = Kind::Unpack;
   form::UnpackResult unpack;  // for Kind::Unpack
   std::string subject;        // the folder or file concerned (other kinds)

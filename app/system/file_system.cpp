@@ -18,6 +18,27 @@ std::string WithoutTrailingSeparator(std::string path) {
   return path;
 }
 
+// A two-byte character whose second byte is a backslash ("淺" is 0x9C 0x5C).
+bool HasSecondByteBackslash(std::string_view path) {
+  for (std::size_t i = 0; i < path.size(); i += ui::CharLengthAt(path, i)) {
+    if (ui::CharLengthAt(path, i) == 2 && path[i + 1] == '\\') return true;
+  }
+  return false;
+}
+
+// Creates each level of `folder` (trailing backslash) in turn, splitting
+// only at backslashes that are characters of their own. Levels that exist
+// already (the drive, a share) just fail to be created again.
+void CreateEachLevel(const std::string& folder) {
+  bool afterName = false;  // the previous character belongs to a folder name
+  for (std::size_t i = 0; i < folder.size(); i += ui::CharLengthAt(folder, i)) {
+    const bool separator = ui::CharLengthAt(folder, i) == 1 && folder[i] == '\\';
+    if (separator && afterName) CreateDirectoryA(folder.substr(0, i).c_str(), nullptr);
+    // "C:" is a drive, not a folder to create.
+    afterName = !separator && !(ui::CharLengthAt(folder, i) == 1 && folder[i] == ':');
+  }
+}
+
 DWORD Attributes(const std::string& path) {
   if (path.empty()) return INVALID_FILE_ATTRIBUTES;
   return GetFileAttributesA(path.c_str());
@@ -33,6 +54,22 @@ bool EndsWithSeparator(std::string_view path) {
 std::string WithTrailingBackslash(std::string path) {
   if (!path.empty() && !EndsWithSeparator(path)) path += '\\';
   return path;
+}
+
+bool IsAbsolutePath(std::string_view path) {
+  auto slash = [](char c) { return c == '\\' || c == '/'; };
+  const bool drive = path.size() >= 3 && ((path[0] >= 'A' && path[0] <= 'Z') || (path[0] >= 'a' && path[0] <= 'z')) &&
+                     path[1] == ':' && slash(path[2]);
+  const bool share = path.size() >= 3 && slash(path[0]) && slash(path[1]) && !slash(path[2]);
+  return drive || share;
+}
+
+std::string NormalizedFolder(const std::string& path) {
+  if (!IsAbsolutePath(path)) return {};
+  char buffer[MAX_PATH * 2];
+  const DWORD n = GetFullPathNameA(path.c_str(), sizeof buffer, buffer, nullptr);
+  if (n == 0 || n >= sizeof buffer) return {};
+  return WithTrailingBackslash(std::string(buffer, n));
 }
 
 bool PathExists(const std::string& path) {
@@ -59,7 +96,13 @@ bool FileExists(const std::string& path) {
 bool EnsureFolder(const std::string& folder) {
   if (folder.empty()) return false;
   const std::string withSlash = WithTrailingBackslash(folder);
-  ui::sys::MakeSureDirectoryPathExists(withSlash.c_str());
+  // The system helper splits the path byte by byte: it would cut such a
+  // character in two and make a stray folder of its first half.
+  if (HasSecondByteBackslash(withSlash)) {
+    CreateEachLevel(withSlash);
+  } else {
+    ui::sys::MakeSureDirectoryPathExists(withSlash.c_str());
+  }
   // The helper's own answer is not trusted alone: what counts is the folder.
   return FolderExists(withSlash);
 }

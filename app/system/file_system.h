@@ -15,6 +15,13 @@ bool EndsWithSeparator(std::string_view path);
 // (the empty text stays empty).
 std::string WithTrailingBackslash(std::string path);
 
+// "X:\..." (or "X:/...") and "\\server\share..." are absolute; "folder",
+// "\folder" and "X:folder" depend on the current drive or folder.
+bool IsAbsolutePath(std::string_view path);
+// An absolute path as a plain folder: "." and ".." resolved, slashes made
+// backslashes, with a trailing backslash. Empty when `path` is not absolute.
+std::string NormalizedFolder(const std::string& path);
+
 // A find-first-file probe: a file or folder of that name exists. A trailing
 // separator is ignored, so "C:\x\" finds the folder C:\x.
 bool PathExists(const std::string& path);

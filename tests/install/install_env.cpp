@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "app/install/product.h"
+#include "app/system/file_system.h"
 #include "app/system/owned_handles.h"
 #include "ui/core/text.h"
 
@@ -16,7 +17,8 @@ using app::install::kProductName;
 
 void RemoveTree(const std::string& path) {
   std::string p = path;
-  while (!p.empty() && p.back() == '\\') p.pop_back();
+  // Only a backslash of its own: "淺" ends in the byte 0x5C too.
+  while (app::sys::EndsWithSeparator(p)) p.pop_back();
   const DWORD attributes = GetFileAttributesA(p.c_str());
   if (attributes == INVALID_FILE_ATTRIBUTES) return;
   SetFileAttributesA(p.c_str(), FILE_ATTRIBUTE_NORMAL);

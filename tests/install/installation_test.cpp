@@ -6,6 +6,7 @@
 
 #include "app/install/product.h"
 #include "app/resources/resources.h"
+#include "app/system/file_system.h"
 #include "tests/install/install_env.h"
 #include "tests/install/install_run.h"
 #include "tests/install/test_archives.h"
@@ -144,6 +145,40 @@ TEST_F(InstallationTest, AFolderWithoutBackslashIsCompletedAndEveryMissingLevelC
   EXPECT_FALSE(qwtest::Exists(typed + "qingwu.exe"));
   EXPECT_EQ(qwtest::UninstallValue("DisplayIcon"), typed + "\\qingwu.exe");
   ASSERT_TRUE(run.WaitForShortcuts());
+}
+
+TEST_F(InstallationTest, AFolderWithDotsAndSlashesIsMadePlainBeforeUse) {
+  const std::string typed = std::string("C:/qw_install_test/x/../y/./z");
+  const std::string plain = std::string(qwtest::kTestRoot) + "y\\z\\";
+  InstallRun run(qwtest::SingleMemberArchive());
+  run.ui.folder = typed;
+  ASSERT_TRUE(run.ClickInstallAndWait());
+  ASSERT_EQ(run.installation.phase(), Phase::Finished);
+  EXPECT_EQ(run.ui.folderWrites, (std::vector<std::string>{plain}));
+  EXPECT_TRUE(qwtest::Exists(plain + "qingwu.exe"));
+  EXPECT_FALSE(qwtest::Exists(std::string(qwtest::kTestRoot) + "x"));
+  EXPECT_EQ(qwtest::UninstallValue("UninstallString"), "\"" + plain + "uninst.exe\"");
+  const auto data = qwtest::ReadFileBytes(plain + "Uninstall.dat");
+  ASSERT_TRUE(data);
+  EXPECT_EQ(data->substr(0, plain.size() + 2), plain + "\r\n");
+  ASSERT_TRUE(run.WaitForShortcuts());
+}
+
+TEST_F(InstallationTest, AFolderThatIsNotAbsoluteIsRefused) {
+  for (const char* typed : {"games", "\\games\\", "C:games"}) {
+    InstallRun run(qwtest::SingleMemberArchive());
+    run.ui.folder = typed;
+    const auto before = run.ui.visible;
+    ASSERT_TRUE(run.ClickInstallAndWait());
+    EXPECT_EQ(run.installation.phase(), Phase::Ready) << typed;
+    EXPECT_EQ(run.ui.visible, before) << typed;
+    ASSERT_EQ(run.ui.messages.size(), 1u) << typed;
+    EXPECT_EQ(run.ui.messages[0].caption, "提醒");
+    EXPECT_NE(run.ui.messages[0].text.find(app::sys::WithTrailingBackslash(typed)), std::string::npos)
+        << run.ui.messages[0].text;
+    EXPECT_TRUE(run.ui.positions.empty());
+    EXPECT_FALSE(qwtest::UninstallKeyExists());
+  }
 }
 
 TEST_F(InstallationTest, AnEmptyFolderOnlyAsksForOne) {

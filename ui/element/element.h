@@ -51,6 +51,7 @@
 #include <utility>
 #include <vector>
 
+#include "ui/core/color.h"
 #include "ui/element/element_types.h"
 #include "ui/platform/gdiplus_handles.h"
 

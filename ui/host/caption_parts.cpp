@@ -1,8 +1,8 @@
-// The caption parts' factory and the minimal built-in parts: an icon, a
-// one-line title and caption buttons that draw a plain glyph and send their
-// window command on a click.
+// The caption parts' factory and the built-in parts: a minimal icon, a
+// minimal one-line title and the glyph-strip caption buttons.
 #include "ui/host/caption_parts.h"
 
+#include "ui/controls/caption_button.h"
 #include "ui/core/library.h"
 #include "ui/core/text.h"
 #include "ui/host/window.h"
@@ -62,62 +62,6 @@ class CaptionTitle : public UiElement {
   Argb colour_;
 };
 
-class CaptionButton : public UiElement {
- public:
-  explicit CaptionButton(int kind) : kind_(kind) {}
-  int HandleEvent(UINT message, WPARAM, LPARAM) override {
-    switch (message) {
-      case ev::kPaint:
-        Draw();
-        return 0;
-      case ev::kMouseEnter:
-      case ev::kMouseLeave:
-        hot_ = message == ev::kMouseEnter;
-        Draw();
-        return -1;
-      case ev::kPressQuery:
-        return 0;
-      case ev::kClick:
-        if (!Disabled()) Command();
-        return -1;
-      default:
-        return -1;
-    }
-  }
-
- private:
-  void Draw() {
-    Paint([&](const PaintContext& pc) {
-      const RectF a = pc.area;
-      if (hot_) {
-        gp::SolidBrush back;
-        gp::GdipCreateSolidFill(kind_ == 4 ? 0xC0E04040 : 0x40FFFFFF, back.put());
-        gp::GdipFillRectangle(pc.graphics, reinterpret_cast<Gdiplus::GpBrush*>(back.get()), a.x, a.y,
-                              a.width, a.height);
-      }
-      gp::Pen pen;
-      gp::GdipCreatePen1(0xF0FFFFFF, 1.0f, Gdiplus::UnitPixel, pen.put());
-      const float cx = a.x + a.width / 2, cy = a.y + a.height / 2;
-      if (kind_ == 4) {
-        gp::GdipDrawLine(pc.graphics, pen.get(), cx - 4, cy - 4, cx + 4, cy + 4);
-        gp::GdipDrawLine(pc.graphics, pen.get(), cx - 4, cy + 4, cx + 4, cy - 4);
-      } else if (kind_ == 8) {
-        gp::GdipDrawRectangle(pc.graphics, pen.get(), cx - 4, cy - 4, 8, 8);
-      } else if (kind_ == 16) {
-        gp::GdipDrawLine(pc.graphics, pen.get(), cx - 4, cy + 3, cx + 4, cy + 3);
-      }
-    });
-  }
-  void Command() {
-    const HWND w = GetWindow();
-    if (kind_ == 4) PostMessageW(w, WM_CLOSE, 0, 0);
-    if (kind_ == 8) PostMessageW(w, WM_SYSCOMMAND, IsZoomed(w) ? SC_RESTORE : SC_MAXIMIZE, 0);
-    if (kind_ == 16 && !IsIconic(w)) PostMessageW(w, WM_SYSCOMMAND, SC_MINIMIZE, 0);
-  }
-  int kind_;
-  bool hot_ = false;
-};
-
 CaptionPartFactory& Current() {
   static auto* factory = new CaptionPartFactory(DefaultCaptionParts());
   return *factory;
@@ -141,8 +85,10 @@ CaptionPartFactory DefaultCaptionParts() {
     if (auto* t = dynamic_cast<CaptionTitle*>(&title)) t->SetText(text);
   };
   f.button = [](HWND host, const RectF& r, int kind) -> std::unique_ptr<UiElement> {
-    auto e = std::make_unique<CaptionButton>(kind);
-    if (!e->Create(host, r, kind::kCaptionButton, true, false, std::nullopt, 60)) return nullptr;
+    auto e = std::make_unique<UiCaptionButton>();
+    if (!e->Create(host, static_cast<int>(r.x), static_cast<int>(r.y), static_cast<int>(r.width),
+                   static_cast<int>(r.height), kind))
+      return nullptr;
     return e;
   };
   return f;

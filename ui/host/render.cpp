@@ -85,9 +85,8 @@ COLORREF AverageColour(Gdiplus::GpImage* image) {
   info.bmiHeader.biBitCount = 32;
   info.bmiHeader.biCompression = BI_RGB;
   std::vector<std::uint8_t> pixels(static_cast<size_t>(w) * h * 4);
-  HDC screen = GetDC(nullptr);
-  const int rows = GetDIBits(screen, hbm.get(), 0, h, pixels.data(), &info, DIB_RGB_COLORS);
-  ReleaseDC(nullptr, screen);
+  gdi::WindowDc screen(nullptr);
+  const int rows = GetDIBits(screen.get(), hbm.get(), 0, h, pixels.data(), &info, DIB_RGB_COLORS);
   if (rows <= 0) return 0;
   unsigned long long r = 0, gr = 0, b = 0;
   for (size_t i = 0; i < pixels.size(); i += 4) {

@@ -18,14 +18,11 @@ LRESULT CALLBACK UiWindow::HostWindowProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM
     WNDPROC orphan = OrphanProcFor(hwnd);
     return orphan ? CallWindowProcW(orphan, hwnd, msg, wp, lp) : DefWindowProcW(hwnd, msg, wp, lp);
   }
-  // The host may be detached or even deleted by what a message runs; keep
-  // what the way out needs.
+  // The host may be detached or even deleted by what a message runs.
   const std::shared_ptr<bool> alive = host->alive_;
-  const WNDPROC previous = host->prevWndProc_;
   ++host->dispatchDepth_;
   const LRESULT result = host->WindowProc(msg, wp, lp);
   if (*alive) --host->dispatchDepth_;
-  (void)previous;
   return result;
 }
 

@@ -141,6 +141,28 @@ TEST(CaptionButton, CloseButtonFollowsHoverPressReleaseAndLeave) {
   EXPECT_EQ(close->ButtonKind(), 0);
 }
 
+TEST(CaptionButton, MouseInputThroughTheHostHoversPressesAndCloses) {
+  RealGlyphStrip strip;
+  HostedWindow win(400, 200, WithCaption(caption::kClose));
+  UiCaptionButton* close = ButtonOf(win.host, 4);
+  ASSERT_NE(close, nullptr);
+  close->Repaint();
+  const std::vector<int> cells{0, 40, 80};
+  const LPARAM on = MAKELPARAM(close->Left() + 10, close->Top() + 5);
+  SendMessageW(win.hwnd(), WM_MOUSEMOVE, 0, on);
+  EXPECT_EQ(DrawnCell(strip, *close, cells), 40);
+  SendMessageW(win.hwnd(), WM_LBUTTONDOWN, MK_LBUTTON, on);
+  EXPECT_EQ(DrawnCell(strip, *close, cells), 80);
+  EXPECT_FALSE(TakePosted(win.hwnd(), WM_CLOSE));  // the click is the release
+  SendMessageW(win.hwnd(), WM_LBUTTONUP, 0, on);
+  EXPECT_EQ(DrawnCell(strip, *close, cells), 40);
+  EXPECT_TRUE(TakePosted(win.hwnd(), WM_CLOSE));
+  SendMessageW(win.hwnd(), WM_MOUSEMOVE, 0, MAKELPARAM(100, 100));
+  EXPECT_EQ(DrawnCell(strip, *close, cells), 0);
+  // Caption buttons are pressable but never take the keyboard focus.
+  EXPECT_EQ(win.host.FocusedElement(), nullptr);
+}
+
 TEST(CaptionButton, RepeatedStateIsNotRedrawnUnlessForced) {
   RealGlyphStrip strip;
   HostedWindow win(400, 200, WithCaption(caption::kClose));

@@ -112,6 +112,10 @@ TEST(HostEffects, InputIsNotRoutedWhileAnEffectRuns) {
   EXPECT_EQ(target.Count(ev::kClick), 0);
   EXPECT_EQ(w.host.HoverElement(), nullptr);
   EXPECT_EQ(w.host.PressedElement(), nullptr);
+  // The same input once the effect is over reaches the element.
+  SendMouse(w.hwnd(), 80, 80);
+  EXPECT_EQ(target.Count(WM_LBUTTONDOWN), 1);
+  EXPECT_EQ(target.Count(ev::kClick), 1);
   ShowWindow(w.hwnd(), SW_HIDE);
 }
 

@@ -157,20 +157,29 @@ TEST(HostCreate, DeletingTheHostGivesTheWindowBackItsProcedure) {
 
 TEST(HostCreate, DetachReleasesItsGdiObjects) {
   TestWindow w(0, 0, 150, 100);
-  auto gdiCount = [] { return GetGuiResources(GetCurrentProcess(), GR_GDIOBJECTS); };
-  {  // warm-up: process-wide scratch buffer, fonts, cursors
-    UiWindow warm;
-    warm.Create(w.hwnd(), HostedWindow::Plain());
-    warm.Detach();
-  }
-  const DWORD before = gdiCount();
+  UiWindow host;
+  ASSERT_TRUE(host.Create(w.hwnd(), HostedWindow::Plain()));
+  Recorder e;
+  e.Make(w.hwnd(), 10, 10, 30, 30);
+  host.Redraw({}, RGB(1, 2, 3), 1, false);  // a cross-fade owns a third buffer meanwhile
+  const HDC canvas = host.CanvasDc(), background = host.BackgroundDc();
+  const HGDIOBJ canvasBits = GetCurrentObject(canvas, OBJ_BITMAP);
+  const HGDIOBJ backgroundBits = GetCurrentObject(background, OBJ_BITMAP);
+  ASSERT_EQ(GetObjectType(canvas), static_cast<DWORD>(OBJ_MEMDC));
+  ASSERT_EQ(GetObjectType(canvasBits), static_cast<DWORD>(OBJ_BITMAP));
+  const HWND tooltip = host.TooltipWindow();
+  host.Detach();
+  for (HGDIOBJ h : {static_cast<HGDIOBJ>(canvas), static_cast<HGDIOBJ>(background), canvasBits, backgroundBits})
+    EXPECT_EQ(GetObjectType(h), 0u);
+  EXPECT_FALSE(IsWindow(tooltip));
+  // Where the system counts them, the process's GDI objects are back too.
+  const DWORD before = GetGuiResources(GetCurrentProcess(), GR_GDIOBJECTS);
   for (int i = 0; i < 3; ++i) {
-    UiWindow host;
-    ASSERT_TRUE(host.Create(w.hwnd(), HostedWindow::Plain()));
-    Recorder e;
-    e.Make(w.hwnd(), 10, 10, 30, 30);
-    host.Redraw({}, RGB(1, 2, 3), 0, false);
-    host.Detach();
+    UiWindow again;
+    ASSERT_TRUE(again.Create(w.hwnd(), HostedWindow::Plain()));
+    Recorder r;
+    r.Make(w.hwnd(), 10, 10, 30, 30);
+    again.Detach();
   }
-  EXPECT_EQ(gdiCount(), before);
+  EXPECT_EQ(GetGuiResources(GetCurrentProcess(), GR_GDIOBJECTS), before);
 }

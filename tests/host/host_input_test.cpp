@@ -548,3 +548,38 @@ TEST(HostInput, DeactivationReleasesThePress) {
   w.Send(WM_RBUTTONUP, 0, At(180, 120));
   EXPECT_EQ(w.calls, (std::vector<std::string>{"rdown:a", "leave:a", "rup:0"}));
 }
+
+TEST(HostInput, HostTornDownInsideItsOwnCallbacks) {
+  // The window destroyed from a click handler: routing stops cleanly.
+  {
+    qwtest::TestWindow win(0, 0, 200, 150);
+    UiWindow host;
+    ASSERT_TRUE(host.Create(win.hwnd(), HostedWindow::Plain()));
+    Recorder a;
+    a.Make(win.hwnd(), 10, 10, 50, 30);
+    host.SetOnClick([&](HWND h, ElementHandle, WPARAM, LPARAM, int) { DestroyWindow(h); });
+    SendMessageW(win.hwnd(), WM_LBUTTONDOWN, MK_LBUTTON, At(20, 20));
+    SendMessageW(win.hwnd(), WM_LBUTTONUP, 0, At(20, 20));
+    EXPECT_FALSE(IsWindow(win.hwnd()));
+    EXPECT_FALSE(host.IsAttached());
+    EXPECT_FALSE(a.IsCreated());
+  }
+  // The host object deleted from a callback: the window goes back to its
+  // own procedure and keeps working.
+  qwtest::TestWindow win(0, 0, 200, 150);
+  auto* host = new UiWindow();
+  ASSERT_TRUE(host->Create(win.hwnd(), HostedWindow::Plain()));
+  Recorder a;
+  a.Make(win.hwnd(), 10, 10, 50, 30);
+  host->SetOnLeftDown([&](HWND, ElementHandle, WPARAM, LPARAM, int) {
+    delete host;
+    host = nullptr;
+  });
+  SendMessageW(win.hwnd(), WM_LBUTTONDOWN, MK_LBUTTON, At(20, 20));
+  EXPECT_EQ(host, nullptr);
+  EXPECT_FALSE(a.IsCreated());
+  EXPECT_EQ(UiWindow::FromWindow(win.hwnd()), nullptr);
+  SendMessageW(win.hwnd(), WM_LBUTTONUP, 0, At(20, 20));
+  SendMessageW(win.hwnd(), WM_MOUSEMOVE, 0, At(30, 30));
+  qwtest::PumpPending();
+}

@@ -1,6 +1,7 @@
 #pragma once
 // UiMenu: the library's popup menu. This file holds its item list; showing
-// a menu (a popup host window with one item element per item) builds on it.
+// a menu (a popup host window with one item element per item, see
+// ui/controls/menu_window.cpp) builds on it.
 #include <windows.h>
 
 #include <functional>
@@ -88,6 +89,17 @@ class UiMenu {
   const PaintHandler& GetPaintHandler() const { return paintHandler_; }
   UiMenu* Self() { return this; }
 
+  // Shows the menu as a top-level popup at the screen point (x, y), or at
+  // the cursor when both are 0, and runs a local message loop until the
+  // menu window is gone. A chosen item sends WM_COMMAND to `owner` or calls
+  // its routine. Does nothing while this menu is already open.
+  void Show(HWND owner, int x = 0, int y = 0);
+  // Shows the menu as a submenu beside the hot row of the menu window
+  // `parentMenuWindow`; returns when it is closed.
+  void PopupSub(HWND parentMenuWindow);
+  // True while the menu's window exists (its local loop runs).
+  bool IsOpen() const { return open_.value; }
+
  private:
   UiMenuItemRecord* At(int index);
 
@@ -95,6 +107,14 @@ class UiMenu {
   int width_ = 0;  // requested width in pixels; 0 = measure the texts
   PopupHandler popupHandler_;
   PaintHandler paintHandler_;
+  // A show of this menu is running; not carried over by copies.
+  struct OpenFlag {
+    bool value = false;
+    OpenFlag() = default;
+    OpenFlag(const OpenFlag&) {}
+    OpenFlag& operator=(const OpenFlag&) { return *this; }
+  };
+  OpenFlag open_;
 };
 
 }  // namespace ui

@@ -1,8 +1,8 @@
 #pragma once
 // The caption parts a host creates: the icon picture, the title label and
 // the caption buttons. The host creates them through this factory so that
-// the picture, label and caption-button classes can be plugged in; the
-// defaults are minimal elements owned by the host module.
+// tests can watch or replace them; the defaults are UiPicture, UiLabel and
+// UiCaptionButton.
 #include <windows.h>
 
 #include <functional>
@@ -30,7 +30,7 @@ struct CaptionPartFactory {
 // The factory in use (the defaults until replaced).
 const CaptionPartFactory& CaptionParts();
 void SetCaptionParts(CaptionPartFactory factory);
-// The built-in minimal parts.
+// The built-in parts.
 CaptionPartFactory DefaultCaptionParts();
 
 }  // namespace ui

@@ -1,0 +1,21 @@
+#pragma once
+// The popup window of a UiMenu: its default background and the message hook
+// every menu window's host runs before its own handling. UiMenu::Show and
+// PopupSub (menu_window.cpp) build the window.
+#include <windows.h>
+
+#include "ui/platform/gdiplus_api.h"
+
+namespace ui {
+
+// Rounded white body at (6, 6) with four shadow rings and the icon column;
+// the corners outside the rings stay transparent.
+void PaintDefaultMenuBackground(Gdiplus::GpGraphics* g, int width, int height);
+
+// Closes the menu family when a window outside it is activated, closes a
+// menu on Escape, turns key presses into mnemonics, and removes the
+// window's menu properties when it is destroyed. Never consumes a message
+// (always returns -1).
+LRESULT MenuMessageHook(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp);
+
+}  // namespace ui

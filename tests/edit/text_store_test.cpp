@@ -93,6 +93,11 @@ TEST(TextStoreDisplay, SpacesBecomeTabsAndCountCutsTheRawBytes) {
   EXPECT_EQ(s.LineText(1, true, 3), "a\tb");
   EXPECT_EQ(s.LineText(1, false, 100), "a b  c");
   EXPECT_EQ(s.LineText(1, false, -5), "");
+  // Where the renderer gives TABs no width, spaces are shown as spaces.
+  s.SetSpacesAsTabs(false);
+  EXPECT_EQ(s.LineText(1, true), "a b  c");
+  s.SetText("x y", false, EditMode::Normal, "*");
+  EXPECT_EQ(s.LineText(1, true), "x y");
 }
 
 TEST(TextStorePositions, BytePositionCountsTwoBytesForDoubleByteCharacters) {

@@ -1,11 +1,175 @@
 #pragma once
+// UiEdit: the library's text-input element. Keeps its text in a line store
+// of its own (UiTextStore), draws it with GDI+ into the element's bitmap,
+// keeps a caret and a selection, and (multi-line) shows two scroll bars.
+//
+// Coordinates: Create and Bounds() use client pixels of the host window;
+// contentRect_, textRect_ and caretRect_ are relative to the element's own
+// bitmap (caretRect_ with the scroll offsets applied); line rectangles of
+// the store are relative to the top of the text. A line rect lands on the
+// element at (+scrollX_, +scrollY_) and then the origin of textRect_.
+//
+// Text is GBK bytes throughout; lines count from 1, columns are characters
+// from 0.
+#include <functional>
+#include <optional>
+#include <string>
+#include <string_view>
+
+#include "ui/controls/edit_geometry.h"
+#include "ui/controls/edit_mode.h"
+#include "ui/controls/scroll_bar.h"
+#include "ui/controls/text_store.h"
+#include "ui/core/color.h"
+#include "ui/core/string_format.h"
 #include "ui/element/element.h"
+#include "ui/platform/gdiplus_handles.h"
 
 namespace ui {
 
+// The optional creation arguments of an edit box; absent ones take the defaults.
+struct EditOptions {
+  std::string text;
+  std::optional<COLORREF> textColor;    // default ARGB(230, 0, 0, 0)
+  std::optional<COLORREF> backColor;    // default ARGB(160, 255, 255, 255)
+  std::optional<std::string> fontFamily;  // any of the three font values given: own font
+  std::optional<float> fontSize;          // default 12
+  std::optional<int> fontStyle;           // default regular
+  bool multiLine = false;
+  EditMode mode = EditMode::Normal;
+  std::string maskText = "*";
+  std::optional<int> scrollBars;        // bit 1 horizontal, bit 2 vertical; default 3 when multi-line
+  std::optional<COLORREF> borderColor;  // default ARGB(80, 0, 0, 0)
+  bool visible = true;
+};
+
 class UiEdit : public UiElement {
  public:
+  // Called after every change of the text with the edit's parent element
+  // (0 at top level) and the edit itself.
+  using ChangeHandler = std::function<void(ElementHandle parent, ElementHandle edit)>;
+
+  // Edit events beyond the element's own (wParam and lParam as noted).
+  static constexpr UINT kSetTextEvent = 12;  // wParam: zero-terminated text, lParam: 1 = caret to end
+  static constexpr UINT kGetTextEvent = 13;
+
+  using Options = EditOptions;
+
   UiEdit() = default;
+  ~UiEdit() override;
+
+  // Creates the edit at (left, top, width, height). Returns the handle or 0.
+  ElementHandle Create(UiParent parent, int left, int top, int width, int height, const Options& options = {});
+
+  int HandleEvent(UINT message, WPARAM wParam, LPARAM lParam) override;
+
+  // ---- text ------------------------------------------------------------------------
+  // The whole text (through the get-text event, so bound handlers see it).
+  std::string Text();
+  // Replaces the whole text through the set-text event; returns `text`.
+  std::string Text(std::string_view text, bool caretToEnd = false);
+  // 1-based byte index of (line, column) in the stored text; 0 for an invalid line.
+  int BytePosition(int line, int column) const { return textStore_.BytePosition(line, column); }
+  std::string GetSelectedText() const;
+  // Non-zero when `text` is not empty.
+  static int CompareWithEmpty(std::string_view text) { return text.empty() ? 0 : 1; }
+
+  // ---- layout, hit testing and drawing ----------------------------------------------
+  // Handlers of the vertical and horizontal bar: scroll to `position`.
+  void SetScrollY(int position);
+  void SetScrollX(int position);
+  void Render(bool relayout);
+  // Line under `y` (relative to the top of the text), searching from `start`.
+  int LineFromY(int y, int start) const;
+  // Caret position under a point in client coordinates of the host window.
+  TextPosition HitTest(float x, float y);
+  // Caret rectangle right of character `index` (column - 1) of `line`;
+  // optionally scrolls it into view first (by at most `extraHeight` more).
+  Gdiplus::RectF ComputeCaretRect(int line, int index, bool scrollIntoView, int extraHeight = 0);
+  void ArrangeScrollBars(bool reposition, bool updateRanges);
+  // Draws (show) or erases the caret straight on the host's canvas and
+  // presents only its column; with `place` the system caret follows.
+  void DrawCaret(bool show, bool place);
+
+  // ---- properties --------------------------------------------------------------------
+  void SetTextColor(Argb colour);
+  Argb BackColor() const { return backColor_; }
+  Argb BackColor(Argb colour);
+  EditMode Mode() const { return mode_; }
+  // Stores the mode; the line store keeps its copy until the next text change.
+  EditMode Mode(EditMode mode) { return mode_ = mode; }
+  void SetChangeHandler(ChangeHandler handler) { changeHandler_ = std::move(handler); }
+  void NotifyChanged();
+
+  // ---- read access for owners and tests ---------------------------------------------
+  const UiTextStore& TextStore() const { return textStore_; }
+  bool MultiLine() const { return multiLine_; }
+  int ScrollBars() const { return scrollBars_; }
+  int ScrollX() const { return scrollX_; }
+  int ScrollY() const { return scrollY_; }
+  Gdiplus::RectF TextRect() const { return textRect_; }
+  Gdiplus::RectF ContentRect() const { return contentRect_; }
+  Gdiplus::RectF CaretRect() const { return caretRect_; }
+  TextPosition Anchor() const { return anchor_; }
+  TextPosition Caret() const { return caret_; }
+  int FirstVisibleLine() const { return firstVisibleLine_; }
+  int LastDrawnLine() const { return lastDrawnLine_; }
+  int CaretPhase() const { return caretPhase_; }
+  Gdiplus::GpFont* Font() const { return font_; }
+  Gdiplus::GpStringFormat* StringFormat() const { return stringFormat_.Handle(); }
+  UiScrollBar& VerticalBar() { return vScrollBar_; }
+  UiScrollBar& HorizontalBar() { return hScrollBar_; }
+  // Sets the selection (clamped into the text) and re-renders.
+  void Select(TextPosition anchor, TextPosition caret);
+
+ protected:
+  // Hook before the lines are drawn; the base does nothing.
+  virtual int OnBeforeDrawText() { return 0; }
+  // Asked first by HandleEvent; anything but -1 is returned at once.
+  virtual int OnUserMessage(UINT message, WPARAM wParam, LPARAM lParam) { return -1; }
+
+ private:
+  void OnCreated();
+  void OnDestroyed();
+  void OnSetText(const char* text, bool caretToEnd);
+  void OnFocusGained();
+  void OnFocusLost();
+  void ReleaseFont();
+  void Recaret(int extraHeight = 0);
+  void DrawLines(Gdiplus::GpGraphics* g);
+  void DrawLine(Gdiplus::GpGraphics* g, int line, const Gdiplus::RectF& rect);
+  TextPosition Clamped(TextPosition p) const;
+  Gdiplus::RectF PlacedBox(const Gdiplus::RectF& lineRect) const;
+  std::wstring DisplayText(int line) const;
+
+  UiTextStore textStore_;
+  UiStringFormat stringFormat_;        // owned; all drawing and measuring
+  Gdiplus::RectF contentRect_{};       // inner area after padding (single-line: centred)
+  Gdiplus::RectF textRect_{};          // where lines are laid out and clipped
+  gp::Font ownFont_;                   // owned when the caller asked for a font
+  Gdiplus::GpFont* font_ = nullptr;    // ownFont_ or the library's default font; not owned
+  gp::SolidBrush textBrush_;           // owned
+  Argb backColor_ = ArgbOf(160, 255, 255, 255);
+  Argb borderColor_ = ArgbOf(80, 0, 0, 0);  // also a border style 0..4
+  EditMode mode_ = EditMode::Normal;
+  std::string maskChar_ = "*";
+  bool multiLine_ = false;
+  int scrollBars_ = 0;                 // bit 1 horizontal, bit 2 vertical; 0 single-line
+  int firstVisibleLine_ = 1;
+  int lastDrawnLine_ = 1;
+  int scrollY_ = 0;                    // 0 or negative
+  int scrollX_ = 0;                    // 0 or negative
+  TextPosition anchor_;                // fixed end of the selection
+  TextPosition caret_;                 // moving end
+  UiScrollBar hScrollBar_;             // child element, multi-line only
+  UiScrollBar vScrollBar_;
+  Gdiplus::RectF prevCaretRect_{};
+  Gdiplus::RectF caretRect_{};
+  int caretPhase_ = 0;                 // odd = caret drawn
+  HIMC imeContext_ = nullptr;          // detached while focused in modes 1 to 4
+  bool lineClickPending_ = false;      // after a double click, until the next press
+  DWORD doubleClickTime_ = 0;
+  ChangeHandler changeHandler_;
 };
 
 }  // namespace ui

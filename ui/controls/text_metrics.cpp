@@ -1,6 +1,7 @@
 #include "ui/controls/text_metrics.h"
 
 #include <climits>
+#include <optional>
 
 #include "ui/platform/gdiplus_handles.h"
 
@@ -67,6 +68,19 @@ bool MeasureRangeBounds(Gdiplus::GpGraphics* graphics, std::wstring_view text, G
   gp::Region region = MeasureRangeRegion(graphics, text, font, box, format, first, length);
   if (!region) return false;
   return gp::Ok(gp::GdipGetRegionBounds(region.get(), graphics, bounds));
+}
+
+bool TabsAdvance(Gdiplus::GpGraphics* graphics, Gdiplus::GpFont* font, Gdiplus::GpStringFormat* format) {
+  static std::optional<bool> known;  // window thread only
+  if (known) return *known;
+  Gdiplus::RectF withTab, without;
+  const Gdiplus::RectF unbounded(0, 0, 0, 0);
+  if (!MeasureText(graphics, L"a\t\t\tb", font, unbounded, format, &withTab) ||
+      !MeasureText(graphics, L"ab", font, unbounded, format, &without) || without.Width <= 0)
+    return true;
+  // Three TABs pass at least two whole 8-pixel stops.
+  known = withTab.Width >= without.Width + 8;
+  return *known;
 }
 
 }  // namespace ui

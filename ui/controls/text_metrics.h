@@ -25,4 +25,9 @@ bool MeasureRangeBounds(Gdiplus::GpGraphics* graphics, std::wstring_view text, G
                         const Gdiplus::RectF& box, Gdiplus::GpStringFormat* format, int first, int length,
                         Gdiplus::RectF* bounds);
 
+// Whether a TAB laid out with `format` advances to a tab stop (some GDI+
+// implementations give it no width at all). Measured once per process;
+// true when it cannot be measured.
+bool TabsAdvance(Gdiplus::GpGraphics* graphics, Gdiplus::GpFont* font, Gdiplus::GpStringFormat* format);
+
 }  // namespace ui

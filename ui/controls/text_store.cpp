@@ -106,7 +106,7 @@ std::string UiTextStore::LineText(int line, bool forDisplay, std::optional<int> 
   }
   shown.assign(raw);
   // Only single-byte spaces: 0x20 is never a GBK trail byte.
-  std::replace(shown.begin(), shown.end(), ' ', '\t');
+  if (spacesAsTabs_) std::replace(shown.begin(), shown.end(), ' ', '\t');
   return shown;
 }
 

@@ -41,7 +41,8 @@ class UiTextStore {
   // The bytes of `line` without its CR LF (only the first `byteCount` bytes
   // when given). For display, Password mode gives the mask once per
   // character and otherwise every space becomes a TAB, so that spaces
-  // advance to the string format's tab stops. "" for an invalid line.
+  // advance to the string format's tab stops (unless SetSpacesAsTabs(false)).
+  // "" for an invalid line.
   std::string LineText(int line, bool forDisplay = false,
                        std::optional<int> byteCount = std::nullopt) const;
   // The abs(b - a) bytes from position min(a, b), within the text.
@@ -51,6 +52,10 @@ class UiTextStore {
   void DeleteRange(int a, int b, bool multiLine);
   // Inserts `text` before the byte at `position` (clamped into 1..length+1).
   void InsertAt(int position, std::string_view text, bool multiLine);
+
+  // Whether display texts turn spaces into TABs (the default). A renderer
+  // that gives TABs no width would otherwise swallow every space.
+  void SetSpacesAsTabs(bool value) { spacesAsTabs_ = value; }
 
   const std::string& Text() const { return bytes_; }
   const char* Bytes() const { return bytes_.c_str(); }
@@ -95,6 +100,7 @@ class UiTextStore {
   int charWidth_ = 0;        // width of the reference glyph, pixels
   EditMode mode_ = EditMode::Normal;
   std::string maskChar_ = "*";
+  bool spacesAsTabs_ = true;
 };
 
 }  // namespace ui

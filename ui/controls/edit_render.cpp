@@ -1,0 +1,285 @@
+// UiEdit: layout, hit testing, scrolling and drawing of text, selection and
+// caret.
+#include <algorithm>
+#include <cmath>
+
+#include "ui/controls/edit.h"
+#include "ui/controls/text_metrics.h"
+#include "ui/core/text.h"
+#include "ui/element/text_drawing.h"
+#include "ui/host/window.h"
+
+namespace ui {
+
+namespace {
+
+constexpr Argb kSelectionColor = ArgbOf(254, 51, 153, 255);
+constexpr Argb kSelectedTextColor = ArgbOf(254, 255, 255, 255);
+constexpr Argb kCaretColor = ArgbOf(230, 0, 0, 0);
+constexpr int kBarThickness = 10;
+constexpr UINT kPresentCanvasMessage = 10253;
+
+int Trunc(float v) { return static_cast<int>(v); }
+
+bool Contains(const Gdiplus::RectF& r, float x, float y) {
+  return x >= r.X && x < r.X + r.Width && y >= r.Y && y < r.Y + r.Height;
+}
+
+}  // namespace
+
+std::wstring UiEdit::DisplayText(int line) const { return ToWide(textStore_.LineText(line, true)); }
+
+Gdiplus::RectF UiEdit::PlacedBox(const Gdiplus::RectF& lineRect) const {
+  // The box grows by the scrolled-away amount so wrapping does not change.
+  return Gdiplus::RectF(lineRect.X + scrollX_ + textRect_.X, lineRect.Y + scrollY_ + textRect_.Y,
+                        lineRect.Width - scrollX_, lineRect.Height - scrollY_);
+}
+
+void UiEdit::Render(bool relayout) {
+  Paint([&](const PaintContext& pc) {
+    Gdiplus::GpGraphics* g = pc.graphics;
+    const RectF b = Bounds();
+    const float w = static_cast<float>(Trunc(b.width)), h = static_cast<float>(Trunc(b.height));
+    gp::SolidBrush back;
+    if (gp::Ok(gp::GdipCreateSolidFill(backColor_, back.put()))) gp::GdipFillRectangle(g, back.get(), 0, 0, w, h);
+    DrawBorderStyle(g, Gdiplus::RectF(0, 0, w, h), borderColor_);
+
+    Gdiplus::RectF r(2, 2, w - 4, h - 4);
+    if (!multiLine_) {
+      // One line, centred vertically.
+      float fontHeight = 0;
+      gp::GdipGetFontHeight(font_, g, &fontHeight);
+      const int lineBox = Trunc(fontHeight + 3);
+      r.Y += Trunc((r.Height - lineBox) / 2);
+      r.Height = static_cast<float>(lineBox);
+    }
+    r.Y += 1;
+    if (multiLine_) r.Height -= 1;
+    contentRect_ = r;
+    textRect_ = r;
+
+    OnBeforeDrawText();
+    ArrangeScrollBars(true, false);
+    if (relayout) {
+      textStore_.Layout(g, textRect_, font_, stringFormat_.Handle(), scrollBars_);
+      ArrangeScrollBars(false, true);
+    }
+    DrawLines(g);
+  });
+}
+
+void UiEdit::ArrangeScrollBars(bool reposition, bool updateRanges) {
+  if (!multiLine_) return;
+  if (reposition) {
+    const RectF b = Bounds();
+    if (scrollBars_ & 2) {
+      textRect_.Width -= kBarThickness;
+      const float height = textRect_.Height - ((scrollBars_ & 1) ? kBarThickness : 0);
+      vScrollBar_.SetBounds(Trunc(b.x + textRect_.X + textRect_.Width), Trunc(b.y + textRect_.Y), kBarThickness,
+                            Trunc(height));
+    }
+    if (scrollBars_ & 1) {
+      textRect_.Height -= kBarThickness;
+      hScrollBar_.SetBounds(Trunc(b.x + textRect_.X), Trunc(b.y + textRect_.Y + textRect_.Height),
+                            Trunc(textRect_.Width), kBarThickness);
+    }
+  }
+  if (updateRanges) {
+    if (scrollBars_ & 2) {
+      vScrollBar_.Maximum(Trunc(textStore_.TotalHeight() - textRect_.Height));
+      vScrollBar_.LineStep(textStore_.LineHeight());
+    }
+    if (scrollBars_ & 1) hScrollBar_.Maximum(Trunc(textStore_.MaxWidth() - textRect_.Width));
+  }
+}
+
+void UiEdit::SetScrollY(int position) {
+  const int old = scrollY_;
+  scrollY_ = -position;
+  caretRect_.Y += static_cast<float>(scrollY_ - old);
+  Render(false);
+}
+
+void UiEdit::SetScrollX(int position) {
+  const int old = scrollX_;
+  scrollX_ = -position;
+  caretRect_.X += static_cast<float>(scrollX_ - old);
+  Render(false);
+}
+
+void UiEdit::DrawLines(Gdiplus::GpGraphics* g) {
+  firstVisibleLine_ = std::max(1, LineFromY(-scrollY_, firstVisibleLine_));
+  lastDrawnLine_ = firstVisibleLine_;
+  for (int i = firstVisibleLine_; i <= textStore_.LineCount(); ++i) {
+    const Gdiplus::RectF rect = textStore_.LineRect(i);
+    DrawLine(g, i, rect);
+    lastDrawnLine_ = i;
+    if (rect.Y + rect.Height > textRect_.Height - scrollY_) break;
+  }
+}
+
+void UiEdit::DrawLine(Gdiplus::GpGraphics* g, int line, const Gdiplus::RectF& rect) {
+  const Gdiplus::RectF box = PlacedBox(rect);
+  std::wstring text = DisplayText(line);
+  if (text.empty()) text = L" ";
+
+  gp::GdipSetClipRect(g, textRect_.X, textRect_.Y, textRect_.Width, textRect_.Height, Gdiplus::CombineModeReplace);
+  gp::GdipDrawString(g, text.c_str(), -1, font_, &box, stringFormat_.Handle(), textBrush_.get());
+
+  const auto span = SelectedSpanOnLine(line, textStore_.LineCharCount(line), anchor_, caret_);
+  if (span) {
+    const auto rows = MeasureRangeRows(g, text, font_, box, stringFormat_.Handle(), span->first, span->length);
+    gp::Region selected;
+    gp::SolidBrush fill, white;
+    gp::Pen outline;
+    if (!rows.empty() && gp::Ok(gp::GdipCreateRegion(selected.put())) && gp::Ok(gp::GdipSetEmpty(selected.get())) &&
+        gp::Ok(gp::GdipCreateSolidFill(kSelectionColor, fill.put())) &&
+        gp::Ok(gp::GdipCreatePen1(kSelectionColor, 1.0f, Gdiplus::UnitWorld, outline.put()))) {
+      const float grow = rect.Height > textStore_.LineHeight() + 3 ? 3.0f : 4.0f;
+      for (Gdiplus::RectF row : rows) {
+        row.Y -= multiLine_ ? 2.0f : 3.0f;
+        row.Height += grow;
+        gp::GdipFillRectangle(g, fill.get(), row.X, row.Y, row.Width, row.Height);
+        gp::GdipDrawRectangle(g, outline.get(), row.X, row.Y, row.Width, row.Height);
+        gp::GdipCombineRegionRect(selected.get(), &row, Gdiplus::CombineModeUnion);
+      }
+      // The selected characters again, in white, clipped to the highlight.
+      gp::GdipSetClipRegion(g, selected.get(), Gdiplus::CombineModeIntersect);
+      if (gp::Ok(gp::GdipCreateSolidFill(kSelectedTextColor, white.put())))
+        gp::GdipDrawString(g, text.c_str(), -1, font_, &box, stringFormat_.Handle(), white.get());
+    }
+  }
+  gp::GdipResetClip(g);
+}
+
+int UiEdit::LineFromY(int y, int start) const {
+  const int count = textStore_.LineCount();
+  if (!textStore_.IsValidLine(start)) start = 1;
+  const auto holds = [&](int line) {
+    const Gdiplus::RectF r = textStore_.LineRect(line);
+    return y >= r.Y && y <= r.Y + r.Height;
+  };
+  if (holds(start)) return start;
+  const int past = y > 0 ? count : 0;
+  if (y >= textStore_.LineRect(start).Y) {
+    for (int line = start + 1; line <= count; ++line)
+      if (holds(line)) return line;
+    return past;
+  }
+  for (int line = start - 1; line >= 1; --line)
+    if (holds(line)) return line;
+  return past;
+}
+
+TextPosition UiEdit::HitTest(float x, float y) {
+  Gdiplus::GpGraphics* g = Graphics();
+  const RectF b = Bounds();
+  int lx = Trunc(x - b.x - textRect_.X);
+  int ly = Trunc(y - b.y - textRect_.Y);
+  const int line = std::max(1, LineFromY(ly - scrollY_, firstVisibleLine_));
+  lx = std::max(lx, 0);
+  if (ly - scrollY_ <= 0)
+    ly = scrollY_;
+  else if (ly - scrollY_ > textStore_.TotalHeight())
+    ly = textStore_.TotalHeight() + scrollY_;
+
+  const Gdiplus::RectF rect = textStore_.LineRect(line);
+  Gdiplus::RectF box(rect.X + scrollX_, rect.Y + scrollY_, rect.Width - scrollX_, rect.Height - scrollY_);
+  if (scrollBars_ == 2) box.Height = 0;
+  std::wstring text = DisplayText(line);
+  if (text.empty()) text = L"\t";
+
+  // Keep x on the row of the line that holds y, so a click beside a row
+  // finds that row's first or last character.
+  float px = static_cast<float>(lx);
+  const float py = static_cast<float>(ly);
+  for (Gdiplus::RectF row : MeasureRangeRows(g, text, font_, box, stringFormat_.Handle(), 0,
+                                             static_cast<int>(text.size()))) {
+    row.Y -= 2;
+    row.Height += 4;
+    if (py >= row.Y && py < row.Y + row.Height) {
+      px = std::clamp(px, row.X, row.X + row.Width);
+      break;
+    }
+  }
+  int column = ColumnAtPoint(static_cast<int>(text.size()), px, py, [&](int index, Gdiplus::RectF* bounds) {
+    return MeasureRangeBounds(g, text, font_, box, stringFormat_.Handle(), index, 1, bounds);
+  });
+  // The stand-in TAB of an empty line is no character of the line.
+  column = std::clamp(column, 0, textStore_.LineCharCount(line));
+  return TextPosition{line, column};
+}
+
+Gdiplus::RectF UiEdit::ComputeCaretRect(int line, int index, bool scrollIntoView, int extraHeight) {
+  Gdiplus::GpGraphics* g = Graphics();
+  const Gdiplus::RectF lineRect = textStore_.LineRect(line);
+  const std::wstring text = DisplayText(line);
+  const int n = static_cast<int>(text.size());
+  if (index >= n) index = n - 1;
+
+  Gdiplus::RectF r(lineRect.X, lineRect.Y, 1, lineRect.Height);
+  Gdiplus::RectF measured;
+  if (index >= 0 && MeasureRangeBounds(g, text, font_, lineRect, stringFormat_.Handle(), index, 1, &measured)) {
+    r = measured;
+    if (std::fabs(r.Width) < 1e-7f && std::fabs(r.Height) < 1e-7f) {
+      // A character with no extent: measure it with a space after it.
+      const std::wstring padded = text + L" ";
+      MeasureRangeBounds(g, padded, font_, lineRect, stringFormat_.Handle(), index, 1, &r);
+      r.X -= static_cast<float>(textStore_.CharWidth() / 2);
+    }
+  }
+  // The caret stands at the right edge of the character.
+  r.X += r.Width + textRect_.X;
+  r.Y += textRect_.Y - 2;
+  r.X += static_cast<float>(scrollX_);
+  r.Y += static_cast<float>(scrollY_);
+  r.Height = static_cast<float>(textStore_.LineHeight() + (multiLine_ ? 1 : 0));
+  r.Width = 1;
+
+  const Gdiplus::RectF& t = textRect_;
+  if (scrollIntoView) {
+    if (r.Y < t.Y - 2) scrollY_ = Trunc(scrollY_ - r.Y + r.Height);
+    if (r.Y + r.Height > t.Y + t.Height - 2) scrollY_ = Trunc(scrollY_ - r.Height - extraHeight);
+    if (r.X > t.X + t.Width) scrollX_ = Trunc(scrollX_ - (r.X - t.Width));
+    if (r.X < t.X) scrollX_ = Trunc(scrollX_ + t.X - r.X + t.Width / 5);
+  }
+  if (-scrollY_ > textStore_.TotalHeight() - t.Height) scrollY_ = Trunc(t.Height - textStore_.TotalHeight());
+  if (-scrollX_ > textStore_.MaxWidth() - t.Width) scrollX_ = Trunc(t.Width - textStore_.MaxWidth());
+  scrollX_ = std::min(scrollX_, 0);
+  scrollY_ = std::min(scrollY_, 0);
+  if (scrollBars_ & 1) hScrollBar_.Position(-scrollX_);
+  if (scrollBars_ & 2) vScrollBar_.Position(-scrollY_);
+
+  if (scrollIntoView) return ComputeCaretRect(line, index, false);
+  return r;
+}
+
+void UiEdit::DrawCaret(bool show, bool place) {
+  UiWindow* host = Host();
+  if (!host || host->Busy()) return;
+  const Gdiplus::RectF& c = caretRect_;
+  // Only a caret that stands inside the text rect is drawn.
+  if (!Contains(textRect_, c.X, c.Y + 2) || c.Y + prevCaretRect_.Height > textRect_.Y + textRect_.Height) return;
+
+  const RectF b = Bounds();
+  const int x = Trunc(b.x + c.X), y = Trunc(b.y + c.Y);
+  if (show && place) {
+    SetCaretPos(x, y);  // the input method's window follows the caret
+    caretPhase_ = 1;
+  }
+  caretPhase_ += show ? 1 : -1;
+
+  if (!show) {
+    host->RedrawRect(RectF{float(x), float(y), 1, float(Trunc(c.Height))}, true);
+    return;
+  }
+  gp::Pen pen;
+  if (!gp::Ok(gp::GdipCreatePen1(kCaretColor, 1.0f, Gdiplus::UnitWorld, pen.put()))) return;
+  gp::GdipDrawLineI(host->CanvasGraphics(), pen.get(), x, Trunc(b.y + c.Y + 1), x, Trunc(b.y + c.Y + c.Height - 1));
+  if (host->IsLayered())
+    SendMessageW(GetWindow(), kPresentCanvasMessage, 0, 0);
+  else
+    BitBlt(host->WindowDc(), x, y, 1, Trunc(c.Height), host->CanvasDc(), x, y, SRCCOPY);
+}
+
+}  // namespace ui

@@ -1,0 +1,264 @@
+#include "ui/controls/scroll_bar.h"
+
+#include <windowsx.h>
+
+#include <algorithm>
+
+#include "ui/core/color.h"
+#include "ui/core/shapes.h"
+#include "ui/platform/gdiplus_handles.h"
+
+namespace ui {
+
+namespace {
+
+constexpr UINT kRepeatMs = 100;
+constexpr int kTransitionMs = 60;
+constexpr int kHoverSteps = 5;
+
+bool Contains(const Gdiplus::RectF& r, float x, float y) {
+  return x >= r.X && x < r.X + r.Width && y >= r.Y && y < r.Y + r.Height;
+}
+
+// The triangle of an arrow, relative to its rectangle's origin.
+void ArrowPoints(const Gdiplus::RectF& r, bool horizontal, bool first, Gdiplus::PointF out[3]) {
+  const float x = r.X, y = r.Y;
+  if (horizontal) {
+    if (first) {
+      out[0] = {x + 2, y + 4.5f}, out[1] = {x + 5, y + 1}, out[2] = {x + 5, y + 8};
+    } else {
+      out[0] = {x + 6, y + 4.5f}, out[1] = {x + 3, y + 1}, out[2] = {x + 3, y + 8};
+    }
+  } else {
+    if (first) {
+      out[0] = {x + 4.5f, y + 2}, out[1] = {x + 1, y + 5}, out[2] = {x + 8, y + 5};
+    } else {
+      out[0] = {x + 4.5f, y + 6}, out[1] = {x + 1, y + 3}, out[2] = {x + 8, y + 3};
+    }
+  }
+}
+
+void FillAndOutlineTriangle(Gdiplus::GpGraphics* g, const Gdiplus::PointF pts[3], Argb fill, Argb outline) {
+  gp::SolidBrush brush;
+  if (gp::Ok(gp::GdipCreateSolidFill(fill, brush.put())))
+    gp::GdipFillPolygon(g, brush.get(), pts, 3, Gdiplus::FillModeAlternate);
+  gp::Pen pen;
+  if (gp::Ok(gp::GdipCreatePen1(outline, 1.0f, Gdiplus::UnitWorld, pen.put())))
+    gp::GdipDrawPolygon(g, pen.get(), pts, 3);
+}
+
+}  // namespace
+
+UiScrollBar::~UiScrollBar() {
+  // Destroy while the derived part still exists, so the bar's own event 2 runs.
+  if (IsCreated()) Destroy();
+}
+
+ElementHandle UiScrollBar::Create(UiParent parent, int x, int y, int width, int height, const Options& options) {
+  geometry_.horizontal = options.orientation == kHorizontal;
+  geometry_.minimum = options.minimum;
+  geometry_.maximum = options.maximum;
+  geometry_.minimumOffset = -options.minimum;
+  pageStep_ = options.pageStep;
+  lineStep_ = options.lineStep;
+  notifyWhileDragging_ = options.notifyWhileDragging;
+  fadeWhenIdle_ = options.fadeWhenIdle;
+  position_ = options.minimum;
+  pressedPart_ = kNone;
+  lastPart_ = kNone;
+  Layout(static_cast<float>(width), static_cast<float>(height));
+  return UiElement::Create(parent, RectF{float(x), float(y), float(width), float(height)}, kind::kScrollBar,
+                           options.visible, true, std::nullopt, kTransitionMs);
+}
+
+int UiScrollBar::HandleEvent(UINT message, WPARAM wParam, LPARAM lParam) {
+  switch (message) {
+    case ev::kDestroyed:
+      StopTimer();
+      geometry_.thumbLength = 0;
+      position_ = 0;
+      scrollHandler_ = nullptr;
+      geometry_.maximum = 0;
+      geometry_.minimum = 0;
+      pressedPart_ = kNone;
+      return -1;
+    case ev::kPaint:
+      Draw(kIdle, 0, CursorPoint());
+      return -1;
+    case WM_TIMER:
+      if (wParam == GetHandle()) OnTimer();
+      return -1;
+    case WM_MOUSEMOVE:
+      // While an arrow is held the timer does the work.
+      if (pressedPart_ != kArrow1 && pressedPart_ != kArrow2)
+        Draw(kMouseOver, static_cast<ElementHandle>(wParam), POINT{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)});
+      return -1;
+    case WM_LBUTTONDOWN:
+      Draw(kPress, GetHandle(), POINT{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)});
+      return -1;
+    case WM_LBUTTONUP:
+      if (pressedPart_ == kThumb && !notifyWhileDragging_) NotifyScroll();
+      pressedPart_ = kNone;
+      return -1;
+    case ev::kMouseEnter:
+    case ev::kMouseLeave:
+      if (TransitionInterval() != 0) Transition(kHoverSteps);
+      Draw(message == ev::kMouseEnter ? kMouseOver : kIdle, 0, CursorPoint());
+      return -1;
+    case ev::kResized:
+      Layout(static_cast<float>(wParam), static_cast<float>(lParam));
+      return -1;
+    case ev::kPressQuery:
+      return 1;
+    case ev::kTransitionFinished:
+      Transition(0);
+      return -1;
+    default:
+      return -1;
+  }
+}
+
+void UiScrollBar::OnTimer() {
+  if (pressedPart_ == kArrow1) {
+    position_ -= lineStep_;
+    if (geometry_.minimum >= position_) {
+      StopTimer();
+      position_ = geometry_.minimum;
+    }
+  } else if (pressedPart_ == kArrow2) {
+    position_ += lineStep_;
+    if (position_ >= geometry_.maximum) {
+      StopTimer();
+      position_ = geometry_.maximum;
+    }
+  } else {
+    StopTimer();
+    return;
+  }
+  Draw(kMouseOver, 0, CursorPoint());
+  NotifyScroll();
+}
+
+void UiScrollBar::StopTimer() {
+  if (GetWindow()) KillTimer(GetWindow(), GetHandle());
+}
+
+POINT UiScrollBar::CursorPoint() const {
+  POINT p{};
+  GetCursorPos(&p);
+  if (GetWindow()) ScreenToClient(GetWindow(), &p);
+  return p;
+}
+
+UiScrollBar::Part UiScrollBar::PartAt(float x, float y) const {
+  if (Contains(geometry_.arrow1Rect, x, y)) return kArrow1;
+  if (Contains(geometry_.arrow2Rect, x, y)) return kArrow2;
+  if (Contains(thumbRect_, x, y)) return kThumb;
+  if (Contains(geometry_.trackRect, x, y)) return kTrack;
+  return kNone;
+}
+
+void UiScrollBar::Draw(DrawMode mode, ElementHandle capture, POINT point) {
+  const RectF b = Bounds();
+  const float px = static_cast<float>(point.x) - b.x, py = static_cast<float>(point.y) - b.y;
+
+  // Dragging the thumb follows the pointer.
+  bool moved = false;
+  if (mode == kMouseOver && capture == GetHandle() && pressedPart_ == kThumb) {
+    const int n = PositionFromPoint((Horizontal() ? px : py) - static_cast<float>(dragOffset_));
+    if (n == position_) return;
+    position_ = n;
+    moved = true;
+    if (notifyWhileDragging_) NotifyScroll();
+  }
+  thumbRect_ = geometry_.ThumbRect(position_);
+
+  const bool full = mode == kMouseOver || mode == kPress || !fadeWhenIdle_;
+  Part part = kNone;
+  if (full) {
+    part = pressedPart_ != kNone ? pressedPart_ : PartAt(px, py);
+    if (mode == kPress) {
+      pressedPart_ = part;
+      if (part == kThumb)
+        dragOffset_ = static_cast<int>(Horizontal() ? px - thumbRect_.X : py - thumbRect_.Y);
+    }
+    // Hovering over the same part again changes nothing, unless the thumb moved.
+    if (mode == kMouseOver && part == lastPart_ && part != kNone && !moved) return;
+  }
+  if (geometry_.thumbLength < 1) part = kNone;
+
+  Paint([&](const PaintContext& pc) { DrawParts(pc.graphics, full, part); });
+  lastPart_ = part;
+  if (mode == kPress && GetWindow()) SetTimer(GetWindow(), GetHandle(), kRepeatMs, nullptr);
+}
+
+void UiScrollBar::DrawParts(Gdiplus::GpGraphics* g, bool full, Part hot) {
+  Argb thumbFill = ArgbOf(40, 0, 0, 0), thumbOutline = ArgbOf(30, 0, 0, 0);
+  if (full) {
+    const bool canScroll = geometry_.thumbLength > 0;
+    for (Part arrow : {kArrow1, kArrow2}) {
+      const Gdiplus::RectF& r = arrow == kArrow1 ? geometry_.arrow1Rect : geometry_.arrow2Rect;
+      Gdiplus::PointF pts[3];
+      ArrowPoints(r, Horizontal(), arrow == kArrow1, pts);
+      if (arrow == hot && canScroll) {
+        DrawRoundedRect(g, r.X, r.Y, r.Width, r.Height, 4, ArgbOf(160, 0, 0, 0));
+        FillAndOutlineTriangle(g, pts, ArgbOf(160, 0, 0, 0), ArgbOf(140, 0, 0, 0));
+      } else {
+        FillAndOutlineTriangle(g, pts, ArgbOf(100, 0, 0, 0), ArgbOf(60, 0, 0, 0));
+      }
+    }
+    const Gdiplus::RectF& t = geometry_.trackRect;
+    FillRoundedRect(g, t.X, t.Y, t.Width, t.Height, 6, ArgbOf(40, 0, 0, 0));
+    DrawRoundedRect(g, t.X, t.Y, t.Width, t.Height, 6, ArgbOf(30, 0, 0, 0));
+    thumbFill = ArgbOf(110, 0, 0, 0);
+    thumbOutline = ArgbOf(80, 0, 0, 0);
+  }
+  if (geometry_.thumbLength > 0) {
+    const Gdiplus::RectF& r = thumbRect_;
+    FillRoundedRect(g, r.X, r.Y, r.Width, r.Height, 6, thumbFill);
+    DrawRoundedRect(g, r.X, r.Y, r.Width, r.Height, 6, thumbOutline);
+  }
+}
+
+void UiScrollBar::NotifyScroll() {
+  if (geometry_.thumbLength == 0 || !scrollHandler_) return;
+  // Copy: the handler may replace itself or destroy the bar.
+  const ScrollHandler handler = scrollHandler_;
+  handler(GetParent(), position_);
+}
+
+int UiScrollBar::Position(int value) {
+  value = std::max(0, std::min(value, geometry_.maximum));
+  if (value != position_) {
+    position_ = value;
+    Repaint();
+  }
+  return position_;
+}
+
+int UiScrollBar::Minimum(int value) {
+  geometry_.minimum = value;
+  if (position_ < value) position_ = value;
+  Repaint();
+  return geometry_.minimum;
+}
+
+int UiScrollBar::Maximum(int value) {
+  const int oldMaximum = geometry_.maximum, oldPosition = position_, oldThumb = geometry_.thumbLength;
+  geometry_.maximum = value;
+  position_ = std::max(geometry_.minimum, std::min(position_, value));
+  UpdateThumbLength();
+  // Owners set the range on every layout; repaint only when the look changes.
+  if (value != oldMaximum || position_ != oldPosition || geometry_.thumbLength != oldThumb) Repaint();
+  return geometry_.maximum;
+}
+
+bool UiScrollBar::FadeWhenIdle(bool value) {
+  if (value != fadeWhenIdle_) {
+    fadeWhenIdle_ = value;
+    Repaint();
+  }
+  return fadeWhenIdle_;
+}
+
+}  // namespace ui

@@ -1,6 +1,7 @@
 #include "app/installer_app.h"
 
 #include "app/resources/resources.h"
+#include "ui/core/color.h"
 #include "ui/core/library.h"
 
 namespace app {
@@ -57,10 +58,8 @@ void InstallerApp::BuildWindow(HWND hwnd) {
   startWindow_.locationLabel().SetBackgroundPainter(behind);
   startWindow_.statusLabel().SetBackgroundPainter(behind);
 
-  // The drawn controls (close button, panel, install button, folder field,
-  // progress bar, browse and run buttons) are created here, in that order;
-  // the folder field and progress bar also give the installation their text
-  // and position (InstallerWindowParts).
+  CreateControls(hwnd);
+
   install::InstallerWindowParts parts;
   parts.installButton = objects_.installButton.get();
   parts.browseButton = objects_.browseButton.get();
@@ -70,11 +69,85 @@ void InstallerApp::BuildWindow(HWND hwnd) {
   parts.locationLabel = &startWindow_.locationLabel();
   parts.statusLabel = &startWindow_.statusLabel();
   parts.owner = hwnd;
+  ui::UiEdit* edit = objects_.pathEdit.get();
+  ui::UiProgressBar* progress = objects_.installProgress.get();
+  parts.folderText = [edit] { return edit->Text(); };
+  parts.setFolderText = [edit](const std::string& text) { edit->Text(text); };
+  parts.progressPosition = [progress] { return progress->Position(); };
+  parts.setProgressPosition = [progress](int position) { progress->Position(position); };
   installerUi_ = std::make_unique<install::WindowInstallerUi>(std::move(parts));
   install::InstallerHooks hooks;
   hooks.endProgram = [this] { EndProgram(); };
   installation_ = std::make_unique<install::Installation>(*installerUi_, texts_, startWindow_.shortcutTimer(),
                                                           resources::PayloadArchive(), std::move(hooks));
+}
+
+// The drawn controls, in creation order, with their places, texts, fonts,
+// colours, images and click handlers.
+void InstallerApp::CreateControls(HWND hwnd) {
+  const ui::Argb white = ui::MakeArgb(0xFFFFFF, 255);
+  auto images = [](ui::ByteView normal, ui::ByteView hover, ui::ByteView disabled) {
+    ui::ButtonImages set;
+    set.normal = normal;
+    set.hover = hover;
+    set.pressed = normal;
+    set.disabled = disabled;
+    set.layout = 1;
+    return set;
+  };
+  auto bigButton = [white] {
+    ui::ButtonOptions o;
+    o.textColor = white;
+    o.fontName = "宋体";
+    o.fontSize = 22.0f;
+    return o;
+  };
+
+  ui::ButtonOptions closeOptions;
+  closeOptions.textColor = white;
+  objects_.closeButton->Create(hwnd, 554, 3, 30, 30, "", closeOptions);
+  objects_.closeButton->SetImages(images(resources::CloseNormalImage(), resources::CloseHoverImage(),
+                                         resources::CloseNormalImage()));
+  objects_.closeButton->BindEvent(WM_LBUTTONDOWN, [this](const ui::ElementEvent&) { EndProgram(); });
+
+  ui::LabelOptions panel;
+  panel.gradientMode = 1;
+  panel.backColor1 = white;
+  panel.backColor2 = white;
+  objects_.panelLabel->Create(hwnd, 0, 270, 588, 168, "", panel);
+
+  objects_.installButton->Create(hwnd, 190, 360, 200, 50, "极速安装", bigButton());
+  objects_.installButton->SetImages(
+      images(resources::BigButtonNormalImage(), resources::BigButtonHoverImage(), {}));
+  objects_.installButton->BindEvent(WM_LBUTTONDOWN,
+                                    [this](const ui::ElementEvent&) { installation_->OnInstallClick(); });
+
+  ui::EditOptions field;
+  field.textColor = RGB(0, 0, 0);
+  field.fontFamily = "宋体";
+  objects_.pathEdit->Create(hwnd, 28, 304, 474, 30, field);
+
+  ui::ProgressBarOptions bar;
+  bar.maximum = 100;
+  bar.barColor1 = ui::MakeArgb(0xFF8800, 255);
+  bar.barColor2 = ui::MakeArgb(0, 150);
+  bar.frameColor = ui::MakeArgb(0x606060, 100);
+  bar.rounded = false;
+  bar.visible = false;
+  objects_.installProgress->Create(hwnd, 32, 330, 524, 18, bar);
+
+  ui::ButtonOptions browse;
+  browse.textColor = white;
+  objects_.browseButton->Create(hwnd, 508, 305, 58, 28, "浏览", browse);
+  objects_.browseButton->SetImages(images(resources::BrowseNormalImage(), resources::BrowseHoverImage(), {}));
+  objects_.browseButton->BindEvent(WM_LBUTTONDOWN,
+                                   [this](const ui::ElementEvent&) { installation_->OnBrowseClick(); });
+
+  ui::ButtonOptions run = bigButton();
+  run.visible = false;
+  objects_.runButton->Create(hwnd, 196, 356, 200, 50, "立即运行", run);
+  objects_.runButton->SetImages(images(resources::BigButtonNormalImage(), resources::BigButtonHoverImage(), {}));
+  objects_.runButton->BindEvent(WM_LBUTTONDOWN, [this](const ui::ElementEvent&) { installation_->OnRunClick(); });
 }
 
 void InstallerApp::EndProgram() {

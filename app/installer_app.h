@@ -59,6 +59,7 @@ class InstallerApp {
   void OnStartWindowCreated(HWND hwnd);
   // Attaches the host to the start window and lays out the window's content.
   void BuildWindow(HWND hwnd);
+  void CreateControls(HWND hwnd);
 
   InstallerObjects objects_;
   InstallerTexts texts_;

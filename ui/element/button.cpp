@@ -182,15 +182,6 @@ Bytes UiButton::TextBytes(ByteView utf16) {
 
 // ---- properties ------------------------------------------------------------------------
 
-template <class T>
-T UiButton::SetAndRepaint(T& field, T value) {
-  if (field != value) {
-    field = value;
-    Repaint();
-  }
-  return field;
-}
-
 Argb UiButton::TextColor(Argb value) { return SetAndRepaint(textColor_, value); }
 int UiButton::TextEffect(int value) { return SetAndRepaint(textEffect_, value); }
 Argb UiButton::EffectColor(Argb value) { return SetAndRepaint(effectColor_, value); }

@@ -162,8 +162,6 @@ class UiButton : public UiElement {
   void RegisterAccessKey();
   void SetCaption(std::wstring caption);
   const Bytes& SetStateImage(Slot slot, ByteView image);
-  template <class T>
-  T SetAndRepaint(T& field, T value);
 
   int state_ = button_state::kNormal;
   std::wstring text_;

@@ -221,6 +221,16 @@ class UiElement {
   }
 
  protected:
+  // Property setters: stores `value` and repaints only when it changed;
+  // returns the stored value.
+  template <class T>
+  T SetAndRepaint(T& field, T value) {
+    if (field != value) {
+      field = value;
+      Repaint();
+    }
+    return field;
+  }
   // Runs `draw` between the begin-paint and end-paint steps; the pair cannot
   // be split. `area` defaults to the whole element (element coordinates).
   // With `fresh` the area is cleared first and a transition may start.

@@ -163,15 +163,6 @@ void UiLabel::ResetTextTransition() {
 
 // ---- look -----------------------------------------------------------------------
 
-template <class T>
-T UiLabel::SetAndRepaint(T& field, T value) {
-  if (field != value) {
-    field = value;
-    Repaint();
-  }
-  return field;
-}
-
 Argb UiLabel::TextColor(Argb value) { return SetAndRepaint(textColor_, value); }
 Argb UiLabel::EffectColor(Argb value) { return SetAndRepaint(effectColor_, value); }
 Argb UiLabel::BackColor1(Argb value) { return SetAndRepaint(backColor1_, value); }

@@ -128,8 +128,6 @@ class UiLabel : public UiElement {
   // Stores the text; false when nothing changed and nothing is to be done.
   bool SetText(std::wstring text, std::optional<int> effect, int steps, int interval);
   void ResetTextTransition();
-  template <class T>
-  T SetAndRepaint(T& field, T value);
 
   ControlFont font_;                    // owned unless the library's default font
   std::wstring text_;

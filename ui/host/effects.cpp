@@ -8,19 +8,6 @@ namespace ui {
 namespace {
 constexpr int kDefaultShowMs = 200;
 
-// Handles pending messages; a quit request is put back for the outer loop.
-void ProcessPending() {
-  MSG msg;
-  while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
-    if (msg.message == WM_QUIT) {
-      PostQuitMessage(static_cast<int>(msg.wParam));
-      return;
-    }
-    TranslateMessage(&msg);
-    DispatchMessageW(&msg);
-  }
-}
-
 EffectHost EffectHostOf(UiWindow& host) {
   EffectHost e;
   e.hwnd = host.Window();
@@ -38,7 +25,7 @@ EffectHost EffectHostOf(UiWindow& host) {
 void UiWindow::Show(int effect, std::optional<int> durationMs) {
   if (!IsAttached()) return;
   const std::shared_ptr<bool> alive = alive_;
-  ProcessPending();
+  ProcessPendingMessages();
   if (!*alive || !IsAttached()) return;
   RunOpenEffect(EffectHostOf(*this), effect, durationMs.value_or(kDefaultShowMs));
   if (effect == 0 || !*alive || !IsAttached()) return;

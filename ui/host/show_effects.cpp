@@ -71,19 +71,6 @@ void Notify(int index, int alpha, const RECT& source) {
   if (Observer()) Observer()(EffectFrame{index, alpha, source, GetTickCount()});
 }
 
-// Handles pending messages; a quit request is put back for the outer loop.
-void ProcessPendingMessages() {
-  MSG msg;
-  while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
-    if (msg.message == WM_QUIT) {
-      PostQuitMessage(static_cast<int>(msg.wParam));
-      return;
-    }
-    TranslateMessage(&msg);
-    DispatchMessageW(&msg);
-  }
-}
-
 void Pause(DWORD ms) {
   if (ms) Sleep(ms);
   ProcessPendingMessages();
@@ -152,6 +139,18 @@ void DrawWipe(TempCanvas& t, HDC canvas, int effect, SIZE size, int revealed, in
 }
 
 }  // namespace
+
+void ProcessPendingMessages() {
+  MSG msg;
+  while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+    if (msg.message == WM_QUIT) {
+      PostQuitMessage(static_cast<int>(msg.wParam));
+      return;
+    }
+    TranslateMessage(&msg);
+    DispatchMessageW(&msg);
+  }
+}
 
 void SetEffectFrameObserver(EffectFrameObserver observer) { Observer() = std::move(observer); }
 

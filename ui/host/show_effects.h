@@ -28,6 +28,10 @@ struct EffectFrame {
   DWORD tick = 0;      // GetTickCount when pushed
 };
 using EffectFrameObserver = std::function<void(const EffectFrame&)>;
+// Handles the thread's pending messages between animation frames; a quit
+// request is posted again for the outer message loop.
+void ProcessPendingMessages();
+
 // Installs an observer of every pushed frame (null to remove).
 void SetEffectFrameObserver(EffectFrameObserver observer);
 

@@ -47,12 +47,8 @@ inline std::wstring ProgramFolder() {
   return folder.substr(0, folder.find_last_of(L"\\/") + 1);
 }
 
-// A fresh, empty folder below the temporary folder (trailing backslash).
-inline std::wstring FreshTempFolder(const std::wstring& name) {
-  wchar_t temp[MAX_PATH];
-  GetTempPathW(MAX_PATH, temp);
-  std::wstring folder = std::wstring(temp) + name + L"\\";
-  CreateDirectoryW(folder.c_str(), nullptr);
+// Deletes the files in `folder` (trailing backslash) and the folder.
+inline void RemoveFolder(const std::wstring& folder) {
   WIN32_FIND_DATAW data;
   const HANDLE find = FindFirstFileW((folder + L"*").c_str(), &data);
   if (find != INVALID_HANDLE_VALUE) {
@@ -65,6 +61,16 @@ inline std::wstring FreshTempFolder(const std::wstring& name) {
     } while (FindNextFileW(find, &data));
     FindClose(find);
   }
+  RemoveDirectoryW(folder.c_str());
+}
+
+// A fresh, empty folder below the temporary folder (trailing backslash).
+inline std::wstring FreshTempFolder(const std::wstring& name) {
+  wchar_t temp[MAX_PATH];
+  GetTempPathW(MAX_PATH, temp);
+  const std::wstring folder = std::wstring(temp) + name + L"\\";
+  RemoveFolder(folder);
+  CreateDirectoryW(folder.c_str(), nullptr);
   return folder;
 }
 

@@ -87,6 +87,17 @@ std::string ClipboardAnsi() {
   return out;
 }
 
+// Pixels of the selection colour in the edit's bitmap.
+int HighlightPixels(UiEdit& e) {
+  int n = 0;
+  for (int y = 0; y < e.Height(); ++y)
+    for (int x = 0; x < e.Width(); ++x) {
+      const Argb p = qwtest::BitmapPixel(e.Bitmap(), x, y);
+      if (AlphaOf(p) > 240 && BlueOf(p) > 200 && RedOf(p) < 130) ++n;
+    }
+  return n;
+}
+
 // "青梧测试" in GBK and UTF-16.
 const std::string kGbk = "\xC7\xE0\xCE\xE0\xB2\xE2\xCA\xD4";
 const std::wstring kWide = L"\u9752\u68A7\u6D4B\u8BD5";
@@ -500,10 +511,35 @@ TEST(EditMouse, ClickPlacesTheCaretAndDragSelects) {
   SendMessageW(w, WM_LBUTTONUP, 0, PointIn(box.edit, end, 40));
   EXPECT_EQ(box.edit.Anchor(), (TextPosition{1, 0}));
   EXPECT_EQ(box.edit.Caret(), (TextPosition{1, 6}));
+  EXPECT_GT(HighlightPixels(box.edit), 20);
+  // Dragging back onto the anchor removes the highlight.
+  SendMessageW(w, WM_LBUTTONDOWN, MK_LBUTTON, PointIn(box.edit, start, 15));
+  SendMessageW(w, WM_MOUSEMOVE, MK_LBUTTON, PointIn(box.edit, end, 15));
+  SendMessageW(w, WM_MOUSEMOVE, MK_LBUTTON, PointIn(box.edit, start, 15));
+  SendMessageW(w, WM_LBUTTONUP, 0, PointIn(box.edit, start, 15));
+  EXPECT_EQ(box.edit.GetSelectedText(), "");
+  EXPECT_EQ(HighlightPixels(box.edit), 0);
+  box.edit.Select({1, 0}, {1, 6});
   // A press on the border leaves the selection alone.
   SendMessageW(w, WM_LBUTTONDOWN, MK_LBUTTON, PointIn(box.edit, 0.5f, 1));
   SendMessageW(w, WM_LBUTTONUP, 0, PointIn(box.edit, 0.5f, 1));
   EXPECT_EQ(box.edit.GetSelectedText(), "abcdef");
+}
+
+TEST(EditMouse, DraggingPastTheLeftEdgeScrollsBackTowardsTheStart) {
+  EditBox box(std::string(120, 'w'), true);
+  box.edit.Select({1, 120}, {1, 120});
+  const int scrolled = box.edit.ScrollX();
+  ASSERT_LT(scrolled, 0);
+  const HWND w = box.hwnd();
+  const float y = box.edit.TextRect().Y + 5;
+  SendMessageW(w, WM_LBUTTONDOWN, MK_LBUTTON, PointIn(box.edit, box.edit.TextRect().X + 30, y));
+  SendMessageW(w, WM_MOUSEMOVE, MK_LBUTTON, PointIn(box.edit, -25, y));
+  SendMessageW(w, WM_LBUTTONUP, 0, PointIn(box.edit, -25, y));
+  EXPECT_GT(box.edit.ScrollX(), scrolled);
+  EXPECT_LE(box.edit.ScrollX(), 0);
+  EXPECT_FALSE(box.edit.GetSelectedText().empty());
+  EXPECT_LT(box.edit.Caret().column, box.edit.Anchor().column);
 }
 
 TEST(EditMouse, DoubleClickSelectsAWordAndATripleClickTheLineWithin500Ms) {
@@ -644,4 +680,22 @@ TEST(EditOwner, SetTextNotifiesAndPutsTheCaretWhereAsked) {
   EXPECT_EQ(box.edit.Caret(), (TextPosition{1, 0}));
   EXPECT_EQ(box.Text(), "three");
   EXPECT_EQ(box.changes, 2);
+}
+
+TEST(EditOwner, OpacityReachesTheScrollBarsThatAreShown) {
+  EditBox both("a\r\nb", true);
+  both.edit.Opacity(90);
+  EXPECT_EQ(both.edit.VerticalBar().Opacity(), 90);
+  EXPECT_EQ(both.edit.HorizontalBar().Opacity(), 90);
+
+  qwtest::HostedWindow hosted{320, 200};
+  UiEdit verticalOnly;
+  UiEdit::Options o;
+  o.multiLine = true;
+  o.scrollBars = 2;
+  verticalOnly.Create(hosted.hwnd(), 10, 10, 200, 100, o);
+  const int before = verticalOnly.HorizontalBar().Opacity();
+  verticalOnly.Opacity(60);
+  EXPECT_EQ(verticalOnly.VerticalBar().Opacity(), 60);
+  EXPECT_EQ(verticalOnly.HorizontalBar().Opacity(), before);
 }

@@ -334,9 +334,11 @@ void UiEdit::OnMouseMove(WPARAM wParam, LPARAM lParam) {
   if (!multiLine_) py = b.y + textRect_.Y + 2;
   // Dragging past the left edge scrolls back towards the start.
   if (x < 0 && scrollX_ < 0) scrollX_ = std::min(0, scrollX_ - x);
+  const bool hadSelection = anchor_ != caret_;
   caret_ = HitTest(px, py);
   Recaret();
-  if (anchor_ != caret_) Render(false);
+  // Also when the drag came back to the anchor: the old highlight must go.
+  if (hadSelection || anchor_ != caret_) Render(false);
 }
 
 void UiEdit::OnWheel(WPARAM wParam) {

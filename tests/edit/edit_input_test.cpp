@@ -641,6 +641,15 @@ TEST(EditFocus, ModesOneToFourTurnTheInputMethodOffWhileFocused) {
   context = ImmGetContext(password.hwnd());
   EXPECT_NE(context, nullptr);
   if (context) ImmReleaseContext(password.hwnd(), context);
+
+  // A second focus-gained (the host repeats it on activation) and then the
+  // edit's destruction while focused still give the context back.
+  EditBox readOnly("r", false, EditMode::ReadOnly);
+  readOnly.edit.SendEvent(ev::kFocusGained);
+  readOnly.edit.Destroy();
+  context = ImmGetContext(readOnly.hwnd());
+  EXPECT_NE(context, nullptr);
+  if (context) ImmReleaseContext(readOnly.hwnd(), context);
 }
 
 TEST(EditFocus, FocusStartsTheCaretBlinkAndLossCollapsesTheSelection) {

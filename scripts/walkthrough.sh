@@ -1,0 +1,240 @@
+# Drives the real installer the way a user does, on an X display under
+# Wine: a fresh Wine prefix, the installer started, clicks with the mouse,
+# waits for what the window shows, screenshots of each phase. Sourced by
+# scripts/run (the walkthrough) and tests/app/walkthrough_test.sh (the
+# black-box test), so both click and wait the same way.
+#
+# Needs DISPLAY (a display without a window manager: the window stands
+# where the installer puts it), xdotool and ImageMagick. Set before use:
+#   WT_WINE     the Wine loader (wine64 for the 64-bit build)
+#   WT_WINTOOL  tests/tools/wintool.exe of the same build
+#   WT_WORK     a folder of this run's own (prefix, home, screenshots)
+#   WT_PRISTINE (optional) where the pristine prefix is kept
+# Every wait polls with a generous limit; nothing sleeps a fixed time to
+# let something happen.
+
+QW_WALKTHROUGH_DIR="$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)"
+WT_PRODUCT=青梧网游加速器
+WT_FORM_CLASS=QingwuSetupForm
+
+# Places in the installer window (client pixels), from its layout.
+WT_INSTALL_BUTTON="290 385"   # 极速安装, 190,360 200x50
+WT_RUN_BUTTON="296 361"       # 立即运行, 196,336 200x50 once finished
+WT_CLOSE_BUTTON="569 18"      # 554,3 30x30
+WT_PROBE_INSTALL="290 400"    # inside the install button only
+WT_PROBE_RUN="296 352"        # inside the run button only (below the progress bar)
+WT_PROBE_PROGRESS="300 339"   # inside the progress bar only
+WT_PROBE_PROGRESSED="90 339"  # filled once the bar passed about 11 %
+
+wt_log() { echo "[walkthrough] $*" >&2; }
+
+# Seconds since the epoch with a fraction, for time limits.
+wt_now() { date +%s.%N; }
+wt_elapsed_over() {  # start seconds
+  awk -v s="$1" -v n="$(wt_now)" -v l="$2" 'BEGIN { exit !(n - s > l) }'
+}
+
+# The environment of every Wine process of the walkthrough.
+wt_env() {
+  export WINEDEBUG=-all
+  export LC_ALL=zh_CN.UTF-8 2>/dev/null
+  export WINEDLLOVERRIDES="winemenubuilder.exe=d;mscoree=d;mshtml=d"
+  export HOME="$WT_WORK/home"
+  mkdir -p "$HOME"
+}
+
+# A fresh prefix for this run in $WT_WORK/prefix, copied from a pristine
+# one made once in $WT_PRISTINE (default $WT_WORK/../walkthrough-pristine;
+# shared by runs, never written after it is made): code page 936 comes from
+# LC_ALL, 宋体 is mapped to the installed CJK font, X windows are unmanaged.
+wt_fresh_prefix() {
+  wt_env
+  local pristine=${WT_PRISTINE:-$(dirname "$WT_WORK")/walkthrough-pristine}
+  mkdir -p "$(dirname "$pristine")"
+  mkdir -p "$WT_WORK"
+  (
+    flock 9
+    if [ ! -f "$pristine/.qw-ready" ]; then
+      wt_log "making a pristine Wine prefix (once)"
+      rm -rf "$pristine"
+      WINEPREFIX=$pristine "$WT_WINE" wineboot -i >/dev/null 2>&1
+      for face in 宋体 SimSun; do
+        WINEPREFIX=$pristine "$WT_WINE" reg add 'HKCU\Software\Wine\Fonts\Replacements' /v "$face" \
+          /t REG_SZ /d 'WenQuanYi Micro Hei' /f >/dev/null 2>&1
+      done
+      WINEPREFIX=$pristine "$WT_WINE" reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /t REG_SZ /d N \
+        /f >/dev/null 2>&1
+      WINEPREFIX=$pristine wineserver -w
+      touch "$pristine/.qw-ready"
+    fi
+  ) 9>"$pristine.lock"
+  export WINEPREFIX="$WT_WORK/prefix"
+  [ -d "$WINEPREFIX" ] && wineserver -k 2>/dev/null
+  rm -rf "$WINEPREFIX"
+  cp -a "$pristine" "$WINEPREFIX"
+  WT_C="$WINEPREFIX/drive_c"
+  WT_USER=$(ls "$WT_C/users" | grep -v '^Public$' | head -n 1)
+  # The desktop of a new prefix links to $HOME; give this run a real one.
+  rm -f "$WT_C/users/$WT_USER/Desktop"
+  mkdir -p "$WT_C/users/$WT_USER/Desktop"
+  WT_FOLDER="$WT_C/$WT_PRODUCT"  # the default installation folder C:\青梧网游加速器\
+  WT_PROGRAMS="$WT_C/users/$WT_USER/AppData/Roaming/Microsoft/Windows/Start Menu/Programs"
+  WT_DESKTOP="$WT_C/users/$WT_USER/Desktop"
+  WT_KEY="HKLM\\SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\$WT_PRODUCT"
+}
+
+# Ends every process of this run's prefix (and nothing else).
+wt_stop_all() { [ -n "${WINEPREFIX:-}" ] && wineserver -k 2>/dev/null; true; }
+
+# The installer unpacks its few files in a fraction of a second. To see,
+# photograph and interrupt the installing phase, its writes into the
+# installation folder are paced (4 MB/s: a few seconds) by a preload library
+# built here (scripts/walkthrough_slow_writes.c); the bytes stay the same.
+wt_slow_writes_library() {
+  local lib="$WT_WORK/slow_writes.so"
+  if [ ! -f "$lib" ] || [ "$lib" -ot "$QW_WALKTHROUGH_DIR/walkthrough_slow_writes.c" ]; then
+    cc -shared -fPIC -O2 -o "$lib" "$QW_WALKTHROUGH_DIR/walkthrough_slow_writes.c" -ldl || return 1
+  fi
+  echo "$lib"
+}
+
+# Starts the installer (with its own loader when given, e.g. 32-bit wine);
+# sets WT_PID and the window's place WT_X, WT_Y.
+wt_start_installer() {  # exe [loader]
+  local slow
+  slow=$(wt_slow_writes_library) || return 1
+  LD_PRELOAD="$slow" QW_SLOW_WRITES_UNDER="$(realpath -m "$WT_FOLDER")/" "${2:-$WT_WINE}" "$1" &
+  WT_PID=$!
+  local geometry
+  geometry=$("$WT_WINE" "$WT_WINTOOL" wait "$WT_FORM_CLASS" 60000 | tr -d '\r') || return 1
+  read -r WT_X WT_Y WT_W WT_H <<<"$geometry"
+  wt_log "installer window at $WT_X,$WT_Y size ${WT_W}x$WT_H (pid $WT_PID)"
+  [ "$WT_W" = 588 ] && [ "$WT_H" = 438 ]
+}
+
+# Waits for the installer process to end; sets WT_CODE (or "timeout").
+wt_wait_exit() {  # [seconds]
+  local start
+  start=$(wt_now)
+  WT_CODE=timeout
+  while kill -0 "$WT_PID" 2>/dev/null; do
+    wt_elapsed_over "$start" "${1:-60}" && return 1
+    sleep 0.1
+  done
+  wait "$WT_PID"
+  WT_CODE=$?
+}
+
+# A left click at window pixel (x, y).
+wt_click() {  # x y
+  xdotool mousemove --sync $((WT_X + $1)) $((WT_Y + $2)) click 1
+}
+
+# Grabs the window as it shows now into $WT_WORK/frame.png.
+wt_grab() {
+  import -window root -crop "${WT_W}x${WT_H}+${WT_X}+${WT_Y}" +repage "$WT_WORK/frame.png" 2>/dev/null
+}
+
+# "r g b" of window pixel (x, y) in the last grab.
+wt_pixel() {  # x y
+  convert "$WT_WORK/frame.png" -format '%[fx:int(255*p{'"$1,$2"'}.r)] %[fx:int(255*p{'"$1,$2"'}.g)] %[fx:int(255*p{'"$1,$2"'}.b)]' info: 2>/dev/null
+}
+
+# Colour tests on the last grab: the big buttons are blue, the panel white.
+wt_is_blue() {  # x y
+  local r g b
+  read -r r g b <<<"$(wt_pixel "$1" "$2")"
+  [ -n "$b" ] && [ "$b" -gt 150 ] && [ "$r" -lt 120 ]
+}
+wt_is_white() {  # x y
+  local r g b
+  read -r r g b <<<"$(wt_pixel "$1" "$2")"
+  [ -n "$b" ] && [ "$r" -gt 235 ] && [ "$g" -gt 235 ] && [ "$b" -gt 235 ]
+}
+
+# The phase the window shows in the last grab: ready, installing, finished
+# or unknown.
+wt_phase() {
+  if wt_is_blue $WT_PROBE_RUN; then echo finished
+  elif wt_is_blue $WT_PROBE_INSTALL; then echo ready
+  elif wt_is_white $WT_PROBE_INSTALL && ! wt_is_white $WT_PROBE_PROGRESS; then echo installing
+  else echo unknown
+  fi
+}
+
+# Polls the window until it shows `phase`; false after `seconds`.
+wt_wait_phase() {  # phase seconds
+  local start
+  start=$(wt_now)
+  while :; do
+    wt_grab && [ "$(wt_phase)" = "$1" ] && return 0
+    wt_elapsed_over "$start" "$2" && return 1
+    kill -0 "$WT_PID" 2>/dev/null || return 1
+  done
+}
+
+# Polls until a command succeeds; false after `seconds`.
+wt_wait_until() {  # seconds command...
+  local limit=$1 start
+  shift
+  start=$(wt_now)
+  until "$@"; do
+    wt_elapsed_over "$start" "$limit" && return 1
+    sleep 0.1
+  done
+}
+
+# A screenshot of the whole screen, and the window's part of it as `file`.
+wt_shot() {  # file [x y w h] (default: the installer window)
+  local x=${2:-$WT_X} y=${3:-$WT_Y} w=${4:-$WT_W} h=${5:-$WT_H}
+  import -window root "$WT_WORK/screen.png" 2>/dev/null || return 1
+  convert "$WT_WORK/screen.png" -crop "${w}x${h}+${x}+${y}" +repage "$1"
+}
+
+# The installer's process holds still (its window stays as it is) while a
+# screenshot is taken, and goes on afterwards.
+wt_freeze() { kill -STOP "$WT_PID"; }
+wt_thaw() { kill -CONT "$WT_PID"; }
+
+# Click "极速安装" and catch the installation in progress: once the window
+# shows the bar well on its way (and a status of the installation), the
+# installer is held still for the screenshot. `file` gets the Installing
+# phase. False when it never showed.
+wt_install_and_catch() {  # installing.png
+  wt_click $WT_INSTALL_BUTTON
+  local start
+  start=$(wt_now)
+  until wt_grab && [ "$(wt_phase)" = installing ] && wt_is_blue $WT_PROBE_PROGRESSED; do
+    wt_elapsed_over "$start" 60 && return 1
+    kill -0 "$WT_PID" 2>/dev/null || return 1
+  done
+  wt_freeze
+  wt_grab
+  local phase
+  phase=$(wt_phase)
+  [ "$phase" = installing ] && wt_shot "$1"
+  wt_thaw
+  [ "$phase" = installing ]
+}
+
+# The four links the installer makes, as Linux paths.
+wt_links() {
+  printf '%s\n' "$WT_PROGRAMS/$WT_PRODUCT/$WT_PRODUCT.lnk" "$WT_PROGRAMS/$WT_PRODUCT/卸载$WT_PRODUCT.lnk" \
+    "$WT_PROGRAMS/$WT_PRODUCT.lnk" "$WT_DESKTOP/$WT_PRODUCT.lnk"
+}
+wt_links_exist() {
+  local link
+  while IFS= read -r link; do [ -f "$link" ] || return 1; done < <(wt_links)
+}
+
+# Finished: the window shows the run button, Uninstall.dat and the links exist.
+wt_finished() {
+  [ -f "$WT_FOLDER/Uninstall.dat" ] && wt_links_exist && wt_grab && [ "$(wt_phase)" = finished ]
+}
+
+# One registry value of the uninstall key as text ("" when missing).
+wt_reg_value() {  # name
+  # reg prints in the prefix's code page, 936.
+  "$WT_WINE" reg query "$WT_KEY" /v "$1" 2>/dev/null | iconv -f GBK -t UTF-8 | tr -d '\r' |
+    sed -n "s/^ *$1 *REG_SZ *//p"
+}

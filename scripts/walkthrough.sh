@@ -21,10 +21,16 @@ WT_FORM_CLASS=QingwuSetupForm
 WT_INSTALL_BUTTON="290 385"   # 极速安装, 190,360 200x50
 WT_RUN_BUTTON="296 361"       # 立即运行, 196,336 200x50 once finished
 WT_CLOSE_BUTTON="569 18"      # 554,3 30x30
-WT_PROBE_INSTALL="290 400"    # inside the install button only
-WT_PROBE_RUN="296 352"        # inside the run button only (below the progress bar)
-WT_PROBE_PROGRESS="300 339"   # inside the progress bar only
-WT_PROBE_PROGRESSED="90 339"  # filled once the bar passed about 11 %
+# Pixels that tell the phases apart: name, x, y.
+WT_PROBES=(
+  install 290 400     # inside the install button only
+  run 296 352         # inside the run button only (below the progress bar)
+  run_low 210 380     # inside the run button (and the install button), left of the status text
+  browse 537 319      # inside the browse button
+  bar_start 34 339    # the progress bar's first filled pixels
+  bar_middle 90 339   # filled once the bar passed about 11 %
+  bar_end 550 339     # the progress bar's track until 100 %
+)
 
 wt_log() { echo "[walkthrough] $*" >&2; }
 
@@ -88,7 +94,7 @@ wt_stop_all() { [ -n "${WINEPREFIX:-}" ] && wineserver -k 2>/dev/null; true; }
 
 # The installer unpacks its few files in a fraction of a second. To see,
 # photograph and interrupt the installing phase, its writes into the
-# installation folder are paced (4 MB/s: a few seconds) by a preload library
+# installation folder are paced (2 MB/s: several seconds) by a preload library
 # built here (scripts/walkthrough_slow_writes.c); the bytes stay the same.
 wt_slow_writes_library() {
   local lib="$WT_WORK/slow_writes.so"
@@ -130,35 +136,54 @@ wt_click() {  # x y
   xdotool mousemove --sync $((WT_X + $1)) $((WT_Y + $2)) click 1
 }
 
-# Grabs the window as it shows now into $WT_WORK/frame.png.
+# Grabs the window as it shows now and reads the probe pixels of it into
+# WT_PIXEL[name] ("r g b").
+declare -A WT_PIXEL
 wt_grab() {
-  import -window root -crop "${WT_W}x${WT_H}+${WT_X}+${WT_Y}" +repage "$WT_WORK/frame.png" 2>/dev/null
+  local format="" i
+  for ((i = 0; i < ${#WT_PROBES[@]}; i += 3)); do
+    local x=${WT_PROBES[i + 1]} y=${WT_PROBES[i + 2]}
+    format+="${WT_PROBES[i]} %[fx:int(255*p{$x,$y}.r)] %[fx:int(255*p{$x,$y}.g)] %[fx:int(255*p{$x,$y}.b)]\n"
+  done
+  local values name r g b
+  values=$(import -window root -crop "${WT_W}x${WT_H}+${WT_X}+${WT_Y}" +repage png:- 2>/dev/null |
+    convert png:- -format "$format" info: 2>/dev/null) || return 1
+  WT_PIXEL=()
+  while read -r name r g b; do WT_PIXEL[$name]="$r $g $b"; done <<<"$values"
+  [ -n "${WT_PIXEL[install]:-}" ]
 }
 
-# "r g b" of window pixel (x, y) in the last grab.
-wt_pixel() {  # x y
-  convert "$WT_WORK/frame.png" -format '%[fx:int(255*p{'"$1,$2"'}.r)] %[fx:int(255*p{'"$1,$2"'}.g)] %[fx:int(255*p{'"$1,$2"'}.b)]' info: 2>/dev/null
-}
-
-# Colour tests on the last grab: the big buttons are blue, the panel white.
-wt_is_blue() {  # x y
+# Colour tests on the last grab: the big buttons and the filled bar are
+# blue, the panel white, the bar's track light grey.
+wt_is_blue() {  # probe
   local r g b
-  read -r r g b <<<"$(wt_pixel "$1" "$2")"
+  read -r r g b <<<"${WT_PIXEL[$1]:-}"
   [ -n "$b" ] && [ "$b" -gt 150 ] && [ "$r" -lt 120 ]
 }
-wt_is_white() {  # x y
+wt_is_white() {  # probe
   local r g b
-  read -r r g b <<<"$(wt_pixel "$1" "$2")"
-  [ -n "$b" ] && [ "$r" -gt 235 ] && [ "$g" -gt 235 ] && [ "$b" -gt 235 ]
+  read -r r g b <<<"${WT_PIXEL[$1]:-}"
+  [ -n "$b" ] && [ "$r" -gt 240 ] && [ "$g" -gt 240 ] && [ "$b" -gt 240 ]
+}
+wt_is_track() {  # probe
+  local r g b
+  read -r r g b <<<"${WT_PIXEL[$1]:-}"
+  [ -n "$b" ] && [ "$r" -ge 170 ] && [ "$r" -le 240 ] && [ "$g" -ge 170 ] && [ "$g" -le 240 ] &&
+    [ "$b" -ge 170 ] && [ "$b" -le 240 ]
 }
 
-# The phase the window shows in the last grab: ready, installing, finished
-# or unknown.
+# The phase the last grab shows: ready, installing, finished or unknown (a
+# frame between two, or anything else).
 wt_phase() {
-  if wt_is_blue $WT_PROBE_RUN; then echo finished
-  elif wt_is_blue $WT_PROBE_INSTALL; then echo ready
-  elif wt_is_white $WT_PROBE_INSTALL && ! wt_is_white $WT_PROBE_PROGRESS; then echo installing
-  else echo unknown
+  if wt_is_blue run && wt_is_blue run_low && wt_is_white install && wt_is_white browse; then
+    echo finished
+  elif wt_is_blue install && wt_is_blue run_low && wt_is_blue browse; then
+    echo ready
+  elif wt_is_white install && wt_is_white run_low && wt_is_white browse &&
+    wt_is_track bar_end; then
+    echo installing
+  else
+    echo unknown
   fi
 }
 
@@ -184,11 +209,27 @@ wt_wait_until() {  # seconds command...
   done
 }
 
-# A screenshot of the whole screen, and the window's part of it as `file`.
-wt_shot() {  # file [x y w h] (default: the installer window)
-  local x=${2:-$WT_X} y=${3:-$WT_Y} w=${4:-$WT_W} h=${5:-$WT_H}
-  import -window root "$WT_WORK/screen.png" 2>/dev/null || return 1
+# A screenshot of the window's part of the screen (default: the installer
+# window) as `file`, once two grabs in a row show the same pixels: a window
+# that just appeared or changed has finished painting.
+wt_shot() {  # file [x y w h]
+  local x=${2:-$WT_X} y=${3:-$WT_Y} w=${4:-$WT_W} h=${5:-$WT_H} before="" now start
+  start=$(wt_now)
+  while :; do
+    import -window root "$WT_WORK/screen.png" 2>/dev/null || return 1
+    now=$(convert "$WT_WORK/screen.png" -crop "${w}x${h}+${x}+${y}" +repage rgb:- | md5sum)
+    [ "$now" = "$before" ] && break
+    wt_elapsed_over "$start" 30 && break
+    before=$now
+    sleep 0.2
+  done
   convert "$WT_WORK/screen.png" -crop "${w}x${h}+${x}+${y}" +repage "$1"
+}
+
+# The frozen window as it is, as `file` (no waiting: it cannot change).
+wt_shot_now() {  # file
+  import -window root "$WT_WORK/screen.png" 2>/dev/null &&
+    convert "$WT_WORK/screen.png" -crop "${WT_W}x${WT_H}+${WT_X}+${WT_Y}" +repage "$1"
 }
 
 # The installer's process holds still (its window stays as it is) while a
@@ -196,25 +237,34 @@ wt_shot() {  # file [x y w h] (default: the installer window)
 wt_freeze() { kill -STOP "$WT_PID"; }
 wt_thaw() { kill -CONT "$WT_PID"; }
 
-# Click "极速安装" and catch the installation in progress: once the window
-# shows the bar well on its way (and a status of the installation), the
-# installer is held still for the screenshot. `file` gets the Installing
-# phase. False when it never showed.
-wt_install_and_catch() {  # installing.png
-  wt_click $WT_INSTALL_BUTTON
+# Waits until the window shows the installation with the bar on its way
+# (so a status of the installation shows too), and holds the installer
+# still on such a frame: a whole installing frame, not one half way to the
+# next phase. Returns with the installer frozen (wt_thaw lets it go on);
+# false, not frozen, when no such frame came within `seconds`.
+wt_hold_installing() {  # seconds
   local start
   start=$(wt_now)
-  until wt_grab && [ "$(wt_phase)" = installing ] && wt_is_blue $WT_PROBE_PROGRESSED; do
-    wt_elapsed_over "$start" 60 && return 1
+  while :; do
+    wt_elapsed_over "$start" "$1" && return 1
     kill -0 "$WT_PID" 2>/dev/null || return 1
+    wt_grab || continue
+    [ "$(wt_phase)" = finished ] && return 1
+    [ "$(wt_phase)" = installing ] && wt_is_blue bar_middle || continue
+    wt_freeze
+    wt_grab && [ "$(wt_phase)" = installing ] && wt_is_blue bar_start && wt_is_blue bar_middle && return 0
+    wt_thaw
   done
-  wt_freeze
-  wt_grab
-  local phase
-  phase=$(wt_phase)
-  [ "$phase" = installing ] && wt_shot "$1"
+}
+
+# Clicks "极速安装" and photographs the installation in progress as `file`.
+wt_install_and_catch() {  # installing.png
+  wt_click $WT_INSTALL_BUTTON
+  wt_hold_installing 60 || return 1
+  wt_shot_now "$1"
+  local shot=$?
   wt_thaw
-  [ "$phase" = installing ]
+  return $shot
 }
 
 # The four links the installer makes, as Linux paths.

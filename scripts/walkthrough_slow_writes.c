@@ -1,6 +1,6 @@
 /* A Linux preload library for the walkthrough: writes into one folder
  * (QW_SLOW_WRITES_UNDER, a Linux path) proceed at QW_SLOW_WRITES_RATE bytes
- * a second (default 4 MB/s). The installer unpacks its archive in a fraction
+ * a second (default 2 MB/s). The installer unpacks its archive in a fraction
  * of a second; slowed down like this its installing phase lasts long enough
  * to be seen, photographed and interrupted. Nothing else changes: the bytes
  * written are the same, and writes elsewhere (Wine's own, X, the registry)
@@ -34,7 +34,7 @@ static int IsUnderSlowFolder(int fd) {
 static void Pace(int fd, size_t bytes) {
   if (!IsUnderSlowFolder(fd)) return;
   const char* rateText = getenv("QW_SLOW_WRITES_RATE");
-  const double rate = rateText ? atof(rateText) : 4.0e6;
+  const double rate = rateText ? atof(rateText) : 2.0e6;
   if (rate <= 0) return;
   const double seconds = (double)bytes / rate;
   struct timespec pause = {(time_t)seconds, (long)((seconds - (double)(time_t)seconds) * 1e9)};

@@ -26,7 +26,7 @@ total=$(stat -c %s "$exe")
 code=$(( total - embedded ))
 echo "size: $label: file $(( total / 1024 )) KB, embedded data $(( embedded / 1024 )) KB"
 # Section sizes (the embedded data lies in .rdata).
-objdump=i686-w64-mingw32-objdump
+objdump=x86_64-w64-mingw32-objdump  # reads PE32 and PE32+
 command -v $objdump >/dev/null || objdump=objdump
 LC_ALL=C $objdump -h "$exe" | while read -r index name size _; do
   if [[ $index =~ ^[0-9]+$ ]]; then printf 'size:   %-16s %8d KB\n' "$name" $(( 0x$size / 1024 )); fi

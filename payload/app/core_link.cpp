@@ -7,7 +7,7 @@
 namespace qingwu {
 
 int ReadRouteCount(const std::wstring& programFolder) {
-  HMODULE core = LoadLibraryExW((programFolder + L"qwcore.dll").c_str(), nullptr, LOAD_WITH_ALTERED_SEARCH_PATH);
+  HMODULE core = LoadLibraryExW((programFolder + L"qwcore.dll").c_str(), nullptr, 0);
   if (!core) return -1;
   int count = -1;
   auto routeCount = reinterpret_cast<QwCoreRouteCountFn>(

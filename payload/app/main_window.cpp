@@ -1,5 +1,6 @@
 #include "payload/app/main_window.h"
 
+#include <commctrl.h>
 #include <shellapi.h>
 
 #include <cstdio>
@@ -175,6 +176,8 @@ void MainWindow::ApplySettings(const Settings& s) {
 void MainWindow::OpenSettingsMenu() {
   if (!hwnd_ || menu_->Menu().IsOpen()) return;
   Record("打开设置菜单");
+  // The button's tooltip would stay up beside the menu.
+  if (HWND tip = host_.TooltipWindow()) SendMessageW(tip, TTM_POP, 0, 0);
   const ui::RectF b = settingsButton_.Bounds();
   POINT p{static_cast<LONG>(b.x + b.width) - 150, static_cast<LONG>(b.y + b.height) + 2};
   ClientToScreen(hwnd_, &p);

@@ -2,14 +2,18 @@
 
 #include <windows.h>
 
+#include <string_view>
+
 namespace qingwu {
 namespace {
 constexpr wchar_t kSection[] = L"settings";
 
 bool ReadFlag(const std::wstring& path, const wchar_t* key, bool fallback) {
-  // Anything but 0 or 1 (a damaged file) keeps the default.
-  const UINT value = GetPrivateProfileIntW(kSection, key, 2, path.c_str());
-  return value == 0 || value == 1 ? value == 1 : fallback;
+  // Anything but "0" or "1" (a damaged file) keeps the default.
+  wchar_t value[8] = {};
+  GetPrivateProfileStringW(kSection, key, L"", value, 8, path.c_str());
+  const std::wstring_view text(value);
+  return text == L"1" ? true : text == L"0" ? false : fallback;
 }
 
 bool WriteFlag(const std::wstring& path, const wchar_t* key, bool value) {

@@ -187,10 +187,15 @@ TEST(TextStoreEditing, InsertAtStartMiddleAndEnd) {
   s.InsertAt(0, "[", true);
   s.InsertAt(999, "]", true);
   EXPECT_EQ(s.Text(), "[>abc\r\nend]");
-  // Single-line insertion of a break keeps only the part before it.
+  // Single-line insertion of a break inserts only the part before it and
+  // keeps the text after the insertion point.
   UiTextStore one = Store("xy", false);
   one.InsertAt(2, "1\r\n2", false);
-  EXPECT_EQ(one.Text(), "x1");
+  EXPECT_EQ(one.Text(), "x1y");
+  // An LF cannot join a CR before the insertion point into a break.
+  UiTextStore cr = Store("a\rb", false);
+  cr.InsertAt(3, "\nz", false);
+  EXPECT_EQ(cr.Text(), "a\rzb");
 }
 
 TEST(TextStoreEditing, TenThousandLinesRoundTrip) {
@@ -292,4 +297,94 @@ TEST_F(TextStoreLayout, OnlyAVerticalBarWrapsLongLinesAtTheBoxWidth) {
   EXPECT_EQ(static_cast<int>(empty.Height), s.LineHeight());
   EXPECT_EQ(empty.Y, longLine.Y + static_cast<int>(longLine.Height));
   EXPECT_EQ(s.TotalHeight(), static_cast<int>(s.LineRect(4).Y + s.LineRect(4).Height));
+}
+
+TEST(TextStoreEditing, ReplaceRangeReportsWhereTheInsertedTextEnds) {
+  UiTextStore s = Store("ab\r\ncd", true);
+  const int after = s.ReplaceRange(2, 2, "X\r\nY", true);
+  EXPECT_EQ(s.Text(), "aX\r\nYb\r\ncd");
+  EXPECT_EQ(after, 6);
+  int line = 0, column = 0;
+  s.LineColumnAt(after, &line, &column);
+  EXPECT_EQ(line, 2);
+  EXPECT_EQ(column, 1);
+  // A stray LF is dropped, and the end follows what was kept.
+  EXPECT_EQ(s.ReplaceRange(1, 1, "\nQ", true), 2);
+  EXPECT_EQ(s.Text(), "QaX\r\nYb\r\ncd");
+  // Replacing across a break joins the lines.
+  EXPECT_EQ(s.ReplaceRange(3, 7, "-", true), 4);
+  EXPECT_EQ(s.Text(), "Qa-b\r\ncd");
+  // Positions inside a two-byte character or a break count as after it;
+  // positions outside the text are clamped.
+  UiTextStore g = Store("a\xC7\xE0z\r\nq", true);
+  g.LineColumnAt(3, &line, &column);
+  EXPECT_EQ(column, 2);
+  g.LineColumnAt(6, &line, &column);  // the LF
+  EXPECT_EQ(line, 1);
+  EXPECT_EQ(column, 3);
+  g.LineColumnAt(99, &line, &column);
+  EXPECT_EQ(line, 2);
+  EXPECT_EQ(column, 1);
+  g.LineColumnAt(-3, &line, &column);
+  EXPECT_EQ(line, 1);
+  EXPECT_EQ(column, 0);
+}
+
+namespace {
+// Every line rect and the totals of two stores are the same.
+void ExpectSameLayout(const UiTextStore& a, const UiTextStore& b) {
+  ASSERT_EQ(a.LineCount(), b.LineCount());
+  EXPECT_EQ(a.TotalHeight(), b.TotalHeight());
+  EXPECT_EQ(a.MaxWidth(), b.MaxWidth());
+  for (int n = 1; n <= a.LineCount(); ++n) {
+    const Gdiplus::RectF ra = a.LineRect(n), rb = b.LineRect(n);
+    EXPECT_TRUE(ra.X == rb.X && ra.Y == rb.Y && ra.Width == rb.Width && ra.Height == rb.Height) << "line " << n;
+  }
+}
+}  // namespace
+
+TEST_F(TextStoreLayout, AnEditMeasuresOnlyTheLinesItTouched) {
+  std::string text;
+  for (int i = 0; i < 50; ++i) text += (i ? "\r\n" : "") + std::string(static_cast<std::size_t>(i % 7 + 1), 'w');
+  Gdiplus::GpStringFormat* format = Format(2);  // wrapping: heights depend on the text
+  const Gdiplus::RectF box(2, 3, 60, 20);
+  auto layout = [&](UiTextStore& s) { s.Layout(graphics_.get(), box, Library().defaultFont, format, 2); };
+  auto fresh = [&](const UiTextStore& s) {
+    UiTextStore f = Store(s.Text(), true);
+    layout(f);
+    return f;
+  };
+  UiTextStore s = Store(text, true);
+  layout(s);
+  EXPECT_EQ(s.LinesMeasuredByLastLayout(), 50);
+
+  s.InsertAt(s.BytePosition(20, 2), std::string(30, 'm'), true);  // line 20 now wraps
+  layout(s);
+  EXPECT_EQ(s.LinesMeasuredByLastLayout(), 1);
+  ExpectSameLayout(s, fresh(s));
+
+  s.InsertAt(s.BytePosition(10, 3), "\r\n", true);  // a break: two lines
+  layout(s);
+  EXPECT_EQ(s.LinesMeasuredByLastLayout(), 2);
+  ExpectSameLayout(s, fresh(s));
+
+  s.DeleteRange(s.LineStart(30) - 2, s.LineStart(30), true);  // a join: one line
+  layout(s);
+  EXPECT_EQ(s.LinesMeasuredByLastLayout(), 1);
+  ExpectSameLayout(s, fresh(s));
+
+  s.DeleteRange(1, s.Length() + 1, true);
+  layout(s);
+  EXPECT_EQ(s.LinesMeasuredByLastLayout(), 0);
+  ExpectSameLayout(s, fresh(s));
+
+  // Other settings or a new text measure every line again.
+  s.SetText(text, true, EditMode::Normal, "*");
+  layout(s);
+  EXPECT_EQ(s.LinesMeasuredByLastLayout(), 50);
+  s.Layout(graphics_.get(), Gdiplus::RectF(2, 3, 90, 20), Library().defaultFont, format, 2);
+  EXPECT_EQ(s.LinesMeasuredByLastLayout(), 50);
+  s.InvalidateLayout();
+  s.Layout(graphics_.get(), Gdiplus::RectF(2, 3, 90, 20), Library().defaultFont, format, 2);
+  EXPECT_EQ(s.LinesMeasuredByLastLayout(), 50);
 }

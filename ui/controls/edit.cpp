@@ -86,8 +86,32 @@ int UiEdit::HandleEvent(UINT message, WPARAM wParam, LPARAM lParam) {
       // The text itself is read from the store by Text(); the answer only
       // says the event was handled (a pointer does not fit the result).
       return textStore_.Length();
+    case WM_KEYDOWN:
+      return HandleKey(static_cast<int>(wParam), false);
+    case WM_CHAR:
+      return OnChar(wParam);
+    case WM_IME_COMPOSITION:
+      OnImeComposition(lParam);
+      return -1;
+    case WM_COMMAND:
+      return OnMenuCommand(wParam, lParam);
     case WM_TIMER:
       if (wParam == GetHandle()) DrawCaret((caretPhase_ & 1) != 0, false);
+      return -1;
+    case WM_MOUSEMOVE:
+      OnMouseMove(wParam, lParam);
+      return -1;
+    case WM_LBUTTONDOWN:
+      OnLeftDown(wParam, lParam);
+      return -1;
+    case WM_LBUTTONUP:
+      DrawCaret(true, true);
+      return -1;
+    case WM_RBUTTONUP:
+      if (mode_ != EditMode::Password) ShowContextMenu();
+      return -1;
+    case WM_MOUSEWHEEL:
+      OnWheel(wParam);
       return -1;
     case ev::kFocusGained:
       OnFocusGained();
@@ -145,6 +169,8 @@ void UiEdit::OnCreated() {
 
 void UiEdit::OnDestroyed() {
   if (GetWindow()) KillTimer(GetWindow(), GetHandle());
+  if (imeContext_ && GetWindow()) sys::ImmAssociateContext(GetWindow(), imeContext_);  // destroyed while focused
+  imeContext_ = nullptr;
   textStore_.SetText("", multiLine_, mode_, maskChar_);
   stringFormat_.Delete();
   ReleaseFont();
@@ -199,15 +225,20 @@ void UiEdit::OnFocusGained() {
   KillTimer(window, GetHandle());
   SetTimer(window, GetHandle(), kCaretBlinkMs, nullptr);
   Render(false);
-  if (SwitchesInputMethodOff(mode_)) {
+  if (SwitchesInputMethodOff(mode_) && !imeContext_) {
     imeContext_ = sys::ImmGetContext(window);
-    if (imeContext_) sys::ImmAssociateContext(window, nullptr);
+    if (imeContext_) {
+      sys::ImmReleaseContext(window, imeContext_);  // the handle stays valid; only the use count drops
+      sys::ImmAssociateContext(window, nullptr);
+    }
   }
 }
 
 void UiEdit::OnFocusLost() {
   HWND window = GetWindow();
-  if (SwitchesInputMethodOff(mode_) && imeContext_) {
+  // Whatever the mode is now: a context taken away on focus always goes
+  // back, or the window would be left without its input method.
+  if (imeContext_) {
     sys::ImmAssociateContext(window, imeContext_);
     imeContext_ = nullptr;
   }

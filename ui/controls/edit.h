@@ -74,6 +74,18 @@ class UiEdit : public UiElement {
   // Non-zero when `text` is not empty.
   static int CompareWithEmpty(std::string_view text) { return text.empty() ? 0 : 1; }
 
+  // ---- editing (edit_input.cpp) -------------------------------------------------------
+  // Keyboard keys and context-menu commands (`fromMenu` counts as Control
+  // held). 0 handled, -1 not handled (the host may use the key).
+  int HandleKey(int key, bool fromMenu = false);
+  // Replaces the selection by `text` and puts the caret after it.
+  void InsertText(std::string_view text);
+  // Deletes the selection. 1 when text was deleted or the edit is
+  // read-only, 0 when nothing is selected. `quiet` skips NotifyChanged.
+  int DeleteSelection(bool quiet = false);
+  // Selects the whole text (as Control+A).
+  void SelectAll();
+
   // ---- layout, hit testing and drawing ----------------------------------------------
   // Handlers of the vertical and horizontal bar: scroll to `position`.
   void SetScrollY(int position);
@@ -134,6 +146,22 @@ class UiEdit : public UiElement {
   void OnSetText(const char* text, bool caretToEnd);
   void OnFocusGained();
   void OnFocusLost();
+  int OnChar(WPARAM code);
+  void OnImeComposition(LPARAM flags);
+  int OnMenuCommand(WPARAM wParam, LPARAM lParam);
+  void OnLeftDown(WPARAM wParam, LPARAM lParam);
+  void OnMouseMove(WPARAM wParam, LPARAM lParam);
+  void OnWheel(WPARAM wParam);
+  void ShowContextMenu();
+  void CopySelection();
+  void CutSelection();
+  void Paste();
+  // Caret moves of the navigation keys; false for keys that are none.
+  bool MoveCaretByKey(int key);
+  // Height of `text` laid out as the edit lays out its lines (scrolling
+  // margin after an insertion).
+  int MeasuredHeight(std::string_view text);
+  void Relayout();
   void ReleaseFont();
   void Recaret(int extraHeight = 0);
   void DrawLines(Gdiplus::GpGraphics* g);

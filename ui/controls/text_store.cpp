@@ -61,8 +61,12 @@ void UiTextStore::Layout(Gdiplus::GpGraphics* graphics, const Gdiplus::RectF& bo
   } else if (scrollBars == 2) {
     layoutBox.Height = 0;
   }
+  const LayoutKey key{font, format, layoutBox.Width, layoutBox.Height, scrollBars};
+  const bool sameSettings = layoutKey_ && *layoutKey_ == key;
+  layoutKey_ = key;
   totalHeight_ = 0;
   maxWidth_ = 0;
+  lastMeasuredCount_ = 0;
 
   Gdiplus::RectF reference;
   MeasureText(graphics, kReferenceGlyph, font, layoutBox, format, &reference);
@@ -72,19 +76,33 @@ void UiTextStore::Layout(Gdiplus::GpGraphics* graphics, const Gdiplus::RectF& bo
 
   const bool fixedHeight = (scrollBars & 1) || scrollBars == 0;
   for (int n = 1; n <= LineCount(); ++n) {
-    Gdiplus::RectF measured;
-    if (!MeasureText(graphics, ToWide(LineText(n, true)), font, layoutBox, format, &measured)) {
-      measured = reference;
-      measured.Width = 2;
+    Line& line = lines_[n - 1];
+    if (!sameSettings || !line.measured) {
+      Gdiplus::RectF measured;
+      if (!MeasureText(graphics, ToWide(LineText(n, true)), font, layoutBox, format, &measured)) {
+        measured = reference;
+        measured.Width = 2;
+      }
+      float height = measured.Height;
+      // An empty line measures zero high (so wrapped layout would stack it
+      // onto the next line); it still takes one line of space.
+      if (fixedHeight || height <= 0) height = static_cast<float>(lineHeight_);
+      line.rect.Width = measured.Width;
+      line.rect.Height = height;
+      line.measured = true;
+      ++lastMeasuredCount_;
     }
-    float height = measured.Height;
-    // An empty line measures zero high (so wrapped layout would stack it onto
-    // the next line); it still takes one line of space.
-    if (fixedHeight || height <= 0) height = static_cast<float>(lineHeight_);
-    lines_[n - 1].rect = Gdiplus::RectF(0, static_cast<float>(totalHeight_), measured.Width, height);
-    maxWidth_ = std::max(maxWidth_, static_cast<int>(measured.Width));
-    totalHeight_ = static_cast<int>(totalHeight_ + height);
+    // Stacking is cheap; only measuring costs, so untouched lines just move.
+    line.rect.X = 0;
+    line.rect.Y = static_cast<float>(totalHeight_);
+    maxWidth_ = std::max(maxWidth_, static_cast<int>(line.rect.Width));
+    totalHeight_ = static_cast<int>(totalHeight_ + line.rect.Height);
   }
+}
+
+void UiTextStore::InvalidateLayout() {
+  layoutKey_.reset();
+  for (Line& line : lines_) line.measured = false;
 }
 
 std::string_view UiTextStore::RawLine(int line) const {
@@ -116,22 +134,71 @@ std::string UiTextStore::Range(int a, int b) const {
   return bytes_.substr(static_cast<std::size_t>(first - 1), static_cast<std::size_t>(last - first));
 }
 
-void UiTextStore::DeleteRange(int a, int b, bool multiLine) {
-  const long long first = std::clamp<long long>(std::min(a, b), 1, Length() + 1LL);
-  const long long last = std::clamp<long long>(std::max(a, b), 1, Length() + 1LL);
-  std::string text = bytes_;
-  text.erase(static_cast<std::size_t>(first - 1), static_cast<std::size_t>(last - first));
-  SetText(text, multiLine, mode_, maskChar_);
-}
+void UiTextStore::DeleteRange(int a, int b, bool multiLine) { ReplaceRange(a, b, {}, multiLine); }
 
 void UiTextStore::InsertAt(int position, std::string_view text, bool multiLine) {
-  const int at = std::clamp(position, 1, Length() + 1);
+  ReplaceRange(position, position, text, multiLine);
+}
+
+int UiTextStore::ReplaceRange(int a, int b, std::string_view text, bool multiLine) {
+  const int first = std::clamp(std::min(a, b), 1, Length() + 1);
+  const int last = std::clamp(std::max(a, b), 1, Length() + 1);
+  std::string inserted(text);
+  if (!multiLine) {
+    // A single line holds no break: cutting the whole text at the first
+    // CR LF (what SetText does) would throw away everything after the
+    // insertion point, so only the inserted part is cut. An LF is dropped
+    // too, so that it cannot pair with a CR before the insertion point.
+    const auto crlf = inserted.find("\r\n");
+    if (crlf != std::string::npos) inserted.resize(crlf);
+    inserted.erase(std::remove(inserted.begin(), inserted.end(), kLf), inserted.end());
+  }
+
+  const std::vector<Line> old = std::move(lines_);
+  const int oldLength = Length();
   std::string joined;
-  joined.reserve(bytes_.size() + text.size());
-  joined.append(bytes_, 0, static_cast<std::size_t>(at - 1));
-  joined.append(text);
-  joined.append(bytes_, static_cast<std::size_t>(at - 1));
+  joined.reserve(bytes_.size() + inserted.size());
+  joined.append(bytes_, 0, static_cast<std::size_t>(first - 1));
+  joined.append(inserted);
+  joined.append(bytes_, static_cast<std::size_t>(last - 1));
   SetText(joined, multiLine, mode_, maskChar_);
+
+  // Lines wholly before or wholly after the replaced bytes keep their
+  // measured size (the bytes before `first` and from `last` on are the
+  // same, only shifted by `delta`); Layout then measures just the rest.
+  const int delta = Length() - oldLength;
+  const int oldCount = static_cast<int>(old.size()), newCount = LineCount();
+  auto keep = [&](int oldIndex, int newIndex, int shift) {
+    if (newIndex < 0 || newIndex >= newCount || !old[oldIndex].measured) return false;
+    if (lines_[newIndex].start != old[oldIndex].start + shift) return false;
+    const bool oldLast = oldIndex + 1 == oldCount, newLast = newIndex + 1 == newCount;
+    if (oldLast != newLast) return false;
+    if (!oldLast && lines_[newIndex + 1].start != old[oldIndex + 1].start + shift) return false;
+    lines_[newIndex].rect = old[oldIndex].rect;
+    lines_[newIndex].measured = true;
+    return true;
+  };
+  // Before: the line and its CR LF end at or before the first replaced byte.
+  for (int k = 0; k + 1 < oldCount && old[k + 1].start <= first; ++k) keep(k, k, 0);
+  // After: the CR LF in front of the line starts at or after the end of the
+  // replaced bytes.
+  for (int k = oldCount - 1; k >= 1 && old[k].start - 2 >= last; --k) keep(k, k + newCount - oldCount, delta);
+
+  return std::clamp(last + delta, 1, Length() + 1);
+}
+
+void UiTextStore::LineColumnAt(int position, int* line, int* column) const {
+  position = std::clamp(position, 1, Length() + 1);
+  // The last line whose start is at or before the position.
+  const auto after = std::upper_bound(lines_.begin(), lines_.end(), position,
+                                      [](int p, const Line& l) { return p < l.start; });
+  const int n = std::max(1, static_cast<int>(after - lines_.begin()));
+  const std::string_view raw = RawLine(n);
+  const std::size_t offset = static_cast<std::size_t>(std::clamp(position - LineStart(n), 0, int(raw.size())));
+  int c = 0;
+  for (std::size_t i = 0; i < offset; i += CharLengthAt(raw, i)) ++c;
+  *line = n;
+  *column = c;
 }
 
 Gdiplus::RectF UiTextStore::LineRect(int line) const {

@@ -23,6 +23,7 @@ class UiTextStore {
   struct Line {
     int start = 1;          // 1-based byte index of the line's first byte
     Gdiplus::RectF rect{};  // filled by Layout
+    bool measured = false;  // rect's size is valid for the latest layout settings
   };
 
   UiTextStore() { SetText("", false, EditMode::Normal, "*"); }
@@ -32,11 +33,18 @@ class UiTextStore {
   // starts a new line (a final CR LF leaves an empty last line).
   void SetText(std::string_view text, bool multiLine, EditMode mode, std::string_view mask);
 
-  // Measures every line with `font` and `format` in `box` (see the .cpp for
-  // how the scroll-bar setting shapes the box). `graphics`, `font` and
-  // `format` are borrowed.
+  // Measures the lines with `font` and `format` in `box` (see the .cpp for
+  // how the scroll-bar setting shapes the box) and stacks them. Lines that
+  // an edit left untouched keep their measured size as long as the font,
+  // format, box size and scroll-bar setting stay the same; SetText and
+  // InvalidateLayout make every line be measured again. `graphics`, `font`
+  // and `format` are borrowed.
   void Layout(Gdiplus::GpGraphics* graphics, const Gdiplus::RectF& box, Gdiplus::GpFont* font,
               Gdiplus::GpStringFormat* format, int scrollBars);
+  // Every line is measured again by the next Layout.
+  void InvalidateLayout();
+  // How many lines the latest Layout measured (for tests and benchmarks).
+  int LinesMeasuredByLastLayout() const { return lastMeasuredCount_; }
 
   // The bytes of `line` without its CR LF (only the first `byteCount` bytes
   // when given). For display, Password mode gives the mask once per
@@ -51,11 +59,24 @@ class UiTextStore {
   // rebuilds the lines with the stored mode and mask.
   void DeleteRange(int a, int b, bool multiLine);
   // Inserts `text` before the byte at `position` (clamped into 1..length+1).
+  // Single-line, only the part of `text` before its first CR LF is
+  // inserted, so the text after the insertion point is kept.
   void InsertAt(int position, std::string_view text, bool multiLine);
+  // Replaces the bytes from min(a, b) up to max(a, b) by `text` (as
+  // InsertAt for single-line text). Returns the 1-based byte index just
+  // after the inserted bytes in the new text.
+  int ReplaceRange(int a, int b, std::string_view text, bool multiLine);
+  // Line and column of the character at 1-based byte index `position`
+  // (clamped into the text; a position inside a line break or a two-byte
+  // character counts as the position after it).
+  void LineColumnAt(int position, int* line, int* column) const;
 
   // Whether display texts turn spaces into TABs (the default). A renderer
   // that gives TABs no width would otherwise swallow every space.
-  void SetSpacesAsTabs(bool value) { spacesAsTabs_ = value; }
+  void SetSpacesAsTabs(bool value) {
+    if (value != spacesAsTabs_) InvalidateLayout();
+    spacesAsTabs_ = value;
+  }
 
   const std::string& Text() const { return bytes_; }
   const char* Bytes() const { return bytes_.c_str(); }
@@ -90,6 +111,14 @@ class UiTextStore {
   int WordEnd(int line, int column) const;
 
  private:
+  struct LayoutKey {
+    Gdiplus::GpFont* font = nullptr;
+    Gdiplus::GpStringFormat* format = nullptr;
+    float boxWidth = 0, boxHeight = 0;
+    int scrollBars = 0;
+    bool operator==(const LayoutKey&) const = default;
+  };
+
   std::string_view RawLine(int line) const;
 
   std::string bytes_;        // whole text, CR LF between lines, no terminator in the count
@@ -101,6 +130,8 @@ class UiTextStore {
   EditMode mode_ = EditMode::Normal;
   std::string maskChar_ = "*";
   bool spacesAsTabs_ = true;
+  std::optional<LayoutKey> layoutKey_;  // settings of the latest Layout; none = measure all
+  int lastMeasuredCount_ = 0;
 };
 
 }  // namespace ui

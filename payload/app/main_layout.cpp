@@ -65,6 +65,7 @@ MainLayout ComputeLayout(int windowWidth, int windowHeight) {
   const int editSpace = rowsBottom - y - logRow;
   const int notesHeight = editSpace * 11 / 20;
   l.notesEdit = {rx, y, rw, notesHeight};
+  l.notesHint = {rx + 8, y + 7, rw - 30, 40};
   y += notesHeight + 12;
   l.logTitle = {rx, y, rw - kSmallButtonWidth - 8, kTitleHeight};
   l.clearButton = {buttonX, y - 3, kSmallButtonWidth, kSmallButtonHeight};

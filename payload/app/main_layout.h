@@ -36,7 +36,7 @@ struct MainLayout {
   Box checkTitle, checkText, checkButton, checkProgress, checkStatus;
   Box infoTitle, routesInfo, folderInfo, offlineNote;
   // Right card: notes and the action log.
-  Box notesTitle, saveButton, notesEdit, logTitle, clearButton, logEdit;
+  Box notesTitle, saveButton, notesEdit, notesHint, logTitle, clearButton, logEdit;
 };
 
 // Sizes below the minimum are laid out as the minimum.

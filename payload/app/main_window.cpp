@@ -197,6 +197,7 @@ void MainWindow::LoadNotes() {
   loadingNotes_ = true;
   notesEdit_.Text(*text);
   loadingNotes_ = false;
+  UpdateNotesHint();
   notesChanged_ = false;
 }
 

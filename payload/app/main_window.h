@@ -77,6 +77,7 @@ class MainWindow {
   ui::UiLabel& CheckStatus() { return checkStatus_; }
   ui::UiEdit& NotesEdit() { return notesEdit_; }
   ui::UiEdit& LogEdit() { return logEdit_; }
+  ui::UiLabel& NotesHint() { return notesHint_; }
   ui::UiPicture& Logo() { return logo_; }
   std::wstring SettingsPath() const;
   std::wstring NotesPath() const;
@@ -95,6 +96,7 @@ class MainWindow {
   void LoadNotes();
   void OpenFile(const std::wstring& path, const char* what);
   void FinishFileCheck();
+  void UpdateNotesHint();
 
   MainWindowPaths paths_;
   HWND hwnd_ = nullptr;  // destroyed by the destructor when still there
@@ -120,6 +122,7 @@ class MainWindow {
   ui::UiLabel infoTitle_, routesInfo_, folderInfo_, offlineNote_;
   ui::UiLabel notesTitle_;
   ui::UiEdit notesEdit_;
+  ui::UiLabel notesHint_;  // over the empty notes; disabled, so clicks reach the edit
   ui::UiButton saveButton_;
   ui::UiLabel logTitle_;
   ui::UiEdit logEdit_;

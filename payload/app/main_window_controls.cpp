@@ -200,7 +200,11 @@ void MainWindow::CreateControls() {
   label(notesTitle_, l.notesTitle, "笔记", TextStyle(kTitleText, 16.0f, kBold));
   notesEdit_.Create(hwnd_, l.notesEdit.x, l.notesEdit.y, l.notesEdit.width, l.notesEdit.height,
                     EditStyle(ui::EditMode::Normal));
-  notesEdit_.TipText("记下游戏账号以外的任何事项；关闭窗口时自动保存", false);
+  notesEdit_.TipText("关闭窗口时自动保存", false);
+  ui::LabelOptions hint = TextStyle(ui::ArgbOf(255, 0x50, 0x5C, 0x6E), 13.0f);  // drawn at half strength
+  hint.wordWrap = true;
+  label(notesHint_, l.notesHint, "在这里写下笔记，例如活动时间、队伍约定……", hint);
+  notesHint_.Disabled(true);
   saveButton_.Create(hwnd_, l.saveButton.x, l.saveButton.y, l.saveButton.width, l.saveButton.height, "保存(&S)",
                      ButtonStyle(kTitleText, 13.0f));
   saveButton_.SetImages(ImagesOf(QW_RES_LIGHT_NORMAL, QW_RES_LIGHT_HOVER));
@@ -227,7 +231,13 @@ void MainWindow::BindHandlers() {
   clearButton_.BindEvent(ui::ev::kClick, [this](const ui::ElementEvent&) { ClearLog(); });
   notesEdit_.SetChangeHandler([this](ui::ElementHandle, ui::ElementHandle) {
     if (!loadingNotes_) notesChanged_ = true;
+    UpdateNotesHint();
   });
+}
+
+void MainWindow::UpdateNotesHint() {
+  const ui::UiTextStore& store = notesEdit_.TextStore();
+  notesHint_.Visible(store.LineCount() <= 1 && store.LineText(1).empty());
 }
 
 void MainWindow::LayOut(int width, int height) {
@@ -239,6 +249,7 @@ void MainWindow::LayOut(int width, int height) {
   Place(notesTitle_, l.notesTitle);
   Place(saveButton_, l.saveButton);
   Place(notesEdit_, l.notesEdit);
+  Place(notesHint_, l.notesHint);
   Place(logTitle_, l.logTitle);
   Place(clearButton_, l.clearButton);
   Place(logEdit_, l.logEdit);

@@ -1,6 +1,9 @@
 // The main window in this process, driven through real window messages:
 // its host and controls, the buttons, the settings menu with its check
 // item, the file check, Tab and accelerator keys, saving and closing.
+#include <windows.h>
+#include <commctrl.h>
+
 #include <gtest/gtest.h>
 
 #include <functional>
@@ -85,6 +88,39 @@ TEST_F(MainWindowTest, IsALayeredHostWithCaptionButtonsAndAnAnimatedLogo) {
   EXPECT_TRUE(LogHas(window_->Log(), "程序启动"));
   EXPECT_EQ(window_->LogEdit().Text(), window_->Log().Text());
   EXPECT_EQ(window_->SettingsButton().TipText(), "设置与更多操作（Alt+M）");
+}
+
+// The text of the tooltip's current tool; empty when it has none.
+std::wstring TooltipText(HWND tooltip) {
+  if (!tooltip || SendMessageW(tooltip, TTM_GETTOOLCOUNT, 0, 0) < 1) return {};
+  wchar_t text[256] = {};
+  TTTOOLINFOW ti{};
+  ti.cbSize = TTTOOLINFOW_V2_SIZE;
+  ti.lpszText = text;
+  if (!SendMessageW(tooltip, TTM_ENUMTOOLSW, 0, reinterpret_cast<LPARAM>(&ti))) return {};
+  return text;
+}
+
+TEST_F(MainWindowTest, HoveringAButtonGivesTheWindowItsTooltip) {
+  PostMessageW(hwnd_, WM_MOUSEMOVE, 0, CentreOf(window_->SaveButton()));
+  EXPECT_TRUE(qwtest::PumpUntil(
+      [&] { return TooltipText(window_->Host().TooltipWindow()) == L"把笔记保存到本机（Alt+S）"; }, 5000));
+  PostMessageW(hwnd_, WM_MOUSEMOVE, 0, CentreOf(window_->CheckButton()));
+  EXPECT_TRUE(qwtest::PumpUntil(
+      [&] { return TooltipText(window_->Host().TooltipWindow()) == L"检查安装文件夹中的文件是否齐全（Alt+C）"; },
+      5000));
+}
+
+TEST_F(MainWindowTest, TheNotesHintShowsOnlyWhileTheNotesAreEmpty) {
+  EXPECT_TRUE(window_->NotesHint().Visible());
+  EXPECT_TRUE(window_->NotesHint().Disabled());  // never in the way of a click
+  window_->NotesEdit().Text("a");
+  EXPECT_FALSE(window_->NotesHint().Visible());
+  window_->NotesEdit().Text("");
+  EXPECT_TRUE(window_->NotesHint().Visible());
+  // A click on the hint reaches the edit box below it.
+  const ui::RectF hint = window_->NotesHint().Bounds();
+  EXPECT_EQ(window_->Host().HitTest(hint.x + 5, hint.y + 5), &window_->NotesEdit());
 }
 
 TEST_F(MainWindowTest, TheCheckButtonWalksThroughTheFilesAndReportsTheGap) {

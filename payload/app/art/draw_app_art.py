@@ -103,7 +103,7 @@ def logo_frame(header, index):
         off = lx + (64 + lit * 8) * k
         points = [(off, ly + 66 * k), (off + 6 * k, ly + 73 * k), (off, ly + 80 * k),
                   (off + 3 * k, ly + 80 * k), (off + 9 * k, ly + 73 * k), (off + 3 * k, ly + 66 * k)]
-        c.fill_inside(inside_polygon(points), (1.0, 1.0, 0.85, 0.95), (off - 1, ly + 64 * k, off + 11 * k, ly + 82 * k))
+        c.fill_inside(inside_polygon(points), hex_rgb("FFE066") + (1.0,), (off - 1, ly + 64 * k, off + 11 * k, ly + 82 * k))
     return c
 
 

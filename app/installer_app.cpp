@@ -47,16 +47,8 @@ void InstallerApp::BuildWindow(HWND hwnd) {
   host.blurBehind = true;
   objects_.mainHost->Create(hwnd, host);
 
-  // The form's labels show the host's picture behind their text.
-  auto behind = [mainHost = objects_.mainHost.get()](HDC dc, const RECT& r) {
-    const int width = r.right - r.left;
-    const int height = r.bottom - r.top;
-    if (!mainHost->CanvasDc() ||
-        !BitBlt(dc, 0, 0, width, height, mainHost->CanvasDc(), r.left, r.top, SRCCOPY))
-      PatBlt(dc, 0, 0, width, height, WHITENESS);
-  };
-  startWindow_.locationLabel().SetBackgroundPainter(behind);
-  startWindow_.statusLabel().SetBackgroundPainter(behind);
+  // The form's labels are drawn over the host's frames.
+  startWindow_.DrawLabelsWith(*objects_.mainHost);
 
   CreateControls(hwnd);
 

@@ -88,3 +88,12 @@ start_display() {
   echo "no free display number" >&2
   return 1
 }
+
+# Starts a compositing manager on the virtual display, so that layered
+# windows show their per-pixel alpha (menu shadows, translucency) in
+# screenshots the way a desktop shows them; without one, X shows the
+# transparent pixels black. It ends with the display.
+start_compositor() {
+  command -v xcompmgr >/dev/null 2>&1 || return 0
+  xcompmgr -n >/dev/null 2>&1 &
+}

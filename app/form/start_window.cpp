@@ -1,5 +1,7 @@
 #include "app/form/start_window.h"
 
+#include "ui/host/window.h"
+
 namespace app {
 
 namespace {
@@ -53,10 +55,26 @@ LRESULT CALLBACK StartWindow::WindowProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM 
     DestroyWindow(hwnd);
     return 0;
   }
-  // The last message of the window: by then the UI host has handed the
-  // window back to this procedure, whatever it did with WM_DESTROY.
-  if (msg == WM_NCDESTROY) PostQuitMessage(0);
+  // The installer's only window is gone: the program ends.
+  if (msg == WM_DESTROY) PostQuitMessage(0);
   return DefWindowProcW(hwnd, msg, wp, lp);
+}
+
+void StartWindow::DrawLabelsWith(ui::UiWindow& host) {
+  const HWND window = host.Window();
+  host.SetOnPaintOverlay([this](HWND, Gdiplus::GpGraphics* g, const ui::RectF& area) {
+    locationLabel_.Draw(g, area);
+    statusLabel_.Draw(g, area);
+  });
+  // Found afresh through the window: the host may be gone by the time a label changes.
+  auto repaint = [window](const RECT& r) {
+    if (ui::UiWindow* live = ui::UiWindow::FromWindow(window))
+      live->InvalidateRect(ui::RectF{static_cast<float>(r.left), static_cast<float>(r.top),
+                                     static_cast<float>(r.right - r.left), static_cast<float>(r.bottom - r.top)},
+                           0);
+  };
+  locationLabel_.SetRepaintRequest(repaint);
+  statusLabel_.SetRepaintRequest(repaint);
 }
 
 bool StartWindow::Load(const std::function<void(HWND)>& onCreated) {

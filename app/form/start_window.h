@@ -1,13 +1,18 @@
 #pragma once
 // The start window: the installer's one top-level window, 588 x 438 at
 // (50, 50), made by this small form layer, with its form components: the
-// two transparent labels and the shortcut timer. The UI host takes it over.
+// two transparent labels and the shortcut timer. The UI host takes it over
+// and draws all of it, the labels included (DrawLabelsWith).
 #include <windows.h>
 
 #include <functional>
 
 #include "app/form/form_timer.h"
 #include "app/form/transparent_label.h"
+
+namespace ui {
+class UiWindow;
+}
 
 namespace app {
 
@@ -30,6 +35,11 @@ class StartWindow {
   HWND Handle() const { return hwnd_; }
   // Destroys the window (if it still exists).
   void Close();
+
+  // Once the UI host has taken the window over: the two labels are drawn
+  // over every frame it composes, and a label that changes has the host
+  // compose its old and new area again.
+  void DrawLabelsWith(ui::UiWindow& host);
 
   // 透明标签1: "安装位置：" above the folder field.
   form::TransparentLabel& locationLabel() { return locationLabel_; }

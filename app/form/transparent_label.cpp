@@ -1,122 +1,95 @@
 #include "app/form/transparent_label.h"
 
+#include "ui/core/color.h"
+#include "ui/core/font.h"
 #include "ui/core/text.h"
+#include "ui/platform/gdiplus_handles.h"
 
 namespace app::form {
 
 namespace {
-constexpr wchar_t kClassName[] = L"QingwuFormTransparentLabel";
+constexpr char kFontFamily[] = "宋体";
+constexpr float kFontPixels = 12.0f;
 
-bool RegisterLabelClass() {
-  static const bool registered = [] {
-    WNDCLASSEXW wc{};
-    wc.cbSize = sizeof wc;
-    wc.lpfnWndProc = DefWindowProcW;  // replaced per window after creation
-    wc.hInstance = GetModuleHandleW(nullptr);
-    wc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
-    wc.lpszClassName = kClassName;
-    return RegisterClassExW(&wc) != 0 || GetLastError() == ERROR_CLASS_ALREADY_EXISTS;
-  }();
-  return registered;
+ui::RectF ToRectF(const RECT& r) {
+  return ui::RectF{static_cast<float>(r.left), static_cast<float>(r.top), static_cast<float>(r.right - r.left),
+                   static_cast<float>(r.bottom - r.top)};
 }
 }  // namespace
 
-TransparentLabel::~TransparentLabel() {
-  if (hwnd_ && IsWindow(hwnd_)) {
-    SetWindowLongPtrW(hwnd_, GWLP_USERDATA, 0);
-    DestroyWindow(hwnd_);
-  }
+bool TransparentLabel::Create(HWND parent, const Spec& spec) {
+  if (created_ || !parent || !IsWindow(parent)) return false;
+  parent_ = parent;
+  spec_ = spec;
+  created_ = true;
+  Repaint(Box());
+  return true;
 }
 
-bool TransparentLabel::Create(HWND parent, const Spec& spec) {
-  if (hwnd_ || !parent || !RegisterLabelClass()) return false;
-  spec_ = spec;
-  font_.reset(CreateFontW(-12, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, GB2312_CHARSET, OUT_DEFAULT_PRECIS,
-                          CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH, L"宋体"));
-  // WS_EX_TRANSPARENT: clicks reach the parent (and the UI host) below it.
-  hwnd_ = CreateWindowExW(WS_EX_TRANSPARENT, kClassName, L"", WS_CHILD | (spec.visible ? WS_VISIBLE : 0),
-                          spec.left, spec.top, spec.width, spec.height, parent, nullptr,
-                          GetModuleHandleW(nullptr), nullptr);
-  if (!hwnd_) return false;
-  SetWindowLongPtrW(hwnd_, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
-  SetWindowLongPtrW(hwnd_, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&TransparentLabel::Proc));
-  InvalidateRect(hwnd_, nullptr, FALSE);
-  return true;
+RECT TransparentLabel::Box() const {
+  return RECT{spec_.left, spec_.top, spec_.left + spec_.width, spec_.top + spec_.height};
 }
 
 void TransparentLabel::SetCaption(const std::string& caption) {
   if (caption == spec_.caption) return;
   spec_.caption = caption;
-  if (hwnd_) InvalidateRect(hwnd_, nullptr, FALSE);
+  if (spec_.visible) Repaint(Box());
 }
 
 void TransparentLabel::SetVisible(bool visible) {
   if (visible == spec_.visible) return;
   spec_.visible = visible;
-  if (hwnd_) ShowWindow(hwnd_, visible ? SW_SHOWNA : SW_HIDE);
+  Repaint(Box());
 }
 
 void TransparentLabel::SetTop(int top) {
   if (top == spec_.top) return;
+  const RECT before = Box();
   spec_.top = top;
-  if (hwnd_) SetWindowPos(hwnd_, nullptr, spec_.left, top, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+  if (!spec_.visible) return;
+  Repaint(before);  // the old place shows what is behind it again
+  Repaint(Box());
 }
 
-void TransparentLabel::SetBackgroundPainter(BackgroundPainter painter) {
-  background_ = std::move(painter);
-  if (hwnd_) InvalidateRect(hwnd_, nullptr, FALSE);
+void TransparentLabel::SetRepaintRequest(RepaintRequest request) {
+  repaint_ = std::move(request);
+  if (spec_.visible) Repaint(Box());
 }
 
-void TransparentLabel::PaintTo(HDC dc) const {
-  RECT box{0, 0, spec_.width, spec_.height};
-  if (background_) {
-    const RECT parentRect{spec_.left, spec_.top, spec_.left + spec_.width, spec_.top + spec_.height};
-    background_(dc, parentRect);
-  } else {
-    HWND parent = hwnd_ ? GetParent(hwnd_) : nullptr;
-    auto brush = parent ? reinterpret_cast<HBRUSH>(GetClassLongPtrW(parent, GCLP_HBRBACKGROUND)) : nullptr;
-    FillRect(dc, &box, brush ? brush : static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH)));
-  }
+void TransparentLabel::Repaint(const RECT& area) const {
+  if (created_ && repaint_) repaint_(area);
+}
+
+void TransparentLabel::Draw(Gdiplus::GpGraphics* g, const ui::RectF& area) const {
+  if (!g || !created_ || !spec_.visible || spec_.caption.empty()) return;
+  const ui::RectF box = ToRectF(Box());
+  if (!ui::RectsOverlap(box, area)) return;
+  // Font, format and brush live for this one drawing.
+  ui::gp::Font font(ui::CreateFontByName(kFontFamily, kFontPixels, 0));
+  ui::gp::StringFormat format;
+  ui::gp::SolidBrush brush;
+  if (!font || !ui::gp::Ok(ui::gp::GdipCreateStringFormat(Gdiplus::StringFormatFlagsNoWrap, 0, format.put())) ||
+      !ui::gp::Ok(ui::gp::GdipCreateSolidFill(ui::MakeArgb(spec_.textColor), brush.put())))
+    return;
+  ui::gp::GdipSetStringFormatAlign(
+      format.get(), spec_.align == Align::Center ? Gdiplus::StringAlignmentCenter : Gdiplus::StringAlignmentNear);
+  ui::gp::GdipSetStringFormatLineAlign(format.get(), Gdiplus::StringAlignmentCenter);
+  ui::gp::GdipSetStringFormatTrimming(format.get(), Gdiplus::StringTrimmingNone);
+  // Clipped to the label, as a window of this size would be.
+  Gdiplus::GraphicsState state = 0;
+  ui::gp::GdipSaveGraphics(g, &state);
+  ui::gp::GdipSetClipRect(g, box.x, box.y, box.width, box.height, Gdiplus::CombineModeIntersect);
   const std::wstring text = ui::ToWide(spec_.caption);
-  ui::gdi::ScopedSelect font(dc, font_.get());
-  SetBkMode(dc, TRANSPARENT);
-  SetTextColor(dc, spec_.textColor);
-  const UINT format = DT_SINGLELINE | DT_VCENTER | DT_NOPREFIX |
-                      (spec_.align == Align::Center ? DT_CENTER : DT_LEFT);
-  DrawTextW(dc, text.c_str(), static_cast<int>(text.size()), &box, format);
-}
-
-void TransparentLabel::OnPaint() {
-  PAINTSTRUCT ps;
-  const HDC target = BeginPaint(hwnd_, &ps);
-  // Composed off-screen, so the text never flickers over a cleared background.
-  ui::gdi::MemoryDc memory(CreateCompatibleDC(target));
-  ui::gdi::Bitmap bitmap(CreateCompatibleBitmap(target, spec_.width, spec_.height));
-  if (memory && bitmap) {
-    ui::gdi::ScopedSelect select(memory.get(), bitmap.get());
-    PaintTo(memory.get());
-    BitBlt(target, 0, 0, spec_.width, spec_.height, memory.get(), 0, 0, SRCCOPY);
-  }
-  EndPaint(hwnd_, &ps);
-}
-
-LRESULT CALLBACK TransparentLabel::Proc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
-  auto* self = reinterpret_cast<TransparentLabel*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
-  if (self) {
-    switch (message) {
-      case WM_PAINT:
-        self->OnPaint();
-        return 0;
-      case WM_ERASEBKGND:
-        return 1;  // painted whole in WM_PAINT
-      case WM_NCHITTEST:
-        return HTTRANSPARENT;  // the parent takes the mouse
-      case WM_NCDESTROY:
-        self->hwnd_ = nullptr;
-        break;
-    }
-  }
-  return DefWindowProcW(hwnd, message, wParam, lParam);
+  // The layout box has room to spare on the sides the text may grow to
+  // (GDI+ drops a last character that does not fit with its padding); the
+  // clip above still ends the text at the label's edge.
+  Gdiplus::RectF layout = box.ToGdiplus();
+  const float spare = 2 * kFontPixels;
+  layout.Width += spare;
+  if (spec_.align == Align::Center) layout.X -= spare / 2;
+  ui::gp::GdipDrawString(g, text.c_str(), static_cast<INT>(text.size()), font.get(), &layout, format.get(),
+                         reinterpret_cast<Gdiplus::GpBrush*>(brush.get()));
+  ui::gp::GdipRestoreGraphics(g, state);
 }
 
 }  // namespace app::form

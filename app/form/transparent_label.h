@@ -1,14 +1,23 @@
 #pragma once
-// A transparent label of the start window's form: a child window that shows
-// one line of text over whatever its parent draws behind it. The parent's
-// content comes from a background painter (the UI host hands over its
-// canvas); without one the label fills with the parent class's brush.
+// A transparent label of the start window's form: one line of text over
+// whatever the window shows behind it.
+//
+// It has no window of its own. The start window's whole content is drawn
+// by the UI host, which composes every frame off-screen and copies it to
+// the window in one piece; a child window would be painted over by those
+// copies (and a layered window shows no child windows at all). So the label
+// is a layer of the form drawn into each composed frame, above the host's
+// elements (Draw, called from the host's overlay hook), and when it changes
+// it asks for its old and new area to be composed again (RepaintRequest).
+//
+// Coordinates: client pixels of the start window.
 #include <windows.h>
 
 #include <functional>
 #include <string>
 
-#include "ui/platform/gdi_handles.h"
+#include "ui/element/element_types.h"
+#include "ui/platform/gdiplus_api.h"
 
 namespace app::form {
 
@@ -16,23 +25,25 @@ class TransparentLabel {
  public:
   enum class Align { Left, Center };
   struct Spec {
-    int left = 0, top = 0, width = 0, height = 0;  // parent client pixels
-    std::string caption;                            // code page 936
+    int left = 0, top = 0, width = 0, height = 0;
+    std::string caption;  // code page 936
     COLORREF textColor = RGB(0, 0, 0);
     Align align = Align::Left;
     bool visible = true;
   };
-  // Paints the parent's content of `parentRect` (parent client coordinates)
-  // into `dc`, whose origin is the rectangle's top-left corner.
-  using BackgroundPainter = std::function<void(HDC dc, const RECT& parentRect)>;
+  // Asks for `area` of the window to be composed again (and the label drawn
+  // over it).
+  using RepaintRequest = std::function<void(const RECT& area)>;
 
   TransparentLabel() = default;
   TransparentLabel(const TransparentLabel&) = delete;
   TransparentLabel& operator=(const TransparentLabel&) = delete;
-  ~TransparentLabel();
 
+  // Takes the form data. False when `parent`
+  // is not a window or the label was created already.
   bool Create(HWND parent, const Spec& spec);
-  HWND hwnd() const { return hwnd_; }
+  bool IsCreated() const { return created_; }
+  HWND Parent() const { return parent_; }
 
   const std::string& Caption() const { return spec_.caption; }
   void SetCaption(const std::string& caption);
@@ -40,19 +51,27 @@ class TransparentLabel {
   void SetVisible(bool visible);
   int Top() const { return spec_.top; }
   void SetTop(int top);
-  void SetBackgroundPainter(BackgroundPainter painter);
+  COLORREF TextColor() const { return spec_.textColor; }
+  // The label's rectangle.
+  RECT Box() const;
 
-  // Draws background and text into `dc` at (0, 0), label-sized.
-  void PaintTo(HDC dc) const;
+  // Who composes the window again when the label changes; empty: nobody
+  // (the label is drawn with the next composition). A visible label asks
+  // the new one at once, so it shows without waiting for a change.
+  void SetRepaintRequest(RepaintRequest request);
+
+  // Draws the text ("宋体", 12 pixels, one line, vertically centred) into
+  // `g` (window coordinates) when the label is visible and meets `area`.
+  // The background is the caller's: the label itself is clear.
+  void Draw(Gdiplus::GpGraphics* g, const ui::RectF& area) const;
 
  private:
-  static LRESULT CALLBACK Proc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
-  void OnPaint();
+  void Repaint(const RECT& area) const;
 
   Spec spec_;
-  BackgroundPainter background_;
-  ui::gdi::FontHandle font_;  // owned: "宋体", 12 pixels
-  HWND hwnd_ = nullptr;       // owned: destroyed with the object (or with its parent)
+  HWND parent_ = nullptr;  // not owned: the form window
+  bool created_ = false;
+  RepaintRequest repaint_;
 };
 
 }  // namespace app::form

@@ -30,12 +30,20 @@ std::wstring ReadRegistryText(HKEY key, const wchar_t* name) {
   return buffer;
 }
 
+// The program an uninstall command names: the installer stores the path in
+// quotes (so a path with spaces names one program); older records hold it bare.
+std::wstring CommandProgram(const std::wstring& command) {
+  if (command.size() >= 2 && command.front() == L'"' && command.back() == L'"')
+    return command.substr(1, command.size() - 2);
+  return command;
+}
+
 // The key is deleted unless its uninstall command names another folder's
 // uninstaller (a newer installation elsewhere).
 void RemoveUninstallKey(const UninstallData& data, RemovalResult& result) {
   HKEY key = nullptr;
   if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, kUninstallKey, 0, KEY_READ, &key) != ERROR_SUCCESS) return;
-  const std::wstring command = ReadRegistryText(key, L"UninstallString");
+  const std::wstring command = CommandProgram(ReadRegistryText(key, L"UninstallString"));
   RegCloseKey(key);
   const std::wstring ours = data.installFolder + kUninstallerName;
   if (!command.empty() && CompareStringOrdinal(command.c_str(), -1, ours.c_str(), -1, TRUE) != CSTR_EQUAL) {

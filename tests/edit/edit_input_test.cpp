@@ -210,6 +210,21 @@ TEST(EditKeys, SingleLineArrowsStayOnTheLine) {
   EXPECT_EQ(box.edit.HandleKey(VK_PRIOR), -1);
   EXPECT_EQ(box.edit.HandleKey(VK_F5), -1);
   EXPECT_EQ(box.edit.HandleKey(VK_SPACE), 0);
+  // With Control only the clipboard keys and select all are the edit's.
+  {
+    HeldKeys control{VK_CONTROL};
+    EXPECT_EQ(box.edit.HandleKey(VK_LEFT), -1);
+    EXPECT_EQ(box.edit.HandleKey('Z'), -1);
+    EXPECT_EQ(box.edit.HandleKey(VK_BACK), -1);
+  }
+  EXPECT_EQ(box.edit.Caret(), (TextPosition{1, 3}));
+  EXPECT_EQ(box.Text(), "abc");
+  // Password mode swallows every Control key without doing anything.
+  box.edit.Mode(EditMode::Password);
+  HeldKeys control{VK_CONTROL};
+  EXPECT_EQ(box.edit.HandleKey('A'), 0);
+  EXPECT_EQ(box.edit.HandleKey('Z'), 0);
+  EXPECT_EQ(box.edit.GetSelectedText(), "");
 }
 
 TEST(EditKeys, ShiftExtendsTheSelectionAndPlainKeysCollapseIt) {
@@ -641,6 +656,15 @@ TEST(EditFocus, ModesOneToFourTurnTheInputMethodOffWhileFocused) {
   context = ImmGetContext(password.hwnd());
   EXPECT_NE(context, nullptr);
   if (context) ImmReleaseContext(password.hwnd(), context);
+
+  // A second focus-gained (the host repeats it on activation) and then the
+  // edit's destruction while focused still give the context back.
+  EditBox readOnly("r", false, EditMode::ReadOnly);
+  readOnly.edit.SendEvent(ev::kFocusGained);
+  readOnly.edit.Destroy();
+  context = ImmGetContext(readOnly.hwnd());
+  EXPECT_NE(context, nullptr);
+  if (context) ImmReleaseContext(readOnly.hwnd(), context);
 }
 
 TEST(EditFocus, FocusStartsTheCaretBlinkAndLossCollapsesTheSelection) {

@@ -1,10 +1,13 @@
 // The installer's window with its folder field holding a selection and the
 // field's context menu open, for looking at on a real screen. It ends by
 // itself after the number of milliseconds given as its argument (default
-// 6000).   edit_showcase.exe [ms]
+// 6000). With "caret" the field has focus, no selection and no menu: the
+// caret blinks at the end of the text.
+//   edit_showcase.exe [ms] [caret]
 #include <windows.h>
 
 #include <cstdlib>
+#include <cstring>
 
 #include "app/installer_app.h"
 #include "app/resources/resources.h"
@@ -37,8 +40,13 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR commandLine, int) {
   g_owner = installer.texts().startWindowHandle;
   ui::UiEdit& field = *installer.objects().pathEdit;
   installer.objects().mainHost->SetFocusElement(&field, true);
-  field.Select({1, 3}, {1, 15});
-  SetTimer(nullptr, 0, 1000, OpenMenu);
+  if (commandLine && std::strstr(commandLine, "caret")) {
+    const int end = field.TextStore().LineCharCount(1);
+    field.Select({1, end}, {1, end});
+  } else {
+    field.Select({1, 3}, {1, 15});
+    SetTimer(nullptr, 0, 1000, OpenMenu);
+  }
   SetTimer(nullptr, 0, lifeMs ? lifeMs : 6000, End);
   MSG msg;
   while (GetMessageW(&msg, nullptr, 0, 0) > 0) {

@@ -134,6 +134,31 @@ TEST(HostCreate, DestroyingTheWindowDetachesAndDestroysElements) {
   EXPECT_EQ(host.TooltipWindow(), nullptr);
 }
 
+// The window's own procedure, under the host: which teardown messages reach it.
+std::vector<UINT> g_ownProcSaw;
+LRESULT CALLBACK OwnProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
+  if (msg == WM_DESTROY || msg == WM_NCDESTROY) g_ownProcSaw.push_back(msg);
+  return DefWindowProcW(hwnd, msg, wp, lp);
+}
+
+TEST(HostCreate, TheWindowsOwnProcedureStillSeesWmDestroy) {
+  g_ownProcSaw.clear();
+  auto w = std::make_unique<TestWindow>(0, 0, 120, 90);
+  SetWindowLongPtrW(w->hwnd(), GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&OwnProc));
+  UiWindow host;
+  ASSERT_TRUE(host.Create(w->hwnd(), HostedWindow::Plain()));
+  // Callbacks that only look: WM_DESTROY still detaches and then goes on.
+  std::vector<UINT> callbackSaw;
+  host.SetOnMessage([&](HWND, UINT msg, WPARAM, LPARAM) -> LRESULT {
+    if (msg == WM_DESTROY) callbackSaw.push_back(msg);
+    return -1;
+  });
+  w.reset();  // DestroyWindow
+  EXPECT_FALSE(host.IsAttached());
+  EXPECT_EQ(callbackSaw, std::vector<UINT>{WM_DESTROY});
+  EXPECT_EQ(g_ownProcSaw, (std::vector<UINT>{WM_DESTROY, WM_NCDESTROY}));
+}
+
 TEST(HostCreate, DeletingTheHostGivesTheWindowBackItsProcedure) {
   TestWindow w(0, 0, 120, 90);
   const LONG_PTR original = GetWindowLongPtrW(w.hwnd(), GWLP_WNDPROC);

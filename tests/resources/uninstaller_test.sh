@@ -52,6 +52,10 @@ write_data() {  # line1 line2 line3 line4
   printf '%s\r\n%s\r\n%s\r\n%s' "$1" "$2" "$3" "$4" | iconv -f UTF-8 -t GBK > "$folder/Uninstall.dat"
 }
 
+# The installer stores the uninstaller's path in quotes; older records
+# (case removes-unquoted-registration) hold it bare. Escaped for a .reg file.
+uninstall_string='\"'"${win_folder//\\/\\\\}"'uninst.exe\"'
+
 install_tree() {
   mkdir -p "$folder" "$group" "$desktop"
   unzip -q -o "$archive" -d "$folder" || fail "cannot unpack the archive"
@@ -68,7 +72,7 @@ Windows Registry Editor Version 5.00
 "DisplayIcon"="${win_folder//\\/\\\\}qingwu.exe"
 "DisplayName"="$product"
 "DisplayVersion"="201909999"
-"UninstallString"="${win_folder//\\/\\\\}uninst.exe"
+"UninstallString"="$uninstall_string"
 "Publisher"="青梧网络科技有限公司"
 "URLInfoAbout"="https://www.qingwu.example/"
 
@@ -113,6 +117,8 @@ expect_unchanged() {  # label before
 case $case in
   removes-installation)
     install_tree
+    "$wine" reg query "$uninstall_key\\$product" /v UninstallString | tr -d '\r' |
+      grep -qF 'REG_SZ    "C:\Program Files\' || fail "the record is not quoted"
     run_uninstaller /S
     [ "$code" = 0 ] || fail "exit code $code"
     wait_gone "$folder" || fail "installation folder still there: $(ls "$folder")"
@@ -141,10 +147,20 @@ case $case in
     [ -e "$desktop/$product.lnk" ] && fail "desktop link still there"
     key_present && fail "uninstall key still there"
     ;;
+  removes-unquoted-registration)
+    uninstall_string="${win_folder//\\/\\\\}uninst.exe"
+    install_tree
+    "$wine" reg query "$uninstall_key\\$product" /v UninstallString | tr -d '\r' | grep -q '"' &&
+      fail "the record is not bare"
+    run_uninstaller /S
+    [ "$code" = 0 ] || fail "exit code $code"
+    wait_gone "$folder" || fail "installation folder still there"
+    key_present && fail "uninstall key still there"
+    ;;
   keeps-newer-registration)
     # The key names another folder's uninstaller: a later installation owns it.
+    uninstall_string='\"D:\\Games\\青梧网游加速器\\uninst.exe\"'
     install_tree
-    "$wine" reg add "$uninstall_key\\$product" /v UninstallString /d 'D:\Games\青梧网游加速器\uninst.exe' /f >/dev/null
     run_uninstaller /S
     [ "$code" = 0 ] || fail "exit code $code"
     wait_gone "$folder" || fail "installation folder still there"

@@ -7,6 +7,9 @@
 //   wintool close <class>                 post WM_CLOSE to the window
 //   wintool text <class>                  print the window's title
 //   wintool command <class> <id>          post WM_COMMAND <id> (a dialog button)
+//   wintool waitexe <file> [timeout-ms]   wait for a visible top-level window of
+//                                         a process started from <file> (e.g.
+//                                         qingwu.exe); prints "x y width height"
 #include <windows.h>
 
 #include <cstdio>
@@ -30,6 +33,52 @@ HWND WaitFor(const wchar_t* cls, DWORD timeoutMs) {
   }
 }
 
+// The file name (without folder) of the program a window's process runs.
+std::wstring ProgramOf(HWND hwnd) {
+  DWORD pid = 0;
+  GetWindowThreadProcessId(hwnd, &pid);
+  HANDLE process = OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, pid);
+  if (!process) return {};
+  wchar_t path[MAX_PATH] = {};
+  DWORD size = MAX_PATH;
+  const BOOL ok = QueryFullProcessImageNameW(process, 0, path, &size);
+  CloseHandle(process);
+  if (!ok) return {};
+  const std::wstring full(path, size);
+  const size_t slash = full.find_last_of(L"\\/");
+  return slash == std::wstring::npos ? full : full.substr(slash + 1);
+}
+
+struct ProgramSearch {
+  const wchar_t* program;
+  HWND found = nullptr;
+};
+
+BOOL CALLBACK MatchProgram(HWND hwnd, LPARAM param) {
+  auto* search = reinterpret_cast<ProgramSearch*>(param);
+  if (!IsWindowVisible(hwnd) || GetWindow(hwnd, GW_OWNER)) return TRUE;
+  if (CompareStringOrdinal(ProgramOf(hwnd).c_str(), -1, search->program, -1, TRUE) != CSTR_EQUAL) return TRUE;
+  search->found = hwnd;
+  return FALSE;
+}
+
+HWND WaitForProgram(const wchar_t* program, DWORD timeoutMs) {
+  const DWORD start = GetTickCount();
+  for (;;) {
+    ProgramSearch search{program};
+    EnumWindows(&MatchProgram, reinterpret_cast<LPARAM>(&search));
+    if (search.found) return search.found;
+    if (GetTickCount() - start > timeoutMs) return nullptr;
+    Sleep(50);
+  }
+}
+
+void PrintGeometry(HWND hwnd) {
+  RECT r;
+  GetWindowRect(hwnd, &r);
+  std::printf("%ld %ld %ld %ld\n", r.left, r.top, r.right - r.left, r.bottom - r.top);
+}
+
 }  // namespace
 
 int wmain(int argc, wchar_t** argv) {
@@ -40,15 +89,13 @@ int wmain(int argc, wchar_t** argv) {
   const std::wstring cmd = argv[1];
   const wchar_t* cls = argv[2];
   const DWORD timeout = argc > 3 ? static_cast<DWORD>(_wtoi(argv[3])) : 30000;
-  if (cmd == L"wait") {
-    HWND hwnd = WaitFor(cls, timeout);
+  if (cmd == L"wait" || cmd == L"waitexe") {
+    HWND hwnd = cmd == L"wait" ? WaitFor(cls, timeout) : WaitForProgram(cls, timeout);
     if (!hwnd) {
       std::printf("timeout\n");
       return 1;
     }
-    RECT r;
-    GetWindowRect(hwnd, &r);
-    std::printf("%ld %ld %ld %ld\n", r.left, r.top, r.right - r.left, r.bottom - r.top);
+    PrintGeometry(hwnd);
     return 0;
   }
   if (cmd == L"gone") {

@@ -156,8 +156,8 @@ class UiEdit : public UiElement {
   void CopySelection();
   void CutSelection();
   void Paste();
-  // Caret moves of the navigation keys; false for keys that are none.
-  bool MoveCaretByKey(int key);
+  // Caret move of a navigation key (End, Home, arrows); other keys do nothing.
+  void MoveCaretByKey(int key);
   // Height of `text` laid out as the edit lays out its lines (scrolling
   // margin after an insertion).
   int MeasuredHeight(std::string_view text);

@@ -244,17 +244,17 @@ int UiEdit::HandleKey(int key, bool fromMenu) {
   return 0;
 }
 
-bool UiEdit::MoveCaretByKey(int key) {
+void UiEdit::MoveCaretByKey(int key) {
   caret_ = Clamped(caret_);
   const int count = textStore_.LineCharCount(caret_.line);
   const int lines = textStore_.LineCount();
   switch (key) {
     case VK_END:
       caret_.column = count;
-      return true;
+      return;
     case VK_HOME:
       caret_.column = 0;
-      return true;
+      return;
     case VK_LEFT:
       if (caret_.column > 0) {
         --caret_.column;
@@ -262,7 +262,7 @@ bool UiEdit::MoveCaretByKey(int key) {
         --caret_.line;
         caret_.column = textStore_.LineCharCount(caret_.line);
       }
-      return true;
+      return;
     case VK_RIGHT:
       if (caret_.column < count) {
         ++caret_.column;
@@ -270,14 +270,14 @@ bool UiEdit::MoveCaretByKey(int key) {
         ++caret_.line;
         caret_.column = 0;
       }
-      return true;
+      return;
     case VK_UP:
     case VK_DOWN:
       caret_.line = std::clamp(caret_.line + (key == VK_UP ? -1 : 1), 1, lines);
       caret_.column = std::min(caret_.column, textStore_.LineCharCount(caret_.line));
-      return true;
+      return;
     default:
-      return false;
+      return;
   }
 }
 

@@ -155,6 +155,7 @@ void UiWindow::Redraw(ByteView image, std::optional<COLORREF> colour, int mode, 
   LayoutCaption();
   PaintAll(firstElement_, g, !keepElements);
   if (!*alive || !IsAttached()) return;
+  if (!PaintOverlay(g, RectF{0, 0, static_cast<float>(w), static_cast<float>(h)})) return;
   gp::GdipResetClip(g);
   busy_ = false;
 
@@ -337,6 +338,14 @@ void UiWindow::PaintElements(UiElement* first, Gdiplus::GpGraphics* g, const Rec
   }
 }
 
+bool UiWindow::PaintOverlay(Gdiplus::GpGraphics* g, const RectF& area) {
+  if (!onPaintOverlay_) return true;
+  const std::shared_ptr<bool> alive = alive_;
+  PaintOverlayFn fn = onPaintOverlay_;  // the callback may replace itself
+  fn(hwnd_, g, area);
+  return *alive && IsAttached();
+}
+
 void UiWindow::DrawTransition(UiElement* e, Gdiplus::GpGraphics* g, const TransitionContext& tc) {
   const RectF r = tc.elementRect;
   const int step = tc.step, steps = tc.steps > 0 ? tc.steps : 1;
@@ -392,6 +401,7 @@ void UiWindow::RedrawRect(const RectF& rect, bool present) {
   const std::shared_ptr<bool> alive = alive_;
   PaintElements(firstElement_, g, rect);
   if (!*alive || !canvas_) return;
+  if (!PaintOverlay(g, rect) || !canvas_) return;
   gp::GdipResetClip(g);
   if (present) Present(&px);
 }

@@ -63,6 +63,11 @@ class UiWindow {
   using MessageFn = std::function<LRESULT(HWND, UINT, WPARAM, LPARAM)>;  // -1 = go on
   using ResizeFn = std::function<void(HWND, int, int)>;
   using ElementFn = std::function<void(HWND, ElementHandle, WPARAM, LPARAM, int)>;
+  // Draws the application's own layer above every element: called whenever
+  // the canvas was recomposed, just before it is presented. `area` is the
+  // recomposed rectangle (the whole window on a full redraw); the graphics
+  // is clipped to it.
+  using PaintOverlayFn = std::function<void(HWND, Gdiplus::GpGraphics*, const RectF& area)>;
 
   UiWindow();
   UiWindow(const UiWindow&) = delete;
@@ -124,6 +129,7 @@ class UiWindow {
 
   // ---- callbacks -----------------------------------------------------------------
   void SetOnPaintBackground(PaintBackgroundFn fn) { onPaintBackground_ = std::move(fn); }
+  void SetOnPaintOverlay(PaintOverlayFn fn) { onPaintOverlay_ = std::move(fn); }
   void SetOnMessage(MessageFn fn) { onMessage_ = std::move(fn); }
   void SetOnResize(ResizeFn fn) { onResize_ = std::move(fn); }
   void SetOnLeftDown(ElementFn fn) { onLeftDown_ = std::move(fn); }
@@ -217,6 +223,8 @@ class UiWindow {
   void DrawBorderRings(Gdiplus::GpGraphics* g, int width, int height);
   void PaintAll(UiElement* first, Gdiplus::GpGraphics* g, bool announce);
   void PaintElements(UiElement* first, Gdiplus::GpGraphics* g, const RectF& dirty);
+  // Runs the overlay callback; false when the host went away inside it.
+  bool PaintOverlay(Gdiplus::GpGraphics* g, const RectF& area);
   void DrawTransition(UiElement* element, Gdiplus::GpGraphics* g, const TransitionContext& tc);
   int CompositeAlpha(UiElement* element, bool halfAsFactor);
   void PushLayered(HDC source);
@@ -269,6 +277,7 @@ class UiWindow {
   std::vector<RectF> deferredDirty_;       // areas moved while busy; repaired when it clears
 
   PaintBackgroundFn onPaintBackground_;
+  PaintOverlayFn onPaintOverlay_;
   MessageFn onMessage_;
   ResizeFn onResize_;
   ElementFn onLeftDown_, onLeftUp_, onClick_, onDoubleClick_, onRightDown_, onRightUp_;

@@ -38,9 +38,10 @@ LRESULT UiWindow::WindowProc(UINT msg, WPARAM wp, LPARAM lp) {
   const std::shared_ptr<bool> alive = alive_;
   const HWND hwnd = hwnd_;
   const WNDPROC previous = prevWndProc_;
-  // Passes the message on even when this object is gone by then.
+  // Passes the message on even when this object is gone or detached by
+  // then (WM_DESTROY detaches first; the procedure it replaced still gets it).
   auto passOn = [&]() -> LRESULT {
-    if (*alive) return CallPrevious(msg, wp, lp);
+    if (*alive && IsAttached()) return CallPrevious(msg, wp, lp);
     return previous ? CallWindowProcW(previous, hwnd, msg, wp, lp)
                     : DefWindowProcW(hwnd, msg, wp, lp);
   };

@@ -1,0 +1,108 @@
+#!/usr/bin/env bash
+# The installer as a user meets it, under Wine on the X display: from a
+# clean Wine prefix, a mouse click on "极速安装", the installation to its
+# end ("完成安装"), the installed tree, the uninstall registration and the
+# links; "立即运行" starts qingwu.exe and ends the installer with exit code
+# 0. A second run is closed with the close button while it installs: exit
+# code 0. Screenshots of the phases go to
+# <build>/tests/app/walkthrough/run/shots.
+#   walkthrough_test.sh <qingwu_setup.exe> <wintool.exe> <payload.zip>
+set -u
+exe=$1 wintool=$2 archive=$3
+WT_WINE=${WINE64:-/usr/lib/wine/wine64}
+WT_WINTOOL=$wintool
+WT_WORK=${QW_BUILD_DIR:?}/tests/app/walkthrough/run
+source "${QW_SOURCE_DIR:?}/scripts/walkthrough.sh"
+shots=$WT_WORK/shots
+fail() {
+  echo "FAIL: $*"
+  [ -n "${WT_X:-}" ] && import -window root "$WT_WORK/failure.png" 2>/dev/null && echo "screen: $WT_WORK/failure.png"
+  [ -n "${WT_PID:-}" ] && kill -CONT "$WT_PID" 2>/dev/null
+  wt_stop_all
+  exit 1
+}
+
+wt_fresh_prefix
+rm -rf "$shots"
+mkdir -p "$shots"
+[ -e "$WT_FOLDER" ] && fail "the prefix is not clean: $WT_FOLDER exists"
+"$WT_WINE" reg query "$WT_KEY" >/dev/null 2>&1 && fail "the prefix is not clean: the uninstall key exists"
+
+# --- Ready --------------------------------------------------------------------
+wt_start_installer "$exe" || fail "no 588 x 438 installer window"
+wt_wait_phase ready 60 || fail "the window never showed the ready layout"
+wt_shot "$shots/ready.png" || fail "no screenshot"
+
+# --- Installing ---------------------------------------------------------------
+wt_install_and_catch "$shots/installing.png" || fail "the installation was never seen in progress"
+
+# --- Finished -----------------------------------------------------------------
+wt_wait_until 180 wt_finished || fail "the installation did not finish (phase: $(wt_grab; wt_phase))"
+wt_shot "$shots/finished.png" || fail "no screenshot"
+
+# The installed tree: exactly the archive's members with their sizes, and
+# Uninstall.dat; the temporary archive is gone.
+expected=$(python3 - "$archive" <<'EOF'
+import sys, zipfile
+for info in zipfile.ZipFile(sys.argv[1]).infolist():
+    print(info.filename, info.file_size)
+print("Uninstall.dat")
+EOF
+)
+[ "$(echo "$expected" | wc -l)" = 9 ] || fail "the archive does not hold 8 members: $expected"
+while read -r name size; do
+  [ -f "$WT_FOLDER/$name" ] || fail "$name not installed"
+  [ -z "$size" ] || [ "$(stat -c %s "$WT_FOLDER/$name")" = "$size" ] ||
+    fail "$name has $(stat -c %s "$WT_FOLDER/$name") bytes, expected $size"
+done <<<"$expected"
+installed=$(cd "$WT_FOLDER" && ls -A | LC_ALL=C sort)
+[ "$installed" = "$(echo "$expected" | cut -d' ' -f1 | LC_ALL=C sort)" ] || fail "the folder holds: $installed"
+
+# Uninstall.dat: the folder, the program group, the desktop link, the program.
+programs_win="C:\\users\\$WT_USER\\AppData\\Roaming\\Microsoft\\Windows\\Start Menu\\Programs\\"
+data=$(iconv -f GBK -t UTF-8 "$WT_FOLDER/Uninstall.dat")
+want=$(printf '%s\r\n%s\r\n%s\r\n%s' "C:\\$WT_PRODUCT\\" "$programs_win$WT_PRODUCT" \
+  "C:\\users\\$WT_USER\\Desktop\\$WT_PRODUCT.lnk" qingwu.exe)
+[ "$data" = "$want" ] || fail "Uninstall.dat holds: $(echo "$data" | od -c | head)"
+
+# The six registry values.
+check_value() {  # name expected
+  local got
+  got=$(wt_reg_value "$1")
+  [ "$got" = "$2" ] || fail "registry value $1 is '$got', expected '$2'"
+}
+check_value DisplayIcon "C:\\$WT_PRODUCT\\qingwu.exe"
+check_value DisplayName "$WT_PRODUCT"
+check_value DisplayVersion 201909999
+check_value UninstallString "\"C:\\$WT_PRODUCT\\uninst.exe\""
+[ -n "$(wt_reg_value Publisher)" ] || fail "no Publisher"
+[ -n "$(wt_reg_value URLInfoAbout)" ] || fail "no URLInfoAbout"
+wt_links_exist || fail "links missing"
+
+# --- Run now --------------------------------------------------------------------
+wt_click $WT_RUN_BUTTON
+wt_wait_exit 60 || fail "the installer did not end after 立即运行"
+[ "$WT_CODE" = 0 ] || fail "the installer ended with exit code $WT_CODE"
+app=$("$WT_WINE" "$WT_WINTOOL" waitexe qingwu.exe 60000 | tr -d '\r') || fail "qingwu.exe showed no window: $app"
+read -r ax ay aw ah <<<"$app"
+wt_shot "$shots/application.png" "$ax" "$ay" "$aw" "$ah" || fail "no screenshot of the application"
+wt_stop_all
+
+# --- Closed while installing ---------------------------------------------------
+# A clean installation state again: no folder, no key, no links.
+rm -rf "$WT_FOLDER" "$WT_PROGRAMS/$WT_PRODUCT" "$WT_PROGRAMS/$WT_PRODUCT.lnk" "$WT_DESKTOP/$WT_PRODUCT.lnk"
+"$WT_WINE" reg delete "$WT_KEY" /f >/dev/null 2>&1
+WT_X=
+wt_start_installer "$exe" || fail "no installer window on the second run"
+wt_wait_phase ready 60 || fail "the second run never showed the ready layout"
+wt_click $WT_INSTALL_BUTTON
+# Held still on an installing frame, so the close click surely lands while it installs.
+wt_hold_installing 60 || fail "the second run was never seen installing"
+wt_click $WT_CLOSE_BUTTON
+wt_thaw
+wt_wait_exit 60 || fail "the installer did not end after the close button"
+[ "$WT_CODE" = 0 ] || fail "closing during the installation ended with exit code $WT_CODE"
+"$WT_WINE" "$WT_WINTOOL" gone "$WT_FORM_CLASS" 10000 >/dev/null || fail "the window is still there"
+wt_stop_all
+echo "screenshots: $shots"
+echo "1 passed, 0 failed"

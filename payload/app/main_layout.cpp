@@ -43,13 +43,15 @@ MainLayout ComputeLayout(int windowWidth, int windowHeight) {
   y += 34 + 16;
   l.checkProgress = {lx, y, lw, 10};
   y += 10 + 8;
-  l.checkStatus = {lx, y, lw, 40};
-  y += 40 + 12;
+  l.checkStatus = {lx, y, lw, 36};
+  y += 36 + 12;
   l.infoTitle = {lx, y, lw, kTitleHeight};
   y += kTitleHeight + 8;
   l.routesInfo = {lx, y, lw, 20};
   y += 20 + 2;
-  l.folderInfo = {lx, y, lw, 36};
+  l.folderInfo = {lx, y, lw, 20};
+  y += 20 + 2;
+  l.dataInfo = {lx, y, lw, 20};
   l.offlineNote = {lx, l.leftCard.Bottom() - 12 - 34, lw, 34};
 
   // Right card: notes above, the log below; the notes get the larger share.

@@ -34,7 +34,7 @@ struct MainLayout {
   Box leftCard, rightCard;  // white panels drawn on the background
   // Left card: the installation check.
   Box checkTitle, checkText, checkButton, checkProgress, checkStatus;
-  Box infoTitle, routesInfo, folderInfo, offlineNote;
+  Box infoTitle, routesInfo, folderInfo, dataInfo, offlineNote;
   // Right card: notes and the action log.
   Box notesTitle, saveButton, notesEdit, notesHint, logTitle, clearButton, logEdit;
 };

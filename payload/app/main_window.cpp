@@ -91,6 +91,7 @@ bool MainWindow::Create(HINSTANCE instance, bool quitOnDestroy) {
 void MainWindow::Show() {
   if (!hwnd_) return;
   host_.Show(1, 250);  // fade in
+  PlayLogo();
   if (settings_.alwaysOnTop) SetWindowPos(hwnd_, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
 }
 
@@ -122,10 +123,16 @@ LRESULT MainWindow::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
       return 0;
     case WM_DESTROY:
       KillTimer(hwnd_, kCheckTimerId);
+      KillTimer(hwnd_, kLogoTimerId);
       return 0;
     case WM_TIMER:
       if (wp == kCheckTimerId) {
         StepFileCheck();
+        return 0;
+      }
+      if (wp == kLogoTimerId) {
+        KillTimer(hwnd_, kLogoTimerId);
+        logo_.Animate(false);
         return 0;
       }
       break;
@@ -136,6 +143,12 @@ LRESULT MainWindow::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
       break;
   }
   return DefWindowProcW(hwnd_, msg, wp, lp);
+}
+
+void MainWindow::PlayLogo() {
+  if (!hwnd_) return;
+  if (!logo_.Animate()) logo_.Animate(true);
+  SetTimer(hwnd_, kLogoTimerId, kLogoPlayMs, nullptr);  // restarts a running one
 }
 
 // ---- actions ----------------------------------------------------------------------

@@ -42,6 +42,10 @@ class MainWindow {
   static constexpr UINT kOpenSettingsMenu = WM_APP + 1;
   static constexpr UINT_PTR kCheckTimerId = 7;  // not an element handle: the host passes it on
   static constexpr UINT kCheckIntervalMs = 120;
+  // The logo plays for a few seconds after the window shows and while the
+  // mouse rests on it, then stays on its first (resting) frame.
+  static constexpr UINT_PTR kLogoTimerId = 8;
+  static constexpr UINT kLogoPlayMs = 4000;
 
   explicit MainWindow(MainWindowPaths paths);
   MainWindow(const MainWindow&) = delete;
@@ -97,6 +101,7 @@ class MainWindow {
   void OpenFile(const std::wstring& path, const char* what);
   void FinishFileCheck();
   void UpdateNotesHint();
+  void PlayLogo();
 
   MainWindowPaths paths_;
   HWND hwnd_ = nullptr;  // destroyed by the destructor when still there
@@ -119,7 +124,7 @@ class MainWindow {
   ui::UiButton checkButton_;
   ui::UiProgressBar checkProgress_;
   ui::UiLabel checkStatus_;
-  ui::UiLabel infoTitle_, routesInfo_, folderInfo_, offlineNote_;
+  ui::UiLabel infoTitle_, routesInfo_, folderInfo_, dataInfo_, offlineNote_;
   ui::UiLabel notesTitle_;
   ui::UiEdit notesEdit_;
   ui::UiLabel notesHint_;  // over the empty notes; disabled, so clicks reach the edit

@@ -59,6 +59,20 @@ ui::EditOptions EditStyle(ui::EditMode mode) {
   return o;
 }
 
+// `folder` with the user's application-data folder written as %APPDATA%.
+std::wstring ShortFolderName(const std::wstring& folder) {
+  wchar_t base[MAX_PATH] = {};
+  const DWORD n = GetEnvironmentVariableW(L"APPDATA", base, MAX_PATH);
+  if (n == 0 || n >= MAX_PATH) return folder;
+  const std::wstring prefix(base, n);
+  if (folder.size() > prefix.size() && CompareStringOrdinal(folder.c_str(), static_cast<int>(prefix.size()),
+                                                            prefix.c_str(), static_cast<int>(prefix.size()),
+                                                            TRUE) == CSTR_EQUAL &&
+      folder[prefix.size()] == L'\\')
+    return L"%APPDATA%" + folder.substr(prefix.size());
+  return folder;
+}
+
 void Place(ui::UiElement& e, const Box& b) { e.SetBounds(b.x, b.y, b.width, b.height, false); }
 
 // A white card with a faint shadow and a thin rim.
@@ -110,15 +124,17 @@ void MainWindow::PaintBackground(Gdiplus::GpGraphics* g, int width, int height) 
   const MainLayout l = ComputeLayout(width, height);
   if (Gdiplus::GpImage* header = headerImage_.get()) {
     // The left part keeps its pixels (the logo's frames carry them); the
-    // rest stretches with the window.
+    // rest stretches with the window. The stretched part starts under the
+    // fixed one, so their soft edges meet without a gap.
     const float iw = static_cast<float>(ui::ImageWidth(header));
     const float ih = static_cast<float>(ui::ImageHeight(header));
-    const float fixed = 400.0f;
+    const float fixed = 400.0f, overlap = 4.0f;
     const float x = static_cast<float>(l.header.x), y = static_cast<float>(l.header.y);
+    const float stretched = static_cast<float>(l.header.width) - fixed + overlap;
+    ui::gp::GdipDrawImageRectRect(g, header, x + fixed - overlap, y, stretched, ih, fixed - overlap, 0,
+                                  iw - fixed + overlap, ih, Gdiplus::UnitPixel, nullptr, nullptr, nullptr);
     ui::gp::GdipDrawImageRectRect(g, header, x, y, fixed, ih, 0, 0, fixed, ih, Gdiplus::UnitPixel, nullptr,
                                   nullptr, nullptr);
-    ui::gp::GdipDrawImageRectRect(g, header, x + fixed, y, static_cast<float>(l.header.width) - fixed, ih, fixed, 0,
-                                  iw - fixed, ih, Gdiplus::UnitPixel, nullptr, nullptr, nullptr);
   }
   DrawCard(g, l.leftCard);
   DrawCard(g, l.rightCard);
@@ -188,9 +204,18 @@ void MainWindow::CreateControls() {
   else
     std::snprintf(routes, sizeof routes, "线路数据：未找到（servers.ini 或 qwcore.dll 缺失）");
   label(routesInfo_, l.routesInfo, routes, TextStyle(kTitleText, 12.5f));
-  ui::LabelOptions folder = wrapped;
-  folder.trimming = 5;  // ellipsis in the middle of a long path
-  label(folderInfo_, l.folderInfo, "安装位置：" + ui::FromWide(paths_.programFolder), folder);
+  // One line each; a long path loses its middle, the tooltip shows it whole.
+  ui::LabelOptions folder = TextStyle(kBodyText, 12.5f);
+  folder.trimming = 5;  // ellipsis in the middle of a path
+  const std::string programFolder = ui::FromWide(paths_.programFolder);
+  label(folderInfo_, l.folderInfo, "安装位置：" + programFolder, folder);
+  folderInfo_.TipText(programFolder, false);
+  const std::string dataFolder = ui::FromWide(paths_.dataFolder);
+  label(dataInfo_, l.dataInfo,
+        dataFolder.empty() ? std::string("数据位置：无（设置和笔记不会保存）")
+                           : "数据位置：" + ui::FromWide(ShortFolderName(paths_.dataFolder)),
+        folder);
+  dataInfo_.TipText(dataFolder, false);
 
   ui::LabelOptions note = TextStyle(ui::ArgbOf(255, 0x8A, 0x96, 0xA8), 12.0f);
   note.wordWrap = true;
@@ -226,6 +251,7 @@ void MainWindow::CreateControls() {
 void MainWindow::BindHandlers() {
   settingsButton_.BindEvent(ui::ev::kClick,
                             [this](const ui::ElementEvent&) { PostMessageW(hwnd_, kOpenSettingsMenu, 0, 0); });
+  logo_.BindEvent(ui::ev::kMouseEnter, [this](const ui::ElementEvent&) { PlayLogo(); });
   checkButton_.BindEvent(ui::ev::kClick, [this](const ui::ElementEvent&) { StartFileCheck(); });
   saveButton_.BindEvent(ui::ev::kClick, [this](const ui::ElementEvent&) { SaveNotes(); });
   clearButton_.BindEvent(ui::ev::kClick, [this](const ui::ElementEvent&) { ClearLog(); });

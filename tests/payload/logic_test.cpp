@@ -174,7 +174,7 @@ TEST(MainLayout, ControlsStayInTheirCardsWithoutOverlapAtEverySize) {
     const qingwu::MainLayout l = qingwu::ComputeLayout(size.cx, size.cy);
     SCOPED_TRACE(testing::Message() << size.cx << " x " << size.cy);
     const qingwu::Box left[] = {l.checkTitle, l.checkText, l.checkButton, l.checkProgress, l.checkStatus,
-                                l.infoTitle,  l.routesInfo, l.folderInfo, l.offlineNote};
+                                l.infoTitle,  l.routesInfo, l.folderInfo, l.dataInfo, l.offlineNote};
     const qingwu::Box right[] = {l.notesTitle, l.saveButton, l.notesEdit, l.logTitle, l.clearButton, l.logEdit};
     for (const auto& b : left) EXPECT_TRUE(Inside(b, l.leftCard));
     for (const auto& b : right) EXPECT_TRUE(Inside(b, l.rightCard));

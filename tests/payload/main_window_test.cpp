@@ -78,6 +78,7 @@ TEST_F(MainWindowTest, IsALayeredHostWithCaptionButtonsAndAnAnimatedLogo) {
   EXPECT_EQ(host.CloseEffect(), 1);
   EXPECT_GT(window_->Logo().FrameCount(), 1);
   EXPECT_GT(window_->Logo().FrameTimerPeriod(), 0u);
+  EXPECT_TRUE(window_->Logo().Animate());
   const int first = window_->Logo().ShownFrame();
   EXPECT_TRUE(qwtest::PumpUntil([&] { return window_->Logo().ShownFrame() != first; }, 10000));
   // Both edit boxes are multi-line with both scroll bars; the log is read-only.
@@ -99,6 +100,15 @@ std::wstring TooltipText(HWND tooltip) {
   ti.lpszText = text;
   if (!SendMessageW(tooltip, TTM_ENUMTOOLSW, 0, reinterpret_cast<LPARAM>(&ti))) return {};
   return text;
+}
+
+TEST_F(MainWindowTest, TheLogoComesToRestAndPlaysAgainUnderTheMouse) {
+  ui::UiPicture& logo = window_->Logo();
+  ASSERT_TRUE(qwtest::PumpUntil([&] { return !logo.Animate(); }, 20000));
+  EXPECT_TRUE(qwtest::PumpUntil([&] { return logo.ShownFrame() == 1; }, 5000));
+  PostMessageW(hwnd_, WM_MOUSEMOVE, 0, CentreOf(logo));
+  ASSERT_TRUE(qwtest::PumpUntil([&] { return logo.Animate(); }, 5000));
+  EXPECT_TRUE(qwtest::PumpUntil([&] { return logo.ShownFrame() > 1; }, 5000));
 }
 
 TEST_F(MainWindowTest, HoveringAButtonGivesTheWindowItsTooltip) {

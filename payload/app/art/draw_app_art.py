@@ -72,6 +72,7 @@ def draw_header():
 # ----------------------------------------------------------- the GIF logo ---
 
 FRAMES = 12
+REST_FRAMES = 3
 FRAME_DELAY = 9  # hundredths of a second
 
 
@@ -86,24 +87,28 @@ def logo_frame(header, index):
             si = ((oy + y) * header.w + ox + x) * 4
             di = (y * size + x) * 4
             c.px[di:di + 4] = header.px[si:si + 4]
-    phase = index / FRAMES
-    # Halo: a ring that grows and fades.
-    radius = 22 + 8 * phase
-    ring = sd_ring(sd_circle(size / 2, size / 2, radius), 1.6)
-    c.fill_sdf(ring, (0.6, 0.95, 1.0, 0.45 * (1.0 - phase)))
+    # The first REST_FRAMES frames are the logo at rest (also what shows
+    # once the window stops the animation); then a halo grows and fades
+    # while the speed chevrons light up one after another.
+    moving = index >= REST_FRAMES
+    phase = (index - REST_FRAMES) / (FRAMES - REST_FRAMES) if moving else 0.0
+    if moving:
+        radius = 22 + 8 * phase
+        ring = sd_ring(sd_circle(size / 2, size / 2, radius), 1.6)
+        c.fill_sdf(ring, (0.6, 0.95, 1.0, 0.45 * (1.0 - phase)))
     badge = 44
     lx = ly = (size - badge) / 2
     shadow = sd_round_rect(lx, ly, lx + badge, ly + badge, 11)
     c.fill_sdf(lambda x, y: shadow(x - 0.5, y - 2) - 1.5, (0.0, 0.05, 0.15, 0.35))
     draw_badge(c, lx, ly, badge)
-    # Chevron highlight: one of the three chevrons glows brighter in turn.
-    lit = int(phase * 6) % 3 if index < FRAMES - 3 else -1
-    if lit >= 0:
+    if moving:
+        lit = min(2, int(phase * 3))
         k = badge / 92.0
         off = lx + (64 + lit * 8) * k
         points = [(off, ly + 66 * k), (off + 6 * k, ly + 73 * k), (off, ly + 80 * k),
                   (off + 3 * k, ly + 80 * k), (off + 9 * k, ly + 73 * k), (off + 3 * k, ly + 66 * k)]
-        c.fill_inside(inside_polygon(points), hex_rgb("FFE066") + (1.0,), (off - 1, ly + 64 * k, off + 11 * k, ly + 82 * k))
+        c.fill_inside(inside_polygon(points), hex_rgb("FFE066") + (1.0,),
+                      (off - 1, ly + 64 * k, off + 11 * k, ly + 82 * k))
     return c
 
 

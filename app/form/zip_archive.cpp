@@ -15,6 +15,8 @@ namespace app::form {
 
 namespace {
 
+constexpr std::size_t kWriteBufferBytes = 1 << 20;
+
 class ZipReader {
  public:
   explicit ZipReader(const std::string& path) {
@@ -73,14 +75,34 @@ UnpackResult Fail(UnpackError error, std::string subject, int entries) {
   return UnpackResult{error, std::move(subject), entries};
 }
 
-// Writes the current (opened) entry to `path`.
-UnpackError WriteCurrentEntry(unzFile zip, const std::string& path) {
-  SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL);
-  sys::FileHandle file(CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                                   FILE_ATTRIBUTE_NORMAL, nullptr));
+// Creates or overwrites `path` for writing. An existing read-only, hidden
+// or system file refuses to be overwritten: its attributes are reset to
+// normal and the create is tried once more. (Resetting only then spares
+// every new file a call that would find nothing.)
+HANDLE CreateTarget(const std::string& path) {
+  auto create = [&] {
+    return CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+  };
+  HANDLE file = create();
+  if (file == INVALID_HANDLE_VALUE && GetLastError() == ERROR_ACCESS_DENIED &&
+      SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL)) {
+    file = create();
+  }
+  return file;
+}
+
+// Leaves the written file's attributes normal, through its open handle.
+void ResetAttributes(HANDLE file) {
+  FILE_BASIC_INFO info{};  // zero times: left as they are
+  info.FileAttributes = FILE_ATTRIBUTE_NORMAL;
+  SetFileInformationByHandle(file, FileBasicInfo, &info, sizeof info);
+}
+
+// Writes the current (opened) entry to `path`, through `buffer`.
+UnpackError WriteCurrentEntry(unzFile zip, const std::string& path, std::vector<char>& buffer) {
+  sys::FileHandle file(CreateTarget(path));
   if (!file) return UnpackError::CannotWrite;
   if (unzOpenCurrentFile(zip) != UNZ_OK) return UnpackError::Corrupt;
-  std::vector<char> buffer(64 * 1024);
   UnpackError error = UnpackError::None;
   for (;;) {
     const int n = unzReadCurrentFile(zip, buffer.data(), static_cast<unsigned>(buffer.size()));
@@ -99,8 +121,8 @@ UnpackError WriteCurrentEntry(unzFile zip, const std::string& path) {
   // Closing checks the entry's CRC once all of it was read.
   const int closed = unzCloseCurrentFile(zip);
   if (error == UnpackError::None && closed != UNZ_OK) error = UnpackError::Corrupt;
+  ResetAttributes(file.get());
   if (!file.Close() && error == UnpackError::None) error = UnpackError::CannotWrite;
-  SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL);
   return error;
 }
 
@@ -137,6 +159,9 @@ UnpackResult ZipArchive::Unpack(const std::string& archivePath, const std::strin
   }
   if (listed != n) return Fail(UnpackError::CannotOpen, archivePath, n);
 
+  // One buffer for every entry: large, so that a big member is written in
+  // a few calls.
+  std::vector<char> buffer(kWriteBufferBytes);
   int index = 0;
   for (int rc = unzGoToFirstFile(zip.get()); rc == UNZ_OK; rc = unzGoToNextFile(zip.get()), ++index) {
     if (!CurrentEntryName(zip.get(), name)) return Fail(UnpackError::Corrupt, archivePath, n);
@@ -145,7 +170,7 @@ UnpackResult ZipArchive::Unpack(const std::string& archivePath, const std::strin
       return Fail(UnpackError::CannotCreateFolder, failedFolder, n);
     if (!IsSlash(name.back())) {  // a name ending in a slash is a folder entry
       const std::string path = TargetPath(folder, name);
-      const UnpackError error = WriteCurrentEntry(zip.get(), path);
+      const UnpackError error = WriteCurrentEntry(zip.get(), path, buffer);
       if (error == UnpackError::CannotWrite) return Fail(error, path, n);
       if (error != UnpackError::None) return Fail(error, name, n);
     }

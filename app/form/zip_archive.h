@@ -42,8 +42,9 @@ class ZipArchive {
 
   // Unpacks `archivePath` into `folder` (which must exist). Every entry name
   // is checked before anything is written; then each entry is written in
-  // archive order, overwriting existing files (their attributes are reset
-  // to normal before and after writing), and after the entry with 0-based
+  // archive order, overwriting existing files (one that refuses, being
+  // read-only, hidden or system, has its attributes reset to normal first;
+  // every written file is left normal), and after the entry with 0-based
   // index i of n the event reports i * 100 / n. After the last entry it
   // reports 100. A failure stops at once and reports no 100.
   UnpackResult Unpack(const std::string& archivePath, const std::string& folder) const;

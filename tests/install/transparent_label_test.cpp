@@ -178,6 +178,33 @@ TEST_F(DrawnLabelTest, AsksForRepaintsOnlyWhenSomethingChanged) {
   EXPECT_EQ(requests_[2].bottom, 224);
 }
 
+// A layered window shows no child windows at all: a label drawn into the
+// frame shows there too, opaque over the panel.
+TEST(TransparentLabel, IsDrawnIntoTheFrameOfALayeredWindowToo) {
+  ui::UiWindow::CreateOptions options = qwtest::HostedWindow::Plain();
+  options.windowAlpha = 255;
+  qwtest::HostedWindow w(588, 438, options);
+  ASSERT_TRUE(w.attached);
+  ASSERT_TRUE(w.host.IsLayered());
+  qwtest::Recorder panel(kPanel);
+  panel.Make(w.hwnd(), 0, 270, 588, 168);
+  TransparentLabel label;
+  ASSERT_TRUE(label.Create(w.hwnd(), app::LocationLabelSpec()));
+  w.host.SetOnPaintOverlay([&](HWND, Gdiplus::GpGraphics* g, const ui::RectF& area) { label.Draw(g, area); });
+  label.SetRepaintRequest([&](const RECT& r) {
+    w.host.InvalidateRect(ui::RectF{float(r.left), float(r.top), float(r.right - r.left), float(r.bottom - r.top)}, 0);
+  });
+  w.Settle();
+  const Ink ink = InkIn(w, Source::Canvas, kLocationBox);
+  EXPECT_GT(ink.count, 60);
+  EXPECT_TRUE(qwtest::ColorNear(ink.darkest, 0x606060, 24)) << qwtest::ColorText(ink.darkest);
+  int translucent = 0;
+  for (int y = kLocationBox.top; y < kLocationBox.bottom; ++y)
+    for (int x = kLocationBox.left; x < kLocationBox.right; ++x)
+      if (ui::AlphaOf(w.Canvas(x, y)) < 0xF0) ++translucent;
+  EXPECT_EQ(translucent, 0) << "the text made holes into the window";
+}
+
 TEST(TransparentLabel, WithoutAWindowOrBeforeCreateNothingHappens) {
   TransparentLabel label;
   EXPECT_FALSE(label.Create(nullptr, app::LocationLabelSpec()));

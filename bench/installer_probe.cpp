@@ -1,0 +1,156 @@
+// The installer as qingwu_setup.exe runs it (same objects, same start-up),
+// started by the benchmarks. It sets the named event given last on its
+// command line once its window's first frame is on the screen. Given an
+// installation folder and a report file before the event name, it then
+// types the folder, clicks "极速安装" through the window and writes to the
+// report file the time from the click to the finish steps and its private
+// memory; with "sample" after the report file it also samples its private
+// memory every millisecond during the installation (for the peak).
+//   installer_probe [<folder> <report> [sample]] <event>
+#include <windows.h>
+#include <psapi.h>
+#include <shellapi.h>
+
+#include <algorithm>
+#include <atomic>
+#include <cstdio>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "app/installer_app.h"
+#include "app/resources/resources.h"
+#include "bench/first_frame.h"
+#include "ui/core/text.h"
+#include "ui/platform/system_library.h"
+
+namespace {
+
+// The committed private memory (PagefileUsage: Wine leaves PrivateUsage 0).
+SIZE_T PrivateBytes() {
+  PROCESS_MEMORY_COUNTERS_EX counters{};
+  counters.cb = sizeof counters;
+  GetProcessMemoryInfo(GetCurrentProcess(), reinterpret_cast<PROCESS_MEMORY_COUNTERS*>(&counters),
+                       sizeof counters);
+  return std::max(counters.PrivateUsage, counters.PagefileUsage);
+}
+
+SIZE_T ReportedPeakPrivateBytes() {
+  PROCESS_MEMORY_COUNTERS_EX counters{};
+  counters.cb = sizeof counters;
+  GetProcessMemoryInfo(GetCurrentProcess(), reinterpret_cast<PROCESS_MEMORY_COUNTERS*>(&counters),
+                       sizeof counters);
+  return counters.PeakPagefileUsage;
+}
+
+// Samples the private memory on its own thread while it lives.
+class PeakSampler {
+ public:
+  explicit PeakSampler(bool enabled) {
+    if (enabled) thread_ = std::thread([this] { Run(); });
+  }
+  ~PeakSampler() { Stop(); }
+  SIZE_T Stop() {
+    stop_ = true;
+    if (thread_.joinable()) thread_.join();
+    return peak_;
+  }
+
+ private:
+  void Run() {
+    while (!stop_) {
+      peak_ = std::max(peak_.load(), PrivateBytes());
+      Sleep(1);
+    }
+  }
+  std::atomic<bool> stop_{false};
+  std::atomic<SIZE_T> peak_{0};
+  std::thread thread_;
+};
+
+// Pumps until `done` holds; false after `timeoutMs`. `done` is asked as
+// soon as each PeekMessage returns: the worker's reports arrive as sent
+// messages, handled inside PeekMessage, and the message it then returns
+// (a paint, say) comes after the moment of interest.
+template <class F>
+bool PumpUntil(F&& done, DWORD timeoutMs) {
+  const double end = bench::NowMs() + timeoutMs;
+  for (;;) {
+    MSG msg;
+    const bool got = PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE);
+    const bool finished = done();
+    if (got) {
+      TranslateMessage(&msg);
+      DispatchMessageW(&msg);
+    }
+    if (finished) return true;
+    if (!got) {
+      if (bench::NowMs() > end) return false;
+      MsgWaitForMultipleObjects(0, nullptr, FALSE, 50, QS_ALLINPUT);
+    }
+  }
+}
+
+int Install(app::InstallerApp& installer, HWND hwnd, const std::wstring& folder, const std::wstring& reportPath,
+            bool sample) {
+  installer.objects().pathEdit->Text(ui::FromWide(folder));
+  const ui::RectF button = installer.objects().installButton->Bounds();
+  const LPARAM at = MAKELPARAM(static_cast<int>(button.x + button.width / 2),
+                               static_cast<int>(button.y + button.height / 2));
+  auto* installation = installer.installation();
+
+  // The pointer comes to rest on the button (its hover fade ends) before
+  // the click, as when a user clicks.
+  SendMessageW(hwnd, WM_MOUSEMOVE, 0, at);
+  PumpUntil([&] { return !installer.objects().installButton->TransitionRunning(); }, 10000);
+
+  const SIZE_T before = PrivateBytes();
+  PeakSampler sampler(sample);
+  const double t0 = bench::NowMs();
+  double t1 = 0;  // when the installation left the installing state
+  SendMessageW(hwnd, WM_LBUTTONDOWN, MK_LBUTTON, at);
+  SendMessageW(hwnd, WM_LBUTTONUP, 0, at);
+  PumpUntil(
+      [&] {
+        if (!t1 && installation->phase() != app::install::Phase::Installing) t1 = bench::NowMs();
+        return t1 != 0;
+      },
+      120000);
+  const bool finished = installation->phase() == app::install::Phase::Finished;
+  const double elapsed = t1 - t0;
+  const SIZE_T peak = sampler.Stop();
+  // The worker deletes sj.zip after the last report: let it end.
+  PumpUntil([&] { return !installation->WorkerRunning(); }, 60000);
+
+  FILE* out = _wfopen(reportPath.c_str(), L"w");
+  if (!out) return 3;
+  std::fprintf(out, "finished %d\nclick_to_finish_ms %.3f\nprivate_before %zu\nprivate_after %zu\n"
+               "sampled_peak_private %zu\nreported_peak_private %zu\n",
+               finished ? 1 : 0, elapsed, static_cast<size_t>(before), static_cast<size_t>(PrivateBytes()),
+               static_cast<size_t>(peak), static_cast<size_t>(ReportedPeakPrivateBytes()));
+  std::fclose(out);
+  return finished ? 0 : 2;
+}
+
+}  // namespace
+
+int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
+  int argc = 0;
+  wchar_t** argv = CommandLineToArgvW(GetCommandLineW(), &argc);
+  if (argc < 2) return 1;
+  const std::wstring eventName = argv[argc - 1];
+
+  ui::platform::HardenDllSearch();
+  static app::InstallerApp installer;
+  installer.Start(app::resources::LibraryGlyphStrip());
+  const HWND hwnd = installer.texts().startWindowHandle;
+  if (!bench::PumpUntilPresented(hwnd, 60000)) return 1;
+  bench::Signal(eventName.c_str());
+
+  int result = 0;
+  if (argc >= 4) result = Install(installer, hwnd, argv[1], argv[2], argc >= 5 && std::wstring(argv[3]) == L"sample");
+  installer.EndProgram();
+  app::RunMessageLoop();
+  installer.Teardown();
+  return result;
+}

@@ -1,21 +1,41 @@
 // qingwu.exe: the 青梧网游加速器 application.
 #include <windows.h>
 
+#include "payload/app/app_paths.h"
+#include "payload/app/app_resources.h"
 #include "payload/app/main_window.h"
+#include "ui/core/library.h"
+#include "ui/core/menu.h"
+#include "ui/platform/system_library.h"
 
-int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int showCommand) {
+int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
+  // System DLLs from the system folder only; qwcore.dll is loaded by its full path.
+  ui::platform::HardenDllSearch();
   // A second start brings the running window to the front.
   if (HWND running = FindWindowW(qingwu::kWindowClass, nullptr)) {
+    if (IsIconic(running)) ShowWindow(running, SW_RESTORE);
     SetForegroundWindow(running);
     return 0;
   }
-  qingwu::MainWindow window;
-  if (!window.Create(instance, showCommand)) return 1;
-  MSG msg;
-  while (GetMessageW(&msg, nullptr, 0, 0) > 0) {
-    if (IsDialogMessageW(window.hwnd(), &msg)) continue;
-    TranslateMessage(&msg);
-    DispatchMessageW(&msg);
+  ui::UiMenu editMenu;  // the edit boxes' context menu
+  ui::LibraryInit init;
+  init.glyphStrip = qingwu::GlyphStripWithoutSignature();
+  init.editMenu = &editMenu;
+  ui::InitLibrary(init);
+
+  int exitCode = 1;
+  {
+    qingwu::MainWindow window({qingwu::ProgramFolder(), qingwu::UserDataFolder()});
+    if (window.Create(instance, true)) {
+      window.Show();
+      MSG msg;
+      while (GetMessageW(&msg, nullptr, 0, 0) > 0) {
+        TranslateMessage(&msg);
+        DispatchMessageW(&msg);
+      }
+      exitCode = msg.message == WM_QUIT ? static_cast<int>(msg.wParam) : 0;
+    }
   }
-  return static_cast<int>(msg.wParam);
+  editMenu.Destroy();
+  return exitCode;
 }

@@ -1,196 +1,281 @@
 #include "payload/app/main_window.h"
 
-#include <cwchar>
-#include <string>
+#include <commctrl.h>
+#include <shellapi.h>
 
-#include "payload/app/font_choice.h"
-#include "payload/core/qwcore.h"
+#include <cstdio>
+
+#include "payload/app/core_link.h"
+#include "payload/app/file_io.h"
+#include "ui/core/text.h"
 
 namespace qingwu {
 namespace {
-constexpr int kClientWidth = 560;
-constexpr int kClientHeight = 340;
-constexpr int kHeaderHeight = 128;
-constexpr int kButtonId = 100;
-
-std::wstring ModuleFolder() {
-  wchar_t path[MAX_PATH] = {};
-  const DWORD n = GetModuleFileNameW(nullptr, path, MAX_PATH);
-  std::wstring folder(path, n);
-  return folder.substr(0, folder.find_last_of(L'\\') + 1);
+std::string FormatSize(unsigned long long bytes) {
+  char text[32];
+  if (bytes >= 1024ull * 1024)
+    std::snprintf(text, sizeof text, "%.1f MB", static_cast<double>(bytes) / (1024.0 * 1024.0));
+  else
+    std::snprintf(text, sizeof text, "%.1f KB", static_cast<double>(bytes) / 1024.0);
+  return text;
 }
 
-// Asks qwcore.dll beside the program for the number of routes in servers.ini.
-int ReadRouteCount() {
-  const std::wstring folder = ModuleFolder();
-  HMODULE core = LoadLibraryExW((folder + L"qwcore.dll").c_str(), nullptr, LOAD_WITH_ALTERED_SEARCH_PATH);
-  if (!core) return -1;
-  int count = -1;
-  auto routeCount = reinterpret_cast<QwCoreRouteCountFn>(
-      reinterpret_cast<void*>(GetProcAddress(core, "QwCoreRouteCount")));
-  if (routeCount) count = routeCount((folder + L"servers.ini").c_str());
-  FreeLibrary(core);
-  return count;
-}
-
-COLORREF Mix(COLORREF a, COLORREF b, int t, int range) {
-  auto channel = [&](int shift) {
-    const int ca = (a >> shift) & 0xFF, cb = (b >> shift) & 0xFF;
-    return static_cast<COLORREF>(ca + (cb - ca) * t / range) << shift;
-  };
-  return channel(0) | channel(8) | channel(16);
-}
-
-void FillSolid(HDC dc, const RECT& r, COLORREF color) {
-  ui::gdi::Brush brush(CreateSolidBrush(color));
-  FillRect(dc, &r, brush.get());
-}
-
-void DrawTextAt(HDC dc, HFONT font, COLORREF color, const wchar_t* text, RECT r, UINT format) {
-  HGDIOBJ old = SelectObject(dc, font);
-  SetTextColor(dc, color);
-  DrawTextW(dc, text, -1, &r, format | DT_NOPREFIX);
-  SelectObject(dc, old);
+bool RegisterMainClass(HINSTANCE instance, WNDPROC proc) {
+  WNDCLASSEXW wc{};
+  wc.cbSize = sizeof wc;
+  wc.style = CS_DBLCLKS;
+  wc.lpfnWndProc = proc;
+  wc.hInstance = instance;
+  wc.hIcon = LoadIconW(instance, MAKEINTRESOURCEW(1));
+  wc.hIconSm = static_cast<HICON>(LoadImageW(instance, MAKEINTRESOURCEW(1), IMAGE_ICON, 16, 16, 0));
+  wc.hCursor = LoadCursorW(nullptr, MAKEINTRESOURCEW(32512));
+  wc.lpszClassName = kWindowClass;
+  return RegisterClassExW(&wc) != 0 || GetLastError() == ERROR_CLASS_ALREADY_EXISTS;
 }
 }  // namespace
 
-bool MainWindow::Create(HINSTANCE instance, int showCommand) {
-  WNDCLASSEXW wc = {};
-  wc.cbSize = sizeof wc;
-  wc.style = CS_HREDRAW | CS_VREDRAW;
-  wc.lpfnWndProc = Proc;
-  wc.hInstance = instance;
-  wc.hIcon = LoadIconW(instance, MAKEINTRESOURCEW(1));
-  wc.hCursor = LoadCursorW(nullptr, MAKEINTRESOURCEW(32512));
-  wc.lpszClassName = kWindowClass;
-  if (!RegisterClassExW(&wc)) return false;
-  const DWORD style = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX;
-  RECT frame = {0, 0, kClientWidth, kClientHeight};
-  AdjustWindowRectEx(&frame, style, FALSE, 0);
-  hwnd_ = CreateWindowExW(0, kWindowClass, kProductName, style, CW_USEDEFAULT, CW_USEDEFAULT,
-                          frame.right - frame.left, frame.bottom - frame.top, nullptr, nullptr,
-                          instance, this);
+MainWindow::MainWindow(MainWindowPaths paths) : paths_(std::move(paths)) {}
+
+MainWindow::~MainWindow() {
+  if (hwnd_ && IsWindow(hwnd_)) {
+    quitOnDestroy_ = false;
+    DestroyWindow(hwnd_);  // the host tears the elements down on WM_DESTROY
+  }
+}
+
+std::wstring MainWindow::SettingsPath() const {
+  return paths_.dataFolder.empty() ? std::wstring() : paths_.dataFolder + L"settings.ini";
+}
+std::wstring MainWindow::NotesPath() const {
+  return paths_.dataFolder.empty() ? std::wstring() : paths_.dataFolder + L"notes.txt";
+}
+std::wstring MainWindow::LogPath() const {
+  return paths_.dataFolder.empty() ? std::wstring() : paths_.dataFolder + L"actions.log";
+}
+
+bool MainWindow::Create(HINSTANCE instance, bool quitOnDestroy) {
+  if (hwnd_ || !RegisterMainClass(instance, &MainWindow::WindowProc)) return false;
+  quitOnDestroy_ = quitOnDestroy;
+  if (!paths_.dataFolder.empty()) settings_ = LoadSettings(SettingsPath());
+  log_.SetFile(LogPath());
+  log_.SetEnabled(settings_.logActions);
+  routeCount_ = ReadRouteCount(paths_.programFolder);
+
+  SettingsMenuActions actions;
+  actions.settingsChanged = [this](const Settings& s) { ApplySettings(s); };
+  actions.openFolder = [this] { OpenFile(paths_.programFolder, "安装文件夹"); };
+  actions.openReadme = [this] { OpenFile(paths_.programFolder + L"readme.txt", "使用说明"); };
+  actions.openChangelog = [this] { OpenFile(paths_.programFolder + L"changelog.txt", "更新记录"); };
+  actions.clearLog = [this] { ClearLog(); };
+  actions.exit = [this] { PostMessageW(hwnd_, WM_CLOSE, 0, 0); };
+  menu_ = std::make_unique<SettingsMenu>(settings_, std::move(actions));
+
+  RECT work{0, 0, 1024, 768};
+  SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0);
+  const int x = work.left + (work.right - work.left - kMinWindowWidth) / 2;
+  const int y = work.top + (work.bottom - work.top - kMinWindowHeight) / 2;
+  hwnd_ = CreateWindowExW(0, kWindowClass, kProductName,
+                          WS_POPUP | WS_SYSMENU | WS_MINIMIZEBOX | WS_MAXIMIZEBOX | WS_THICKFRAME, x, y,
+                          kMinWindowWidth, kMinWindowHeight, nullptr, nullptr, instance, this);
   if (!hwnd_) return false;
-  ShowWindow(hwnd_, showCommand);
-  UpdateWindow(hwnd_);
+  CreateHost();
+  CreateControls();
+  BindHandlers();
+  LoadNotes();
+  char started[64];
+  std::snprintf(started, sizeof started, "程序启动（版本 %s）", kVersion);
+  Record(started);
   return true;
 }
 
-LRESULT CALLBACK MainWindow::Proc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
-  if (message == WM_NCCREATE) {
-    auto* self = static_cast<MainWindow*>(reinterpret_cast<CREATESTRUCTW*>(lParam)->lpCreateParams);
-    self->hwnd_ = hwnd;
-    SetWindowLongPtrW(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
+void MainWindow::Show() {
+  if (!hwnd_) return;
+  host_.Show(1, 250);  // fade in
+  PlayLogo();
+  if (settings_.alwaysOnTop) SetWindowPos(hwnd_, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+}
+
+LRESULT CALLBACK MainWindow::WindowProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
+  if (msg == WM_NCCREATE) {
+    auto* created = reinterpret_cast<CREATESTRUCTW*>(lp);
+    auto* creating = static_cast<MainWindow*>(created->lpCreateParams);
+    if (creating) creating->hwnd_ = hwnd;
+    SetWindowLongPtrW(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(creating));
   }
   auto* self = reinterpret_cast<MainWindow*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
-  return self ? self->Handle(message, wParam, lParam) : DefWindowProcW(hwnd, message, wParam, lParam);
+  if (!self) return DefWindowProcW(hwnd, msg, wp, lp);
+  if (msg == WM_NCDESTROY) {
+    SetWindowLongPtrW(hwnd, GWLP_USERDATA, 0);
+    self->hwnd_ = nullptr;
+    if (self->quitOnDestroy_) PostQuitMessage(0);
+    return DefWindowProcW(hwnd, msg, wp, lp);
+  }
+  return self->HandleMessage(msg, wp, lp);
 }
 
-LRESULT MainWindow::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
-  switch (message) {
-    case WM_CREATE:
-      OnCreate();
-      return 0;
-    case WM_ERASEBKGND:
-      return 1;  // everything is painted double-buffered in WM_PAINT
-    case WM_PAINT: {
-      PAINTSTRUCT ps;
-      HDC dc = BeginPaint(hwnd_, &ps);
-      RECT client;
-      GetClientRect(hwnd_, &client);
-      ui::gdi::MemoryDc memory(CreateCompatibleDC(dc));
-      ui::gdi::Bitmap canvas(CreateCompatibleBitmap(dc, client.right, client.bottom));
-      if (memory && canvas) {
-        HGDIOBJ old = SelectObject(memory.get(), canvas.get());
-        Paint(memory.get(), client);
-        BitBlt(dc, 0, 0, client.right, client.bottom, memory.get(), 0, 0, SRCCOPY);
-        SelectObject(memory.get(), old);
-      }
-      EndPaint(hwnd_, &ps);
-      return 0;
-    }
-    case WM_CTLCOLORBTN:
-      return reinterpret_cast<LRESULT>(GetStockObject(WHITE_BRUSH));
-    case WM_COMMAND:
-      if (LOWORD(wParam) == kButtonId && HIWORD(wParam) == BN_CLICKED) ToggleAcceleration();
+LRESULT MainWindow::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
+  switch (msg) {
+    case WM_CLOSE:
+      // The host has played the close effect and hidden the window.
+      if (notesChanged_) SaveNotes();
+      Record("关闭窗口");
+      DestroyWindow(hwnd_);
       return 0;
     case WM_DESTROY:
-      PostQuitMessage(0);
+      KillTimer(hwnd_, kCheckTimerId);
+      KillTimer(hwnd_, kLogoTimerId);
       return 0;
+    case WM_TIMER:
+      if (wp == kCheckTimerId) {
+        StepFileCheck();
+        return 0;
+      }
+      if (wp == kLogoTimerId) {
+        KillTimer(hwnd_, kLogoTimerId);
+        logo_.Animate(false);
+        return 0;
+      }
+      break;
+    case kOpenSettingsMenu:
+      OpenSettingsMenu();
+      return 0;
+    default:
+      break;
   }
-  return DefWindowProcW(hwnd_, message, wParam, lParam);
+  return DefWindowProcW(hwnd_, msg, wp, lp);
 }
 
-void MainWindow::OnCreate() {
-  titleFont_.reset(CreateUiFont(34, FW_BOLD));
-  textFont_.reset(CreateUiFont(15, FW_NORMAL));
-  statusFont_.reset(CreateUiFont(24, FW_BOLD));
-  buttonFont_.reset(CreateUiFont(17, FW_NORMAL));
-  routeCount_ = ReadRouteCount();
-  button_ = CreateWindowExW(0, L"BUTTON", L"开始加速", WS_CHILD | WS_VISIBLE | WS_TABSTOP | BS_PUSHBUTTON,
-                            kClientWidth - 32 - 150, kClientHeight - 32 - 44, 150, 44, hwnd_,
-                            reinterpret_cast<HMENU>(static_cast<INT_PTR>(kButtonId)),
-                            GetModuleHandleW(nullptr), nullptr);
-  SendMessageW(button_, WM_SETFONT, reinterpret_cast<WPARAM>(buttonFont_.get()), TRUE);
+void MainWindow::PlayLogo() {
+  if (!hwnd_) return;
+  if (!logo_.Animate()) logo_.Animate(true);
+  SetTimer(hwnd_, kLogoTimerId, kLogoPlayMs, nullptr);  // restarts a running one
 }
 
-void MainWindow::ToggleAcceleration() {
-  accelerating_ = !accelerating_;
-  SetWindowTextW(button_, accelerating_ ? L"停止加速" : L"开始加速");
-  InvalidateRect(hwnd_, nullptr, FALSE);
+// ---- actions ----------------------------------------------------------------------
+
+void MainWindow::Record(const std::string& text) {
+  if (log_.Add(text)) ShowLog();
 }
 
-void MainWindow::Paint(HDC dc, const RECT& client) {
-  SetBkMode(dc, TRANSPARENT);
-  FillSolid(dc, client, RGB(0xF4, 0xF7, 0xFB));
-  // Header: a left-to-right gradient from deep blue to teal.
-  const COLORREF deep = RGB(0x08, 0x1E, 0x4A), teal = RGB(0x0F, 0x8F, 0xB0);
-  for (int x = 0; x < client.right; x += 4) {
-    FillSolid(dc, RECT{x, 0, x + 4, kHeaderHeight}, Mix(deep, teal, x, client.right));
-  }
-  DrawTextAt(dc, titleFont_.get(), RGB(0xFF, 0xFF, 0xFF), kProductName,
-             RECT{32, 26, client.right - 32, 80}, DT_LEFT | DT_SINGLELINE | DT_VCENTER);
-  const std::wstring version = std::wstring(L"版本 ") + kVersion;
-  DrawTextAt(dc, textFont_.get(), RGB(0xC9, 0xF4, 0xFF), version.c_str(),
-             RECT{34, 82, client.right - 32, 106}, DT_LEFT | DT_SINGLELINE | DT_VCENTER);
+void MainWindow::ShowLog() {
+  if (logEdit_.IsCreated()) logEdit_.Text(log_.Text(), true);
+}
 
-  // Status card.
-  const RECT card = {24, kHeaderHeight + 20, client.right - 24, kHeaderHeight + 20 + 96};
-  {
-    ui::gdi::Pen border(CreatePen(PS_SOLID, 1, RGB(0xD8, 0xE2, 0xEE)));
-    ui::gdi::Brush fill(CreateSolidBrush(RGB(0xFF, 0xFF, 0xFF)));
-    HGDIOBJ oldPen = SelectObject(dc, border.get());
-    HGDIOBJ oldBrush = SelectObject(dc, fill.get());
-    RoundRect(dc, card.left, card.top, card.right, card.bottom, 12, 12);
-    SelectObject(dc, oldBrush);
-    SelectObject(dc, oldPen);
+void MainWindow::ClearLog() {
+  log_.Clear();
+  ShowLog();
+  Record("已清空操作记录");
+}
+
+void MainWindow::ApplySettings(const Settings& s) {
+  const Settings before = settings_;
+  settings_ = s;
+  if (before.alwaysOnTop != s.alwaysOnTop && hwnd_) {
+    SetWindowPos(hwnd_, s.alwaysOnTop ? HWND_TOPMOST : HWND_NOTOPMOST, 0, 0, 0, 0,
+                 SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+    Record(s.alwaysOnTop ? "窗口置顶：已开启" : "窗口置顶：已关闭");
   }
-  const COLORREF dot = accelerating_ ? RGB(0x2E, 0xC2, 0x7E) : RGB(0xB0, 0xB8, 0xC4);
-  {
-    ui::gdi::Brush brush(CreateSolidBrush(dot));
-    ui::gdi::Pen pen(CreatePen(PS_SOLID, 1, dot));
-    HGDIOBJ oldPen = SelectObject(dc, pen.get());
-    HGDIOBJ oldBrush = SelectObject(dc, brush.get());
-    Ellipse(dc, card.left + 22, card.top + 24, card.left + 36, card.top + 38);
-    SelectObject(dc, oldBrush);
-    SelectObject(dc, oldPen);
+  if (before.logActions != s.logActions) {
+    log_.SetEnabled(s.logActions);
+    // The switch itself is always recorded, so the log shows where it stops.
+    SYSTEMTIME now{};
+    GetLocalTime(&now);
+    log_.AddAlways(s.logActions ? "记录操作：已开启" : "记录操作：已关闭，此后的操作不再记录", now);
+    ShowLog();
   }
-  DrawTextAt(dc, statusFont_.get(), RGB(0x1E, 0x2A, 0x3A), accelerating_ ? L"加速中" : L"未加速",
-             RECT{card.left + 46, card.top + 14, card.right - 16, card.top + 48},
-             DT_LEFT | DT_SINGLELINE | DT_VCENTER);
-  std::wstring detail;
-  if (routeCount_ < 0) {
-    detail = L"未找到线路数据，请重新安装。";
-  } else if (accelerating_) {
-    detail = L"已选用最快线路，游戏数据经加速节点转发。";
+  if (!paths_.dataFolder.empty() && !SaveSettings(SettingsPath(), settings_)) Record("设置保存失败");
+}
+
+void MainWindow::OpenSettingsMenu() {
+  if (!hwnd_ || menu_->Menu().IsOpen()) return;
+  Record("打开设置菜单");
+  // The button's tooltip would stay up beside the menu.
+  if (HWND tip = host_.TooltipWindow()) SendMessageW(tip, TTM_POP, 0, 0);
+  const ui::RectF b = settingsButton_.Bounds();
+  POINT p{static_cast<LONG>(b.x + b.width) - 150, static_cast<LONG>(b.y + b.height) + 2};
+  ClientToScreen(hwnd_, &p);
+  menu_->Menu().Show(hwnd_, p.x, p.y);
+}
+
+void MainWindow::OpenFile(const std::wstring& path, const char* what) {
+  const auto result = reinterpret_cast<INT_PTR>(
+      ShellExecuteW(hwnd_, L"open", path.c_str(), nullptr, paths_.programFolder.c_str(), SW_SHOWNORMAL));
+  Record(std::string(result > 32 ? "打开" : "无法打开") + what);
+}
+
+void MainWindow::LoadNotes() {
+  if (NotesPath().empty()) return;
+  const std::optional<std::string> text = ReadFileBytes(NotesPath());
+  if (!text) return;
+  loadingNotes_ = true;
+  notesEdit_.Text(*text);
+  loadingNotes_ = false;
+  UpdateNotesHint();
+  notesChanged_ = false;
+}
+
+bool MainWindow::SaveNotes() {
+  if (NotesPath().empty()) {
+    Record("无法保存笔记：没有可用的用户数据文件夹");
+    return false;
+  }
+  const std::string text = notesEdit_.Text();
+  if (!WriteFileBytes(NotesPath(), text)) {
+    Record("笔记保存失败");
+    return false;
+  }
+  notesChanged_ = false;
+  char saved[64];
+  std::snprintf(saved, sizeof saved, "笔记已保存（%u 个字符）",
+                static_cast<unsigned>(ui::CharCount(text)));
+  Record(saved);
+  return true;
+}
+
+void MainWindow::StartFileCheck() {
+  if (CheckRunning() || !hwnd_) return;
+  check_.emplace(paths_.programFolder, InstalledFileNames());
+  checkProgress_.Position(0);
+  checkStatus_.Text("正在检查……");
+  checkButton_.Disabled(true);
+  Record("开始检查安装文件");
+  SetTimer(hwnd_, kCheckTimerId, kCheckIntervalMs, nullptr);
+}
+
+void MainWindow::StepFileCheck() {
+  if (!check_ || check_->Done()) {
+    if (hwnd_) KillTimer(hwnd_, kCheckTimerId);
+    return;
+  }
+  check_->Step();
+  checkProgress_.Position(check_->Percent());
+  if (check_->Done()) {
+    FinishFileCheck();
   } else {
-    wchar_t text[96];
-    std::swprintf(text, 96, L"共有 %d 条加速线路可用，点击“开始加速”。", routeCount_);
-    detail = text;
+    checkStatus_.Text("正在检查 " + ui::FromWide(check_->NextName()) + " ……");
   }
-  DrawTextAt(dc, textFont_.get(), RGB(0x5A, 0x66, 0x78), detail.c_str(),
-             RECT{card.left + 24, card.top + 56, card.right - 16, card.bottom - 10},
-             DT_LEFT | DT_SINGLELINE | DT_VCENTER | DT_END_ELLIPSIS);
+}
+
+void MainWindow::FinishFileCheck() {
+  if (hwnd_) KillTimer(hwnd_, kCheckTimerId);
+  checkButton_.Disabled(false);
+  unsigned long long total = 0;
+  std::string missing;
+  for (const CheckedFile& f : check_->Results()) {
+    total += f.size;
+    if (f.present) continue;
+    if (!missing.empty()) missing += "、";
+    missing += ui::FromWide(f.name);
+  }
+  char summary[96];
+  if (check_->MissingCount() == 0) {
+    std::snprintf(summary, sizeof summary, "全部 %d 个文件齐全，共 %s。", check_->Total(), FormatSize(total).c_str());
+  } else {
+    std::snprintf(summary, sizeof summary, "缺少 %d 个文件：", check_->MissingCount());
+  }
+  const std::string text = check_->MissingCount() == 0 ? std::string(summary) : summary + missing;
+  checkStatus_.Text(text, 0 /* cross-fade */);
+  Record("检查完成：" + text);
 }
 
 }  // namespace qingwu

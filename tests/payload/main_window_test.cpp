@@ -170,6 +170,17 @@ TEST_F(MainWindowTest, TheSettingsButtonOpensTheMenuAndTheCheckItemIsKept) {
   EXPECT_EQ(again.Menu().Menu().ItemState(qingwu::settings_item::kAlwaysOnTop), qingwu::SettingsMenu::kChecked);
 }
 
+TEST_F(MainWindowTest, AltMOpensTheMenuAndItsExitItemClosesTheWindow) {
+  g_rowToClick = L"退出(&X)";
+  const UINT_PTR timer = SetTimer(nullptr, 0, 20, ClickRowWhenShown);
+  SendMessageW(hwnd_, WM_SYSCHAR, 'm', 0);
+  const bool closed = qwtest::PumpUntil([&] { return !IsWindow(hwnd_); }, 20000);
+  KillTimer(nullptr, timer);
+  ASSERT_TRUE(closed);
+  EXPECT_TRUE(LogHas(window_->Log(), "打开设置菜单"));
+  EXPECT_TRUE(LogHas(window_->Log(), "关闭窗口"));
+}
+
 TEST_F(MainWindowTest, LoggingSwitchedOffRecordsTheSwitchButNothingAfter) {
   window_->Menu().Toggle(qingwu::settings_item::kLogActions);
   EXPECT_TRUE(LogHas(window_->Log(), "记录操作：已关闭"));

@@ -32,6 +32,15 @@ mkdir -p "$shots"
 wt_start_installer "$exe" || fail "no 588 x 438 installer window"
 wt_wait_phase ready 60 || fail "the window never showed the ready layout"
 wt_shot "$shots/ready.png" || fail "no screenshot"
+# No system caret blinks in the window: its top-left corner, where a caret
+# that was never placed would show, keeps the header's dark blue over two
+# blink periods.
+for _ in $(seq 1 12); do
+  red=$(import -window root -crop "1x1+${WT_X}+$((WT_Y + 5))" +repage png:- 2>/dev/null |
+    convert png:- -format '%[fx:int(255*p{0,0}.r)]' info:) || fail "no grab of the corner"
+  [ "$red" -lt 100 ] || fail "a caret is drawn at the window's top-left corner (red $red)"
+  sleep 0.1
+done
 
 # --- Installing ---------------------------------------------------------------
 wt_install_and_catch "$shots/installing.png" || fail "the installation was never seen in progress"

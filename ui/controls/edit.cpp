@@ -163,6 +163,11 @@ void UiEdit::OnCreated() {
   float fontHeight = 0;
   gp::GdipGetFontHeight(font_, Graphics(), &fontHeight);
   CreateCaret(GetWindow(), nullptr, 1, static_cast<int>(fontHeight + 3));
+  // The system caret only tells the input method where the caret is; the
+  // edit draws its own. Hide it once more than it is shown, so that a
+  // system that shows it on its own (when the window gets the keyboard
+  // focus) still never draws it.
+  HideCaret(GetWindow());
   caretRect_ = ComputeCaretRect(1, -1, false);
   prevCaretRect_ = caretRect_;
 }

@@ -10,22 +10,12 @@
 #include <string>
 #include <vector>
 
+#include "bench/bench_support.h"
 #include "ui/controls/edit.h"
 #include "ui/core/library.h"
 #include "ui/host/window.h"
 
 namespace {
-
-double NowMs() {
-  static LARGE_INTEGER frequency = [] {
-    LARGE_INTEGER f;
-    QueryPerformanceFrequency(&f);
-    return f;
-  }();
-  LARGE_INTEGER t;
-  QueryPerformanceCounter(&t);
-  return 1000.0 * static_cast<double>(t.QuadPart) / static_cast<double>(frequency.QuadPart);
-}
 
 std::string Lines(int count) {
   std::string text;
@@ -40,12 +30,11 @@ std::string Lines(int count) {
 double Keystroke(HWND hwnd, UINT message, WPARAM key, int runs) {
   std::vector<double> times;
   for (int i = 0; i < runs; ++i) {
-    const double t0 = NowMs();
+    const double t0 = bench::NowMs();
     SendMessageW(hwnd, message, key, 1);
-    times.push_back(NowMs() - t0);
+    times.push_back(bench::NowMs() - t0);
   }
-  std::sort(times.begin(), times.end());
-  return times[times.size() / 2];
+  return bench::Median(std::move(times));
 }
 
 }  // namespace
@@ -70,9 +59,9 @@ int main() {
   MSG msg;
   while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&msg);
 
-  const double t0 = NowMs();
+  const double t0 = bench::NowMs();
   edit.Text(Lines(10000), true);
-  std::printf("edit_typing: set 10000 lines with the caret at the end: %.1f ms\n", NowMs() - t0);
+  std::printf("edit_typing: set 10000 lines with the caret at the end: %.1f ms\n", bench::NowMs() - t0);
   const int runs = 15;
   std::printf("edit_typing: at the end of 10000 lines: character %.2f ms, Enter %.2f ms, Backspace %.2f ms\n",
               Keystroke(hwnd, WM_CHAR, 'x', runs), Keystroke(hwnd, WM_KEYDOWN, VK_RETURN, runs),

@@ -27,6 +27,9 @@ constexpr char kStatusFinished[] = "完成安装";
 constexpr int kFinishedStatusTop = 300;
 constexpr int kRunButtonTop = 336;
 constexpr UINT kShortcutDelayMs = 100;
+// While installing, the window shows its changes at most this often: the
+// worker waits for every report, so a report must not wait for drawing.
+constexpr UINT kFrameMs = 16;
 
 // The status text for a percentage below 100, or null.
 const char* StatusFor(int percent) {
@@ -95,11 +98,13 @@ Installation::Installation(InstallerUi& ui, InstallerTexts& texts, form::FormTim
   }
   if (!hooks_.endProgram) hooks_.endProgram = [] { PostQuitMessage(0); };
   shortcutTimer_.OnTick([this] { OnShortcutTimer(); });
+  frameTimer_.OnTick([this] { ui_.PresentHeldRedraws(); });
 }
 
 Installation::~Installation() {
   shortcutTimer_.SetInterval(0);
   shortcutTimer_.OnTick({});
+  EndDrawingHold();
 }
 
 void Installation::SetDefaultFolder() {
@@ -140,6 +145,7 @@ void Installation::OnInstallClick() {
     Fail(FailureOf(InstallFailure::Kind::FolderNotCreated, folder));
     return;
   }
+  HoldDrawing();
   ShowInstallingControls();
   phase_ = Phase::Installing;
   registrationWritten_ = false;
@@ -199,6 +205,7 @@ void Installation::Finish() {
   ui_.SetTop(Control::RunButton, kRunButtonTop);
   ui_.SetVisible(Control::RunButton, true);
   phase_ = Phase::Finished;
+  EndDrawingHold();
 }
 
 void Installation::OnShortcutTimer() {
@@ -223,6 +230,24 @@ void Installation::OnRunClick() {
   if (folder.empty() || !sys::FileExists(folder + kExecutableName)) return;
   hooks_.launch(folder);
   hooks_.endProgram();
+}
+
+// From the click to the end of the installation the window's changes are
+// collected and shown once per frame: each progress report then only sets
+// the new state, and the worker, waiting for the report, does not wait
+// for the window to be drawn.
+void Installation::HoldDrawing() {
+  if (drawingHeld_) return;
+  drawingHeld_ = true;
+  ui_.HoldRedraws(true);
+  frameTimer_.SetInterval(kFrameMs);
+}
+
+void Installation::EndDrawingHold() {
+  if (!drawingHeld_) return;
+  drawingHeld_ = false;
+  frameTimer_.SetInterval(0);
+  ui_.HoldRedraws(false);
 }
 
 void Installation::ShowInstallingControls() {
@@ -250,6 +275,7 @@ void Installation::Fail(const InstallFailure& failure) {
   // user choose another folder.
   if (phase_ == Phase::Installing) ShowReadyControls();
   phase_ = Phase::Ready;
+  EndDrawingHold();  // the Ready window shows behind the message
   ui_.ShowMessage(FailureMessage(failure), kReminderCaption);
 }
 

@@ -74,10 +74,15 @@ class Installation {
   void ShowInstallingControls();
   void ShowReadyControls();
   void Fail(const InstallFailure& failure);
+  void HoldDrawing();
+  void EndDrawingHold();
 
   InstallerUi& ui_;
   InstallerTexts& texts_;
   form::FormTimer& shortcutTimer_;
+  // While installing, the window's changes are shown once per frame.
+  form::FormTimer frameTimer_;
+  bool drawingHeld_ = false;
   ui::ByteView archive_;
   InstallerHooks hooks_;
   Phase phase_ = Phase::Ready;

@@ -45,6 +45,12 @@ class InstallerUi {
 
   // The start window: owner of the folder dialog.
   virtual HWND OwnerWindow() = 0;
+
+  // Batching the window's drawing: while held, the changes above are
+  // collected instead of drawn one by one; PresentHeldRedraws shows what was
+  // collected so far, and ending the hold shows the rest.
+  virtual void HoldRedraws(bool hold) = 0;
+  virtual void PresentHeldRedraws() = 0;
 };
 
 // The message box the real window uses: MB_OK | MB_TASKMODAL, no owner.

@@ -1,5 +1,7 @@
 #include "app/install/window_installer_ui.h"
 
+#include "ui/host/window.h"
+
 namespace app::install {
 
 ui::UiElement* WindowInstallerUi::Element(Control control) const {
@@ -49,6 +51,20 @@ std::string WindowInstallerUi::StatusCaption() {
 
 void WindowInstallerUi::SetStatusCaption(const std::string& caption) {
   if (parts_.statusLabel) parts_.statusLabel->SetCaption(caption);
+}
+
+void WindowInstallerUi::HoldRedraws(bool hold) {
+  ui::UiWindow* host = ui::UiWindow::FromWindow(parts_.owner);
+  if (!host) return;
+  if (hold) {
+    host->HoldRedraws();
+  } else {
+    host->ReleaseRedraws();
+  }
+}
+
+void WindowInstallerUi::PresentHeldRedraws() {
+  if (ui::UiWindow* host = ui::UiWindow::FromWindow(parts_.owner)) host->PresentHeldRedraws();
 }
 
 void WindowInstallerUi::ShowMessage(const std::string& text, const std::string& caption) {

@@ -48,6 +48,9 @@ class WindowInstallerUi : public InstallerUi {
   void SetStatusCaption(const std::string& caption) override;
   void ShowMessage(const std::string& text, const std::string& caption) override;
   HWND OwnerWindow() override { return parts_.owner; }
+  // Through the UI host of the owner window (nothing when it has none).
+  void HoldRedraws(bool hold) override;
+  void PresentHeldRedraws() override;
 
  private:
   ui::UiElement* Element(Control control) const;

@@ -55,6 +55,12 @@ class RecordingUi : public app::install::InstallerUi {
     messages.push_back({text, boxCaption});
   }
   HWND OwnerWindow() override { return Check(), owner; }
+  void HoldRedraws(bool hold) override {
+    Check();
+    holds += hold ? 1 : -1;
+    if (holds < 0) ++unbalancedReleases;
+  }
+  void PresentHeldRedraws() override { Check(), ++heldPresents; }
 
   bool Visible(Control c) const { return visible.at(c); }
   // Ready: the folder field and its buttons shown, progress, status and run hidden.
@@ -75,6 +81,9 @@ class RecordingUi : public app::install::InstallerUi {
   std::vector<Message> messages;
   HWND owner = nullptr;
   std::function<void(int)> onPosition;  // runs inside SetProgressPosition
+  int holds = 0;                        // redraw holds in force
+  int unbalancedReleases = 0;           // releases without a hold
+  int heldPresents = 0;
   int callsOffThread = 0;               // calls not made on the creating (UI) thread
 
  private:

@@ -406,7 +406,10 @@ int UiElement::TransitionEffect(int effect) {
   return transitionEffect_;
 }
 
-void UiElement::Repaint() { SendEvent(ev::kPaint, 0, 0); }
+void UiElement::Repaint() {
+  if (UiWindow* host = Host(); host && host->PutOffRepaint(this)) return;
+  SendEvent(ev::kPaint, 0, 0);
+}
 
 void UiElement::Refresh() { PostInvalidate(1); }
 

@@ -164,6 +164,8 @@ class UiElement {
 
   // ---- painting and composition ------------------------------------------
   // Sends event 15 (paint) to itself: the class re-renders its bitmap.
+  // While the host holds redraws this waits until the held changes are
+  // presented.
   void Repaint();
   // Asks the host to redraw and present the element's area now.
   void Refresh();

@@ -70,6 +70,7 @@ inline constexpr UINT kPresentCanvas = 10253;   // push the whole canvas of a la
 inline constexpr UINT kInvalidate = 10256;      // wParam: mode, lParam: rectangle ticket
 inline constexpr UINT kElementMoved = 10257;    // wParam: element handle, lParam: 1 = redraw
 inline constexpr UINT kDeliverEvent = 10258;    // wParam: element handle, lParam: event ticket
+inline constexpr UINT kPresentHeld = 10259;     // repair and present what a hold collected
 }  // namespace hostmsg
 
 // What a bound handler receives. `parent` is 0 for a top-level element.

@@ -12,10 +12,26 @@ void UiRedrawQueue::Init(HWND hwnd, UiWindow* host) {
 void UiRedrawQueue::Clear() {
   entries_.clear();
   flushing_ = false;
+  held_ = false;
 }
+
+namespace {
+bool Contains(const RectF& outer, const RectF& inner) {
+  return inner.x >= outer.x && inner.y >= outer.y && inner.Right() <= outer.Right() &&
+         inner.Bottom() <= outer.Bottom();
+}
+}  // namespace
 
 void UiRedrawQueue::Add(const RectF& rect, int mode) {
   if (!host_) return;
+  if (held_) {
+    // Every repair draws the current state, so an area already queued
+    // needs no second one.
+    for (const RectF& queued : entries_)
+      if (Contains(queued, rect)) return;
+    entries_.push_back(rect);
+    return;
+  }
   if (mode == kNow)
     host_->RedrawRect(rect, true);
   else if (mode == kFront)

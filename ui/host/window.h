@@ -116,6 +116,24 @@ class UiWindow {
   // BitBlt, or the whole canvas with UpdateLayeredWindow on a layered window.
   void Present(const RECT* rect = nullptr);
   void LayoutCaption();
+
+  // ---- holding redraws ---------------------------------------------------------
+  // Batches many changes into one frame. While held, queued areas are only
+  // collected and an element's Repaint is put off (each element draws once,
+  // however often it changed); a full Redraw and direct RedrawRect calls
+  // are not affected. Holds nest.
+  void HoldRedraws();
+  // Ends one hold; the last one presents what was collected.
+  void ReleaseRedraws();
+  // Presents what was collected so far and goes on holding: the put-off
+  // elements draw now, and once the areas they queue (posted) have arrived
+  // everything collected is repaired and presented in one flush.
+  void PresentHeldRedraws();
+  // Held, or a presentation of collected changes is still to come.
+  bool RedrawsHeld() const { return redrawHolds_ > 0 || heldPresentPosted_; }
+  // Called by UiElement::Repaint: true when the repaint was put off.
+  bool PutOffRepaint(const UiElement* element);
+  size_t PendingRedraws() const { return redrawQueue_.Pending(); }
   // Shows the window; effect 0 plainly (animated effects: effects module).
   void Show(int effect = 0, std::optional<int> durationMs = std::nullopt);
 
@@ -229,6 +247,8 @@ class UiWindow {
   int CompositeAlpha(UiElement* element, bool halfAsFactor);
   void PushLayered(HDC source);
   void RepairDeferred();
+  void OnPresentHeld();
+  void ClearHeldRedraws();
 
   // ---- record ---------------------------------------------------------------
   HWND hwnd_ = nullptr;                    // hosted window; not owned
@@ -275,6 +295,9 @@ class UiWindow {
   UiRedrawQueue redrawQueue_;
   std::string tipText_;                    // text of the tooltip tool
   std::vector<RectF> deferredDirty_;       // areas moved while busy; repaired when it clears
+  int redrawHolds_ = 0;
+  bool heldPresentPosted_ = false;         // a kPresentHeld message is on its way
+  std::vector<ElementHandle> heldRepaints_;  // elements whose repaint was put off
 
   PaintBackgroundFn onPaintBackground_;
   PaintOverlayFn onPaintOverlay_;

@@ -199,6 +199,7 @@ void UiWindow::Detach() {
 
   redrawQueue_.Clear();
   deferredDirty_.clear();
+  ClearHeldRedraws();
   while (UiElement* e = firstElement_) {
     e->Destroy();
     if (firstElement_ == e) e->Unlink();  // never loop on an element that stayed

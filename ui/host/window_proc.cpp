@@ -138,7 +138,7 @@ LRESULT UiWindow::WindowProc(UINT msg, WPARAM wp, LPARAM lp) {
     default:
       break;
   }
-  if (msg >= hostmsg::kSetFocus && msg <= hostmsg::kDeliverEvent) {
+  if (msg >= hostmsg::kSetFocus && msg <= hostmsg::kPresentHeld) {
     bool handled = false;
     const LRESULT r = OnHostMessage(msg, wp, lp, handled);
     if (handled) return r;
@@ -176,6 +176,10 @@ LRESULT UiWindow::OnHostMessage(UINT msg, WPARAM wp, LPARAM lp, bool& handled) {
       UiElement* e = UiElement::FromHandle(wp);
       return OnElementMoved(Owns(e) ? e : nullptr, lp == 1);
     }
+    case hostmsg::kPresentHeld:
+      handled = true;
+      OnPresentHeld();
+      return 0;
     case hostmsg::kDeliverEvent: {
       handled = true;
       auto ticket = RedeemTicket(hwnd_, lp);

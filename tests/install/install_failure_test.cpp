@@ -23,6 +23,10 @@ class InstallFailureTest : public qwtest::InstallTraces {
     EXPECT_EQ(run.ui.position, 0);
     ASSERT_EQ(run.ui.messages.size(), 1u);
     EXPECT_EQ(run.ui.messages[0].caption, "提醒");
+    // The Ready window is drawn behind the message, and drawing is no longer held.
+    EXPECT_FALSE(run.ui.messages[0].drawingHeld);
+    EXPECT_EQ(run.ui.holds, 0);
+    EXPECT_EQ(run.ui.unbalancedReleases, 0);
     EXPECT_NE(run.ui.messages[0].text.find("安装失败"), std::string::npos) << run.ui.messages[0].text;
     EXPECT_NE(run.ui.messages[0].text.find(named), std::string::npos) << run.ui.messages[0].text;
     for (const std::string& caption : run.ui.captions) EXPECT_NE(caption, "完成安装");

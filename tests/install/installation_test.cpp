@@ -50,7 +50,13 @@ TEST_F(InstallationTest, InstallsEndToEnd) {
   // write would bring it back.
   std::map<int, bool> keyAtReport;
   std::map<std::string, std::string> valuesWritten;
+  std::vector<int> holdsAtReport;
+  bool frameShownWhileInstalling = false;
   run.ui.onPosition = [&](int p) {
+    holdsAtReport.push_back(run.ui.holds);
+    // A slow installation still shows its progress: while this report is
+    // held up, the window presents what changed, frame by frame.
+    if (p == 12) frameShownWhileInstalling = qwtest::PumpUntil([&] { return run.ui.heldPresents > 0; }, 10000);
     keyAtReport[p] = qwtest::UninstallKeyExists();
     if (p == 50) {
       valuesWritten = ReadValues();
@@ -60,6 +66,7 @@ TEST_F(InstallationTest, InstallsEndToEnd) {
 
   run.installation.OnInstallClick();
   EXPECT_EQ(run.installation.phase(), Phase::Installing);
+  EXPECT_EQ(run.ui.holds, 1) << "the installing window's drawing is held from the click";
   EXPECT_TRUE(run.ui.Visible(Control::InstallProgress));
   EXPECT_TRUE(run.ui.Visible(Control::StatusLabel));
   for (Control c : {Control::InstallButton, Control::PathEdit, Control::BrowseButton, Control::LocationLabel,
@@ -82,6 +89,12 @@ TEST_F(InstallationTest, InstallsEndToEnd) {
   EXPECT_EQ(run.ui.positions, (std::vector<int>{0, 12, 25, 37, 50, 62, 75, 87, 100}));
   EXPECT_EQ(run.ui.captions, (std::vector<std::string>{"正在部署...", "正在安装..", "冲鸭！.....",
                                                        "正在创建桌面图标...", "完成安装"}));
+
+  // Drawing was held through every report and released at the finish.
+  EXPECT_EQ(holdsAtReport, std::vector<int>(9, 1));
+  EXPECT_TRUE(frameShownWhileInstalling);
+  EXPECT_EQ(run.ui.holds, 0);
+  EXPECT_EQ(run.ui.unbalancedReleases, 0);
 
   // Registry: written once, at 25, with the six values.
   EXPECT_FALSE(keyAtReport[0]);

@@ -19,6 +19,7 @@ class RecordingUi : public app::install::InstallerUi {
   struct Message {
     std::string text;
     std::string caption;
+    bool drawingHeld = false;  // shown while the window's drawing was held
   };
 
   RecordingUi() {
@@ -52,7 +53,7 @@ class RecordingUi : public app::install::InstallerUi {
   }
   void ShowMessage(const std::string& text, const std::string& boxCaption) override {
     Check();
-    messages.push_back({text, boxCaption});
+    messages.push_back({text, boxCaption, holds > 0});
   }
   HWND OwnerWindow() override { return Check(), owner; }
   void HoldRedraws(bool hold) override {

@@ -131,6 +131,9 @@ void Installation::OnInstallClick() {
     ui_.ShowMessage(kChooseFolderFirst, kReminderCaption);
     return;
   }
+  // What the click changes on the window is shown as one frame (a failure
+  // below ends the hold before its message).
+  HoldDrawing();
   // Every later path appends names to the folder, and the uninstaller reads
   // it back: it must be absolute, plain and end with a backslash. The
   // corrected text goes back into the field, so what is used is what shows.
@@ -145,7 +148,6 @@ void Installation::OnInstallClick() {
     Fail(FailureOf(InstallFailure::Kind::FolderNotCreated, folder));
     return;
   }
-  HoldDrawing();
   ShowInstallingControls();
   phase_ = Phase::Installing;
   registrationWritten_ = false;

@@ -29,17 +29,15 @@ void UiWindow::PresentHeldRedraws() {
   if (!IsAttached()) return;
   std::vector<ElementHandle> elements;
   elements.swap(heldRepaints_);
-  // Drawn with the hold lifted for a moment, so they really draw; the areas
-  // they ask for arrive as posted messages and are still collected.
-  const int holds = redrawHolds_;
-  redrawHolds_ = 0;
+  // The put-off elements draw now (their paint event, not Repaint, which
+  // would put them off again); the areas they ask for arrive as posted
+  // messages and are still collected.
   const std::shared_ptr<bool> alive = alive_;
   for (ElementHandle handle : elements) {
     UiElement* e = UiElement::FromHandle(handle);
-    if (Owns(e)) e->Repaint();
+    if (Owns(e)) e->SendEvent(ev::kPaint, 0, 0);
     if (!*alive) return;
   }
-  redrawHolds_ = holds;
   if (heldPresentPosted_) return;
   redrawQueue_.SetHeld(true);
   // Posted after those areas, so it finds them all queued.

@@ -8,6 +8,7 @@
 
 #include <vector>
 
+#include "app/form/zip_memory_source.h"
 #include "app/system/file_system.h"
 #include "app/system/owned_handles.h"
 
@@ -17,13 +18,20 @@ namespace {
 
 constexpr std::size_t kWriteBufferBytes = 1 << 20;
 
+// Owns an open minizip reader; null when the archive could not be opened.
 class ZipReader {
  public:
+  // Reads the file at `path`. The "A" file functions: the folder part of
+  // the path is code page 936 text.
   explicit ZipReader(const std::string& path) {
-    // The "A" file functions: the folder part of the path is code page 936 text.
     zlib_filefunc64_def io;
     fill_win32_filefunc64A(&io);
     zip_ = unzOpen2_64(path.c_str(), &io);
+  }
+  // Reads the bytes behind `cursor`, which must outlive the reader.
+  explicit ZipReader(ZipMemoryCursor& cursor) {
+    zlib_filefunc64_def io = MemoryFileFunctions(cursor);
+    zip_ = unzOpen2_64(nullptr, &io);
   }
   ZipReader(const ZipReader&) = delete;
   ZipReader& operator=(const ZipReader&) = delete;
@@ -126,6 +134,48 @@ UnpackError WriteCurrentEntry(unzFile zip, const std::string& path, std::vector<
   return error;
 }
 
+// The one unpacking path, whatever the reader reads from. `archiveName`
+// is the subject of failures that concern the archive as a whole.
+UnpackResult UnpackAll(const ZipReader& zip, const std::string& archiveName, const std::string& folderText,
+                       const UnpackProgress& onProgress) {
+  const std::string folder = sys::WithTrailingBackslash(folderText);
+  if (!zip.get()) return Fail(UnpackError::CannotOpen, archiveName, 0);
+  unz_global_info64 global;
+  if (unzGetGlobalInfo64(zip.get(), &global) != UNZ_OK) return Fail(UnpackError::CannotOpen, archiveName, 0);
+  const int n = static_cast<int>(global.number_entry);
+
+  // Every name is checked before the first byte is written.
+  std::string name;
+  int listed = 0;
+  for (int rc = unzGoToFirstFile(zip.get()); rc == UNZ_OK; rc = unzGoToNextFile(zip.get())) {
+    if (!CurrentEntryName(zip.get(), name)) return Fail(UnpackError::Corrupt, archiveName, n);
+    if (!IsSafeEntryName(name)) return Fail(UnpackError::UnsafeName, name, n);
+    ++listed;
+  }
+  if (listed != n) return Fail(UnpackError::CannotOpen, archiveName, n);
+
+  // One buffer for every entry: large, so that a big member is written in
+  // a few calls.
+  std::vector<char> buffer(kWriteBufferBytes);
+  int index = 0;
+  for (int rc = unzGoToFirstFile(zip.get()); rc == UNZ_OK; rc = unzGoToNextFile(zip.get()), ++index) {
+    if (!CurrentEntryName(zip.get(), name)) return Fail(UnpackError::Corrupt, archiveName, n);
+    std::string failedFolder;
+    if (!MakeEntryFolders(folder, name, failedFolder))
+      return Fail(UnpackError::CannotCreateFolder, failedFolder, n);
+    if (!IsSlash(name.back())) {  // a name ending in a slash is a folder entry
+      const std::string path = TargetPath(folder, name);
+      const UnpackError error = WriteCurrentEntry(zip.get(), path, buffer);
+      if (error == UnpackError::CannotWrite) return Fail(error, path, n);
+      if (error != UnpackError::None) return Fail(error, name, n);
+    }
+    if (onProgress && !onProgress(static_cast<int>(static_cast<long long>(index) * 100 / n)))
+      return Fail(UnpackError::Stopped, archiveName, n);
+  }
+  if (onProgress && !onProgress(100)) return Fail(UnpackError::Stopped, archiveName, n);
+  return UnpackResult{UnpackError::None, {}, n};
+}
+
 }  // namespace
 
 bool IsSafeEntryName(std::string_view name) {
@@ -141,44 +191,16 @@ bool IsSafeEntryName(std::string_view name) {
   return true;
 }
 
-UnpackResult ZipArchive::Unpack(const std::string& archivePath, const std::string& folderText) const {
-  const std::string folder = sys::WithTrailingBackslash(folderText);
+UnpackResult ZipArchive::Unpack(const std::string& archivePath, const std::string& folder) const {
   ZipReader zip(archivePath);
-  if (!zip.get()) return Fail(UnpackError::CannotOpen, archivePath, 0);
-  unz_global_info64 global;
-  if (unzGetGlobalInfo64(zip.get(), &global) != UNZ_OK) return Fail(UnpackError::CannotOpen, archivePath, 0);
-  const int n = static_cast<int>(global.number_entry);
+  return UnpackAll(zip, archivePath, folder, onProgress_);
+}
 
-  // Every name is checked before the first byte is written.
-  std::string name;
-  int listed = 0;
-  for (int rc = unzGoToFirstFile(zip.get()); rc == UNZ_OK; rc = unzGoToNextFile(zip.get())) {
-    if (!CurrentEntryName(zip.get(), name)) return Fail(UnpackError::Corrupt, archivePath, n);
-    if (!IsSafeEntryName(name)) return Fail(UnpackError::UnsafeName, name, n);
-    ++listed;
-  }
-  if (listed != n) return Fail(UnpackError::CannotOpen, archivePath, n);
-
-  // One buffer for every entry: large, so that a big member is written in
-  // a few calls.
-  std::vector<char> buffer(kWriteBufferBytes);
-  int index = 0;
-  for (int rc = unzGoToFirstFile(zip.get()); rc == UNZ_OK; rc = unzGoToNextFile(zip.get()), ++index) {
-    if (!CurrentEntryName(zip.get(), name)) return Fail(UnpackError::Corrupt, archivePath, n);
-    std::string failedFolder;
-    if (!MakeEntryFolders(folder, name, failedFolder))
-      return Fail(UnpackError::CannotCreateFolder, failedFolder, n);
-    if (!IsSlash(name.back())) {  // a name ending in a slash is a folder entry
-      const std::string path = TargetPath(folder, name);
-      const UnpackError error = WriteCurrentEntry(zip.get(), path, buffer);
-      if (error == UnpackError::CannotWrite) return Fail(error, path, n);
-      if (error != UnpackError::None) return Fail(error, name, n);
-    }
-    if (onProgress_ && !onProgress_(static_cast<int>(static_cast<long long>(index) * 100 / n)))
-      return Fail(UnpackError::Stopped, archivePath, n);
-  }
-  if (onProgress_ && !onProgress_(100)) return Fail(UnpackError::Stopped, archivePath, n);
-  return UnpackResult{UnpackError::None, {}, n};
+UnpackResult ZipArchive::Unpack(ui::ByteView archive, const std::string& folder,
+                                const std::string& archiveName) const {
+  ZipMemoryCursor cursor{archive};
+  ZipReader zip(cursor);
+  return UnpackAll(zip, archiveName, folder, onProgress_);
 }
 
 }  // namespace app::form

@@ -1,15 +1,18 @@
 #pragma once
-// The start window's archive operation: unpacks a ZIP file into a folder
-// entry by entry, reporting progress after every entry.
+// The start window's archive operation: unpacks a ZIP archive (a file, or
+// bytes already in memory) into a folder entry by entry, reporting progress
+// after every entry.
 #include <functional>
 #include <string>
 #include <string_view>
+
+#include "ui/core/bytes.h"
 
 namespace app::form {
 
 enum class UnpackError {
   None,
-  CannotOpen,          // the archive file is missing, truncated or not a ZIP file
+  CannotOpen,          // the archive is missing, truncated or not a ZIP archive
   UnsafeName,          // an entry would land outside the folder (absolute, drive, "..")
   CannotCreateFolder,  // a folder inside the target could not be made
   CannotWrite,         // a target file could not be created or written
@@ -19,8 +22,9 @@ enum class UnpackError {
 
 struct UnpackResult {
   UnpackError error = UnpackError::None;
-  // What the failure concerns: the archive path, the entry name or the
-  // target file path (code page 936). Empty on success.
+  // What the failure concerns: the archive path (or the name given for
+  // bytes in memory), the entry name or the target file path (code page
+  // 936). Empty on success.
   std::string subject;
   int entries = 0;  // entries in the archive (0 when it could not be opened)
   bool ok() const { return error == UnpackError::None; }
@@ -48,6 +52,10 @@ class ZipArchive {
   // index i of n the event reports i * 100 / n. After the last entry it
   // reports 100. A failure stops at once and reports no 100.
   UnpackResult Unpack(const std::string& archivePath, const std::string& folder) const;
+
+  // The same operation on an archive held in memory (read in place, never
+  // copied). `archiveName` stands where the archive path would in a result.
+  UnpackResult Unpack(ui::ByteView archive, const std::string& folder, const std::string& archiveName) const;
 
  private:
   UnpackProgress onProgress_;

@@ -38,7 +38,9 @@ void ExtractionWorker::Run() {
     zip.OnProgress([this](int percent) {
       return form::UiThreadRelay::Run(relay, [&] { owner->OnProgress(percent); });
     });
-    failure.unpack = zip.Unpack(archivePath, folder);
+    // sj.zip now holds exactly these bytes: unpacking them where they lie
+    // gives the same result, without reading the file back from disk.
+    failure.unpack = zip.Unpack(archive, folder, archivePath);
     failed = !failure.unpack.ok();
   }
   SetFileAttributesA(archivePath.c_str(), FILE_ATTRIBUTE_NORMAL);

@@ -1,8 +1,9 @@
 #pragma once
 // The installation's worker thread: writes the archive to F + "sj.zip",
-// unpacks it into F, deletes sj.zip. Each progress report and the end are
-// handed to the UI thread through the relay, and the worker waits for them.
-// It is never joined; when the UI thread is gone it just stops.
+// unpacks it into F (from the same bytes in memory), deletes sj.zip. Each
+// progress report and the end are handed to the UI thread through the
+// relay, and the worker waits for them. It is never joined; when the UI
+// thread is gone it just stops.
 #include <windows.h>
 
 #include <string>

@@ -61,6 +61,44 @@ def corrupt_archive():
     return bytes(data)
 
 
+def member_data_offset(data, name):
+    """Where a member's (compressed) data starts: after its local header,
+    30 bytes + name + extra."""
+    info = zipfile.ZipFile(io.BytesIO(bytes(data))).getinfo(name)
+    name_len = int.from_bytes(data[info.header_offset + 26:info.header_offset + 28], "little")
+    extra_len = int.from_bytes(data[info.header_offset + 28:info.header_offset + 30], "little")
+    return info.header_offset + 30 + name_len + extra_len
+
+
+def bad_deflate_archive():
+    """The installation archive with the first byte of qingwu.exe's deflate
+    stream given block type 3, which no deflate stream may use."""
+    data = bytearray(install_archive())
+    data[member_data_offset(data, "qingwu.exe")] |= 0x06
+    return bytes(data)
+
+
+def wrong_checksum_archive():
+    """The installation archive with qwcore.dll's checksum changed in both its
+    local and its central header: the data inflates cleanly, but does not
+    match the checksum."""
+    data = bytearray(install_archive())
+    info = zipfile.ZipFile(io.BytesIO(bytes(data))).getinfo("qwcore.dll")
+    wrong = (info.CRC ^ 0x5A5A5A5A).to_bytes(4, "little")
+    data[info.header_offset + 14:info.header_offset + 18] = wrong
+    # The central directory: its offset is in the end record (no comment).
+    end = len(data) - 22
+    at = int.from_bytes(data[end + 16:end + 20], "little")
+    while data[at:at + 4] == b"PK\x01\x02":
+        name_len = int.from_bytes(data[at + 28:at + 30], "little")
+        extra_len = int.from_bytes(data[at + 30:at + 32], "little")
+        comment_len = int.from_bytes(data[at + 32:at + 34], "little")
+        if data[at + 46:at + 46 + name_len] == b"qwcore.dll":
+            data[at + 16:at + 20] = wrong
+        at += 46 + name_len + extra_len + comment_len
+    return bytes(data)
+
+
 def small(names):
     return make_zip([(n, b"member %s\r\n" % n.encode(), zipfile.ZIP_DEFLATED) for n in names])
 
@@ -69,6 +107,8 @@ ARCHIVES = {
     "InstallArchive": install_archive(),
     "SingleMemberArchive": make_zip([("qingwu.exe", content(4, 40960), zipfile.ZIP_DEFLATED)]),
     "CorruptArchive": corrupt_archive(),
+    "BadDeflateArchive": bad_deflate_archive(),
+    "WrongChecksumArchive": wrong_checksum_archive(),
     "SubfolderArchive": small(["docs/", "docs/guide.txt", "bin/tools/tool.exe"]),
     "DotDotArchive": small(["readme.txt", "../escape.txt"]),
     "BackslashDotDotArchive": small(["readme.txt", "docs\\..\\..\\escape.txt"]),

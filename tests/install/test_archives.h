@@ -20,6 +20,8 @@ extern const ArchiveMember kInstallMembers[8];
 ui::ByteView InstallArchive();            // eight members, deflated and stored
 ui::ByteView SingleMemberArchive();       // qingwu.exe only
 ui::ByteView CorruptArchive();            // InstallArchive with qwnet.dll's data damaged
+ui::ByteView BadDeflateArchive();         // InstallArchive with qingwu.exe's deflate stream invalid
+ui::ByteView WrongChecksumArchive();      // InstallArchive with qwcore.dll's checksum wrong
 ui::ByteView SubfolderArchive();          // "docs/", "docs/guide.txt", "bin/tools/tool.exe"
 ui::ByteView DotDotArchive();             // "readme.txt", "../escape.txt"
 ui::ByteView BackslashDotDotArchive();    // "readme.txt", "docs\..\..\escape.txt"

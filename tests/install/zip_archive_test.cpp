@@ -1,10 +1,15 @@
 // The archive operation: entry-by-entry unpacking with progress, overwriting,
-// and refusing archives that are damaged or would write outside the folder.
+// and refusing archives that are damaged or would write outside the folder;
+// from a file and from bytes in memory.
 #include <gtest/gtest.h>
 
+#include <cstdint>
+#include <map>
+#include <string_view>
 #include <vector>
 
 #include "app/form/zip_archive.h"
+#include "app/form/zip_memory_source.h"
 #include "app/system/file_system.h"
 #include "app/system/owned_handles.h"
 #include "tests/install/install_env.h"
@@ -14,6 +19,92 @@ namespace {
 
 using app::form::UnpackError;
 using app::form::ZipArchive;
+
+// Every file and folder below `folder` (relative names; folders end with a
+// backslash and have no content), with each file's bytes.
+std::map<std::string, std::string> FolderContents(const std::string& folder, const std::string& below = {}) {
+  std::map<std::string, std::string> contents;
+  WIN32_FIND_DATAA found;
+  const HANDLE find = FindFirstFileA((folder + below + "*").c_str(), &found);
+  if (find == INVALID_HANDLE_VALUE) return contents;
+  do {
+    const std::string name = found.cFileName;
+    if (name == "." || name == "..") continue;
+    if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
+      contents[below + name + "\\"];
+      contents.merge(FolderContents(folder, below + name + "\\"));
+    } else {
+      contents[below + name] = qwtest::ReadFileBytes(folder + below + name).value_or("<unreadable>");
+    }
+  } while (FindNextFileA(find, &found));
+  FindClose(find);
+  return contents;
+}
+
+TEST(ZipMemorySource, ReadsComeBackShortAtTheEndAndSeeksStayInside) {
+  const std::uint8_t bytes[] = {1, 2, 3, 4, 5, 6, 7, 8, 9, 10};
+  app::form::ZipMemoryCursor cursor{bytes};
+  const zlib_filefunc64_def io = app::form::MemoryFileFunctions(cursor);
+  EXPECT_FALSE(io.zopen64_file(io.opaque, nullptr, ZLIB_FILEFUNC_MODE_WRITE | ZLIB_FILEFUNC_MODE_CREATE));
+  const voidpf stream = io.zopen64_file(io.opaque, nullptr, ZLIB_FILEFUNC_MODE_READ | ZLIB_FILEFUNC_MODE_EXISTING);
+  ASSERT_TRUE(stream);
+  auto tell = [&] { return io.ztell64_file(io.opaque, stream); };
+  auto seek = [&](ZPOS64_T offset, int origin) { return io.zseek64_file(io.opaque, stream, offset, origin); };
+  std::uint8_t buffer[16] = {};
+  auto read = [&](uLong size) { return io.zread_file(io.opaque, stream, buffer, size); };
+
+  auto failed = [&] { return io.zerror_file(io.opaque, stream) != 0; };
+
+  EXPECT_EQ(read(4), 4u);
+  EXPECT_EQ(buffer[3], 4);
+  EXPECT_EQ(seek(3, ZLIB_FILEFUNC_SEEK_CUR), 0);
+  EXPECT_EQ(tell(), 7u);
+  EXPECT_EQ(read(3), 3u);  // up to the very end
+  EXPECT_FALSE(failed());
+  EXPECT_EQ(buffer[0], 8);
+  EXPECT_EQ(buffer[2], 10);
+  EXPECT_EQ(read(16), 0u);  // past it: short, and an error from now on
+  EXPECT_TRUE(failed());
+  ASSERT_EQ(seek(8, ZLIB_FILEFUNC_SEEK_SET), 0);
+  EXPECT_EQ(read(16), 2u);
+  EXPECT_TRUE(failed());
+  EXPECT_EQ(io.zwrite_file(io.opaque, stream, buffer, 1), 0u);
+
+  struct Case {
+    ZPOS64_T from;
+    ZPOS64_T offset;
+    int origin;
+    bool accepted;
+  } seeks[] = {
+      {5, 0, ZLIB_FILEFUNC_SEEK_SET, true},   {5, 10, ZLIB_FILEFUNC_SEEK_SET, true},
+      {5, 11, ZLIB_FILEFUNC_SEEK_SET, false}, {5, 5, ZLIB_FILEFUNC_SEEK_CUR, true},
+      {5, 6, ZLIB_FILEFUNC_SEEK_CUR, false},  {5, ~ZPOS64_T{0}, ZLIB_FILEFUNC_SEEK_CUR, false},
+      {5, 0, ZLIB_FILEFUNC_SEEK_END, true},   {5, 1, ZLIB_FILEFUNC_SEEK_END, false},
+      {5, 0, 7, false},
+  };
+  for (const Case& c : seeks) {
+    ASSERT_EQ(seek(c.from, ZLIB_FILEFUNC_SEEK_SET), 0);
+    const ZPOS64_T expected = !c.accepted                             ? c.from
+                              : c.origin == ZLIB_FILEFUNC_SEEK_SET ? c.offset
+                              : c.origin == ZLIB_FILEFUNC_SEEK_CUR ? c.from + c.offset
+                                                                   : sizeof bytes;
+    EXPECT_EQ(seek(c.offset, c.origin) == 0, c.accepted) << c.offset << " from " << c.origin;
+    EXPECT_EQ(tell(), expected) << c.offset << " from " << c.origin;  // a refused seek does not move
+  }
+  EXPECT_EQ(io.zclose_file(io.opaque, stream), 0);
+
+  // Opening again starts over; nothing at all is an empty file.
+  const voidpf again = io.zopen64_file(io.opaque, nullptr, ZLIB_FILEFUNC_MODE_READ | ZLIB_FILEFUNC_MODE_EXISTING);
+  EXPECT_EQ(io.ztell64_file(io.opaque, again), 0u);
+  EXPECT_EQ(io.zerror_file(io.opaque, again), 0);
+  app::form::ZipMemoryCursor empty;
+  const zlib_filefunc64_def none = app::form::MemoryFileFunctions(empty);
+  const voidpf nothing = none.zopen64_file(none.opaque, nullptr, ZLIB_FILEFUNC_MODE_READ);
+  ASSERT_TRUE(nothing);
+  EXPECT_EQ(none.zread_file(none.opaque, nothing, buffer, 16), 0u);
+  EXPECT_EQ(none.zseek64_file(none.opaque, nothing, 0, ZLIB_FILEFUNC_SEEK_END), 0);
+  EXPECT_NE(none.zseek64_file(none.opaque, nothing, 1, ZLIB_FILEFUNC_SEEK_SET), 0);
+}
 
 TEST(EntryNames, OnlyNamesThatStayInsideTheFolderAreSafe) {
   struct Case {
@@ -39,21 +130,49 @@ class ZipArchiveTest : public qwtest::InstallTraces {
   }
   // Writes `archive` to a file beside the target folder and unpacks it,
   // recording every progress report.
-  app::form::UnpackResult Unpack(ui::ByteView archive) {
+  app::form::UnpackResult Unpack(ui::ByteView archive) { return Unpack(archive, folder_); }
+  app::form::UnpackResult Unpack(ui::ByteView archive, const std::string& folder) {
     const std::string path = std::string(qwtest::kTestRoot) + "test.zip";
     EXPECT_TRUE(app::sys::WriteWholeFile(path, archive));
+    return Recording().Unpack(path, folder);
+  }
+  // Unpacks `archive` where it lies in memory, recording every report.
+  app::form::UnpackResult UnpackFromMemory(ui::ByteView archive, const std::string& folder) {
+    return Recording().Unpack(archive, folder, kMemoryName);
+  }
+  app::form::UnpackResult UnpackFromMemory(ui::ByteView archive) { return UnpackFromMemory(archive, folder_); }
+
+  ZipArchive Recording() {
     ZipArchive zip;
     zip.OnProgress([this](int percent) {
       reports_.push_back(percent);
       return true;
     });
-    return zip.Unpack(path, folder_);
+    return zip;
   }
 
+  // The name given for an archive in memory: no such file exists.
+  static constexpr char kMemoryName[] = "Q:\\不存在\\sj.zip";
   // The target folder: below the test root, named in code page 936.
   const std::string folder_ = std::string(qwtest::kTestRoot) + "目标\\";
   std::vector<int> reports_;
 };
+
+// Archives whose second entry would land outside the folder, with that name.
+struct UnsafeCase {
+  const char* what;
+  ui::ByteView archive;
+  const char* entry;
+};
+std::vector<UnsafeCase> UnsafeCases() {
+  return {
+      {"slash ..", qwtest::DotDotArchive(), "../escape.txt"},
+      {"backslash ..", qwtest::BackslashDotDotArchive(), "docs\\..\\..\\escape.txt"},
+      {"absolute", qwtest::AbsoluteArchive(), "/escape.txt"},
+      {"backslash absolute", qwtest::BackslashAbsoluteArchive(), "\\escape.txt"},
+      {"drive", qwtest::DriveArchive(), "C:escape.txt"},
+  };
+}
 
 TEST_F(ZipArchiveTest, UnpacksEveryEntryAndReportsAfterEach) {
   const auto result = Unpack(qwtest::InstallArchive());
@@ -104,18 +223,7 @@ TEST_F(ZipArchiveTest, ATargetInUseStopsTheUnpackingWithoutAFinalReport) {
 }
 
 TEST_F(ZipArchiveTest, RefusesEntriesThatLeaveTheFolderBeforeWritingAnything) {
-  struct Case {
-    const char* what;
-    ui::ByteView archive;
-    const char* entry;
-  } cases[] = {
-      {"slash ..", qwtest::DotDotArchive(), "../escape.txt"},
-      {"backslash ..", qwtest::BackslashDotDotArchive(), "docs\\..\\..\\escape.txt"},
-      {"absolute", qwtest::AbsoluteArchive(), "/escape.txt"},
-      {"backslash absolute", qwtest::BackslashAbsoluteArchive(), "\\escape.txt"},
-      {"drive", qwtest::DriveArchive(), "C:escape.txt"},
-  };
-  for (const Case& c : cases) {
+  for (const UnsafeCase& c : UnsafeCases()) {
     reports_.clear();
     const auto result = Unpack(c.archive);
     EXPECT_EQ(result.error, UnpackError::UnsafeName) << c.what;
@@ -152,6 +260,98 @@ TEST_F(ZipArchiveTest, TheProgressHandlerCanStopIt) {
   const auto result = zip.Unpack(path, folder_);
   EXPECT_EQ(result.error, UnpackError::Stopped);
   EXPECT_EQ(reports, 2);
+  EXPECT_FALSE(qwtest::Exists(folder_ + "qwnet.dll"));
+}
+
+TEST_F(ZipArchiveTest, FromMemoryTheSameFilesAndReportsAsFromAFile) {
+  const std::string fromMemory = std::string(qwtest::kTestRoot) + "内存\\";
+  for (const ui::ByteView archive : {qwtest::InstallArchive(), qwtest::SubfolderArchive()}) {
+    qwtest::RemoveTree(folder_);
+    qwtest::RemoveTree(fromMemory);
+    ASSERT_TRUE(qwtest::MakeFolder(folder_));
+    ASSERT_TRUE(qwtest::MakeFolder(fromMemory));
+    reports_.clear();
+    const auto fileResult = Unpack(archive, folder_);
+    const std::vector<int> fileReports = reports_;
+    reports_.clear();
+    const auto memoryResult = UnpackFromMemory(archive, fromMemory);
+    ASSERT_TRUE(fileResult.ok()) << fileResult.subject;
+    ASSERT_TRUE(memoryResult.ok()) << memoryResult.subject;
+    EXPECT_EQ(memoryResult.entries, fileResult.entries);
+    EXPECT_EQ(reports_, fileReports);
+    const auto contents = FolderContents(fromMemory);
+    EXPECT_GE(contents.size(), 3u);
+    EXPECT_EQ(contents, FolderContents(folder_));
+  }
+}
+
+TEST_F(ZipArchiveTest, DamagedEntryDataIsCorruptFromMemoryAndFromAFile) {
+  struct Case {
+    const char* what;
+    ui::ByteView archive;
+    const char* entry;
+    std::vector<int> reports;  // the entries before the damaged one
+  } cases[] = {
+      {"stored data changed", qwtest::CorruptArchive(), "qwnet.dll", {0, 12}},
+      {"deflate stream invalid", qwtest::BadDeflateArchive(), "qingwu.exe", {0, 12, 25}},
+      {"checksum wrong", qwtest::WrongChecksumArchive(), "qwcore.dll", {}},
+  };
+  for (const Case& c : cases) {
+    for (const bool inMemory : {true, false}) {
+      reports_.clear();
+      const auto result = inMemory ? UnpackFromMemory(c.archive) : Unpack(c.archive);
+      EXPECT_EQ(result.error, UnpackError::Corrupt) << c.what << (inMemory ? " (memory)" : " (file)");
+      EXPECT_EQ(result.subject, c.entry) << c.what;
+      EXPECT_EQ(reports_, c.reports) << c.what;
+    }
+  }
+}
+
+TEST_F(ZipArchiveTest, BytesThatAreNoWholeArchiveCannotBeOpenedFromMemory) {
+  const ui::ByteView whole = qwtest::InstallArchive();
+  const std::string_view text = "this is plain text, not an archive";
+  struct Case {
+    const char* what;
+    ui::ByteView bytes;
+  } cases[] = {
+      {"first half", whole.first(whole.size() / 2)},
+      {"end record cut short", whole.first(whole.size() - 1)},
+      {"end record alone", whole.last(22)},
+      {"not a ZIP", {reinterpret_cast<const std::uint8_t*>(text.data()), text.size()}},
+      {"empty", {}},
+  };
+  for (const Case& c : cases) {
+    reports_.clear();
+    const auto result = UnpackFromMemory(c.bytes);
+    EXPECT_EQ(result.error, UnpackError::CannotOpen) << c.what;
+    EXPECT_EQ(result.subject, kMemoryName) << c.what;
+    EXPECT_EQ(result.entries, 0) << c.what;
+    EXPECT_TRUE(reports_.empty()) << c.what;
+    EXPECT_TRUE(FolderContents(folder_).empty()) << c.what;
+  }
+}
+
+TEST_F(ZipArchiveTest, FromMemoryEntriesThatLeaveTheFolderAreRefusedBeforeWritingAnything) {
+  for (const UnsafeCase& c : UnsafeCases()) {
+    reports_.clear();
+    const auto result = UnpackFromMemory(c.archive);
+    EXPECT_EQ(result.error, UnpackError::UnsafeName) << c.what;
+    EXPECT_EQ(result.subject, c.entry) << c.what;
+    EXPECT_TRUE(reports_.empty()) << c.what;
+    EXPECT_TRUE(FolderContents(folder_).empty()) << c.what;
+    EXPECT_FALSE(qwtest::Exists(std::string(qwtest::kTestRoot) + "escape.txt")) << c.what;
+  }
+}
+
+TEST_F(ZipArchiveTest, FromMemoryTheProgressHandlerCanStopIt) {
+  ZipArchive zip;
+  int reports = 0;
+  zip.OnProgress([&](int) { return ++reports < 2; });
+  const auto result = zip.Unpack(qwtest::InstallArchive(), folder_, kMemoryName);
+  EXPECT_EQ(result.error, UnpackError::Stopped);
+  EXPECT_EQ(result.subject, kMemoryName);
+  EXPECT_EQ(reports, 2);
+  EXPECT_TRUE(qwtest::Exists(folder_ + "uninst.exe"));
   EXPECT_FALSE(qwtest::Exists(folder_ + "qwnet.dll"));
 }
 

@@ -117,7 +117,8 @@ bool WorkerAlone(ui::ByteView zip, const std::wstring& folder) {
   const std::string target = ui::FromWide(folder);
   const std::string archive = target + "sj.zip";
   if (!app::sys::WriteWholeFile(archive, zip)) return false;
-  const app::form::UnpackResult result = app::form::ZipArchive().Unpack(archive, target);
+  // Unpacked from the bytes just written, as the worker does.
+  const app::form::UnpackResult result = app::form::ZipArchive().Unpack(zip, target, archive);
   SetFileAttributesA(archive.c_str(), FILE_ATTRIBUTE_NORMAL);
   DeleteFileA(archive.c_str());
   return result.ok();

@@ -215,3 +215,31 @@ TEST(HostRender, LayeredBodyCarriesTheWindowAlpha) {
   // The shadow ring just outside the body.
   EXPECT_GT(AlphaOf(w.Canvas(4, 70)), 0);
 }
+
+// A partial redraw draws only the part of each bitmap inside the repaired
+// area; the pixels must be exactly those of a full redraw, for opaque and
+// translucent elements, children, areas with fractional edges and areas
+// that cut elements in two.
+TEST(HostRender, PartialRedrawMatchesTheFullRedrawPixelForPixel) {
+  HostedWindow w;
+  Recorder opaque(kYellow), translucent(kRed), parent(kBlue), child(kYellow);
+  opaque.Make(w.hwnd(), 10, 10, 60, 40);
+  translucent.Make(w.hwnd(), 40, 30, 70, 50);
+  translucent.Opacity(140);
+  parent.Make(w.hwnd(), 120, 60, 60, 60);
+  child.Make(parent, 20, 20, 30, 70);  // sticks out below its parent
+  w.host.Redraw({}, std::nullopt, 0, true);
+  std::vector<Argb> full;
+  for (int y = 0; y < 150; ++y)
+    for (int x = 0; x < 200; ++x) full.push_back(w.Canvas(x, y));
+
+  for (RectF area : {RectF{25.5f, 18.25f, 50.5f, 40.75f}, RectF{0, 0, 200, 150}, RectF{130, 75, 12, 9},
+                     RectF{45, 35, 1, 1}}) {
+    w.host.RedrawRect(area, false);
+    int differing = 0;
+    for (int y = 0; y < 150; ++y)
+      for (int x = 0; x < 200; ++x)
+        if (w.Canvas(x, y) != full[y * 200 + x]) ++differing;
+    EXPECT_EQ(differing, 0) << "area " << area.x << "," << area.y << " " << area.width << "x" << area.height;
+  }
+}

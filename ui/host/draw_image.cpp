@@ -1,9 +1,53 @@
 #include "ui/host/draw_image.h"
 
+#include <algorithm>
+#include <cmath>
+
 #include "ui/core/image.h"
 #include "ui/platform/gdiplus_handles.h"
 
 namespace ui {
+
+namespace {
+
+// Draws the source part `src` of `image` into `dest` with an overall alpha.
+void DrawPart(Gdiplus::GpGraphics* g, Gdiplus::GpImage* image, const RectF& dest, const RectF& src, int alpha) {
+  gp::ImageAttributes attributes;
+  if (alpha < 255) {
+    gp::GdipCreateImageAttributes(attributes.put());
+    Gdiplus::ColorMatrix m{};
+    for (int i = 0; i < 5; ++i) m.m[i][i] = 1.0f;
+    m.m[3][3] = static_cast<float>(alpha) / 255.0f;
+    gp::GdipSetImageAttributesColorMatrix(attributes.get(), Gdiplus::ColorAdjustTypeDefault, TRUE, &m, nullptr,
+                                          Gdiplus::ColorMatrixFlagsDefault);
+  }
+  gp::GdipDrawImageRectRect(g, image, dest.x, dest.y, dest.width, dest.height, src.x, src.y, src.width,
+                            src.height, Gdiplus::UnitPixel, attributes.get(), nullptr, nullptr);
+}
+
+bool IsWhole(float v) { return v == std::floor(v); }
+
+}  // namespace
+
+void DrawImageAlphaWithin(Gdiplus::GpGraphics* g, Gdiplus::GpImage* image, const RectF& dest, int alpha,
+                          const RectF& area) {
+  if (!g || !image || alpha <= 0) return;
+  const auto w = static_cast<float>(ImageWidth(image));
+  const auto h = static_cast<float>(ImageHeight(image));
+  const bool pixelForPixel = w == dest.width && h == dest.height && IsWhole(dest.x) && IsWhole(dest.y);
+  if (!pixelForPixel) {
+    DrawImageAlpha(g, image, dest, alpha);
+    return;
+  }
+  // The area in image pixels, widened to whole pixels and kept inside the image.
+  const float left = std::max(0.0f, std::floor(area.x - dest.x));
+  const float top = std::max(0.0f, std::floor(area.y - dest.y));
+  const float right = std::min(w, std::ceil(area.Right() - dest.x));
+  const float bottom = std::min(h, std::ceil(area.Bottom() - dest.y));
+  if (right <= left || bottom <= top) return;
+  const RectF src{left, top, right - left, bottom - top};
+  DrawPart(g, image, RectF{dest.x + left, dest.y + top, src.width, src.height}, src, alpha);
+}
 
 void DrawImageAlpha(Gdiplus::GpGraphics* g, Gdiplus::GpImage* image, const RectF& dest, int alpha) {
   if (!g || !image || alpha <= 0) return;

@@ -315,13 +315,13 @@ void UiWindow::PaintElements(UiElement* first, Gdiplus::GpGraphics* g, const Rec
     if (e->Disabled()) {
       const int alpha = CompositeAlpha(e, true);
       if (!*alive || alpha < 0) return;
-      DrawImageAlpha(g, e->Bitmap(), e->Bounds(), alpha);
+      DrawImageAlphaWithin(g, e->Bitmap(), e->Bounds(), alpha, dirty);
     } else if (e->TransitionRunning()) {
       const LRESULT r = SendTo(e, ev::kTransitionFrame, 0, reinterpret_cast<LPARAM>(&tc));
       if (!*alive) return;
       if (r < 1 && Owns(UiElement::FromHandle(h))) DrawTransition(e, g, tc);
     } else {
-      DrawImageAlpha(g, e->Bitmap(), e->Bounds(), e->Opacity());
+      DrawImageAlphaWithin(g, e->Bitmap(), e->Bounds(), e->Opacity(), dirty);
     }
     if (!Owns(UiElement::FromHandle(h))) return;  // the tree changed under us
     if (e->FirstChild()) {
@@ -388,20 +388,25 @@ void UiWindow::DrawTransition(UiElement* e, Gdiplus::GpGraphics* g, const Transi
 void UiWindow::RedrawRect(const RectF& rect, bool present) {
   if (busy_ || !IsAttached() || !canvas_) return;
   Gdiplus::GpGraphics* g = canvas_.graphics();
+  // The whole pixels the rectangle touches: the background is restored on
+  // all of them, so all of them are painted again (a fractional clip would
+  // leave its edge pixels half painted over the restored background).
+  const RECT px = CoverRect(rect, clientSize_);
+  const RectF whole{static_cast<float>(px.left), static_cast<float>(px.top), static_cast<float>(px.right - px.left),
+                    static_cast<float>(px.bottom - px.top)};
   if (clipRegion_) {
     gp::GdipSetClipRegion(g, clipRegion_.get(), Gdiplus::CombineModeReplace);
-    gp::GdipSetClipRect(g, rect.x, rect.y, rect.width, rect.height, Gdiplus::CombineModeIntersect);
+    gp::GdipSetClipRect(g, whole.x, whole.y, whole.width, whole.height, Gdiplus::CombineModeIntersect);
   } else {
-    gp::GdipSetClipRect(g, rect.x, rect.y, rect.width, rect.height, Gdiplus::CombineModeReplace);
+    gp::GdipSetClipRect(g, whole.x, whole.y, whole.width, whole.height, Gdiplus::CombineModeReplace);
   }
-  const RECT px = CoverRect(rect, clientSize_);
   if (px.right > px.left && px.bottom > px.top)
     BitBlt(canvas_.dc(), px.left, px.top, px.right - px.left, px.bottom - px.top, background_.dc(),
            px.left, px.top, SRCCOPY);
   const std::shared_ptr<bool> alive = alive_;
-  PaintElements(firstElement_, g, rect);
+  PaintElements(firstElement_, g, whole);
   if (!*alive || !canvas_) return;
-  if (!PaintOverlay(g, rect) || !canvas_) return;
+  if (!PaintOverlay(g, whole) || !canvas_) return;
   gp::GdipResetClip(g);
   if (present) Present(&px);
 }

@@ -94,7 +94,9 @@ bool PumpUntil(F&& done, DWORD timeoutMs) {
 
 int Install(app::InstallerApp& installer, HWND hwnd, const std::wstring& folder, const std::wstring& reportPath,
             bool sample) {
-  installer.objects().pathEdit->Text(ui::FromWide(folder));
+  // Typed as the default folder reads, with its trailing backslash (the
+  // command line carries it without, since it would escape the quote).
+  installer.objects().pathEdit->Text(ui::FromWide(folder) + "\\");
   const ui::RectF button = installer.objects().installButton->Bounds();
   const LPARAM at = MAKELPARAM(static_cast<int>(button.x + button.width / 2),
                                static_cast<int>(button.y + button.height / 2));

@@ -25,32 +25,57 @@ bool UiWindow::PutOffRepaint(const UiElement* element) {
   return true;
 }
 
+// A presentation takes two posted steps, so that asking for one costs
+// nothing at the moment it is asked for: first the put-off elements draw
+// (their paint event, not Repaint, which would put them off again), and the
+// areas they ask for arrive as posted messages and are collected; then,
+// after those, everything collected is repaired and presented in one flush.
 void UiWindow::PresentHeldRedraws() {
-  if (!IsAttached()) return;
+  if (!IsAttached() || heldPresentPosted_) return;
+  redrawQueue_.SetHeld(true);
+  PostPresentStep(kDrawHeldElements);
+}
+
+void UiWindow::PostPresentStep(WPARAM step) {
+  heldPresentPosted_ = PostMessageW(hwnd_, hostmsg::kPresentHeld, step, 0) != FALSE;
+  if (!heldPresentPosted_) {  // no message queue to wait on: all at once
+    DrawHeldElements();
+    FlushHeld();
+  }
+}
+
+void UiWindow::DrawHeldElements() {
   std::vector<ElementHandle> elements;
   elements.swap(heldRepaints_);
-  // The put-off elements draw now (their paint event, not Repaint, which
-  // would put them off again); the areas they ask for arrive as posted
-  // messages and are still collected.
   const std::shared_ptr<bool> alive = alive_;
   for (ElementHandle handle : elements) {
     UiElement* e = UiElement::FromHandle(handle);
     if (Owns(e)) e->SendEvent(ev::kPaint, 0, 0);
     if (!*alive) return;
   }
-  if (heldPresentPosted_) return;
-  redrawQueue_.SetHeld(true);
-  // Posted after those areas, so it finds them all queued.
-  heldPresentPosted_ = PostMessageW(hwnd_, hostmsg::kPresentHeld, 0, 0) != FALSE;
-  if (!heldPresentPosted_) OnPresentHeld();
 }
 
-void UiWindow::OnPresentHeld() {
-  heldPresentPosted_ = false;
+void UiWindow::FlushHeld() {
   redrawQueue_.Flush();
   redrawQueue_.SetHeld(redrawHolds_ > 0);
-  // Areas that arrive later (a hold ended) are drawn as they come.
+  // Areas that arrive later (the hold ended) are drawn as they come.
   if (redrawHolds_ == 0) redrawQueue_.Flush();
+}
+
+void UiWindow::OnPresentHeld(WPARAM step) {
+  heldPresentPosted_ = false;
+  if (!IsAttached()) return;
+  if (step == kDrawHeldElements) {
+    const std::shared_ptr<bool> alive = alive_;
+    DrawHeldElements();
+    if (!*alive) return;
+    PostPresentStep(kFlushHeld);
+    return;
+  }
+  FlushHeld();
+  // Elements put off while this presentation was on its way, with the
+  // hold ended since: one more round.
+  if (redrawHolds_ == 0 && !heldRepaints_.empty()) PresentHeldRedraws();
 }
 
 void UiWindow::ClearHeldRedraws() {

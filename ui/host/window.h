@@ -247,7 +247,11 @@ class UiWindow {
   int CompositeAlpha(UiElement* element, bool halfAsFactor);
   void PushLayered(HDC source);
   void RepairDeferred();
-  void OnPresentHeld();
+  static constexpr WPARAM kDrawHeldElements = 0, kFlushHeld = 1;  // presentation steps
+  void OnPresentHeld(WPARAM step);
+  void PostPresentStep(WPARAM step);
+  void DrawHeldElements();
+  void FlushHeld();
   void ClearHeldRedraws();
 
   // ---- record ---------------------------------------------------------------

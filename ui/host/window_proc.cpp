@@ -178,7 +178,7 @@ LRESULT UiWindow::OnHostMessage(UINT msg, WPARAM wp, LPARAM lp, bool& handled) {
     }
     case hostmsg::kPresentHeld:
       handled = true;
-      OnPresentHeld();
+      OnPresentHeld(wp);
       return 0;
     case hostmsg::kDeliverEvent: {
       handled = true;

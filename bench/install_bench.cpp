@@ -11,7 +11,6 @@
 // Runs alternate, and each ratio is the median of the ratios of runs made
 // back to back, so that a busy moment of the machine weighs on both sides.
 #include <windows.h>
-#include <zlib.h>
 
 #include <cstdint>
 #include <cstdio>
@@ -24,93 +23,12 @@
 #include "app/system/file_system.h"
 #include "ui/core/text.h"
 #include "bench/bench_support.h"
+#include "bench/install_floor.h"
 
 namespace {
 
-constexpr int kRuns = 7;
-
-struct Member {
-  std::string name;
-  int method = 0;  // 0 stored, 8 deflated
-  ui::ByteView data;
-  std::size_t size = 0;
-};
-
-std::uint32_t Read32(ui::ByteView b, std::size_t at) {
-  return b[at] | b[at + 1] << 8 | b[at + 2] << 16 | static_cast<std::uint32_t>(b[at + 3]) << 24;
-}
-std::uint16_t Read16(ui::ByteView b, std::size_t at) { return static_cast<std::uint16_t>(b[at] | b[at + 1] << 8); }
-
-// The members of a ZIP archive in memory, from its central directory.
-std::vector<Member> Members(ui::ByteView zip) {
-  std::vector<Member> members;
-  if (zip.size() < 22) return members;
-  std::size_t end = zip.size() - 22;
-  while (end > 0 && Read32(zip, end) != 0x06054b50) --end;
-  const std::size_t count = Read16(zip, end + 10);
-  std::size_t at = Read32(zip, end + 16);
-  for (std::size_t i = 0; i < count && at + 46 <= zip.size() && Read32(zip, at) == 0x02014b50; ++i) {
-    Member m;
-    m.method = Read16(zip, at + 10);
-    const std::size_t packed = Read32(zip, at + 20);
-    m.size = Read32(zip, at + 24);
-    const std::size_t nameLength = Read16(zip, at + 28);
-    const std::size_t local = Read32(zip, at + 42);
-    m.name.assign(reinterpret_cast<const char*>(&zip[at + 46]), nameLength);
-    const std::size_t data = local + 30 + Read16(zip, local + 26) + Read16(zip, local + 28);
-    m.data = zip.subspan(data, packed);
-    members.push_back(m);
-    at += 46 + nameLength + Read16(zip, at + 30) + Read16(zip, at + 32);
-  }
-  return members;
-}
-
-// Writes `size` bytes to the open file; false on failure.
-bool WriteAll(HANDLE file, const void* bytes, std::size_t size) {
-  DWORD written = 0;
-  return WriteFile(file, bytes, static_cast<DWORD>(size), &written, nullptr) && written == size;
-}
-
-HANDLE CreateTarget(const std::wstring& path) {
-  return CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
-}
-
-// Inflates one member into the open file through `buffer` (1 MB at a time,
-// which keeps the data in the processor's cache between zlib and the write).
-bool InflateInto(HANDLE file, const Member& m, std::vector<std::uint8_t>& buffer) {
-  if (m.method == 0) return WriteAll(file, m.data.data(), m.data.size());
-  z_stream z{};
-  if (inflateInit2(&z, -MAX_WBITS) != Z_OK) return false;
-  z.next_in = const_cast<Bytef*>(m.data.data());
-  z.avail_in = static_cast<uInt>(m.data.size());
-  int rc = Z_OK;
-  while (rc == Z_OK) {
-    z.next_out = buffer.data();
-    z.avail_out = static_cast<uInt>(buffer.size());
-    rc = inflate(&z, Z_NO_FLUSH);
-    const std::size_t produced = buffer.size() - z.avail_out;
-    if ((rc != Z_OK && rc != Z_STREAM_END) || !WriteAll(file, buffer.data(), produced)) rc = Z_DATA_ERROR;
-  }
-  inflateEnd(&z);
-  return rc == Z_STREAM_END && z.total_out == m.size;
-}
-
-// The floor: the least work that puts the members into `folder`.
-bool Floor(ui::ByteView zip, const std::vector<Member>& members, const std::wstring& folder,
-           std::vector<std::uint8_t>& buffer) {
-  const std::wstring archive = folder + L"sj.zip";
-  HANDLE file = CreateTarget(archive);
-  if (file == INVALID_HANDLE_VALUE) return false;
-  bool ok = WriteAll(file, zip.data(), zip.size());
-  if (!CloseHandle(file) || !ok) return false;
-  for (const Member& m : members) {
-    file = CreateTarget(folder + std::wstring(m.name.begin(), m.name.end()));
-    if (file == INVALID_HANDLE_VALUE) return false;
-    ok = InflateInto(file, m, buffer);
-    if (!CloseHandle(file) || !ok) return false;
-  }
-  return DeleteFileW(archive.c_str()) != FALSE;
-}
+using bench::Member;
+constexpr int kRuns = 9;
 
 // The worker's part alone: what the extraction worker does, without a UI.
 bool WorkerAlone(ui::ByteView zip, const std::wstring& folder) {
@@ -126,12 +44,15 @@ bool WorkerAlone(ui::ByteView zip, const std::wstring& folder) {
 
 struct InstallReport {
   bool ok = false;
+  double floorMs = 0;  // the probe's floor run
   double clickToFinishMs = 0;
   double clickToShownMs = 0;
   double privateBefore = 0, privateAfter = 0, sampledPeak = 0, reportedPeak = 0;  // bytes
 };
 
-InstallReport RunInstaller(const std::wstring& folder, int run, bool sample) {
+// Runs installer_probe into `folder`: mode "" installs, "sample" installs
+// and samples the memory, "floor" does the floor instead.
+InstallReport RunProbe(const std::wstring& folder, int run, const std::wstring& mode) {
   InstallReport report;
   wchar_t temp[MAX_PATH];
   GetTempPathW(MAX_PATH, temp);
@@ -140,8 +61,9 @@ InstallReport RunInstaller(const std::wstring& folder, int run, bool sample) {
   // Without the trailing backslash, which would escape the closing quote.
   const std::wstring command = L"\"" + bench::ProgramFolder() + L"installer_probe.exe\" \"" +
                                folder.substr(0, folder.size() - 1) + L"\" \"" +
-                               reportPath + L"\"" + (sample ? L" sample" : L"");
-  const std::wstring event = L"QwBenchInstall-" + std::to_wstring(run) + L"-" + std::to_wstring(GetCurrentProcessId());
+                               reportPath + L"\"" + (mode.empty() ? L"" : L" " + mode);
+  const std::wstring event = L"QwBenchInstall-" + mode + std::to_wstring(run) + L"-" +
+                            std::to_wstring(GetCurrentProcessId());
   const bench::ChildRun child = bench::RunUntilSignalled(command, event);
   FILE* in = _wfopen(reportPath.c_str(), L"r");
   if (!in) return report;
@@ -153,6 +75,7 @@ InstallReport RunInstaller(const std::wstring& folder, int run, bool sample) {
     if (k == "finished") finished = static_cast<int>(value);
     if (k == "click_to_finish_ms") report.clickToFinishMs = value;
     if (k == "click_to_shown_ms") report.clickToShownMs = value;
+    if (k == "floor_ms") report.floorMs = value;
     if (k == "private_before") report.privateBefore = value;
     if (k == "private_after") report.privateAfter = value;
     if (k == "sampled_peak_private") report.sampledPeak = value;
@@ -169,14 +92,15 @@ double Mb(double bytes) { return bytes / (1024.0 * 1024.0); }
 
 int main() {
   const ui::ByteView zip = app::resources::PayloadArchive();
-  const std::vector<Member> members = Members(zip);
+  const std::vector<Member> members = bench::Members(zip);
   std::size_t total = 0;
   for (const Member& m : members) total += m.size;
   std::vector<std::uint8_t> buffer(1 << 20);
   std::printf("install: payload archive %.2f MB, %zu members, %.2f MB unpacked\n", Mb(static_cast<double>(zip.size())),
               members.size(), Mb(static_cast<double>(total)));
 
-  std::vector<double> floor, worker, installer, shown, workerRatio, installerRatio, shownRatio;
+  std::vector<double> floor, installer, shown, installerRatio, shownRatio;
+  std::vector<double> localFloor, worker, workerRatio;
   // Every run writes into folders of its own, made beforehand and removed
   // at the end: deleting files frees disk blocks, work that would fall
   // into the next run's time.
@@ -186,13 +110,26 @@ int main() {
     return folders.back();
   };
   for (int i = -1; i < kRuns; ++i) {  // run -1 warms the file cache and is not counted
-    std::wstring folder = folderFor(L"floor", i);
+    // The floor and the installer each run in a fresh probe process, after
+    // the same start-up; every other run starts with the installer, so
+    // that neither always follows the other's process end.
+    InstallReport f, r;
+    if (i % 2 != 0) r = RunProbe(folderFor(L"install", i), i, L"");
+    f = RunProbe(folderFor(L"floor", i), i, L"floor");
+    if (i % 2 == 0) r = RunProbe(folderFor(L"install", i), i, L"");
+    if (!f.ok || !r.ok) {
+      std::printf("install: the %s did not finish\n", f.ok ? "installer" : "floor");
+      return 1;
+    }
+    // In this process, for comparison: the floor again and the worker's
+    // part alone (no window, no progress handler).
+    std::wstring folder = folderFor(L"floor-here", i);
     double t0 = bench::NowMs();
-    if (!Floor(zip, members, folder, buffer)) {
+    if (!bench::Floor(zip, members, folder, buffer)) {
       std::printf("install: the floor could not unpack the archive\n");
       return 1;
     }
-    const double f = bench::NowMs() - t0;
+    const double lf = bench::NowMs() - t0;
     folder = folderFor(L"worker", i);
     t0 = bench::NowMs();
     if (!WorkerAlone(zip, folder)) {
@@ -200,35 +137,29 @@ int main() {
       return 1;
     }
     const double w = bench::NowMs() - t0;
-    const InstallReport r = RunInstaller(folderFor(L"install", i), i, false);
-    if (!r.ok) {
-      std::printf("install: the installer did not finish\n");
-      return 1;
-    }
     if (i < 0) continue;
-    floor.push_back(f);
-    worker.push_back(w);
+    floor.push_back(f.floorMs);
     installer.push_back(r.clickToFinishMs);
     shown.push_back(r.clickToShownMs);
-    shownRatio.push_back(r.clickToShownMs / f);
-    workerRatio.push_back(w / f);
-    installerRatio.push_back(r.clickToFinishMs / f);
+    installerRatio.push_back(r.clickToFinishMs / f.floorMs);
+    shownRatio.push_back(r.clickToShownMs / f.floorMs);
+    localFloor.push_back(lf);
+    worker.push_back(w);
+    workerRatio.push_back(w / lf);
   }
-  const InstallReport sampled = RunInstaller(folderFor(L"install", kRuns), kRuns, true);
+  const InstallReport sampled = RunProbe(folderFor(L"install", kRuns), kRuns, L"sample");
   for (const std::wstring& folder : folders) bench::RemoveFolder(folder);
 
   const double ratio = bench::Median(installerRatio);
   std::printf("install: median of %d (best)\n", kRuns);
-  std::printf("install: floor (write archive, inflate, write members):  %8.1f ms (%.1f)\n", bench::Median(floor),
+  std::printf("install: floor, in a probe process like the installer's:  %8.1f ms (%.1f)\n", bench::Median(floor),
               bench::Best(floor));
-  std::printf("install: worker's part alone (write archive, unpack it): %8.1f ms (%.1f), %.2f x the floor\n",
-              bench::Median(worker), bench::Best(worker), bench::Median(workerRatio));
   std::printf("install: installer, click to finish steps:               %8.1f ms (%.1f)\n", bench::Median(installer),
               bench::Best(installer));
-  std::printf("install: installer, click to the finished window shown: %8.1f ms (%.1f), %.2f x the floor\n",
+  std::printf("install: installer, click to the finished window shown:  %8.1f ms (%.1f), %.2f x the floor\n",
               bench::Median(shown), bench::Best(shown), bench::Median(shownRatio));
-  std::printf("install: the UI thread's share (installer less the worker's part): %.1f ms\n",
-              bench::Median(installer) - bench::Median(worker));
+  std::printf("install: in this process: floor %.1f ms, worker's part alone (write archive, unpack it) %.1f ms, "
+              "%.2f x\n", bench::Median(localFloor), bench::Median(worker), bench::Median(workerRatio));
   std::printf("install: installer / floor:                              %8.2f (target <= 1.20: %s)\n", ratio,
               ratio <= 1.2 ? "met" : "NOT met");
   if (sampled.ok) {

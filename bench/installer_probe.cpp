@@ -5,8 +5,10 @@
 // types the folder, clicks "极速安装" through the window and writes to the
 // report file the time from the click to the finish steps and its private
 // memory; with "sample" after the report file it also samples its private
-// memory every millisecond during the installation (for the peak).
-//   installer_probe [<folder> <report> [sample]] <event>
+// memory every millisecond during the installation (for the peak). With
+// "floor" it does the floor of that installation instead (no click) and
+// reports its time.
+//   installer_probe [<folder> <report> [sample|floor]] <event>
 #include <windows.h>
 #include <psapi.h>
 #include <shellapi.h>
@@ -22,6 +24,7 @@
 #include "ui/host/window.h"
 #include "app/resources/resources.h"
 #include "bench/first_frame.h"
+#include "bench/install_floor.h"
 #include "ui/core/text.h"
 #include "ui/platform/system_library.h"
 
@@ -138,6 +141,23 @@ int Install(app::InstallerApp& installer, HWND hwnd, const std::wstring& folder,
   return finished ? 0 : 2;
 }
 
+// The floor of the same installation, done directly on the UI thread of a
+// process in the same state as the installer's at its click: same start-up,
+// window shown, payload not yet read.
+int RunFloor(const std::wstring& folder, const std::wstring& reportPath) {
+  const ui::ByteView zip = app::resources::PayloadArchive();
+  const std::vector<bench::Member> members = bench::Members(zip);
+  std::vector<std::uint8_t> buffer(1 << 20);
+  const double t0 = bench::NowMs();
+  const bool ok = bench::Floor(zip, members, folder + L"\\", buffer);
+  const double elapsed = bench::NowMs() - t0;
+  FILE* out = _wfopen(reportPath.c_str(), L"w");
+  if (!out) return 3;
+  std::fprintf(out, "finished %d\nfloor_ms %.3f\n", ok ? 1 : 0, elapsed);
+  std::fclose(out);
+  return ok ? 0 : 2;
+}
+
 }  // namespace
 
 int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
@@ -154,7 +174,12 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
   bench::Signal(eventName.c_str());
 
   int result = 0;
-  if (argc >= 4) result = Install(installer, hwnd, argv[1], argv[2], argc >= 5 && std::wstring(argv[3]) == L"sample");
+  const std::wstring mode = argc >= 5 ? argv[3] : L"";
+  if (argc >= 4 && mode == L"floor") {
+    result = RunFloor(argv[1], argv[2]);
+  } else if (argc >= 4) {
+    result = Install(installer, hwnd, argv[1], argv[2], mode == L"sample");
+  }
   installer.EndProgram();
   app::RunMessageLoop();
   installer.Teardown();

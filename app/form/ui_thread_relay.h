@@ -6,6 +6,7 @@
 // waits.
 #include <windows.h>
 
+#include <deque>
 #include <functional>
 
 #include "app/form/message_window.h"
@@ -23,11 +24,18 @@ class UiThreadRelay {
   // at once when the relay window no longer exists, e.g. because the UI
   // thread has ended: the caller then just stops.
   static bool Run(HWND relay, const std::function<void()>& task);
+  // On the UI thread: runs `task` there later, after the messages already
+  // waiting (work for a moment when the thread would otherwise be idle).
+  // Tasks still waiting when the relay is destroyed are dropped.
+  void RunLater(std::function<void()> task);
   HWND hwnd() const { return window_.hwnd(); }
 
  private:
   static constexpr UINT kRunTask = WM_APP + 0x51;
+  static constexpr UINT kRunLater = WM_APP + 0x52;
   static constexpr LRESULT kRan = 0x5157;
+  void RunWaitingTasks();
+  std::deque<std::function<void()>> later_;
   MessageWindow window_;
 };
 

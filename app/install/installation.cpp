@@ -148,11 +148,27 @@ void Installation::OnInstallClick() {
     Fail(FailureOf(InstallFailure::Kind::FolderNotCreated, folder));
     return;
   }
-  ShowInstallingControls();
   phase_ = Phase::Installing;
   registrationWritten_ = false;
+  shellFolders_ = {};
+  // The worker first, so that its thread starts up while the window
+  // changes; its reports wait for this handler to return.
   workerRunning_ = ExtractionWorker::Start(*this, relay_.hwnd(), folder, archive_);
-  if (!workerRunning_) Fail(FailureOf(InstallFailure::Kind::WorkerNotStarted, {}));
+  if (!workerRunning_) {
+    Fail(FailureOf(InstallFailure::Kind::WorkerNotStarted, {}));
+    return;
+  }
+  ShowInstallingControls();
+  // The finish needs the start-menu and desktop folders: looked up while
+  // the UI thread waits for the worker anyway.
+  relay_.RunLater([this] { LookUpShellFolders(); });
+}
+
+void Installation::LookUpShellFolders() {
+  if (shellFolders_.known) return;
+  shellFolders_.programs = sys::SpecialFolder(CSIDL_PROGRAMS);
+  shellFolders_.desktop = sys::SpecialFolder(CSIDL_DESKTOPDIRECTORY);
+  shellFolders_.known = true;
 }
 
 void Installation::OnProgress(int percent) {
@@ -192,9 +208,10 @@ void Installation::WriteRegistration() {
 void Installation::Finish() {
   if (!registrationWritten_) WriteRegistration();  // no report fell between 21 and 70
   const std::string folder = ui_.FolderText();
-  texts_.programsFolder = sys::SpecialFolder(CSIDL_PROGRAMS);
+  LookUpShellFolders();  // unless that happened during the installation
+  texts_.programsFolder = shellFolders_.programs;
   texts_.productName = kProductName;
-  desktopFolder_ = sys::SpecialFolder(CSIDL_DESKTOPDIRECTORY);
+  desktopFolder_ = shellFolders_.desktop;
   const std::string programGroup = texts_.programsFolder + kProductName;
   if (!texts_.programsFolder.empty()) sys::EnsureFolder(programGroup);
   texts_.uninstallData = folder + "\r\n" + programGroup + "\r\n" + desktopFolder_ + kProductName + ".lnk\r\n" +

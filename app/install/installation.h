@@ -74,6 +74,7 @@ class Installation {
   void ShowInstallingControls();
   void ShowReadyControls();
   void Fail(const InstallFailure& failure);
+  void LookUpShellFolders();
   void HoldDrawing();
   void EndDrawingHold();
 
@@ -88,7 +89,11 @@ class Installation {
   Phase phase_ = Phase::Ready;
   bool workerRunning_ = false;
   bool registrationWritten_ = false;  // once per installation
-  std::string desktopFolder_;         // read at the finish, trailing backslash
+  struct ShellFolders {
+    bool known = false;
+    std::string programs, desktop;  // with a trailing backslash; empty when unknown
+  } shellFolders_;
+  std::string desktopFolder_;         // set at the finish, trailing backslash
   form::UiThreadRelay relay_;         // last: destroyed first, so no report runs on a dying object
 };
 

@@ -6,6 +6,7 @@
 #include <atomic>
 #include <thread>
 
+#include "app/form/message_window.h"
 #include "app/form/ui_thread_relay.h"
 #include "tests/support/test_env.h"
 
@@ -60,6 +61,30 @@ TEST(UiThreadRelay, ReturnsAtOnceWhenTheUiThreadHasEnded) {
   ASSERT_TRUE(finished);
   EXPECT_FALSE(ran);
   EXPECT_FALSE(taskRan);
+}
+
+// Work for later runs after the messages already waiting, in order, and
+// never after the relay is gone.
+TEST(UiThreadRelay, RunsLaterTasksAfterWaitingMessagesAndDropsThemWithTheRelay) {
+  std::vector<std::string> order;
+  {
+    UiThreadRelay relay;
+    app::form::MessageWindow target([&](UINT message, WPARAM, LPARAM, LRESULT&) {
+      if (message != WM_APP + 7) return false;
+      order.push_back("waiting message");
+      return true;
+    });
+    PostMessageW(target.hwnd(), WM_APP + 7, 0, 0);
+    relay.RunLater([&] { order.push_back("first"); });
+    relay.RunLater([&] { order.push_back("second"); });
+    EXPECT_TRUE(order.empty()) << "nothing runs at once";
+    ASSERT_TRUE(qwtest::PumpUntil([&] { return order.size() == 3; }, 5000));
+    EXPECT_EQ(order, (std::vector<std::string>{"waiting message", "first", "second"}));
+
+    relay.RunLater([&] { order.push_back("never"); });
+  }
+  qwtest::PumpPending();
+  EXPECT_EQ(order.size(), 3u);
 }
 
 }  // namespace

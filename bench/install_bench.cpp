@@ -1,15 +1,16 @@
 // Installation: wall time from the click on "极速安装" to the finish steps,
 // for the real payload, against the floor of the same work done directly:
 // writing the archive once, inflating every member with zlib from memory
-// and writing it out (and deleting the archive file). The installer runs in
-// installer_probe.exe (beside this program), one process per installation,
-// into a fresh folder each time; a last run samples its private memory.
-// Between the two, the worker's own part runs in this process without a
-// window: the archive written out and unpacked by the archive operation,
-// with no progress handler; the rest of the installer's time is the UI
-// thread's (the click, the control swap, each progress report, the finish).
-// Runs alternate, and each ratio is the median of the ratios of runs made
-// back to back, so that a busy moment of the machine weighs on both sides.
+// and writing it out (and deleting the archive file). Both run in a fresh
+// installer_probe.exe process (beside this program), started the same way,
+// one process per run and a fresh folder each time: the installer clicked
+// through its window, or the floor done on the probe's UI thread. Every
+// other run starts with the installer, and each ratio is the median of the
+// ratios of runs made back to back, so that a busy moment of the machine
+// weighs on both sides. A last installation samples its private memory.
+// For comparison, this process also measures the floor and the worker's
+// part alone (the archive written out and unpacked by the archive
+// operation, no window, no progress handler).
 #include <windows.h>
 
 #include <cstdint>

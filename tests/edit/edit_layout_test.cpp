@@ -323,7 +323,7 @@ TEST(EditLook, DISABLED_ShowForScreenshot) {
   UiEdit single, multi;
   single.Create(w.hwnd(), 20, 20, 300, 30, SingleLine("C:\\Program Files\\青梧网游加速器"));
   single.Select({1, 3}, {1, 16});
-  std::string text = "第一行 first line\r\nsecond line 第二行\r\nthird line\r\n\r\nfifth";
+  std::string text = "第一行 first line\r\nsecond line 第二行\r\nthird line, long enough to run on under the scroll bar and on\r\n\r\nfifth";
   for (int i = 6; i < 20; ++i) text += "\r\nline " + std::to_string(i) + " " + std::string(i * 2, 'x');
   multi.Create(w.hwnd(), 20, 70, 300, 160, MultiLine(text));
   multi.Select({1, 4}, {3, 5});

@@ -3,53 +3,26 @@
 #include <gtest/gtest.h>
 
 #include "app/form/form_timer.h"
-#include "app/form/start_window.h"
 #include "app/install/installation.h"
 #include "app/install/window_installer_ui.h"
 #include "tests/install/install_env.h"
+#include "tests/install/installer_window.h"
 #include "tests/install/test_archives.h"
 #include "tests/support/host_fixture.h"
 
 namespace {
 
-using app::form::TransparentLabel;
 using app::install::Control;
 
-// A hosted 588 x 438 window with stand-ins for the five drawn controls at
-// their places, the two labels of the form, and the adapter over them.
-struct InstallerWindow {
+// The installer window with stand-ins for every drawn control.
+struct InstallerWindow : qwtest::InstallerWindowBase {
   InstallerWindow() {
     installButton.Make(hosted.hwnd(), 190, 360, 200, 50);
     pathEdit.Make(hosted.hwnd(), 28, 304, 474, 30);
-    installProgress.Make(hosted.hwnd(), 32, 330, 524, 18, false);
-    browseButton.Make(hosted.hwnd(), 508, 305, 58, 28);
-    runButton.Make(hosted.hwnd(), 196, 356, 200, 50, false);
-    location.Create(hosted.hwnd(), app::LocationLabelSpec());
-    status.Create(hosted.hwnd(), app::StatusLabelSpec());
-    app::install::InstallerWindowParts parts;
-    parts.installButton = &installButton;
-    parts.browseButton = &browseButton;
-    parts.runButton = &runButton;
-    parts.pathEdit = &pathEdit;
-    parts.installProgress = &installProgress;
-    parts.locationLabel = &location;
-    parts.statusLabel = &status;
-    parts.owner = hosted.hwnd();
-    parts.folderText = [this] { return folder; };
-    parts.setFolderText = [this](const std::string& text) { folder = text; };
-    parts.progressPosition = [this] { return position; };
-    parts.setProgressPosition = [this](int p) { position = p; };
-    parts.showMessage = [this](const std::string& text, const std::string&) { messages.push_back(text); };
-    ui = std::make_unique<app::install::WindowInstallerUi>(parts);
+    Build(&installButton, &pathEdit, [this] { return folder; }, [this](const std::string& text) { folder = text; });
   }
-
-  qwtest::HostedWindow hosted{588, 438};
-  qwtest::Recorder installButton, pathEdit, installProgress, browseButton, runButton;
-  TransparentLabel location, status;
+  qwtest::Recorder installButton, pathEdit;
   std::string folder;
-  int position = 0;
-  std::vector<std::string> messages;
-  std::unique_ptr<app::install::WindowInstallerUi> ui;
 };
 
 TEST(WindowInstallerUi, ShowsHidesAndMovesTheElementsAndLabels) {
@@ -81,6 +54,13 @@ TEST(WindowInstallerUi, ShowsHidesAndMovesTheElementsAndLabels) {
   w.ui->ShowMessage("m", "提醒");
   EXPECT_EQ(w.messages, std::vector<std::string>{"m"});
   EXPECT_EQ(w.ui->OwnerWindow(), w.hosted.hwnd());
+
+  // Holding the window's drawing goes to its host.
+  w.ui->HoldRedraws(true);
+  EXPECT_TRUE(w.hosted.host.RedrawsHeld());
+  w.ui->PresentHeldRedraws();
+  w.ui->HoldRedraws(false);
+  ASSERT_TRUE(qwtest::PumpUntil([&] { return !w.hosted.host.RedrawsHeld(); }));
 }
 
 TEST(WindowInstallerUi, MissingPartsAreLeftAlone) {
@@ -94,6 +74,9 @@ TEST(WindowInstallerUi, MissingPartsAreLeftAlone) {
   EXPECT_EQ(ui.ProgressPosition(), 0);
   EXPECT_EQ(ui.StatusCaption(), "");
   EXPECT_EQ(ui.OwnerWindow(), nullptr);
+  ui.HoldRedraws(true);  // no window: nothing to hold
+  ui.PresentHeldRedraws();
+  ui.HoldRedraws(false);
 }
 
 class WindowInstallationTest : public qwtest::InstallTraces {};
@@ -107,6 +90,7 @@ TEST_F(WindowInstallationTest, AnInstallationEndsInTheFinishedLayout) {
   installation.OnInstallClick();
   EXPECT_FALSE(w.pathEdit.Visible());
   EXPECT_TRUE(w.status.Visible());
+  EXPECT_TRUE(w.hosted.host.RedrawsHeld()) << "drawing is held while installing";
   ASSERT_TRUE(qwtest::PumpUntil([&] { return !installation.WorkerRunning(); }, 60000));
   ASSERT_EQ(installation.phase(), app::install::Phase::Finished);
   ASSERT_TRUE(qwtest::PumpUntil([&] { return timer.Interval() == 0; }, 20000));
@@ -123,6 +107,17 @@ TEST_F(WindowInstallationTest, AnInstallationEndsInTheFinishedLayout) {
   EXPECT_EQ(w.position, 100);
   EXPECT_TRUE(w.messages.empty());
   EXPECT_TRUE(qwtest::Exists(w.folder + "qingwu.exe"));
+
+  // The hold ended with the finish, and the finished window is on the
+  // canvas: the run button where the install button was.
+  ASSERT_TRUE(qwtest::PumpUntil([&] { return !w.hosted.host.RedrawsHeld(); }));
+  EXPECT_EQ(w.hosted.host.PendingRedraws(), 0u);
+  w.runButton.Fill(0xFFFF0000);
+  w.installButton.Fill(0xFF0000FF);
+  w.hosted.Settle();
+  EXPECT_TRUE(qwtest::ColorNear(w.hosted.Canvas(296, 350), 0xFFFF0000, 4))
+      << qwtest::ColorText(w.hosted.Canvas(296, 350));
+  EXPECT_FALSE(qwtest::ColorNear(w.hosted.Canvas(200, 400), 0xFF0000FF, 4)) << "the hidden install button";
 }
 
 }  // namespace

@@ -10,11 +10,10 @@
 #include <string>
 
 #include "app/form/form_timer.h"
-#include "app/form/start_window.h"
 #include "app/install/installation.h"
-#include "app/install/window_installer_ui.h"
 #include "tests/edit/edit_driving.h"
 #include "tests/install/install_env.h"
+#include "tests/install/installer_window.h"
 #include "tests/install/test_archives.h"
 #include "tests/support/host_fixture.h"
 #include "ui/controls/edit.h"
@@ -27,7 +26,7 @@ const std::string kTypedFolder = "C:\\\xC7\xE0\xCE\xE0\xB2\xE2\xCA\xD4\\";
 
 // The installer window: the install button and the folder field as the
 // program creates them, stand-ins for the controls this test does not use.
-struct InstallerWindow {
+struct InstallerWindow : qwtest::InstallerWindowBase {
   InstallerWindow() {
     ui::ButtonOptions big;
     big.fontName = "宋体";
@@ -37,42 +36,17 @@ struct InstallerWindow {
     field.textColor = RGB(0, 0, 0);
     field.fontFamily = "宋体";
     pathEdit.Create(hosted.hwnd(), 28, 304, 474, 30, field);
-    installProgress.Make(hosted.hwnd(), 32, 330, 524, 18, false);
-    browseButton.Make(hosted.hwnd(), 508, 305, 58, 28);
-    runButton.Make(hosted.hwnd(), 196, 356, 200, 50, false);
-    location.Create(hosted.hwnd(), app::LocationLabelSpec());
-    status.Create(hosted.hwnd(), app::StatusLabelSpec());
-
-    app::install::InstallerWindowParts parts;
-    parts.installButton = &installButton;
-    parts.browseButton = &browseButton;
-    parts.runButton = &runButton;
-    parts.pathEdit = &pathEdit;
-    parts.installProgress = &installProgress;
-    parts.locationLabel = &location;
-    parts.statusLabel = &status;
-    parts.owner = hosted.hwnd();
-    parts.folderText = [this] { return pathEdit.Text(); };
-    parts.setFolderText = [this](const std::string& text) { pathEdit.Text(text); };
-    parts.progressPosition = [this] { return position; };
-    parts.setProgressPosition = [this](int p) { position = p; };
-    parts.showMessage = [this](const std::string& text, const std::string&) { messages.push_back(text); };
-    ui = std::make_unique<app::install::WindowInstallerUi>(parts);
+    Build(&installButton, &pathEdit, [this] { return pathEdit.Text(); },
+          [this](const std::string& text) { pathEdit.Text(text); });
     installation = std::make_unique<app::install::Installation>(*ui, texts, timer, qwtest::InstallArchive());
     installButton.BindEvent(WM_LBUTTONDOWN, [this](const ui::ElementEvent&) { installation->OnInstallClick(); });
     hosted.Settle();
   }
 
-  qwtest::HostedWindow hosted{588, 438};
   ui::UiButton installButton;
   ui::UiEdit pathEdit;
-  qwtest::Recorder installProgress, browseButton, runButton;
-  app::form::TransparentLabel location, status;
-  int position = 0;
-  std::vector<std::string> messages;
   app::InstallerTexts texts;
   app::form::FormTimer timer;
-  std::unique_ptr<app::install::WindowInstallerUi> ui;
   std::unique_ptr<app::install::Installation> installation;
 };
 

@@ -32,6 +32,12 @@ bool UiWindow::PutOffRepaint(const UiElement* element) {
 // after those, everything collected is repaired and presented in one flush.
 void UiWindow::PresentHeldRedraws() {
   if (!IsAttached() || heldPresentPosted_) return;
+  if (heldRepaints_.empty() && redrawQueue_.Pending() == 0) {
+    // Nothing collected: no frame. Once the hold has ended, areas still on
+    // their way are drawn as they arrive.
+    redrawQueue_.SetHeld(redrawHolds_ > 0);
+    return;
+  }
   redrawQueue_.SetHeld(true);
   PostPresentStep(kDrawHeldElements);
 }

@@ -3,13 +3,12 @@
 #include <windows.h>
 
 #include <unzip.h>
-// After unzip.h: it needs the zlib and ioapi declarations.
-#include <iowin32.h>
 
 #include <vector>
 
 #include "app/form/zip_memory_source.h"
 #include "app/system/file_system.h"
+#include "app/system/mapped_file.h"
 #include "app/system/owned_handles.h"
 
 namespace app::form {
@@ -21,13 +20,6 @@ constexpr std::size_t kWriteBufferBytes = 1 << 20;
 // Owns an open minizip reader; null when the archive could not be opened.
 class ZipReader {
  public:
-  // Reads the file at `path`. The "A" file functions: the folder part of
-  // the path is code page 936 text.
-  explicit ZipReader(const std::string& path) {
-    zlib_filefunc64_def io;
-    fill_win32_filefunc64A(&io);
-    zip_ = unzOpen2_64(path.c_str(), &io);
-  }
   // Reads the bytes behind `cursor`, which must outlive the reader.
   explicit ZipReader(ZipMemoryCursor& cursor) {
     zlib_filefunc64_def io = MemoryFileFunctions(cursor);
@@ -191,9 +183,12 @@ bool IsSafeEntryName(std::string_view name) {
   return true;
 }
 
+// A file is read in place through a read-only mapping, by the same reader
+// as bytes in memory: a cut-off archive is then refused the same way (a
+// file that cannot be mapped, or an empty one, cannot be opened).
 UnpackResult ZipArchive::Unpack(const std::string& archivePath, const std::string& folder) const {
-  ZipReader zip(archivePath);
-  return UnpackAll(zip, archivePath, folder, onProgress_);
+  const sys::MappedFile file(archivePath);
+  return Unpack(file.bytes(), folder, archivePath);
 }
 
 UnpackResult ZipArchive::Unpack(ui::ByteView archive, const std::string& folder,

@@ -307,7 +307,7 @@ TEST_F(ZipArchiveTest, DamagedEntryDataIsCorruptFromMemoryAndFromAFile) {
   }
 }
 
-TEST_F(ZipArchiveTest, BytesThatAreNoWholeArchiveCannotBeOpenedFromMemory) {
+TEST_F(ZipArchiveTest, BytesThatAreNoWholeArchiveCannotBeOpenedFromMemoryOrFromAFile) {
   const ui::ByteView whole = qwtest::InstallArchive();
   const std::string_view text = "this is plain text, not an archive";
   struct Case {
@@ -320,14 +320,17 @@ TEST_F(ZipArchiveTest, BytesThatAreNoWholeArchiveCannotBeOpenedFromMemory) {
       {"not a ZIP", {reinterpret_cast<const std::uint8_t*>(text.data()), text.size()}},
       {"empty", {}},
   };
-  for (const Case& c : cases) {
-    reports_.clear();
-    const auto result = UnpackFromMemory(c.bytes);
-    EXPECT_EQ(result.error, UnpackError::CannotOpen) << c.what;
-    EXPECT_EQ(result.subject, kMemoryName) << c.what;
-    EXPECT_EQ(result.entries, 0) << c.what;
-    EXPECT_TRUE(reports_.empty()) << c.what;
-    EXPECT_TRUE(FolderContents(folder_).empty()) << c.what;
+  for (bool fromFile : {false, true}) {
+    for (const Case& c : cases) {
+      SCOPED_TRACE(std::string(c.what) + (fromFile ? ", from a file" : ", from memory"));
+      reports_.clear();
+      const auto result = fromFile ? Unpack(c.bytes) : UnpackFromMemory(c.bytes);
+      EXPECT_EQ(result.error, UnpackError::CannotOpen);
+      EXPECT_EQ(result.subject, fromFile ? std::string(qwtest::kTestRoot) + "test.zip" : std::string(kMemoryName));
+      EXPECT_EQ(result.entries, 0);
+      EXPECT_TRUE(reports_.empty());
+      EXPECT_TRUE(FolderContents(folder_).empty());
+    }
   }
 }
 

@@ -55,17 +55,9 @@ void DrawImageAlpha(Gdiplus::GpGraphics* g, Gdiplus::GpImage* image, const RectF
     gp::GdipDrawImageRect(g, image, dest.x, dest.y, dest.width, dest.height);
     return;
   }
-  gp::ImageAttributes attributes;
-  gp::GdipCreateImageAttributes(attributes.put());
-  Gdiplus::ColorMatrix m{};
-  for (int i = 0; i < 5; ++i) m.m[i][i] = 1.0f;
-  m.m[3][3] = static_cast<float>(alpha) / 255.0f;
-  gp::GdipSetImageAttributesColorMatrix(attributes.get(), Gdiplus::ColorAdjustTypeDefault, TRUE, &m,
-                                        nullptr, Gdiplus::ColorMatrixFlagsDefault);
   const auto w = static_cast<float>(ImageWidth(image));
   const auto h = static_cast<float>(ImageHeight(image));
-  gp::GdipDrawImageRectRect(g, image, dest.x, dest.y, dest.width, dest.height, 0.0f, 0.0f, w, h,
-                            Gdiplus::UnitPixel, attributes.get(), nullptr, nullptr);
+  DrawPart(g, image, dest, RectF{0, 0, w, h}, alpha);
 }
 
 void DrawNineGrid(Gdiplus::GpGraphics* g, Gdiplus::GpImage* image, const RectF& dest,

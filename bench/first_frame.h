@@ -7,19 +7,18 @@
 
 namespace bench {
 
+inline BOOL CALLBACK NoteChildWaitingForPaint(HWND child, LPARAM found) {
+  if (IsWindowVisible(child) && GetUpdateRect(child, nullptr, FALSE)) {
+    *reinterpret_cast<BOOL*>(found) = TRUE;
+    return FALSE;
+  }
+  return TRUE;
+}
+
 inline bool WaitsForPaint(HWND hwnd) {
   if (GetUpdateRect(hwnd, nullptr, FALSE)) return true;
   BOOL pending = FALSE;
-  EnumChildWindows(
-      hwnd,
-      [](HWND child, LPARAM found) -> BOOL {
-        if (IsWindowVisible(child) && GetUpdateRect(child, nullptr, FALSE)) {
-          *reinterpret_cast<BOOL*>(found) = TRUE;
-          return FALSE;
-        }
-        return TRUE;
-      },
-      reinterpret_cast<LPARAM>(&pending));
+  EnumChildWindows(hwnd, NoteChildWaitingForPaint, reinterpret_cast<LPARAM>(&pending));
   return pending != FALSE;
 }
 

@@ -60,15 +60,17 @@ struct FakeCompositor {
     blurRequests = 0;
     Library().osMajorVersion = osMajor;
     auto& t = sys::mutableTableForTest();
-    t.DwmIsCompositionEnabled = [](BOOL* on) -> HRESULT {
-      *on = TRUE;
-      return S_OK;
-    };
-    t.DwmEnableBlurBehindWindow = [](HWND, const DWM_BLURBEHIND* bb) -> HRESULT {
-      ++blurRequests;
-      GetRgnBox(bb->hRgnBlur, &lastRegion);
-      return S_OK;
-    };
+    t.DwmIsCompositionEnabled = CompositionEnabled;
+    t.DwmEnableBlurBehindWindow = RecordBlurRequest;
+  }
+  static HRESULT WINAPI CompositionEnabled(BOOL* on) {
+    *on = TRUE;
+    return S_OK;
+  }
+  static HRESULT WINAPI RecordBlurRequest(HWND, const DWM_BLURBEHIND* bb) {
+    ++blurRequests;
+    GetRgnBox(bb->hRgnBlur, &lastRegion);
+    return S_OK;
   }
   ~FakeCompositor() {
     sys::mutableTableForTest() = saved;

@@ -284,6 +284,14 @@ TEST(MenuItem, SubmenuNearTheRightEdgeOpensToTheLeftWithMirroredEffects) {
 
 namespace {
 
+void CALLBACK CloseRootMenu(HWND, UINT, UINT_PTR id, DWORD) {
+  KillTimer(nullptr, id);
+  if (HWND root = FindWindowW(L"Zq_DirectUI", L"Zq_DirectUI_Menu")) {
+    if (HWND r = static_cast<HWND>(GetPropW(root, L"Zq_DirectUI_Host"))) root = r;
+    PostMessageW(root, WM_CLOSE, 0, 0);
+  }
+}
+
 // For looking at a menu by eye: run with --gtest_also_run_disabled_tests and
 // take a screenshot while it holds (about 4 s) with a submenu open.
 TEST(MenuShowcase, DISABLED_HoldMenuWithSeparatorCheckAndSubmenu) {
@@ -297,13 +305,7 @@ TEST(MenuShowcase, DISABLED_HoldMenuWithSeparatorCheckAndSubmenu) {
   menu.AddItem("禁用的项", {}, -1, ui::UiMenu::kCommand, 1, 3);
   menu.AddSubmenuItem("更多", &sub);
   sub.SetPopupHandler([](HWND hwnd, bool) {
-    SetTimer(nullptr, 0, 4000, [](HWND, UINT, UINT_PTR id, DWORD) {
-      KillTimer(nullptr, id);
-      if (HWND root = FindWindowW(L"Zq_DirectUI", L"Zq_DirectUI_Menu")) {
-        if (HWND r = static_cast<HWND>(GetPropW(root, L"Zq_DirectUI_Host"))) root = r;
-        PostMessageW(root, WM_CLOSE, 0, 0);
-      }
-    });
+    SetTimer(nullptr, 0, 4000, CloseRootMenu);
   });
   MenuOwner owner(20, 20, 300, 300);
   ShowAndRun(menu, owner.hwnd(), 120, 100, [&](HWND m) {

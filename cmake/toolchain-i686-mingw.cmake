@@ -9,4 +9,5 @@ set(CMAKE_FIND_ROOT_PATH /usr/i686-w64-mingw32)
 set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
 set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
 set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
-set(CMAKE_CROSSCOMPILING_EMULATOR wine)  # needs a machine that runs 32-bit code
+# The 32-bit Wine loader; it needs a machine that runs 32-bit x86 code.
+set(CMAKE_CROSSCOMPILING_EMULATOR /usr/lib/wine/wine)

@@ -29,6 +29,10 @@ TEST(DarkColor, LuminanceThresholdIs192) {
   EXPECT_TRUE(IsDarkColor(0xFF0000FFu));   // pure blue is dark
   EXPECT_FALSE(IsDarkColor(0xFFFFFF00u));  // yellow is light
   EXPECT_TRUE(IsDarkColor(0x00000000u));
+  // Exactly 192 (76, 254, 177) and just below it (76, 254, 176): a
+  // floating-point sum of the three products lands on either side.
+  EXPECT_FALSE(IsDarkColor(0xFF4CFEB1u));
+  EXPECT_TRUE(IsDarkColor(0xFF4CFEB0u));
 }
 
 TEST(TextEffect, GlowAndOutlineDrawAHaloAroundTheText) {

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "tests/support/host_fixture.h"
+#include "ui/host/draw_image.h"
 
 using namespace ui;
 using qwtest::ColorNear;
@@ -242,4 +243,17 @@ TEST(HostRender, PartialRedrawMatchesTheFullRedrawPixelForPixel) {
         if (w.Canvas(x, y) != full[y * 200 + x]) ++differing;
     EXPECT_EQ(differing, 0) << "area " << area.x << "," << area.y << " " << area.width << "x" << area.height;
   }
+}
+
+// The part of an element bitmap a partial redraw copies. 0.1f + 4.9f is
+// 5.0000001 before it is rounded to single precision and exactly 5 after:
+// both trees round every step to float, so the area's right edge, 1 pixel
+// into an image placed at x = 4, ends the part at column 1, never at
+// column 2 as with the x87 unit's extended precision.
+TEST(HostRender, ImagePartEdgesFollowSinglePrecisionArithmetic) {
+  const RectF part = ImagePartWithin(10, 10, RectF{4, 0, 10, 10}, RectF{0.1f, 0.5f, 4.9f, 2.0f});
+  EXPECT_EQ(part, (RectF{0, 0, 1, 3}));
+  // Whole-pixel areas map exactly; areas outside the image give nothing.
+  EXPECT_EQ(ImagePartWithin(10, 10, RectF{3, 2, 10, 10}, RectF{4, 3, 2, 2}), (RectF{1, 1, 2, 2}));
+  EXPECT_EQ(ImagePartWithin(10, 10, RectF{3, 2, 10, 10}, RectF{20, 3, 2, 2}).width, 0.0f);
 }

@@ -36,8 +36,10 @@ gp::Pen MakePen(Argb color, float width, Gdiplus::DashStyle dash = Gdiplus::Dash
 }  // namespace
 
 bool IsDarkColor(Argb color) {
-  const double luminance = 0.299 * RedOf(color) + 0.587 * GreenOf(color) + 0.114 * BlueOf(color);
-  return luminance < 192.0;
+  // Luminance 0.299 R + 0.587 G + 0.114 B below 192, in thousandths and
+  // integers: exact at the threshold, whatever the floating-point unit.
+  const unsigned luminance = 299u * RedOf(color) + 587u * GreenOf(color) + 114u * BlueOf(color);
+  return luminance < 192000u;
 }
 
 void DrawTextWithEffect(Gdiplus::GpGraphics* g, const Gdiplus::RectF& rect, std::wstring_view text,

@@ -39,14 +39,19 @@ void DrawImageAlphaWithin(Gdiplus::GpGraphics* g, Gdiplus::GpImage* image, const
     DrawImageAlpha(g, image, dest, alpha);
     return;
   }
+  const RectF src = ImagePartWithin(w, h, dest, area);
+  if (src.width <= 0 || src.height <= 0) return;
+  DrawPart(g, image, RectF{dest.x + src.x, dest.y + src.y, src.width, src.height}, src, alpha);
+}
+
+RectF ImagePartWithin(float width, float height, const RectF& dest, const RectF& area) {
   // The area in image pixels, widened to whole pixels and kept inside the image.
   const float left = std::max(0.0f, std::floor(area.x - dest.x));
   const float top = std::max(0.0f, std::floor(area.y - dest.y));
-  const float right = std::min(w, std::ceil(area.Right() - dest.x));
-  const float bottom = std::min(h, std::ceil(area.Bottom() - dest.y));
-  if (right <= left || bottom <= top) return;
-  const RectF src{left, top, right - left, bottom - top};
-  DrawPart(g, image, RectF{dest.x + left, dest.y + top, src.width, src.height}, src, alpha);
+  const float right = std::min(width, std::ceil(area.Right() - dest.x));
+  const float bottom = std::min(height, std::ceil(area.Bottom() - dest.y));
+  if (right <= left || bottom <= top) return RectF{left, top, 0, 0};
+  return RectF{left, top, right - left, bottom - top};
 }
 
 void DrawImageAlpha(Gdiplus::GpGraphics* g, Gdiplus::GpImage* image, const RectF& dest, int alpha) {

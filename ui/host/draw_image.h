@@ -16,6 +16,9 @@ void DrawImageAlpha(Gdiplus::GpGraphics* g, Gdiplus::GpImage* image, const RectF
 // repaired area costs, not what the element's whole bitmap costs.
 void DrawImageAlphaWithin(Gdiplus::GpGraphics* g, Gdiplus::GpImage* image, const RectF& dest, int alpha,
                           const RectF& area);
+// The whole image pixels of a `width` x `height` image placed at `dest`
+// that `area` touches, in image coordinates (empty when none).
+RectF ImagePartWithin(float width, float height, const RectF& dest, const RectF& area);
 
 // Nine-grid drawing: `centre` {left, top, right, bottom} is the centre
 // rectangle of the image in image pixels. Corners keep their size, edges

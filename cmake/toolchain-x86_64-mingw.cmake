@@ -1,7 +1,6 @@
-# Cross toolchain: 64-bit Windows via MinGW-w64, for the test build: this
-# machine runs no 32-bit x86 code, so the tests run as 64-bit programs under
-# wine64. The same sources build the 32-bit product (posix thread model, so that
-# std::thread and std::mutex exist). Test executables run under Wine.
+# Cross toolchain: 64-bit Windows via MinGW-w64 (posix thread model, so that
+# std::thread and std::mutex exist). The same sources and tests as the 32-bit
+# tree; its test executables run under wine64 on every machine.
 set(CMAKE_SYSTEM_NAME Windows)
 set(CMAKE_SYSTEM_PROCESSOR x86_64)
 set(CMAKE_C_COMPILER x86_64-w64-mingw32-gcc-posix)

@@ -1,35 +1,44 @@
 # Shared set-up for scripts/test, scripts/run and scripts/bench (sourced).
 #
-# Two build trees from the same sources:
-#   build/x86  the product: 32-bit qingwu_setup.exe (PE32), what users run;
-#   build/x64  the same program and every test as 64-bit Windows programs.
-# The tests run the 64-bit tree under wine64, because some machines (this
-# project's CI among them) cannot execute 32-bit x86 code at all. Where
-# 32-bit code runs, scripts/run starts the real 32-bit installer.
+# Two build trees from the same sources, each with every program, test and
+# benchmark:
+#   build/x86  32-bit: the product users run, qingwu_setup.exe (PE32); its
+#              tests run under the 32-bit Wine loader;
+#   build/x64  64-bit: the same program and tests as 64-bit Windows
+#              programs, run under wine64.
+# Some machines cannot execute 32-bit x86 code at all: there the 32-bit tree
+# is still built (so that it keeps compiling) but only the 64-bit tests run.
 set -euo pipefail
 
 QW_ROOT="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 QW_BUILD_DIR="${QW_BUILD_DIR:-$QW_ROOT/build}"
 QW_X86_DIR="$QW_BUILD_DIR/x86"
 QW_X64_DIR="$QW_BUILD_DIR/x64"
-export QW_ROOT QW_BUILD_DIR QW_X86_DIR QW_X64_DIR
+QW_WINE32=/usr/lib/wine/wine
+QW_WINE64=/usr/lib/wine/wine64
+export QW_ROOT QW_BUILD_DIR QW_X86_DIR QW_X64_DIR QW_WINE32 QW_WINE64
 
 configure_tree() {  # dir toolchain extra-args...
   local dir=$1 toolchain=$2
   shift 2
-  if [ ! -f "$dir/build.ninja" ]; then
-    cmake -S "$QW_ROOT" -B "$dir" -G Ninja \
-      -DCMAKE_TOOLCHAIN_FILE="$QW_ROOT/cmake/$toolchain" \
-      -DCMAKE_BUILD_TYPE=Release "$@" >/dev/null
-  fi
+  # Always configured: a tree made by an older script may hold other cache
+  # values (cheap when nothing changed).
+  cmake -S "$QW_ROOT" -B "$dir" -G Ninja \
+    -DCMAKE_TOOLCHAIN_FILE="$QW_ROOT/cmake/$toolchain" \
+    -DCMAKE_BUILD_TYPE=Release "$@" >/dev/null
 }
 
-# Builds the 32-bit product and the 64-bit tree (targets: all, or as given).
-configure_and_build() {
-  configure_tree "$QW_X86_DIR" toolchain-i686-mingw.cmake -DQW_BUILD_TESTS=OFF
+configure_trees() {
+  configure_tree "$QW_X86_DIR" toolchain-i686-mingw.cmake -DQW_BUILD_TESTS=ON \
+    -DQW_PRODUCT_DIR="$QW_X86_DIR"
   configure_tree "$QW_X64_DIR" toolchain-x86_64-mingw.cmake -DQW_BUILD_TESTS=ON \
     -DQW_PRODUCT_DIR="$QW_X86_DIR"
-  cmake --build "$QW_X86_DIR" --target qingwu_setup
+}
+
+# Builds both trees (targets: all, or as given).
+configure_and_build() {
+  configure_trees
+  cmake --build "$QW_X86_DIR" "$@"
   cmake --build "$QW_X64_DIR" "$@"
 }
 
@@ -46,7 +55,7 @@ wine_env() {
   export WINEDLLOVERRIDES="winemenubuilder.exe=d;mscoree=d;mshtml=d"
   # Desktop and Documents of a new prefix link into $HOME: keep them in the build.
   export HOME="$QW_BUILD_DIR/home"
-  export WINE64=/usr/lib/wine/wine64
+  export WINE64=$QW_WINE64
   mkdir -p "$HOME"
 }
 

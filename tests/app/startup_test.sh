@@ -3,7 +3,7 @@
 # ends the process with exit code 0.
 set -u
 exe=$1 wintool=$2
-wine=${WINE64:-/usr/lib/wine/wine64}
+wine=${QW_WINE:-/usr/lib/wine/wine64}
 fail() { echo "FAIL: $*"; wineserver -k 2>/dev/null; exit 1; }
 
 "$wine" "$exe" &

@@ -7,7 +7,7 @@
 # condition (a window, a file's content, the process) with generous limits.
 set -u
 exe=$1 core=$2 uninst=$3 wintool=$4
-wine=${WINE64:-/usr/lib/wine/wine64}
+wine=${QW_WINE:-/usr/lib/wine/wine64}
 src=${QW_SOURCE_DIR:?}
 work=${QW_BUILD_DIR:?}/payload_window_test
 pid=

@@ -3,7 +3,7 @@
 # 青梧网游加速器 window; a close ends it with exit code 0.
 set -u
 archive=$1 wintool=$2
-wine=${WINE64:-/usr/lib/wine/wine64}
+wine=${QW_WINE:-/usr/lib/wine/wine64}
 fail() { echo "FAIL: $*"; [ -n "${pid:-}" ] && kill "$pid" 2>/dev/null; exit 1; }
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT

@@ -6,7 +6,7 @@
 # Each case starts from a fresh copy of a pristine Wine prefix of its own.
 set -u
 archive=$1 wintool=$2 case=$3
-wine=${WINE64:-/usr/lib/wine/wine64}
+wine=${QW_WINE:-/usr/lib/wine/wine64}
 work=${QW_BUILD_DIR:?}/tests/resources/uninstaller
 pristine=$work/pristine
 export WINEDEBUG=-all
@@ -91,7 +91,19 @@ key_present() { "$wine" reg query "$uninstall_key\\$product" >/dev/null 2>&1; }
 snapshot() {
   (cd "$c" && find . -path ./windows -prune -o -path ./users/Public -prune -o -print0 | sort -z |
      xargs -0 stat -c '%n %s %F' && find . -path ./windows -prune -o -type f -print0 | sort -z | xargs -0 md5sum)
-  "$wine" reg query "$uninstall_key" /s 2>/dev/null | tr -d '\r'
+  registry_snapshot
+}
+
+# The uninstall keys. A reg process that fails to start or to answer (seen
+# under heavy load) is asked again; the parent key always holds the
+# neighbour's key, so a failing query is never the state being looked at.
+registry_snapshot() {
+  local out i
+  for i in $(seq 1 20); do
+    out=$("$wine" reg query "$uninstall_key" /s 2>/dev/null) && break
+    sleep 0.2
+  done
+  printf '%s\n' "$out" | tr -d '\r'
 }
 
 run_uninstaller() {  # args... ; sets $code

@@ -6,7 +6,8 @@
 #
 # Needs DISPLAY (a display without a window manager: the window stands
 # where the installer puts it), xdotool and ImageMagick. Set before use:
-#   WT_WINE     the Wine loader (wine64 for the 64-bit build)
+#   WT_WINE     the Wine loader of the build (/usr/lib/wine/wine for the
+#               32-bit tree, /usr/lib/wine/wine64 for the 64-bit one)
 #   WT_WINTOOL  tests/tools/wintool.exe of the same build
 #   WT_WORK     a folder of this run's own (prefix, home, screenshots)
 #   WT_PRISTINE (optional) where the pristine prefix is kept
@@ -96,12 +97,21 @@ wt_stop_all() { [ -n "${WINEPREFIX:-}" ] && wineserver -k 2>/dev/null; true; }
 # photograph and interrupt the installing phase, its writes into the
 # installation folder are paced (2 MB/s: several seconds) by a preload library
 # built here (scripts/walkthrough_slow_writes.c); the bytes stay the same.
+# It is built for both word sizes, 32-bit for the 32-bit Wine loader and
+# 64-bit for wine64, in the multiarch folders that the dynamic loader's
+# "$LIB" names, so one LD_PRELOAD value fits whichever loader starts.
 wt_slow_writes_library() {
-  local lib="$WT_WORK/slow_writes.so"
-  if [ ! -f "$lib" ] || [ "$lib" -ot "$QW_WALKTHROUGH_DIR/walkthrough_slow_writes.c" ]; then
-    cc -shared -fPIC -O2 -o "$lib" "$QW_WALKTHROUGH_DIR/walkthrough_slow_writes.c" -ldl || return 1
-  fi
-  echo "$lib"
+  local source="$QW_WALKTHROUGH_DIR/walkthrough_slow_writes.c" dir="$WT_WORK/preload"
+  local arch flag lib
+  for arch in x86_64-linux-gnu:-m64 i386-linux-gnu:-m32; do
+    flag=${arch#*:}
+    lib="$dir/lib/${arch%%:*}/slow_writes.so"
+    if [ ! -f "$lib" ] || [ "$lib" -ot "$source" ]; then
+      mkdir -p "$(dirname "$lib")"
+      cc "$flag" -shared -fPIC -O2 -o "$lib" "$source" -ldl || return 1
+    fi
+  done
+  echo "$dir/\$LIB/slow_writes.so"
 }
 
 # Starts the installer (with its own loader when given, e.g. 32-bit wine);

@@ -6,7 +6,7 @@
  * written are the same, and writes elsewhere (Wine's own, X, the registry)
  * are not touched.
  *
- *   cc -shared -fPIC -O2 -o slow_writes.so walkthrough_slow_writes.c -ldl
+ *   cc [-m32] -shared -fPIC -O2 -o slow_writes.so walkthrough_slow_writes.c -ldl
  *   LD_PRELOAD=slow_writes.so QW_SLOW_WRITES_UNDER=/path/ wine64 setup.exe
  */
 #define _GNU_SOURCE

@@ -9,7 +9,7 @@
 #   walkthrough_test.sh <qingwu_setup.exe> <wintool.exe> <payload.zip>
 set -u
 exe=$1 wintool=$2 archive=$3
-WT_WINE=${WINE64:-/usr/lib/wine/wine64}
+WT_WINE=${QW_WINE:-/usr/lib/wine/wine64}
 WT_WINTOOL=$wintool
 WT_WORK=${QW_BUILD_DIR:?}/tests/app/walkthrough/run
 source "${QW_SOURCE_DIR:?}/scripts/walkthrough.sh"

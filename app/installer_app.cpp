@@ -21,6 +21,7 @@ InstallerApp::InstallerApp() {
 InstallerApp::~InstallerApp() { Teardown(); }
 
 bool InstallerApp::Start(ui::ByteView glyphStrip) {
+  if (!uiApartment_) uiApartment_.emplace();
   ui::LibraryInit init;
   init.glyphStrip = glyphStrip;
   init.editMenu = objects_.editMenu.get();
@@ -169,6 +170,7 @@ void InstallerApp::Teardown() {
   destroy(objects_.browseButton);
   destroy(objects_.runButton);
   texts_ = InstallerTexts{};
+  uiApartment_.reset();
 }
 
 }  // namespace app

@@ -4,12 +4,14 @@
 #include <windows.h>
 
 #include <memory>
+#include <optional>
 #include <string>
 
 #include "app/form/start_window.h"
 #include "app/install/installation.h"
 #include "app/install/window_installer_ui.h"
 #include "app/installer_texts.h"
+#include "app/system/owned_handles.h"
 #include "ui/controls/edit.h"
 #include "ui/controls/progress_bar.h"
 #include "ui/core/bytes.h"
@@ -40,13 +42,15 @@ class InstallerApp {
   InstallerApp& operator=(const InstallerApp&) = delete;
   ~InstallerApp();
 
-  // Initialises the library and loads the start window (whose creation
-  // event builds the installer window). False when no window came up.
+  // Enters a single-threaded COM apartment on the calling (UI) thread, as
+  // the folder dialog and the shell links need, initialises the library
+  // and loads the start window (whose creation event builds the installer
+  // window). False when no window came up.
   bool Start(ui::ByteView glyphStrip);
   // Ends the program with exit code 0: the message loop returns.
   void EndProgram();
-  // Destroys the nine objects in construction order and clears the texts.
-  // Runs once; later calls do nothing.
+  // Destroys the nine objects in construction order, clears the texts and
+  // leaves the COM apartment. Runs once; later calls do nothing.
   void Teardown();
 
   InstallerObjects& objects() { return objects_; }
@@ -61,6 +65,7 @@ class InstallerApp {
   void BuildWindow(HWND hwnd);
   void CreateControls(HWND hwnd);
 
+  std::optional<sys::ComApartment> uiApartment_;  // from Start to Teardown
   InstallerObjects objects_;
   InstallerTexts texts_;
   StartWindow startWindow_;

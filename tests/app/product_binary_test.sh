@@ -2,6 +2,7 @@
 # The product is one statically linked 32-bit GUI executable that imports
 # only the system's known DLLs (and comctl32), with a manifest that asks
 # for administrator rights and common controls 6.
+#   product_binary_test.sh <qingwu_setup.exe> [carried programs and DLLs...]
 set -u
 export LC_ALL=C  # tool output is parsed below: no translations
 exe=$1
@@ -19,5 +20,23 @@ grep -q 'gdiplus' <<<"$dlls" && fail "gdiplus imported at load time"
 grep -qa 'requireAdministrator' "$exe" || fail "manifest lacks requireAdministrator"
 grep -qa 'Microsoft.Windows.Common-Controls' "$exe" || fail "manifest lacks common controls"
 grep -qa 'version="6.0.0.0"' "$exe" || fail "manifest lacks version 6.0.0.0"
+# Every program and library of the installation (the installer itself and
+# the carried programs given after it) declares the supported systems and
+# carries no link time.
+for file in "$@"; do
+  [ -f "$file" ] || fail "no such file: $file"
+  case "$file" in
+    *.exe) for os in 35138b9a-5d96-4fbd-8e2d-a2440225f93a 4a2f28e3-53b9-4441-ba9c-d69d4a4a6e38 \
+             1f676c76-80e1-4239-95bb-83d0f6d0da78 8e0f7a12-bfb3-4fe8-b9a5-48fd50a15a9a; do
+             grep -qa "supportedOS Id=\"{$os}\"" "$file" || fail "$file: manifest lacks supportedOS {$os}"
+           done ;;
+  esac
+  # Reproducible: the header's link-time field (4 bytes, 8 after the
+  # "PE\0\0" signature whose offset sits at 0x3C) is zero.
+  pe=$(od -An -tu4 -j60 -N4 "$file" | tr -d ' ')
+  [ "$(od -An -tx1 -j"$pe" -N4 "$file" | tr -d ' ')" = 50450000 ] || fail "$file: no PE signature at $pe"
+  stamp=$(od -An -tu4 -j$((pe + 8)) -N4 "$file" | tr -d ' ')
+  [ "$stamp" = 0 ] || fail "$file: the PE header carries a link time ($stamp)"
+done
 echo "imports: $(echo $dlls)"
 echo "1 passed, 0 failed"

@@ -1,12 +1,13 @@
+#define QWCORE_BUILDING
 #include "payload/core/qwcore.h"
 
 #include <windows.h>
 
 #include <cwchar>
 
-extern "C" __declspec(dllexport) const wchar_t* QwCoreVersion() { return L"201909999"; }
+extern "C" const wchar_t* QwCoreVersion() { return L"201909999"; }
 
-extern "C" __declspec(dllexport) int QwCoreRouteCount(const wchar_t* serversIniPath) {
+extern "C" int QwCoreRouteCount(const wchar_t* serversIniPath) {
   if (!serversIniPath || GetFileAttributesW(serversIniPath) == INVALID_FILE_ATTRIBUTES) return -1;
   wchar_t names[4096] = {};
   const DWORD length = GetPrivateProfileSectionNamesW(names, 4096, serversIniPath);

@@ -6,6 +6,7 @@
 //   wintool gone <class> [timeout-ms]     wait until no such window exists
 //   wintool close <class>                 post WM_CLOSE to the window
 //   wintool text <class>                  print the window's title
+//   wintool msgtext <class>               print a message box's message
 //   wintool command <class> <id>          post WM_COMMAND <id> (a dialog button)
 //   wintool waitexe <file> [timeout-ms]   wait for a visible top-level window of
 //                                         a process started from <file> (e.g.
@@ -120,13 +121,15 @@ int wmain(int argc, wchar_t** argv) {
     std::printf("closed\n");
     return 0;
   }
-  if (cmd == L"text") {
-    wchar_t buf[512] = {};
-    GetWindowTextW(hwnd, buf, 512);
-    char out[1024] = {};
+  if (cmd == L"text" || cmd == L"msgtext") {
+    // A message box shows its message in the static control 0xFFFF.
+    HWND source = cmd == L"text" ? hwnd : GetDlgItem(hwnd, 0xFFFF);
+    wchar_t buf[1024] = {};
+    if (source) GetWindowTextW(source, buf, 1024);
+    char out[4096] = {};
     WideCharToMultiByte(CP_UTF8, 0, buf, -1, out, sizeof out, nullptr, nullptr);
     std::printf("%s\n", out);
-    return 0;
+    return source ? 0 : 1;
   }
   if (cmd == L"command" && argc > 3) {
     PostMessageW(hwnd, WM_COMMAND, static_cast<WPARAM>(_wtoi(argv[3])), 0);

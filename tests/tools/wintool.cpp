@@ -6,10 +6,16 @@
 //   wintool gone <class> [timeout-ms]     wait until no such window exists
 //   wintool close <class>                 post WM_CLOSE to the window
 //   wintool text <class>                  print the window's title
+//   wintool body <class>                  print the texts of the window's static
+//                                         controls (a message box's message)
 //   wintool command <class> <id>          post WM_COMMAND <id> (a dialog button)
 //   wintool waitexe <file> [timeout-ms]   wait for a visible top-level window of
 //                                         a process started from <file> (e.g.
 //                                         qingwu.exe); prints "x y width height"
+//   wintool hold <file> <marker> [timeout-ms]
+//                                         open <file> without sharing, create
+//                                         <marker>, keep the file open until
+//                                         <marker> is deleted; prints "released"
 #include <windows.h>
 
 #include <cstdio>
@@ -73,6 +79,65 @@ HWND WaitForProgram(const wchar_t* program, DWORD timeoutMs) {
   }
 }
 
+// An open file handle, closed once.
+class OpenFile {
+ public:
+  explicit OpenFile(HANDLE h) : h_(h) {}
+  OpenFile(const OpenFile&) = delete;
+  OpenFile& operator=(const OpenFile&) = delete;
+  ~OpenFile() {
+    if (*this) CloseHandle(h_);
+  }
+  explicit operator bool() const { return h_ != INVALID_HANDLE_VALUE; }
+
+ private:
+  HANDLE h_;
+};
+
+// Holds a file open the way a running program does (no sharing at all, so
+// it can be neither deleted nor renamed) until the test deletes the marker.
+int Hold(const wchar_t* path, const wchar_t* marker, DWORD timeoutMs) {
+  OpenFile file(CreateFileW(path, GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr));
+  if (!file) {
+    std::printf("cannot open\n");
+    return 1;
+  }
+  {
+    OpenFile made(CreateFileW(marker, GENERIC_WRITE, 0, nullptr, CREATE_NEW, 0, nullptr));
+    if (!made) {
+      std::printf("cannot create the marker\n");
+      return 1;
+    }
+  }
+  const DWORD start = GetTickCount();
+  while (GetFileAttributesW(marker) != INVALID_FILE_ATTRIBUTES) {
+    if (GetTickCount() - start > timeoutMs) {
+      std::printf("timeout\n");
+      return 1;
+    }
+    Sleep(50);
+  }
+  std::printf("released\n");
+  return 0;
+}
+
+BOOL CALLBACK CollectStaticText(HWND child, LPARAM param) {
+  wchar_t cls[32] = {};
+  GetClassNameW(child, cls, 32);
+  if (CompareStringOrdinal(cls, -1, L"Static", -1, TRUE) != CSTR_EQUAL) return TRUE;
+  wchar_t text[4096] = {};
+  GetWindowTextW(child, text, 4096);
+  *reinterpret_cast<std::wstring*>(param) += text;
+  return TRUE;
+}
+
+void PrintUtf8(const std::wstring& text) {
+  const int n = WideCharToMultiByte(CP_UTF8, 0, text.c_str(), -1, nullptr, 0, nullptr, nullptr);
+  std::string out(n > 0 ? n : 1, '\0');
+  WideCharToMultiByte(CP_UTF8, 0, text.c_str(), -1, out.data(), n, nullptr, nullptr);
+  std::printf("%s\n", out.c_str());
+}
+
 void PrintGeometry(HWND hwnd) {
   RECT r;
   GetWindowRect(hwnd, &r);
@@ -83,10 +148,14 @@ void PrintGeometry(HWND hwnd) {
 
 int wmain(int argc, wchar_t** argv) {
   if (argc < 3) {
-    std::fprintf(stderr, "usage: wintool wait|gone|close|text <class> [timeout-ms]\n");
+    std::fprintf(stderr, "usage: wintool wait|gone|close|text|body|command|waitexe|hold ...\n");
     return 2;
   }
   const std::wstring cmd = argv[1];
+  if (cmd == L"hold") {
+    if (argc < 4) return 2;
+    return Hold(argv[2], argv[3], argc > 4 ? static_cast<DWORD>(_wtoi(argv[4])) : 120000);
+  }
   const wchar_t* cls = argv[2];
   const DWORD timeout = argc > 3 ? static_cast<DWORD>(_wtoi(argv[3])) : 30000;
   if (cmd == L"wait" || cmd == L"waitexe") {
@@ -126,6 +195,12 @@ int wmain(int argc, wchar_t** argv) {
     char out[1024] = {};
     WideCharToMultiByte(CP_UTF8, 0, buf, -1, out, sizeof out, nullptr, nullptr);
     std::printf("%s\n", out);
+    return 0;
+  }
+  if (cmd == L"body") {
+    std::wstring text;
+    EnumChildWindows(hwnd, &CollectStaticText, reinterpret_cast<LPARAM>(&text));
+    PrintUtf8(text);
     return 0;
   }
   if (cmd == L"command" && argc > 3) {

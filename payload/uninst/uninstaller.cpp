@@ -80,17 +80,22 @@ RemovalResult RemoveInstallation(const UninstallData& data) {
     if (std::wstring(member) == kUninstallerName) continue;  // removed after this process ends
     RemoveFile(data.installFolder + member, result);
   }
-  RemoveFile(data.installFolder + kDataFileName, result);
-
   const std::wstring product = kProductName;
   RemoveFile(data.groupFolder + L"\\" + product + L".lnk", result);
   RemoveFile(data.groupFolder + L"\\卸载" + product + L".lnk", result);
   RemoveDirectoryW(data.groupFolder.c_str());  // only when empty: the user's own links keep it
   RemoveFile(data.groupFolder + L".lnk", result);
   RemoveFile(data.desktopLink, result);
-  RemoveUninstallKey(data, result);
 
-  result.folderKept = !FolderHoldsOnly(data.installFolder, {kUninstallerName});
+  // The key goes before Uninstall.dat: should the file stay, a second run
+  // still finds its record and finishes.
+  result.registrationKept = !result.failed.empty();
+  if (!result.registrationKept) {
+    RemoveUninstallKey(data, result);
+    if (result.failed.empty()) RemoveFile(data.installFolder + kDataFileName, result);
+    result.registrationKept = !result.failed.empty();
+  }
+  result.folderKept = !FolderHoldsOnly(data.installFolder, {kUninstallerName, kDataFileName});
   return result;
 }
 

@@ -4,7 +4,7 @@
 #include <tlhelp32.h>
 
 #include "common/install_folder.h"
-#include "payload/uninst/kernel_handle.h"
+#include "payload/uninst/owned_handles.h"
 #include "payload/uninst/uninstall_data.h"
 
 namespace uninst {

@@ -4,7 +4,7 @@
 
 #include "common/install_folder.h"
 #include "payload/uninst/finish_check.h"
-#include "payload/uninst/kernel_handle.h"
+#include "payload/uninst/owned_handles.h"
 #include "payload/uninst/own_path.h"
 #include "payload/uninst/uninstall_data.h"
 

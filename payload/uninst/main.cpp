@@ -15,7 +15,7 @@
 
 #include "common/install_folder.h"
 #include "payload/uninst/finishing.h"
-#include "payload/uninst/kernel_handle.h"
+#include "payload/uninst/owned_handles.h"
 #include "payload/uninst/own_path.h"
 #include "payload/uninst/self_delete.h"
 #include "payload/uninst/uninstall_data.h"
@@ -47,6 +47,22 @@ bool ReadSmallFile(const std::wstring& path, std::string* bytes) {
          (ReadFile(file.get(), bytes->data(), static_cast<DWORD>(bytes->size()), &read, nullptr) &&
           read == bytes->size());
 }
+
+// The command line's arguments from CommandLineToArgvW, freed once.
+class Arguments {
+ public:
+  explicit Arguments(LPWSTR* argv) : argv_(argv) {}
+  Arguments(const Arguments&) = delete;
+  Arguments& operator=(const Arguments&) = delete;
+  ~Arguments() {
+    if (argv_) LocalFree(argv_);
+  }
+  explicit operator bool() const { return argv_ != nullptr; }
+  const wchar_t* operator[](int i) const { return argv_[i]; }
+
+ private:
+  LPWSTR* argv_;
+};
 
 // Asks a running application window to close and waits a little for it.
 void CloseRunningApplication() {
@@ -116,22 +132,16 @@ class Session {
 
 int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
   int argc = 0;
-  LPWSTR* argv = CommandLineToArgvW(GetCommandLineW(), &argc);
-  if (!argv) return Session(false).Run();
+  const Arguments argv(CommandLineToArgvW(GetCommandLineW(), &argc));
   bool silent = false;
-  bool finishing = false;
-  int code = kRemoved;
-  for (int i = 1; i < argc; ++i) {
+  for (int i = 1; argv && i < argc; ++i) {
     const std::wstring arg = argv[i];
     if (arg == L"/finish") {
       // The internal mode, with exactly its three arguments or not at all:
       // a malformed one must not turn into an uninstallation.
-      finishing = true;
-      code = i + 4 == argc ? uninst::FinishSelfRemoval(argv[i + 1], argv[i + 2], argv[i + 3]) : kNoData;
-      break;
+      return i + 4 == argc ? uninst::FinishSelfRemoval(argv[i + 1], argv[i + 2], argv[i + 3]) : kNoData;
     }
     if (CompareStringOrdinal(arg.c_str(), -1, L"/S", -1, TRUE) == CSTR_EQUAL) silent = true;
   }
-  LocalFree(argv);
-  return finishing ? code : Session(silent).Run();
+  return Session(silent).Run();
 }

@@ -4,7 +4,7 @@
 
 #include <cwchar>
 
-#include "payload/uninst/kernel_handle.h"
+#include "payload/uninst/owned_handles.h"
 #include "payload/uninst/own_path.h"
 
 namespace uninst {

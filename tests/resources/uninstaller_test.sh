@@ -368,8 +368,19 @@ case $case in
       [ -f "$c/victim/uninst.exe" ] || fail "/finish $args deleted another program's uninst.exe"
       [ -f "$folder/uninst.exe" ] || fail "/finish $args deleted the installation's uninst.exe"
     done
+    # A parent that hands over real inherited handles but is not the
+    # folder's uninstaller: wintool.
+    code=$( (cd "$c" && "$wine" "$wintool" finish "$win_folder"uninst.exe 'C:\victim') | tr -d '\r')
+    [ "$code" = 2 ] || fail "/finish from another parent: '$code', expected 2"
+    [ -f "$c/victim/uninst.exe" ] || fail "another parent's /finish deleted another program's uninst.exe"
     WINEPREFIX=$prefix wineserver -w
     expect_unchanged "finishing mode without its parent" "$before"
+    # Even with the record gone, as after a complete uninstallation, only
+    # the folder's own uninstaller may have its file deleted.
+    rm "$folder/Uninstall.dat"
+    code=$( (cd "$c" && "$wine" "$wintool" finish "C:\\users\\$user\\AppData\\Local\\Temp\\qw-uninst-1.exe" "$own") | tr -d '\r')
+    [ "$code" = 2 ] || fail "/finish from another parent for the installation: '$code', expected 2"
+    [ -f "$folder/uninst.exe" ] || fail "another parent's /finish deleted the installation's uninst.exe"
     ;;
   *)
     fail "unknown case"

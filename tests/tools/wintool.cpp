@@ -16,10 +16,16 @@
 //                                         open <file> without sharing, create
 //                                         <marker>, keep the file open until
 //                                         <marker> is deleted; prints "released"
+//   wintool finish <program> <folder>     start "<program> /finish <handle> <event>
+//                                         <folder>" with real inherited handles (to
+//                                         wintool itself and an event), as the
+//                                         uninstaller starts its copy; prints and
+//                                         returns the program's exit code
 #include <windows.h>
 
 #include <cstdio>
 #include <cstdlib>
+#include <cwchar>
 #include <string>
 
 namespace {
@@ -79,13 +85,13 @@ HWND WaitForProgram(const wchar_t* program, DWORD timeoutMs) {
   }
 }
 
-// An open file handle, closed once.
-class OpenFile {
+// A kernel handle, closed once.
+class OwnedHandle {
  public:
-  explicit OpenFile(HANDLE h) : h_(h) {}
-  OpenFile(const OpenFile&) = delete;
-  OpenFile& operator=(const OpenFile&) = delete;
-  ~OpenFile() {
+  explicit OwnedHandle(HANDLE h) : h_(h) {}
+  OwnedHandle(const OwnedHandle&) = delete;
+  OwnedHandle& operator=(const OwnedHandle&) = delete;
+  ~OwnedHandle() {
     if (*this) CloseHandle(h_);
   }
   explicit operator bool() const { return h_ != INVALID_HANDLE_VALUE; }
@@ -97,13 +103,13 @@ class OpenFile {
 // Holds a file open the way a running program does (no sharing at all, so
 // it can be neither deleted nor renamed) until the test deletes the marker.
 int Hold(const wchar_t* path, const wchar_t* marker, DWORD timeoutMs) {
-  OpenFile file(CreateFileW(path, GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr));
+  OwnedHandle file(CreateFileW(path, GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr));
   if (!file) {
     std::printf("cannot open\n");
     return 1;
   }
   {
-    OpenFile made(CreateFileW(marker, GENERIC_WRITE, 0, nullptr, CREATE_NEW, 0, nullptr));
+    OwnedHandle made(CreateFileW(marker, GENERIC_WRITE, 0, nullptr, CREATE_NEW, 0, nullptr));
     if (!made) {
       std::printf("cannot create the marker\n");
       return 1;
@@ -138,6 +144,41 @@ void PrintUtf8(const std::wstring& text) {
   std::printf("%s\n", out.c_str());
 }
 
+// Starts the uninstaller's finishing mode from a parent that is not the
+// uninstaller but hands over everything the real one does.
+int StartFinishing(const wchar_t* program, const wchar_t* folder) {
+  HANDLE selfRaw = nullptr;
+  if (!DuplicateHandle(GetCurrentProcess(), GetCurrentProcess(), GetCurrentProcess(), &selfRaw,
+                       SYNCHRONIZE | PROCESS_QUERY_LIMITED_INFORMATION, TRUE, 0))
+    return 1;
+  const OwnedHandle self(selfRaw);
+  SECURITY_ATTRIBUTES inherited{sizeof inherited, nullptr, TRUE};
+  HANDLE readyRaw = CreateEventW(&inherited, TRUE, FALSE, nullptr);
+  if (!readyRaw) return 1;
+  const OwnedHandle ready(readyRaw);
+  wchar_t command[2048] = {};
+  std::swprintf(command, 2048, L"\"%ls\" /finish %llu %llu \"%ls\"", program,
+                static_cast<unsigned long long>(reinterpret_cast<UINT_PTR>(selfRaw)),
+                static_cast<unsigned long long>(reinterpret_cast<UINT_PTR>(readyRaw)), folder);
+  STARTUPINFOW startup{};
+  startup.cb = sizeof startup;
+  PROCESS_INFORMATION started{};
+  if (!CreateProcessW(program, command, nullptr, nullptr, TRUE, 0, nullptr, nullptr, &startup, &started)) {
+    std::printf("cannot start\n");
+    return 1;
+  }
+  const OwnedHandle process(started.hProcess);
+  const OwnedHandle thread(started.hThread);
+  if (WaitForSingleObject(started.hProcess, 120000) != WAIT_OBJECT_0) {
+    std::printf("timeout\n");
+    return 1;
+  }
+  DWORD code = 0;
+  GetExitCodeProcess(started.hProcess, &code);
+  std::printf("%lu\n", code);
+  return static_cast<int>(code);
+}
+
 void PrintGeometry(HWND hwnd) {
   RECT r;
   GetWindowRect(hwnd, &r);
@@ -155,6 +196,10 @@ int wmain(int argc, wchar_t** argv) {
   if (cmd == L"hold") {
     if (argc < 4) return 2;
     return Hold(argv[2], argv[3], argc > 4 ? static_cast<DWORD>(_wtoi(argv[4])) : 120000);
+  }
+  if (cmd == L"finish") {
+    if (argc < 4) return 2;
+    return StartFinishing(argv[2], argv[3]);
   }
   const wchar_t* cls = argv[2];
   const DWORD timeout = argc > 3 ? static_cast<DWORD>(_wtoi(argv[3])) : 30000;

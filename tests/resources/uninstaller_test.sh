@@ -368,6 +368,12 @@ case $case in
       [ -f "$c/victim/uninst.exe" ] || fail "/finish $args deleted another program's uninst.exe"
       [ -f "$folder/uninst.exe" ] || fail "/finish $args deleted the installation's uninst.exe"
     done
+    # An incomplete internal command is refused too, not taken for an
+    # uninstallation.
+    for args in "/finish" "/S /finish 0" "/S /finish 4 8"; do
+      run_uninstaller $args
+      [ "$code" = 2 ] || fail "$args: exit code $code, expected 2"
+    done
     # A parent that hands over real inherited handles but is not the
     # folder's uninstaller: wintool.
     code=$( (cd "$c" && "$wine" "$wintool" finish "$win_folder"uninst.exe 'C:\victim') | tr -d '\r')

@@ -90,11 +90,4 @@ TEST(InstallFolder, TheFolderLeavesRoomForTheNamesInside) {
   EXPECT_EQ(NormalizeFolder(longest + L"a\\..").problem, FolderProblem::None);
 }
 
-TEST(InstallFolder, PathsCompareWithoutCase) {
-  EXPECT_TRUE(common::SamePath(L"C:\\Program Files\\青梧\\", L"c:\\PROGRAM FILES\\青梧\\"));
-  EXPECT_FALSE(common::SamePath(L"C:\\a\\", L"C:\\a"));
-  EXPECT_FALSE(common::SamePath(L"C:\\a\\", L""));
-  EXPECT_TRUE(common::SamePath(L"", L""));
-}
-
 }  // namespace

@@ -7,6 +7,7 @@
 #include "app/install/folder_choice.h"
 #include "app/install/product.h"
 #include "app/system/file_system.h"
+#include "app/system/folder_check.h"
 #include "app/system/owned_handles.h"
 #include "app/system/registry.h"
 #include "app/system/shell_links.h"
@@ -48,6 +49,28 @@ InstallFailure FailureOf(InstallFailure::Kind kind, std::string subject) {
 }
 
 std::string Quoted(const std::string& text) { return "“" + text + "”"; }
+
+// Why a typed folder cannot be installed into; the message names it as typed.
+InstallFailure FolderFailure(const sys::FolderCheck& check, const std::string& typed) {
+  using Kind = InstallFailure::Kind;
+  InstallFailure failure = FailureOf(Kind::FolderNotAbsolute, sys::WithTrailingBackslash(typed));
+  failure.part = check.part;
+  switch (check.problem) {
+    case common::FolderProblem::BadName:
+      failure.kind = Kind::FolderNameNotAllowed;
+      break;
+    case common::FolderProblem::EndsInDotOrSpace:
+      failure.kind = Kind::FolderNameEndsInDotOrSpace;
+      break;
+    case common::FolderProblem::TooLong:
+      failure.kind = Kind::FolderTooLong;
+      break;
+    case common::FolderProblem::NotAbsolute:
+    case common::FolderProblem::None:
+      break;
+  }
+  return failure;
+}
 }  // namespace
 
 void ShowTaskModalMessage(const std::string& text, const std::string& caption) {
@@ -59,6 +82,14 @@ std::string FailureMessage(const InstallFailure& failure) {
   switch (failure.kind) {
     case Kind::FolderNotAbsolute:
       return "安装路径" + Quoted(failure.subject) + "不是完整的路径，安装失败。请选择以盘符开头的完整路径。";
+    case Kind::FolderNameNotAllowed:
+      return "安装路径" + Quoted(failure.subject) + "中的" + Quoted(failure.part) +
+             "不能用作文件夹名，安装失败。请换一个文件夹名。";
+    case Kind::FolderNameEndsInDotOrSpace:
+      return "安装路径" + Quoted(failure.subject) + "中的文件夹名" + Quoted(failure.part) +
+             "以点或空格结尾，Windows 无法正常使用这样的文件夹，安装失败。请去掉文件夹名末尾的点和空格。";
+    case Kind::FolderTooLong:
+      return "安装路径" + Quoted(failure.subject) + "太长，安装失败。请选择较短的路径。";
     case Kind::FolderNotCreated:
       return "无法创建安装文件夹" + Quoted(failure.subject) + "，安装失败。请选择其他位置。";
     case Kind::ArchiveNotWritten:
@@ -134,16 +165,19 @@ void Installation::OnInstallClick() {
   // What the click changes on the window is shown as one frame (a failure
   // below ends the hold before its message).
   HoldDrawing();
-  // Every later path appends names to the folder, and the uninstaller reads
-  // it back: it must be absolute, plain and end with a backslash. The
-  // corrected text goes back into the field, so what is used is what shows.
-  std::string folder = sys::NormalizedFolder(typed);
-  if (folder.empty()) folder = sys::WithTrailingBackslash(typed);
-  if (folder != typed) ui_.SetFolderText(folder);
-  if (!sys::IsAbsolutePath(folder)) {
-    Fail(FailureOf(InstallFailure::Kind::FolderNotAbsolute, folder));
+  // Every later path appends names to the folder, and the uninstaller
+  // accepts only the normal form it reads back from Uninstall.dat: the
+  // folder is made normal once, here, before anything is created. A folder
+  // that has none is refused and the field keeps what was typed, for the
+  // user to correct; otherwise the normal form goes back into the field,
+  // so what is used is what shows.
+  const sys::FolderCheck check = sys::CheckFolder(typed);
+  if (check.problem != common::FolderProblem::None) {
+    Fail(FolderFailure(check, typed));
     return;
   }
+  const std::string folder = check.folder;
+  if (folder != typed) ui_.SetFolderText(folder);
   if (!sys::EnsureFolder(folder)) {
     Fail(FailureOf(InstallFailure::Kind::FolderNotCreated, folder));
     return;

@@ -32,10 +32,20 @@ struct InstallerHooks {
 
 // Why an installation failed, for the message the user sees.
 struct InstallFailure {
-  enum class Kind { FolderNotAbsolute, FolderNotCreated, ArchiveNotWritten, WorkerNotStarted, Unpack };
+  enum class Kind {
+    FolderNotAbsolute,
+    FolderNameNotAllowed,      // a character or device name no folder may have
+    FolderNameEndsInDotOrSpace,
+    FolderTooLong,
+    FolderNotCreated,
+    ArchiveNotWritten,
+    WorkerNotStarted,
+    Unpack,
+  };
   Kind kind = Kind::Unpack;
   form::UnpackResult unpack;  // for Kind::Unpack
   std::string subject;        // the folder or file concerned (other kinds)
+  std::string part;           // the folder name concerned (the FolderName kinds)
 };
 // The short sentence shown for a failure (code page 936).
 std::string FailureMessage(const InstallFailure& failure);

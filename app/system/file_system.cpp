@@ -5,6 +5,7 @@
 
 #include <algorithm>
 
+#include "app/system/folder_check.h"
 #include "app/system/owned_handles.h"
 #include "ui/core/text.h"
 #include "ui/platform/system_api.h"
@@ -66,10 +67,7 @@ bool IsAbsolutePath(std::string_view path) {
 
 std::string NormalizedFolder(const std::string& path) {
   if (!IsAbsolutePath(path)) return {};
-  char buffer[MAX_PATH * 2];
-  const DWORD n = GetFullPathNameA(path.c_str(), sizeof buffer, buffer, nullptr);
-  if (n == 0 || n >= sizeof buffer) return {};
-  return WithTrailingBackslash(std::string(buffer, n));
+  return CheckFolder(path).folder;
 }
 
 bool PathExists(const std::string& path) {

@@ -19,7 +19,8 @@ std::string WithTrailingBackslash(std::string path);
 // "\folder" and "X:folder" depend on the current drive or folder.
 bool IsAbsolutePath(std::string_view path);
 // An absolute path as a plain folder: "." and ".." resolved, slashes made
-// backslashes, with a trailing backslash. Empty when `path` is not absolute.
+// backslashes, with a trailing backslash (the normal form of folder_check.h).
+// Empty when `path` is not absolute or names no usable folder.
 std::string NormalizedFolder(const std::string& path);
 
 // A find-first-file probe: a file or folder of that name exists. A trailing

@@ -4,22 +4,59 @@
 
 #include <cwchar>
 
-#include "payload/uninst/uninstall_data.h"
+#include "payload/uninst/owned_handles.h"
+#include "payload/uninst/own_path.h"
 
 namespace uninst {
 namespace {
 
-std::wstring OwnPath() {
-  wchar_t path[MAX_PATH] = {};
-  const DWORD n = GetModuleFileNameW(nullptr, path, MAX_PATH);
-  return std::wstring(path, n);
-}
+// How long the original waits for the copy to accept it.
+constexpr DWORD kReadyTimeoutMs = 30000;
 
 bool ScheduleAtRestart(const std::wstring& installFolder) {
   const bool file = MoveFileExW(OwnPath().c_str(), nullptr, MOVEFILE_DELAY_UNTIL_REBOOT);
   // Listed after the file, so the folder is empty by the time its turn comes.
   MoveFileExW(installFolder.c_str(), nullptr, MOVEFILE_DELAY_UNTIL_REBOOT);
   return file;
+}
+
+// Starts the copy with both handles inherited and waits for its signal.
+// False when it did not start or did not accept (it has then ended and
+// deleted nothing).
+bool StartCopy(const std::wstring& copy, const std::wstring& workingFolder, const std::wstring& installFolder) {
+  // What the copy waits on and checks: this process, readable by it.
+  HANDLE selfRaw = nullptr;
+  if (!DuplicateHandle(GetCurrentProcess(), GetCurrentProcess(), GetCurrentProcess(), &selfRaw,
+                       SYNCHRONIZE | PROCESS_QUERY_LIMITED_INFORMATION, TRUE, 0))
+    return false;
+  const KernelHandle self(selfRaw);
+  SECURITY_ATTRIBUTES inherited{sizeof inherited, nullptr, TRUE};
+  const KernelHandle ready(CreateEventW(&inherited, TRUE, FALSE, nullptr));
+  if (!ready) return false;
+
+  // The folder goes without its trailing backslash: before the closing quote
+  // it would escape the quote.
+  std::wstring folderArgument = installFolder;
+  while (!folderArgument.empty() && folderArgument.back() == L'\\') folderArgument.pop_back();
+  wchar_t command[MAX_PATH * 3] = {};
+  std::swprintf(command, MAX_PATH * 3, L"\"%ls\" /finish %llu %llu \"%ls\"", copy.c_str(),
+                static_cast<unsigned long long>(reinterpret_cast<UINT_PTR>(self.get())),
+                static_cast<unsigned long long>(reinterpret_cast<UINT_PTR>(ready.get())), folderArgument.c_str());
+  STARTUPINFOW startup = {};
+  startup.cb = sizeof startup;
+  PROCESS_INFORMATION started = {};
+  // The temporary folder is its working folder: a working folder cannot be removed.
+  if (!CreateProcessW(copy.c_str(), command, nullptr, nullptr, TRUE, 0, nullptr, workingFolder.c_str(), &startup,
+                      &started))
+    return false;
+  const KernelHandle process(started.hProcess);
+  const KernelHandle thread(started.hThread);
+  const HANDLE waits[2] = {ready.get(), process.get()};
+  if (WaitForMultipleObjects(2, waits, FALSE, kReadyTimeoutMs) == WAIT_OBJECT_0) return true;
+  // It refused or hangs: it must not act once this process has ended.
+  TerminateProcess(process.get(), 2);
+  WaitForSingleObject(process.get(), kReadyTimeoutMs);
+  return false;
 }
 
 }  // namespace
@@ -31,58 +68,11 @@ bool ScheduleSelfRemoval(const std::wstring& installFolder) {
   wchar_t copy[MAX_PATH] = {};
   std::swprintf(copy, MAX_PATH, L"%lsqw-uninst-%lu.exe", temp, GetCurrentProcessId());
   if (!CopyFileW(OwnPath().c_str(), copy, FALSE)) return ScheduleAtRestart(installFolder);
-
-  // The copy inherits a handle to this process and waits on it.
-  HANDLE self = nullptr;
-  if (!DuplicateHandle(GetCurrentProcess(), GetCurrentProcess(), GetCurrentProcess(), &self, SYNCHRONIZE, TRUE, 0)) {
+  if (!StartCopy(copy, temp, installFolder)) {
     DeleteFileW(copy);
     return ScheduleAtRestart(installFolder);
   }
-  // The folder goes without its trailing backslash: before the closing quote
-  // it would escape the quote.
-  std::wstring folderArgument = installFolder;
-  while (!folderArgument.empty() && folderArgument.back() == L'\\') folderArgument.pop_back();
-  wchar_t command[MAX_PATH * 3] = {};
-  std::swprintf(command, MAX_PATH * 3, L"\"%ls\" /finish %llu \"%ls\"", copy,
-                static_cast<unsigned long long>(reinterpret_cast<UINT_PTR>(self)), folderArgument.c_str());
-  STARTUPINFOW startup = {};
-  startup.cb = sizeof startup;
-  PROCESS_INFORMATION process = {};
-  // The temporary folder is its working folder: a working folder cannot be removed.
-  const bool started = CreateProcessW(copy, command, nullptr, nullptr, TRUE, 0, nullptr, temp, &startup, &process);
-  CloseHandle(self);
-  if (!started) {
-    DeleteFileW(copy);
-    return ScheduleAtRestart(installFolder);
-  }
-  CloseHandle(process.hThread);
-  CloseHandle(process.hProcess);
   return true;
-}
-
-int FinishSelfRemoval(const std::wstring& handleText, const std::wstring& folderArgument) {
-  const std::wstring installFolder = folderArgument + L"\\";
-  if (!IsPlainAbsolutePath(installFolder)) return 2;
-  const auto value = static_cast<UINT_PTR>(std::wcstoull(handleText.c_str(), nullptr, 10));
-  HANDLE original = reinterpret_cast<HANDLE>(value);
-  if (original) {
-    WaitForSingleObject(original, 60000);
-    CloseHandle(original);
-  }
-  const std::wstring uninstaller = installFolder + kUninstallerName;
-  int code = 0;
-  for (int attempt = 0; attempt < 100; ++attempt) {  // the loader may hold the file a moment longer
-    SetFileAttributesW(uninstaller.c_str(), FILE_ATTRIBUTE_NORMAL);
-    if (DeleteFileW(uninstaller.c_str()) || GetFileAttributesW(uninstaller.c_str()) == INVALID_FILE_ATTRIBUTES) break;
-    if (attempt == 99) {
-      MoveFileExW(uninstaller.c_str(), nullptr, MOVEFILE_DELAY_UNTIL_REBOOT);
-      code = 3;
-    }
-    Sleep(100);
-  }
-  RemoveDirectoryW(installFolder.c_str());  // only when empty
-  MoveFileExW(OwnPath().c_str(), nullptr, MOVEFILE_DELAY_UNTIL_REBOOT);
-  return code;
 }
 
 }  // namespace uninst

@@ -4,6 +4,8 @@
 
 #include <vector>
 
+#include "app/system/install_folder.h"
+
 namespace uninst {
 namespace {
 
@@ -30,65 +32,25 @@ std::vector<std::string_view> SplitLines(std::string_view bytes) {
   }
 }
 
-std::wstring_view LastComponent(std::wstring_view path) {
-  const std::size_t slash = path.find_last_of(L'\\');
-  return slash == std::wstring_view::npos ? path : path.substr(slash + 1);
+// The installer's folder text as it writes it: its own normal form. A part
+// ending in a dot or a space (which earlier installers let through) is still
+// one folder the uninstaller can remove.
+bool IsRecordedFolder(const std::wstring& folder) {
+  const common::FolderCheck check = common::NormalizeFolder(folder);
+  const bool usable =
+      check.problem == common::FolderProblem::None || check.problem == common::FolderProblem::EndsInDotOrSpace;
+  return usable && check.folder == folder;
 }
 
-bool ValidComponent(std::wstring_view part) {
-  if (part.empty() || part == L"." || part == L"..") return false;
-  if (part.back() == L'.' || part.back() == L' ') return false;  // the system would strip them
-  for (wchar_t c : part) {
-    if (c < 0x20 || c == L'/' || c == L':' || c == L'*' || c == L'?' || c == L'"' || c == L'<' ||
-        c == L'>' || c == L'|')
-      return false;
-  }
-  return true;
+// `path` is exactly `folder` (a shell folder, trailing backslash) + `name`.
+bool IsIn(const std::wstring& path, const std::wstring& folder, const std::wstring& name) {
+  return !folder.empty() && common::SamePath(path, folder + name);
 }
 
 }  // namespace
 
-bool IsPlainAbsolutePath(std::wstring_view path) {
-  if (path.size() < 3 || path.size() >= MAX_PATH) return false;
-  std::wstring_view rest;
-  std::size_t minimumParts = 0;
-  const bool drive = ((path[0] >= L'A' && path[0] <= L'Z') || (path[0] >= L'a' && path[0] <= L'z')) &&
-                     path[1] == L':' && path[2] == L'\\';
-  if (drive) {
-    rest = path.substr(3);
-  } else if (path.substr(0, 2) == L"\\\\") {
-    rest = path.substr(2);  // "\\?\" and "\\.\" fail the component check below
-    minimumParts = 2;       // server and share
-  } else {
-    return false;
-  }
-  if (!rest.empty() && rest.back() == L'\\') rest.remove_suffix(1);
-  if (rest.empty()) return minimumParts == 0;  // a drive root
-  std::size_t parts = 0;
-  for (;;) {
-    const std::size_t slash = rest.find(L'\\');
-    if (!ValidComponent(rest.substr(0, slash))) return false;
-    ++parts;
-    if (slash == std::wstring_view::npos) break;
-    rest.remove_prefix(slash + 1);
-  }
-  return parts >= minimumParts;
-}
-
-bool SameFolder(const std::wstring& a, const std::wstring& b) {
-  auto full = [](const std::wstring& path) {
-    wchar_t buffer[MAX_PATH * 2] = {};
-    const DWORD n = GetFullPathNameW(path.c_str(), MAX_PATH * 2, buffer, nullptr);
-    std::wstring result = (n > 0 && n < MAX_PATH * 2) ? std::wstring(buffer, n) : path;
-    if (result.empty() || result.back() != L'\\') result += L'\\';
-    return result;
-  };
-  const std::wstring fa = full(a), fb = full(b);
-  return CompareStringOrdinal(fa.c_str(), static_cast<int>(fa.size()), fb.c_str(), static_cast<int>(fb.size()),
-                              TRUE) == CSTR_EQUAL;
-}
-
-std::optional<UninstallData> ParseUninstallData(std::string_view bytes, std::wstring* problem) {
+std::optional<UninstallData> ParseUninstallData(std::string_view bytes, const ShellFolders& shell,
+                                                std::wstring* problem) {
   auto fail = [&](const wchar_t* why) {
     if (problem) *problem = why;
     return std::nullopt;
@@ -102,15 +64,12 @@ std::optional<UninstallData> ParseUninstallData(std::string_view bytes, std::wst
     lines[i] = std::move(*line);
   }
   UninstallData data{lines[0], lines[1], lines[2]};
-  if (data.installFolder.empty() || data.installFolder.back() != L'\\' || !IsPlainAbsolutePath(data.installFolder))
-    return fail(L"卸载信息文件中的安装文件夹无效。");
-  const std::wstring groupName = kProductName;
-  if (!IsPlainAbsolutePath(data.groupFolder) || data.groupFolder.back() == L'\\' ||
-      LastComponent(data.groupFolder) != groupName || data.groupFolder.size() == groupName.size())
-    return fail(L"卸载信息文件中的开始菜单文件夹无效。");
-  if (!IsPlainAbsolutePath(data.desktopLink) || LastComponent(data.desktopLink) != groupName + L".lnk" ||
-      data.desktopLink.size() == groupName.size() + 4)
-    return fail(L"卸载信息文件中的桌面快捷方式无效。");
+  if (!IsRecordedFolder(data.installFolder)) return fail(L"卸载信息文件中的安装文件夹无效。");
+  const std::wstring product = kProductName;
+  if (!IsIn(data.groupFolder, shell.programs, product))
+    return fail(L"卸载信息文件中的开始菜单文件夹不在本机的开始菜单程序文件夹中。");
+  if (!IsIn(data.desktopLink, shell.desktop, product + L".lnk"))
+    return fail(L"卸载信息文件中的桌面快捷方式不在本机的桌面文件夹中。");
   if (lines[3] != kApplicationName) return fail(L"卸载信息文件中的程序名称无效。");
   return data;
 }

@@ -14,25 +14,25 @@ inline constexpr wchar_t kUninstallerName[] = L"uninst.exe";
 inline constexpr wchar_t kApplicationName[] = L"qingwu.exe";
 
 struct UninstallData {
-  std::wstring installFolder;  // absolute, with trailing backslash
-  std::wstring groupFolder;    // absolute, last component "青梧网游加速器", no trailing backslash
-  std::wstring desktopLink;    // absolute, last component "青梧网游加速器.lnk"
+  std::wstring installFolder;  // normal form (app/system/install_folder.h), trailing backslash
+  std::wstring groupFolder;    // the programs folder's "青梧网游加速器", no trailing backslash
+  std::wstring desktopLink;    // the desktop folder's "青梧网游加速器.lnk"
+};
+
+// This machine's folders for the links, as the shell reports them, in
+// normal form (trailing backslash); empty when the shell has none.
+struct ShellFolders {
+  std::wstring programs;  // the start-menu programs folder
+  std::wstring desktop;   // the desktop folder
 };
 
 // Reads the four code-page 936 lines (CR LF separated): installation
-// folder, start-menu group folder, desktop link, "qingwu.exe". Every path
-// must be absolute and plain (no "." or ".." parts, wildcards, streams or
-// device prefixes) and name exactly what the installer creates. On failure
-// `problem` says why, in Chinese, for the user.
-std::optional<UninstallData> ParseUninstallData(std::string_view bytes, std::wstring* problem);
-
-// An absolute drive ("C:\...") or network ("\\server\share\...") path
-// without empty, "." or ".." components, trailing dots or spaces in a
-// component, wildcards, alternate streams or control characters.
-// A single trailing backslash is allowed.
-bool IsPlainAbsolutePath(std::wstring_view path);
-
-// Case-insensitive comparison of two folders after making both absolute.
-bool SameFolder(const std::wstring& a, const std::wstring& b);
+// folder, start-menu group folder, desktop link, "qingwu.exe". The folder
+// must be in the normal form the installer writes; the group folder and the
+// desktop link must be exactly where the installer puts them in this
+// machine's shell folders. On failure `problem` says why, in Chinese, for
+// the user.
+std::optional<UninstallData> ParseUninstallData(std::string_view bytes, const ShellFolders& shell,
+                                                std::wstring* problem);
 
 }  // namespace uninst

@@ -2,6 +2,7 @@
 
 #include <windows.h>
 
+#include "payload/uninst/owned_handles.h"
 #include "payload_members.h"
 
 namespace uninst {
@@ -41,10 +42,12 @@ std::wstring CommandProgram(const std::wstring& command) {
 // The key is deleted unless its uninstall command names another folder's
 // uninstaller (a newer installation elsewhere).
 void RemoveUninstallKey(const UninstallData& data, RemovalResult& result) {
-  HKEY key = nullptr;
-  if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, kUninstallKey, 0, KEY_READ, &key) != ERROR_SUCCESS) return;
-  const std::wstring command = CommandProgram(ReadRegistryText(key, L"UninstallString"));
-  RegCloseKey(key);
+  std::wstring command;
+  {
+    RegKey key;
+    if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, kUninstallKey, 0, KEY_READ, key.receive()) != ERROR_SUCCESS) return;
+    command = CommandProgram(ReadRegistryText(key.get(), L"UninstallString"));
+  }
   const std::wstring ours = data.installFolder + kUninstallerName;
   if (!command.empty() && CompareStringOrdinal(command.c_str(), -1, ours.c_str(), -1, TRUE) != CSTR_EQUAL) {
     result.keyKept = true;
@@ -58,8 +61,8 @@ void RemoveUninstallKey(const UninstallData& data, RemovalResult& result) {
 
 bool FolderHoldsOnly(const std::wstring& folder, const std::vector<std::wstring>& names) {
   WIN32_FIND_DATAW found;
-  HANDLE search = FindFirstFileW((folder + L"*").c_str(), &found);
-  if (search == INVALID_HANDLE_VALUE) return true;
+  const FindHandle search(FindFirstFileW((folder + L"*").c_str(), &found));
+  if (!search) return true;
   bool only = true;
   do {
     const std::wstring name = found.cFileName;
@@ -69,8 +72,7 @@ bool FolderHoldsOnly(const std::wstring& folder, const std::vector<std::wstring>
       if (CompareStringOrdinal(name.c_str(), -1, allowed.c_str(), -1, TRUE) == CSTR_EQUAL) listed = true;
     }
     if (!listed) only = false;
-  } while (only && FindNextFileW(search, &found));
-  FindClose(search);
+  } while (only && FindNextFileW(search.get(), &found));
   return only;
 }
 
@@ -80,17 +82,22 @@ RemovalResult RemoveInstallation(const UninstallData& data) {
     if (std::wstring(member) == kUninstallerName) continue;  // removed after this process ends
     RemoveFile(data.installFolder + member, result);
   }
-  RemoveFile(data.installFolder + kDataFileName, result);
-
   const std::wstring product = kProductName;
   RemoveFile(data.groupFolder + L"\\" + product + L".lnk", result);
   RemoveFile(data.groupFolder + L"\\卸载" + product + L".lnk", result);
   RemoveDirectoryW(data.groupFolder.c_str());  // only when empty: the user's own links keep it
   RemoveFile(data.groupFolder + L".lnk", result);
   RemoveFile(data.desktopLink, result);
-  RemoveUninstallKey(data, result);
 
-  result.folderKept = !FolderHoldsOnly(data.installFolder, {kUninstallerName});
+  // The key goes before Uninstall.dat: should the file stay, a second run
+  // still finds its record and finishes.
+  result.registrationKept = !result.failed.empty();
+  if (!result.registrationKept) {
+    RemoveUninstallKey(data, result);
+    if (result.failed.empty()) RemoveFile(data.installFolder + kDataFileName, result);
+    result.registrationKept = !result.failed.empty();
+  }
+  result.folderKept = !FolderHoldsOnly(data.installFolder, {kUninstallerName, kDataFileName});
   return result;
 }
 

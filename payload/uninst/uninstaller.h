@@ -12,13 +12,16 @@ inline constexpr wchar_t kUninstallKey[] =
 
 struct RemovalResult {
   std::vector<std::wstring> failed;  // items that exist but could not be removed
+  bool registrationKept = false;     // the key and Uninstall.dat stay: something else is left
   bool folderKept = false;           // the installation folder holds files of the user's
   bool keyKept = false;              // the uninstall key belongs to another installation
 };
 
 // Deletes the archive members (except the running uninstaller, see
-// self_delete.h), Uninstall.dat, the four links, the program group folder
-// when it is empty and the uninstall key. Items already gone count as removed.
+// self_delete.h), the four links and the program group folder when it is
+// empty. Only when all of them are gone does it delete the uninstall key and
+// then Uninstall.dat: until then both stay, with the uninstaller, so that
+// running it again finishes the work. Items already gone count as removed.
 RemovalResult RemoveInstallation(const UninstallData& data);
 
 // True when the folder holds nothing but the given file names.

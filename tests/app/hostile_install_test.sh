@@ -52,7 +52,7 @@ type_folder() {  # text
 # Waits for the installer's message box and prints its message.
 message_text() {  # [seconds]
   "$WT_WINE" "$WT_WINTOOL" wait "$MESSAGE_BOX" "$((${1:-60} * 1000))" >/dev/null || return 1
-  "$WT_WINE" "$WT_WINTOOL" msgtext "$MESSAGE_BOX" | tr -d '\r'
+  "$WT_WINE" "$WT_WINTOOL" body "$MESSAGE_BOX" | tr -d '\r'
 }
 answer_message() {  # button id (1 OK, 6 yes, 7 no)
   "$WT_WINE" "$WT_WINTOOL" command "$MESSAGE_BOX" "$1" >/dev/null

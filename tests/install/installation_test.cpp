@@ -194,6 +194,42 @@ TEST_F(InstallationTest, AFolderThatIsNotAbsoluteIsRefused) {
   }
 }
 
+// What the uninstaller could not take back is refused before anything is
+// created, with the folder as typed and the name at fault.
+TEST_F(InstallationTest, AFolderTheUninstallerCouldNotUseIsRefusedBeforeAnythingIsCreated) {
+  const std::string root = qwtest::kTestRoot;
+  struct Case {
+    std::string typed, part, says;
+  } cases[] = {
+      {root + "qw5. \\sub", "qw5. ", "以点或空格结尾"},
+      {root + "sub\\qw5.", "qw5.", "以点或空格结尾"},
+      {root + "a*b", "a*b", "不能用作文件夹名"},
+      {root + "nul\\x", "nul", "不能用作文件夹名"},
+      {root + std::string(240, 'a'), "", "太长"},
+  };
+  for (const Case& c : cases) {
+    InstallRun run(qwtest::SingleMemberArchive());
+    run.ui.folder = c.typed;
+    const auto before = run.ui.visible;
+    ASSERT_TRUE(run.ClickInstallAndWait());
+    EXPECT_EQ(run.installation.phase(), Phase::Ready) << c.typed;
+    EXPECT_EQ(run.ui.visible, before) << c.typed;
+    ASSERT_EQ(run.ui.messages.size(), 1u) << c.typed;
+    const std::string& text = run.ui.messages[0].text;
+    EXPECT_EQ(run.ui.messages[0].caption, "提醒");
+    EXPECT_NE(text.find("安装失败"), std::string::npos) << text;
+    EXPECT_NE(text.find(c.says), std::string::npos) << text;
+    EXPECT_NE(text.find("“" + c.typed + "\\”"), std::string::npos) << text;
+    if (!c.part.empty()) {
+      EXPECT_NE(text.find("“" + c.part + "”"), std::string::npos) << text;
+    }
+    EXPECT_TRUE(run.ui.folderWrites.empty()) << c.typed;  // the field keeps the text to correct
+    EXPECT_TRUE(run.ui.positions.empty());
+    EXPECT_FALSE(qwtest::Exists(root)) << c.typed;
+    EXPECT_FALSE(qwtest::UninstallKeyExists());
+  }
+}
+
 TEST_F(InstallationTest, AnEmptyFolderOnlyAsksForOne) {
   InstallRun run(qwtest::InstallArchive());
   const auto before = run.ui.visible;

@@ -111,6 +111,45 @@ run_uninstaller() {  # args... ; sets $code
   code=$?
 }
 
+wait_exists() {  # path [seconds]
+  local i
+  for i in $(seq 1 $((${2:-60} * 10))); do
+    [ -e "$1" ] && return 0
+    sleep 0.1
+  done
+  return 1
+}
+
+# The uninstaller's message box (non-silent runs): waits until one is up
+# whose text holds $1, prints the text.
+wait_message() {  # expected-text
+  local i text
+  for i in $(seq 1 600); do
+    if "$wine" "$wintool" wait '#32770' 100 >/dev/null; then
+      text=$("$wine" "$wintool" body '#32770' | tr -d '\r')
+      case $text in *"$1"*) echo "$text"; return 0 ;; esac
+    fi
+    sleep 0.1
+  done
+  return 1
+}
+
+# Starts holding a file open from another process, the way a running program
+# does; release_file lets go and waits for that process to end.
+hold_file() {  # windows-path
+  held_marker=$c/held.marker
+  rm -f "$held_marker"
+  "$wine" "$wintool" hold "$1" 'C:\held.marker' >/dev/null &
+  hold_pid=$!
+  wait_exists "$held_marker" || fail "could not hold $1"
+}
+release_file() {
+  rm -f "$held_marker"
+  wait $hold_pid || fail "the held file was not released"
+}
+
+temp_copies() { ls "$c/users/$user/AppData/Local/Temp/" 2>/dev/null | grep -c '^qw-uninst-'; }
+
 wait_gone() {  # path [seconds]
   local i
   for i in $(seq 1 $((${2:-60} * 10))); do
@@ -240,6 +279,126 @@ case $case in
     code=$?
     [ "$code" = 1 ] || fail "exit code $code, expected 1"
     expect_unchanged "declined" "$before"
+    ;;
+  keeps-means-to-retry)
+    # Another program holds servers.ini open: the uninstaller removes the
+    # rest but keeps itself, Uninstall.dat and the uninstall key, and says
+    # what is left; once the file is free, running it again finishes.
+    install_tree
+    hold_file "${win_folder}servers.ini"
+    (cd "$folder" && "$wine" "$folder/uninst.exe") &
+    pid=$!
+    "$wine" "$wintool" wait '#32770' 60000 >/dev/null || fail "no confirmation box"
+    "$wine" "$wintool" command '#32770' 6 >/dev/null  # IDYES
+    text=$(wait_message servers.ini) || fail "no message naming servers.ini"
+    case $text in *qingwu.exe*|*uninst.exe*|*Uninstall.dat*) fail "the message lists more: $text" ;; esac
+    "$wine" "$wintool" command '#32770' 1 >/dev/null  # IDOK
+    wait $pid
+    code=$?
+    [ "$code" = 3 ] || fail "exit code $code, expected 3"
+    run_uninstaller /S  # still held: the same again
+    [ "$code" = 3 ] || fail "silent run: exit code $code, expected 3"
+    for kept in uninst.exe Uninstall.dat servers.ini; do
+      [ -f "$folder/$kept" ] || fail "$kept was removed although the uninstallation is incomplete"
+    done
+    key_present || fail "the uninstall key was removed although the uninstallation is incomplete"
+    [ "$(temp_copies)" = 0 ] || fail "a finishing copy was started"
+    for gone in "$folder/qingwu.exe" "$folder/qwcore.dll" "$group" "$programs/$product.lnk" "$desktop/$product.lnk"; do
+      [ -e "$gone" ] && fail "$gone still there"
+    done
+    release_file
+    run_uninstaller /S
+    [ "$code" = 0 ] || fail "retry: exit code $code"
+    wait_gone "$folder" || fail "installation folder still there after the retry: $(ls "$folder")"
+    key_present && fail "uninstall key still there after the retry"
+    ;;
+  dotted-folder)
+    # A folder with inner parts ending in a dot and a space, as earlier
+    # installers accepted (Wine creates them as named).
+    folder="$c/qw5. /sub/$product"
+    win_folder="C:\\qw5. \\sub\\$product\\"
+    uninstall_string='\"'"${win_folder//\\/\\\\}"'uninst.exe\"'
+    install_tree
+    run_uninstaller /S
+    [ "$code" = 0 ] || fail "exit code $code"
+    wait_gone "$folder" || fail "installation folder still there: $(ls "$folder")"
+    for gone in "$group" "$programs/$product.lnk" "$desktop/$product.lnk"; do
+      [ -e "$gone" ] && fail "$gone still there"
+    done
+    key_present && fail "uninstall key still there"
+    [ -d "$c/qw5. /sub" ] || fail "a parent folder that is not ours was removed"
+    ;;
+  foreign-link-folders)
+    # Lines 2 and 3 must name the program group and the desktop link in this
+    # machine's start-menu programs and desktop folders; files of those names
+    # anywhere else are not ours.
+    install_tree
+    for place in "$c/victim" "$c/windows" "$desktop/sub" "$c/users/other/Desktop"; do
+      mkdir -p "$place/$product"
+      for f in "$product/$product.lnk" "$product/卸载$product.lnk" "$product.lnk"; do echo keep > "$place/$f"; done
+    done
+    g="$win_programs$product" d="$win_desktop$product.lnk"
+    variants=(
+      "group-elsewhere|C:\\victim\\$product|$d"
+      "link-elsewhere|$g|C:\\victim\\$product.lnk"
+      "system-folder|C:\\windows\\$product|C:\\windows\\$product.lnk"
+      "below-the-desktop|$g|${win_desktop}sub\\$product.lnk"
+      "group-below-the-desktop|${win_desktop}sub\\$product|$d"
+      "another-users-desktop|$g|C:\\users\\other\\Desktop\\$product.lnk"
+      "programs-as-desktop|$g|$win_programs$product.lnk"
+    )
+    for v in "${variants[@]}"; do
+      IFS='|' read -r name line2 line3 <<<"$v"
+      write_data "$win_folder" "$line2" "$line3" qingwu.exe
+      before=$(snapshot)
+      run_uninstaller /S
+      [ "$code" = 2 ] || fail "$name: exit code $code, expected 2"
+      expect_unchanged "$name" "$before"
+      for f in "$product/$product.lnk" "$product/卸载$product.lnk" "$product.lnk"; do
+        [ -f "$c/windows/$f" ] || fail "$name: C:\\windows\\$f was deleted"
+      done
+      echo "ok: $name"
+    done
+    ;;
+  finish-needs-its-parent)
+    # The finishing mode deletes only for the uninstaller that started it.
+    install_tree
+    mkdir -p "$c/victim"
+    echo keep > "$c/victim/uninst.exe"
+    temp="$c/users/$user/AppData/Local/Temp"
+    mkdir -p "$temp"
+    cp "$folder/uninst.exe" "$temp/qw-uninst-1.exe"
+    before=$(snapshot)
+    own="${win_folder%\\}"
+    for args in "0|C:\\victim" "4|C:\\victim" "4|8|C:\\victim" "4|8|$own" "12|16|$own" "-1|-1|$own"; do
+      IFS='|' read -r -a a <<<"$args"
+      for program in "$folder/uninst.exe" "$temp/qw-uninst-1.exe"; do
+        (cd "$c" && "$wine" "$program" /finish "${a[@]}")
+        code=$?
+        [ "$code" = 2 ] || fail "/finish $args from $program: exit code $code, expected 2"
+      done
+      [ -f "$c/victim/uninst.exe" ] || fail "/finish $args deleted another program's uninst.exe"
+      [ -f "$folder/uninst.exe" ] || fail "/finish $args deleted the installation's uninst.exe"
+    done
+    # An incomplete internal command is refused too, not taken for an
+    # uninstallation.
+    for args in "/finish" "/S /finish 0" "/S /finish 4 8"; do
+      run_uninstaller $args
+      [ "$code" = 2 ] || fail "$args: exit code $code, expected 2"
+    done
+    # A parent that hands over real inherited handles but is not the
+    # folder's uninstaller: wintool.
+    code=$( (cd "$c" && "$wine" "$wintool" finish "$win_folder"uninst.exe 'C:\victim') | tr -d '\r')
+    [ "$code" = 2 ] || fail "/finish from another parent: '$code', expected 2"
+    [ -f "$c/victim/uninst.exe" ] || fail "another parent's /finish deleted another program's uninst.exe"
+    WINEPREFIX=$prefix wineserver -w
+    expect_unchanged "finishing mode without its parent" "$before"
+    # Even with the record gone, as after a complete uninstallation, only
+    # the folder's own uninstaller may have its file deleted.
+    rm "$folder/Uninstall.dat"
+    code=$( (cd "$c" && "$wine" "$wintool" finish "C:\\users\\$user\\AppData\\Local\\Temp\\qw-uninst-1.exe" "$own") | tr -d '\r')
+    [ "$code" = 2 ] || fail "/finish from another parent for the installation: '$code', expected 2"
+    [ -f "$folder/uninst.exe" ] || fail "another parent's /finish deleted the installation's uninst.exe"
     ;;
   *)
     fail "unknown case"

@@ -6,15 +6,26 @@
 //   wintool gone <class> [timeout-ms]     wait until no such window exists
 //   wintool close <class>                 post WM_CLOSE to the window
 //   wintool text <class>                  print the window's title
-//   wintool msgtext <class>               print a message box's message
+//   wintool body <class>                  print the texts of the window's static
+//                                         controls (a message box's message)
 //   wintool command <class> <id>          post WM_COMMAND <id> (a dialog button)
 //   wintool waitexe <file> [timeout-ms]   wait for a visible top-level window of
 //                                         a process started from <file> (e.g.
 //                                         qingwu.exe); prints "x y width height"
+//   wintool hold <file> <marker> [timeout-ms]
+//                                         open <file> without sharing, create
+//                                         <marker>, keep the file open until
+//                                         <marker> is deleted; prints "released"
+//   wintool finish <program> <folder>     start "<program> /finish <handle> <event>
+//                                         <folder>" with real inherited handles (to
+//                                         wintool itself and an event), as the
+//                                         uninstaller starts its copy; prints and
+//                                         returns the program's exit code
 #include <windows.h>
 
 #include <cstdio>
 #include <cstdlib>
+#include <cwchar>
 #include <string>
 
 namespace {
@@ -74,6 +85,100 @@ HWND WaitForProgram(const wchar_t* program, DWORD timeoutMs) {
   }
 }
 
+// A kernel handle, closed once.
+class OwnedHandle {
+ public:
+  explicit OwnedHandle(HANDLE h) : h_(h) {}
+  OwnedHandle(const OwnedHandle&) = delete;
+  OwnedHandle& operator=(const OwnedHandle&) = delete;
+  ~OwnedHandle() {
+    if (*this) CloseHandle(h_);
+  }
+  explicit operator bool() const { return h_ != INVALID_HANDLE_VALUE; }
+
+ private:
+  HANDLE h_;
+};
+
+// Holds a file open the way a running program does (no sharing at all, so
+// it can be neither deleted nor renamed) until the test deletes the marker.
+int Hold(const wchar_t* path, const wchar_t* marker, DWORD timeoutMs) {
+  OwnedHandle file(CreateFileW(path, GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr));
+  if (!file) {
+    std::printf("cannot open\n");
+    return 1;
+  }
+  {
+    OwnedHandle made(CreateFileW(marker, GENERIC_WRITE, 0, nullptr, CREATE_NEW, 0, nullptr));
+    if (!made) {
+      std::printf("cannot create the marker\n");
+      return 1;
+    }
+  }
+  const DWORD start = GetTickCount();
+  while (GetFileAttributesW(marker) != INVALID_FILE_ATTRIBUTES) {
+    if (GetTickCount() - start > timeoutMs) {
+      std::printf("timeout\n");
+      return 1;
+    }
+    Sleep(50);
+  }
+  std::printf("released\n");
+  return 0;
+}
+
+BOOL CALLBACK CollectStaticText(HWND child, LPARAM param) {
+  wchar_t cls[32] = {};
+  GetClassNameW(child, cls, 32);
+  if (CompareStringOrdinal(cls, -1, L"Static", -1, TRUE) != CSTR_EQUAL) return TRUE;
+  wchar_t text[4096] = {};
+  GetWindowTextW(child, text, 4096);
+  *reinterpret_cast<std::wstring*>(param) += text;
+  return TRUE;
+}
+
+void PrintUtf8(const std::wstring& text) {
+  const int n = WideCharToMultiByte(CP_UTF8, 0, text.c_str(), -1, nullptr, 0, nullptr, nullptr);
+  std::string out(n > 0 ? n : 1, '\0');
+  WideCharToMultiByte(CP_UTF8, 0, text.c_str(), -1, out.data(), n, nullptr, nullptr);
+  std::printf("%s\n", out.c_str());
+}
+
+// Starts the uninstaller's finishing mode from a parent that is not the
+// uninstaller but hands over everything the real one does.
+int StartFinishing(const wchar_t* program, const wchar_t* folder) {
+  HANDLE selfRaw = nullptr;
+  if (!DuplicateHandle(GetCurrentProcess(), GetCurrentProcess(), GetCurrentProcess(), &selfRaw,
+                       SYNCHRONIZE | PROCESS_QUERY_LIMITED_INFORMATION, TRUE, 0))
+    return 1;
+  const OwnedHandle self(selfRaw);
+  SECURITY_ATTRIBUTES inherited{sizeof inherited, nullptr, TRUE};
+  HANDLE readyRaw = CreateEventW(&inherited, TRUE, FALSE, nullptr);
+  if (!readyRaw) return 1;
+  const OwnedHandle ready(readyRaw);
+  wchar_t command[2048] = {};
+  std::swprintf(command, 2048, L"\"%ls\" /finish %llu %llu \"%ls\"", program,
+                static_cast<unsigned long long>(reinterpret_cast<UINT_PTR>(selfRaw)),
+                static_cast<unsigned long long>(reinterpret_cast<UINT_PTR>(readyRaw)), folder);
+  STARTUPINFOW startup{};
+  startup.cb = sizeof startup;
+  PROCESS_INFORMATION started{};
+  if (!CreateProcessW(program, command, nullptr, nullptr, TRUE, 0, nullptr, nullptr, &startup, &started)) {
+    std::printf("cannot start\n");
+    return 1;
+  }
+  const OwnedHandle process(started.hProcess);
+  const OwnedHandle thread(started.hThread);
+  if (WaitForSingleObject(started.hProcess, 120000) != WAIT_OBJECT_0) {
+    std::printf("timeout\n");
+    return 1;
+  }
+  DWORD code = 0;
+  GetExitCodeProcess(started.hProcess, &code);
+  std::printf("%lu\n", code);
+  return static_cast<int>(code);
+}
+
 void PrintGeometry(HWND hwnd) {
   RECT r;
   GetWindowRect(hwnd, &r);
@@ -84,10 +189,18 @@ void PrintGeometry(HWND hwnd) {
 
 int wmain(int argc, wchar_t** argv) {
   if (argc < 3) {
-    std::fprintf(stderr, "usage: wintool wait|gone|close|text <class> [timeout-ms]\n");
+    std::fprintf(stderr, "usage: wintool wait|gone|close|text|body|command|waitexe|hold ...\n");
     return 2;
   }
   const std::wstring cmd = argv[1];
+  if (cmd == L"hold") {
+    if (argc < 4) return 2;
+    return Hold(argv[2], argv[3], argc > 4 ? static_cast<DWORD>(_wtoi(argv[4])) : 120000);
+  }
+  if (cmd == L"finish") {
+    if (argc < 4) return 2;
+    return StartFinishing(argv[2], argv[3]);
+  }
   const wchar_t* cls = argv[2];
   const DWORD timeout = argc > 3 ? static_cast<DWORD>(_wtoi(argv[3])) : 30000;
   if (cmd == L"wait" || cmd == L"waitexe") {
@@ -121,15 +234,19 @@ int wmain(int argc, wchar_t** argv) {
     std::printf("closed\n");
     return 0;
   }
-  if (cmd == L"text" || cmd == L"msgtext") {
-    // A message box shows its message in the static control 0xFFFF.
-    HWND source = cmd == L"text" ? hwnd : GetDlgItem(hwnd, 0xFFFF);
-    wchar_t buf[1024] = {};
-    if (source) GetWindowTextW(source, buf, 1024);
-    char out[4096] = {};
+  if (cmd == L"text") {
+    wchar_t buf[512] = {};
+    GetWindowTextW(hwnd, buf, 512);
+    char out[1024] = {};
     WideCharToMultiByte(CP_UTF8, 0, buf, -1, out, sizeof out, nullptr, nullptr);
     std::printf("%s\n", out);
-    return source ? 0 : 1;
+    return 0;
+  }
+  if (cmd == L"body") {
+    std::wstring text;
+    EnumChildWindows(hwnd, &CollectStaticText, reinterpret_cast<LPARAM>(&text));
+    PrintUtf8(text);
+    return 0;
   }
   if (cmd == L"command" && argc > 3) {
     PostMessageW(hwnd, WM_COMMAND, static_cast<WPARAM>(_wtoi(argv[3])), 0);

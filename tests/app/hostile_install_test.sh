@@ -198,4 +198,6 @@ case $case in
 esac
 wt_stop_all
 [ -n "$disk" ] && { rm -f "$WINEPREFIX/dosdevices/e:"; umount "$disk"; }
+# A passed case needs its prefix no more (a failed one keeps it to look at).
+rm -rf "$WINEPREFIX"
 echo "1 passed, 0 failed"

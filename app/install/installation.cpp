@@ -97,6 +97,8 @@ Installation::Installation(InstallerUi& ui, InstallerTexts& texts, form::FormTim
     };
   }
   if (!hooks_.endProgram) hooks_.endProgram = [] { PostQuitMessage(0); };
+  if (!hooks_.now) hooks_.now = [] { return GetTickCount(); };
+  if (!hooks_.doubleClickTime) hooks_.doubleClickTime = [] { return GetDoubleClickTime(); };
   shortcutTimer_.OnTick([this] { OnShortcutTimer(); });
   frameTimer_.OnTick([this] { ui_.PresentHeldRedraws(); });
 }
@@ -124,8 +126,15 @@ void Installation::OnBrowseClick() {
   ui_.SetFolderText(InstallFolderFor(chosen));
 }
 
+bool Installation::PressTooSoon(const std::optional<DWORD>& shownAt) const {
+  return shownAt && hooks_.now() - *shownAt < hooks_.doubleClickTime();
+}
+
 void Installation::OnInstallClick() {
-  if (phase_ != Phase::Ready) return;
+  // One click per installation: while installing or finished the button
+  // does nothing, and back in Ready a press that began before it came
+  // back is no click on it.
+  if (phase_ != Phase::Ready || PressTooSoon(installShownAt_)) return;
   const std::string typed = ui_.FolderText();
   if (typed.empty()) {
     ui_.ShowMessage(kChooseFolderFirst, kReminderCaption);
@@ -150,6 +159,7 @@ void Installation::OnInstallClick() {
   }
   phase_ = Phase::Installing;
   registrationWritten_ = false;
+  finishing_ = false;
   shellFolders_ = {};
   // The worker first, so that its thread starts up while the window
   // changes; its reports wait for this handler to return.
@@ -178,7 +188,8 @@ void Installation::OnProgress(int percent) {
     if (ui_.StatusCaption() != status) ui_.SetStatusCaption(status);
     if (status == kStatusRushing && !registrationWritten_) WriteRegistration();
   }
-  if (percent == 100 && ui_.ProgressPosition() == 100) Finish();
+  // The finish steps wait for the worker's end: sj.zip is gone by then,
+  // and nothing else writes while they run.
 }
 
 void Installation::OnWorkerEnded(const InstallFailure* failure) {
@@ -187,7 +198,7 @@ void Installation::OnWorkerEnded(const InstallFailure* failure) {
   if (failure) {
     Fail(*failure);
   } else {
-    Finish();  // only when the 100 report did not finish already
+    Finish();
   }
 }
 
@@ -206,6 +217,8 @@ void Installation::WriteRegistration() {
 }
 
 void Installation::Finish() {
+  if (finishing_) return;
+  finishing_ = true;
   if (!registrationWritten_) WriteRegistration();  // no report fell between 21 and 70
   const std::string folder = ui_.FolderText();
   LookUpShellFolders();  // unless that happened during the installation
@@ -217,34 +230,47 @@ void Installation::Finish() {
   texts_.uninstallData = folder + "\r\n" + programGroup + "\r\n" + desktopFolder_ + kProductName + ".lnk\r\n" +
                          kExecutableName;
   sys::WriteWholeFile(folder + "\\" + kUninstallDataName, texts_.uninstallData);
-  shortcutTimer_.SetInterval(kShortcutDelayMs);
+  // The shortcuts come last; the window shows the end only once they exist.
+  if (!shortcutTimer_.SetInterval(kShortcutDelayMs)) OnShortcutTimer();
+}
+
+void Installation::OnShortcutTimer() {
+  shortcutTimer_.SetInterval(0);  // runs once
+  if (phase_ != Phase::Installing || !finishing_) return;
+  const std::string folder = ui_.FolderText();
+  const std::string app = folder + kExecutableName;
+  const std::string product = kProductName;
+  {
+    sys::ComApartment com;
+    // Without a programs or desktop folder the links would land in the current folder.
+    if (com.usable() && !texts_.programsFolder.empty()) {
+      const std::string group = texts_.programsFolder + product;
+      sys::CreateShellLink(group + "\\" + product + ".lnk", app);
+      sys::CreateShellLink(group + "\\卸载" + product + ".lnk", folder + kUninstallerName);
+      sys::CreateShellLink(group + ".lnk", app);
+    }
+    if (com.usable() && !desktopFolder_.empty()) sys::CreateShellLink(desktopFolder_ + product + ".lnk", app);
+  }
+  ShowFinished();
+}
+
+// The finish steps are done: only now does the window say so and offer
+// the run button.
+void Installation::ShowFinished() {
   ui_.SetVisible(Control::InstallProgress, false);
   ui_.SetStatusCaption(kStatusFinished);
   ui_.SetTop(Control::StatusLabel, kFinishedStatusTop);
   ui_.SetTop(Control::RunButton, kRunButtonTop);
   ui_.SetVisible(Control::RunButton, true);
+  runShownAt_ = hooks_.now();
   phase_ = Phase::Finished;
   EndDrawingHold();
 }
 
-void Installation::OnShortcutTimer() {
-  shortcutTimer_.SetInterval(0);  // runs once
-  const std::string folder = ui_.FolderText();
-  const std::string app = folder + kExecutableName;
-  const std::string product = kProductName;
-  sys::ComApartment com;
-  if (!com.usable()) return;
-  // Without a programs or desktop folder the links would land in the current folder.
-  if (!texts_.programsFolder.empty()) {
-    const std::string group = texts_.programsFolder + product;
-    sys::CreateShellLink(group + "\\" + product + ".lnk", app);
-    sys::CreateShellLink(group + "\\卸载" + product + ".lnk", folder + kUninstallerName);
-    sys::CreateShellLink(group + ".lnk", app);
-  }
-  if (!desktopFolder_.empty()) sys::CreateShellLink(desktopFolder_ + product + ".lnk", app);
-}
-
 void Installation::OnRunClick() {
+  // Only a click on the finished window's button, and not the second half
+  // of a double click that began on the install button below it.
+  if (phase_ != Phase::Finished || PressTooSoon(runShownAt_)) return;
   const std::string folder = ui_.FolderText();
   if (folder.empty() || !sys::FileExists(folder + kExecutableName)) return;
   hooks_.launch(folder);
@@ -296,6 +322,8 @@ void Installation::Fail(const InstallFailure& failure) {
   phase_ = Phase::Ready;
   EndDrawingHold();  // the Ready window shows behind the message
   ui_.ShowMessage(FailureMessage(failure), kReminderCaption);
+  // Presses from before the message was dismissed are no new click.
+  installShownAt_ = hooks_.now();
 }
 
 }  // namespace app::install

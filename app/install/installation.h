@@ -9,6 +9,7 @@
 #include <windows.h>
 
 #include <functional>
+#include <optional>
 #include <string>
 
 #include "app/form/form_timer.h"
@@ -28,6 +29,8 @@ struct InstallerHooks {
   std::function<bool()> windowsFolderExists;              // default: probe "C:\Windows"
   std::function<void(const std::string& folder)> launch;  // default: open qingwu.exe in folder
   std::function<void()> endProgram;                       // default: PostQuitMessage(0)
+  std::function<DWORD()> now;                             // default: GetTickCount
+  std::function<UINT()> doubleClickTime;                  // default: GetDoubleClickTime
 };
 
 // Why an installation failed, for the message the user sees.
@@ -60,6 +63,9 @@ class Installation {
   void OnRunClick();
 
   Phase phase() const { return phase_; }
+  // Between the install click and the end of the finish steps (or the
+  // return to Ready); the worker may already have ended.
+  bool Busy() const { return phase_ == Phase::Installing; }
   // The extraction worker has not yet reported its end.
   bool WorkerRunning() const { return workerRunning_; }
 
@@ -70,6 +76,10 @@ class Installation {
   void OnWorkerEnded(const InstallFailure* failure);
   void Finish();
   void OnShortcutTimer();
+  void ShowFinished();
+  // A press that comes within the double-click time after its button
+  // appeared began before the user could see the button: it is ignored.
+  bool PressTooSoon(const std::optional<DWORD>& shownAt) const;
   void WriteRegistration();
   void ShowInstallingControls();
   void ShowReadyControls();
@@ -89,6 +99,9 @@ class Installation {
   Phase phase_ = Phase::Ready;
   bool workerRunning_ = false;
   bool registrationWritten_ = false;  // once per installation
+  bool finishing_ = false;            // the finish steps have begun
+  std::optional<DWORD> installShownAt_;  // when the install button came back (none: shown from the start)
+  std::optional<DWORD> runShownAt_;      // when the run button appeared
   struct ShellFolders {
     bool known = false;
     std::string programs, desktop;  // with a trailing backslash; empty when unknown

@@ -183,6 +183,19 @@ bool IsSafeEntryName(std::string_view name) {
   return true;
 }
 
+std::vector<std::string> EntryNames(ui::ByteView archive) {
+  ZipMemoryCursor cursor{archive};
+  ZipReader zip(cursor);
+  std::vector<std::string> names;
+  if (!zip.get()) return names;
+  std::string name;
+  for (int rc = unzGoToFirstFile(zip.get()); rc == UNZ_OK; rc = unzGoToNextFile(zip.get())) {
+    if (!CurrentEntryName(zip.get(), name)) return {};
+    names.push_back(name);
+  }
+  return names;
+}
+
 // A file is read in place through a read-only mapping, by the same reader
 // as bytes in memory: a cut-off archive is then refused the same way (a
 // file that cannot be mapped, or an empty one, cannot be opened).

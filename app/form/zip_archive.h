@@ -5,6 +5,7 @@
 #include <functional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "ui/core/bytes.h"
 
@@ -38,6 +39,10 @@ using UnpackProgress = std::function<bool(int percent)>;
 // absolute, no drive or stream colon, no ".." part between slashes or
 // backslashes.
 bool IsSafeEntryName(std::string_view name);
+
+// The entry names of an archive in memory, in archive order; empty when
+// it cannot be read.
+std::vector<std::string> EntryNames(ui::ByteView archive);
 
 class ZipArchive {
  public:

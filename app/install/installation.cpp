@@ -5,6 +5,7 @@
 
 #include "app/install/extraction_worker.h"
 #include "app/install/folder_choice.h"
+#include "app/install/install_paths.h"
 #include "app/install/product.h"
 #include "app/system/file_system.h"
 #include "app/system/owned_handles.h"
@@ -59,6 +60,9 @@ std::string FailureMessage(const InstallFailure& failure) {
   switch (failure.kind) {
     case Kind::FolderNotAbsolute:
       return "安装路径" + Quoted(failure.subject) + "不是完整的路径，安装失败。请选择以盘符开头的完整路径。";
+    case Kind::FolderTooLong:
+      return "安装路径" + Quoted(failure.subject) + "太长，安装后的文件路径会超过系统允许的 " +
+             std::to_string(MAX_PATH) + " 个字符，安装失败。请选择较短的路径。";
     case Kind::FolderNotCreated:
       return "无法创建安装文件夹" + Quoted(failure.subject) + "，安装失败。请选择其他位置。";
     case Kind::ArchiveNotWritten:
@@ -89,7 +93,12 @@ std::string FailureMessage(const InstallFailure& failure) {
 
 Installation::Installation(InstallerUi& ui, InstallerTexts& texts, form::FormTimer& shortcutTimer,
                            ui::ByteView archive, InstallerHooks hooks)
-    : ui_(ui), texts_(texts), shortcutTimer_(shortcutTimer), archive_(archive), hooks_(std::move(hooks)) {
+    : ui_(ui),
+      texts_(texts),
+      shortcutTimer_(shortcutTimer),
+      archive_(archive),
+      memberNames_(form::EntryNames(archive)),
+      hooks_(std::move(hooks)) {
   if (!hooks_.windowsFolderExists) hooks_.windowsFolderExists = [] { return sys::PathExists(kWindowsFolder); };
   if (!hooks_.launch) {
     hooks_.launch = [](const std::string& folder) {
@@ -151,6 +160,12 @@ void Installation::OnInstallClick() {
   if (folder != typed) ui_.SetFolderText(folder);
   if (!sys::IsAbsolutePath(folder)) {
     Fail(FailureOf(InstallFailure::Kind::FolderNotAbsolute, folder));
+    return;
+  }
+  // Checked before anything is created: a member that could not be
+  // written would leave a half installation behind.
+  if (!FolderFitsPathLimit(folder, memberNames_)) {
+    Fail(FailureOf(InstallFailure::Kind::FolderTooLong, folder));
     return;
   }
   if (!sys::EnsureFolder(folder)) {

@@ -11,6 +11,7 @@
 #include <functional>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "app/form/form_timer.h"
 #include "app/form/ui_thread_relay.h"
@@ -35,7 +36,7 @@ struct InstallerHooks {
 
 // Why an installation failed, for the message the user sees.
 struct InstallFailure {
-  enum class Kind { FolderNotAbsolute, FolderNotCreated, ArchiveNotWritten, WorkerNotStarted, Unpack };
+  enum class Kind { FolderNotAbsolute, FolderTooLong, FolderNotCreated, ArchiveNotWritten, WorkerNotStarted, Unpack };
   Kind kind = Kind::Unpack;
   form::UnpackResult unpack;  // for Kind::Unpack
   std::string subject;        // the folder or file concerned (other kinds)
@@ -95,6 +96,7 @@ class Installation {
   form::FormTimer frameTimer_;
   bool drawingHeld_ = false;
   ui::ByteView archive_;
+  std::vector<std::string> memberNames_;  // the archive's entries
   InstallerHooks hooks_;
   Phase phase_ = Phase::Ready;
   bool workerRunning_ = false;

@@ -5,11 +5,14 @@
 #include <shlobj.h>
 
 #include "app/system/owned_handles.h"
+#include "app/system/path_length.h"
 #include "ui/core/text.h"
 
 namespace app::sys {
 
 bool CreateShellLink(const std::string& linkPath, const std::string& target) {
+  // The link keeps its target in a buffer of MAX_PATH characters.
+  if (!FitsPathLimit(linkPath) || !FitsPathLimit(target)) return false;
   ComRef<IShellLinkA> link;
   if (FAILED(CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkA,
                               link.receive())))

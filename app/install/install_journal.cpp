@@ -219,7 +219,10 @@ void InstallJournal::Rollback() {
 void InstallJournal::Commit() {
   const std::lock_guard<std::mutex> hold(lock_);
   for (const Step& step : steps_) {
-    if (step.kind == Step::Kind::ReplacedFile) DeleteFileA(step.backup.c_str());
+    if (step.kind != Step::Kind::ReplacedFile) continue;
+    // A read-only file refuses to be deleted.
+    SetFileAttributesA(step.backup.c_str(), FILE_ATTRIBUTE_NORMAL);
+    DeleteFileA(step.backup.c_str());
   }
   steps_.clear();
 }

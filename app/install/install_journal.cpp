@@ -57,7 +57,12 @@ bool InstallJournal::CreateFolders(const std::string& folder) {
 
 bool InstallJournal::PrepareFileLocked(const std::string& path) {
   const DWORD attributes = GetFileAttributesA(path.c_str());
-  if (attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY)) {
+  if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY)) {
+    // A folder stands where the file goes: it is not ours to touch.
+    SetLastError(ERROR_ACCESS_DENIED);
+    return false;
+  }
+  if (attributes != INVALID_FILE_ATTRIBUTES) {
     // Kept under a free name beside it until the installation stands.
     const std::string folder = FolderOf(path);
     for (int tries = 0; tries < 100; ++tries) {
@@ -71,8 +76,7 @@ bool InstallJournal::PrepareFileLocked(const std::string& path) {
     }
     return false;
   }
-  // New (or a folder in the way, which the write then refuses): recorded
-  // before it is written, so that a half-written file goes too.
+  // New: recorded before it is written, so that a half-written file goes too.
   steps_.push_back({Step::Kind::NewFile, path});
   return true;
 }

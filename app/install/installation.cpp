@@ -439,7 +439,8 @@ void Installation::ShowReadyControls() {
   ui_.SetVisible(Control::BrowseButton, true);
 }
 
-void Installation::Fail(const InstallFailure& failure) {
+void Installation::Fail(const InstallFailure& reported) {
+  const InstallFailure failure = reported;  // may be pendingFailure_, reset below
   // Nothing of a failed installation stays behind. The worker has ended
   // whenever this runs with a journal.
   shortcutTimer_.SetInterval(0);

@@ -10,7 +10,6 @@
 #include "app/install/product.h"
 #include "app/system/file_system.h"
 #include "app/system/owned_handles.h"
-#include "app/system/registry.h"
 #include "app/system/shell_links.h"
 
 namespace app::install {

@@ -109,9 +109,18 @@ wt_click $WT_INSTALL_BUTTON
 wt_hold_installing 60 || fail "the second run was never seen installing"
 wt_click $WT_CLOSE_BUTTON
 wt_thaw
+# Closing while installing asks first (a message box, class #32770); yes
+# (IDYES, 6) takes the installation back and ends the installer.
+"$WT_WINE" "$WT_WINTOOL" wait '#32770' 60000 >/dev/null || fail "no question after the close button"
+"$WT_WINE" "$WT_WINTOOL" command '#32770' 6 >/dev/null || fail "the question could not be answered"
 wt_wait_exit 60 || fail "the installer did not end after the close button"
 [ "$WT_CODE" = 0 ] || fail "closing during the installation ended with exit code $WT_CODE"
 "$WT_WINE" "$WT_WINTOOL" gone "$WT_FORM_CLASS" 10000 >/dev/null || fail "the window is still there"
+# Nothing of the abandoned installation is left.
+[ ! -e "$WT_FOLDER" ] || fail "the folder is left: $(ls -A "$WT_FOLDER")"
+[ -z "$(wt_reg_value DisplayName)" ] || fail "the registry values are left"
+while IFS= read -r link; do [ ! -e "$link" ] || fail "a link is left: $link"; done < <(wt_links)
+[ ! -e "$WT_PROGRAMS/$WT_PRODUCT" ] || fail "the program group is left"
 wt_stop_all
 echo "screenshots: $shots"
 echo "1 passed, 0 failed"

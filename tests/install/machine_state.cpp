@@ -54,7 +54,7 @@ MachineState ReadMachineState() {
   state.keyExists = UninstallKeyExists();
   for (const std::string& item : {ProgramsFolder() + app::install::kProductName, GroupLink(), GroupUninstallLink(),
                                   ProgramsLink(), DesktopLink()})
-    state.shellItems[item] = Exists(item);
+    state.shellItems[item] = !Exists(item) ? "" : ReadFileBytes(item).value_or("dir");
   return state;
 }
 

@@ -12,7 +12,7 @@ struct MachineState {
   std::map<std::string, std::string> entries;  // path -> "dir" or attributes + content
   std::map<std::string, std::string> values;   // uninstall key value -> data
   bool keyExists = false;
-  std::map<std::string, bool> shellItems;      // program group and links -> present
+  std::map<std::string, std::string> shellItems;  // program group and links -> "dir", content or 
   bool operator==(const MachineState&) const = default;
 };
 

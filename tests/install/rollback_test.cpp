@@ -23,8 +23,10 @@ class RollbackTest : public qwtest::InstallTraces {
     InstallTraces::TearDown();
   }
   // A folder with files of the user's own, one of them named like a member
-  // (read-only, so its attributes must come back too).
+  // (read-only, so its attributes must come back too), and a desktop link
+  // of an earlier installation.
   void PrepareUsedFolder() {
+    ASSERT_TRUE(qwtest::WriteTextFile(qwtest::DesktopLink(), "an older link"));
     ASSERT_TRUE(qwtest::MakeFolder(used_));
     ASSERT_TRUE(qwtest::WriteTextFile(used_ + "mine.txt", "the user's own"));
     ASSERT_TRUE(qwtest::WriteTextFile(used_ + "readme.txt", "an older readme"));

@@ -10,6 +10,7 @@
 #include "app/system/file_system.h"
 #include "app/system/mapped_file.h"
 #include "app/system/owned_handles.h"
+#include "app/system/path_length.h"
 #include "app/system/write_faults.h"
 
 namespace app::form {
@@ -66,6 +67,11 @@ bool MakeEntryFolders(const std::string& folder, const std::string& name, Unpack
     if (!IsSlash(name[i])) continue;
     const std::string level = TargetPath(folder, name.substr(0, i));
     if (sys::FolderExists(level)) continue;
+    if (!sys::FitsFolderLimit(level)) {
+      SetLastError(ERROR_FILENAME_EXCED_RANGE);
+      failed = level;
+      return false;
+    }
     if (sys::InjectedWriteFault() || !CreateDirectoryA(level.c_str(), nullptr)) {
       failed = level;
       return false;

@@ -83,6 +83,10 @@ bool InstallJournal::PrepareFileLocked(const std::string& path) {
 
 bool InstallJournal::BeforeFile(const std::string& path) {
   const std::lock_guard<std::mutex> hold(lock_);
+  if (!sys::FitsPathLimit(path)) {
+    SetLastError(ERROR_FILENAME_EXCED_RANGE);
+    return false;
+  }
   if (sys::InjectedWriteFault()) return false;
   return PrepareFileLocked(path);
 }

@@ -87,8 +87,6 @@ std::string FailureMessage(const InstallFailure& failure) {
       return "无法写入卸载信息" + Quoted(failure.subject) + "，安装失败。" + CauseText(failure.systemError);
     case Kind::ShortcutNotCreated:
       return "无法创建快捷方式" + Quoted(failure.subject) + "，安装失败。" + CauseText(failure.systemError);
-    case Kind::Abandoned:
-      return {};
     case Kind::Unpack:
       break;
   }

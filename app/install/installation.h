@@ -24,7 +24,9 @@
 
 namespace app::install {
 
-// Ready -> Installing -> Finished. A failed installation goes back to Ready.
+// Ready -> Installing -> Finished. Installing lasts until the finish steps,
+// the shortcuts included, are done. A failed installation takes back
+// everything it wrote and goes back to Ready.
 enum class Phase { Ready, Installing, Finished };
 
 // The outside effects a test replaces; each empty one takes its default.
@@ -47,8 +49,7 @@ struct InstallFailure {
     Unpack,
     RegistryNotWritten,
     UninstallDataNotWritten,
-    ShortcutNotCreated,
-    Abandoned,  // the user closed the window while installing: no message
+    ShortcutNotCreated,  // also the program group folder
   };
   Kind kind = Kind::Unpack;
   form::UnpackResult unpack;  // for Kind::Unpack

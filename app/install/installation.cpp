@@ -28,7 +28,11 @@ constexpr char kStatusFinished[] = "完成安装";
 
 constexpr int kFinishedStatusTop = 300;
 constexpr int kRunButtonTop = 336;
-constexpr UINT kShortcutDelayMs = 100;
+// The shortcuts are made on the timer's first tick: one turn of the message
+// loop after the worker's end, so the last report is on the screen first.
+// The window shows the end only once they exist, so a longer wait would
+// only delay the finish.
+constexpr UINT kShortcutDelayMs = USER_TIMER_MINIMUM;
 // While installing, the window shows its changes at most this often: the
 // worker waits for every report, so a report must not wait for drawing.
 constexpr UINT kFrameMs = 16;

@@ -168,7 +168,9 @@ class CloseWhileInstallingTest : public qwtest::InstallTraces {
     }
     void CloseAt25() {
       run.installation.OnInstallClick();
-      ASSERT_TRUE(qwtest::PumpUntil([&] { return reached25; }, 60000));
+      ASSERT_TRUE(qwtest::PumpUntil([&] { return reached25 || !run.installation.Busy(); }, 60000));
+      ASSERT_TRUE(reached25) << "the installation ended before 25: "
+                             << (run.ui.messages.empty() ? "" : run.ui.messages[0].text);
       run.installation.OnCloseRequest();
     }
     int ends = 0;

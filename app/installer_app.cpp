@@ -47,6 +47,13 @@ void InstallerApp::BuildWindow(HWND hwnd) {
   host.imageFrame = true;
   host.blurBehind = true;
   objects_.mainHost->Create(hwnd, host);
+  // Alt+F4 and WM_CLOSE from elsewhere: while installing the installation
+  // answers (it asks first); otherwise the window closes as usual.
+  objects_.mainHost->SetOnMessage([this](HWND, UINT msg, WPARAM, LPARAM) -> LRESULT {
+    if (msg != WM_CLOSE || !installation_ || !installation_->Busy()) return -1;
+    installation_->OnCloseRequest();
+    return 0;
+  });
 
   // The form's labels are drawn over the host's frames.
   startWindow_.DrawLabelsWith(*objects_.mainHost);
@@ -101,7 +108,9 @@ void InstallerApp::CreateControls(HWND hwnd) {
   objects_.closeButton->Create(hwnd, 554, 3, 30, 30, "", closeOptions);
   objects_.closeButton->SetImages(images(resources::CloseNormalImage(), resources::CloseHoverImage(),
                                          resources::CloseNormalImage()));
-  objects_.closeButton->BindEvent(WM_LBUTTONDOWN, [this](const ui::ElementEvent&) { EndProgram(); });
+  // Closing asks first while an installation runs.
+  objects_.closeButton->BindEvent(WM_LBUTTONDOWN,
+                                  [this](const ui::ElementEvent&) { installation_->OnCloseRequest(); });
 
   ui::LabelOptions panel;
   panel.gradientMode = 1;

@@ -10,6 +10,8 @@
 #include "app/system/file_system.h"
 #include "app/system/mapped_file.h"
 #include "app/system/owned_handles.h"
+#include "app/system/path_length.h"
+#include "app/system/write_faults.h"
 
 namespace app::form {
 
@@ -59,20 +61,28 @@ std::string TargetPath(const std::string& folder, std::string name) {
 
 // Creates the folders an entry name implies below `folder` (one per
 // separator in the name). False names the level that failed.
-bool MakeEntryFolders(const std::string& folder, const std::string& name, std::string& failed) {
+bool MakeEntryFolders(const std::string& folder, const std::string& name, UnpackListener* listener,
+                      std::string& failed) {
   for (std::size_t i = 0; i < name.size(); ++i) {
     if (!IsSlash(name[i])) continue;
     const std::string level = TargetPath(folder, name.substr(0, i));
-    if (!CreateDirectoryA(level.c_str(), nullptr) && !sys::FolderExists(level)) {
+    if (sys::FolderExists(level)) continue;
+    if (!sys::FitsFolderLimit(level)) {
+      SetLastError(ERROR_FILENAME_EXCED_RANGE);
       failed = level;
       return false;
     }
+    if (sys::InjectedWriteFault() || !CreateDirectoryA(level.c_str(), nullptr)) {
+      failed = level;
+      return false;
+    }
+    if (listener) listener->FolderCreated(level);
   }
   return true;
 }
 
-UnpackResult Fail(UnpackError error, std::string subject, int entries) {
-  return UnpackResult{error, std::move(subject), entries};
+UnpackResult Fail(UnpackError error, std::string subject, int entries, DWORD systemError = 0) {
+  return UnpackResult{error, std::move(subject), entries, systemError};
 }
 
 // Creates or overwrites `path` for writing. An existing read-only, hidden
@@ -99,9 +109,13 @@ void ResetAttributes(HANDLE file) {
 }
 
 // Writes the current (opened) entry to `path`, through `buffer`.
-UnpackError WriteCurrentEntry(unzFile zip, const std::string& path, std::vector<char>& buffer) {
+// A write failure leaves the system's error code in `systemError`.
+UnpackError WriteCurrentEntry(unzFile zip, const std::string& path, std::vector<char>& buffer, DWORD& systemError) {
   sys::FileHandle file(CreateTarget(path));
-  if (!file) return UnpackError::CannotWrite;
+  if (!file) {
+    systemError = GetLastError();
+    return UnpackError::CannotWrite;
+  }
   if (unzOpenCurrentFile(zip) != UNZ_OK) return UnpackError::Corrupt;
   UnpackError error = UnpackError::None;
   for (;;) {
@@ -114,6 +128,9 @@ UnpackError WriteCurrentEntry(unzFile zip, const std::string& path, std::vector<
     DWORD written = 0;
     if (!WriteFile(file.get(), buffer.data(), static_cast<DWORD>(n), &written, nullptr) ||
         written != static_cast<DWORD>(n)) {
+      // A short write without an error is a full disk.
+      systemError = written != static_cast<DWORD>(n) && GetLastError() == ERROR_SUCCESS ? ERROR_DISK_FULL
+                                                                                          : GetLastError();
       error = UnpackError::CannotWrite;
       break;
     }
@@ -122,14 +139,17 @@ UnpackError WriteCurrentEntry(unzFile zip, const std::string& path, std::vector<
   const int closed = unzCloseCurrentFile(zip);
   if (error == UnpackError::None && closed != UNZ_OK) error = UnpackError::Corrupt;
   ResetAttributes(file.get());
-  if (!file.Close() && error == UnpackError::None) error = UnpackError::CannotWrite;
+  if (!file.Close() && error == UnpackError::None) {
+    systemError = GetLastError();
+    error = UnpackError::CannotWrite;
+  }
   return error;
 }
 
 // The one unpacking path, whatever the reader reads from. `archiveName`
 // is the subject of failures that concern the archive as a whole.
 UnpackResult UnpackAll(const ZipReader& zip, const std::string& archiveName, const std::string& folderText,
-                       const UnpackProgress& onProgress) {
+                       const UnpackProgress& onProgress, UnpackListener* listener) {
   const std::string folder = sys::WithTrailingBackslash(folderText);
   if (!zip.get()) return Fail(UnpackError::CannotOpen, archiveName, 0);
   unz_global_info64 global;
@@ -153,12 +173,14 @@ UnpackResult UnpackAll(const ZipReader& zip, const std::string& archiveName, con
   for (int rc = unzGoToFirstFile(zip.get()); rc == UNZ_OK; rc = unzGoToNextFile(zip.get()), ++index) {
     if (!CurrentEntryName(zip.get(), name)) return Fail(UnpackError::Corrupt, archiveName, n);
     std::string failedFolder;
-    if (!MakeEntryFolders(folder, name, failedFolder))
-      return Fail(UnpackError::CannotCreateFolder, failedFolder, n);
+    if (!MakeEntryFolders(folder, name, listener, failedFolder))
+      return Fail(UnpackError::CannotCreateFolder, failedFolder, n, GetLastError());
     if (!IsSlash(name.back())) {  // a name ending in a slash is a folder entry
       const std::string path = TargetPath(folder, name);
-      const UnpackError error = WriteCurrentEntry(zip.get(), path, buffer);
-      if (error == UnpackError::CannotWrite) return Fail(error, path, n);
+      if (listener && !listener->BeforeFile(path)) return Fail(UnpackError::CannotWrite, path, n, GetLastError());
+      DWORD systemError = 0;
+      const UnpackError error = WriteCurrentEntry(zip.get(), path, buffer, systemError);
+      if (error == UnpackError::CannotWrite) return Fail(error, path, n, systemError);
       if (error != UnpackError::None) return Fail(error, name, n);
     }
     if (onProgress && !onProgress(static_cast<int>(static_cast<long long>(index) * 100 / n)))
@@ -183,6 +205,19 @@ bool IsSafeEntryName(std::string_view name) {
   return true;
 }
 
+std::vector<std::string> EntryNames(ui::ByteView archive) {
+  ZipMemoryCursor cursor{archive};
+  ZipReader zip(cursor);
+  std::vector<std::string> names;
+  if (!zip.get()) return names;
+  std::string name;
+  for (int rc = unzGoToFirstFile(zip.get()); rc == UNZ_OK; rc = unzGoToNextFile(zip.get())) {
+    if (!CurrentEntryName(zip.get(), name)) return {};
+    names.push_back(name);
+  }
+  return names;
+}
+
 // A file is read in place through a read-only mapping, by the same reader
 // as bytes in memory: a cut-off archive is then refused the same way (a
 // file that cannot be mapped, or an empty one, cannot be opened).
@@ -195,7 +230,7 @@ UnpackResult ZipArchive::Unpack(ui::ByteView archive, const std::string& folder,
                                 const std::string& archiveName) const {
   ZipMemoryCursor cursor{archive};
   ZipReader zip(cursor);
-  return UnpackAll(zip, archiveName, folder, onProgress_);
+  return UnpackAll(zip, archiveName, folder, onProgress_, listener_);
 }
 
 }  // namespace app::form

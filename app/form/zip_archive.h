@@ -2,9 +2,12 @@
 // The start window's archive operation: unpacks a ZIP archive (a file, or
 // bytes already in memory) into a folder entry by entry, reporting progress
 // after every entry.
+#include <windows.h>
+
 #include <functional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "ui/core/bytes.h"
 
@@ -27,6 +30,7 @@ struct UnpackResult {
   // 936). Empty on success.
   std::string subject;
   int entries = 0;  // entries in the archive (0 when it could not be opened)
+  DWORD systemError = 0;  // the system's error code of a failed write or folder
   bool ok() const { return error == UnpackError::None; }
 };
 
@@ -39,8 +43,26 @@ using UnpackProgress = std::function<bool(int percent)>;
 // backslashes.
 bool IsSafeEntryName(std::string_view name);
 
+// The entry names of an archive in memory, in archive order; empty when
+// it cannot be read.
+std::vector<std::string> EntryNames(ui::ByteView archive);
+
+// Told of every file and folder the unpacking is about to write or has
+// created, so that they can be taken back.
+class UnpackListener {
+ public:
+  virtual ~UnpackListener() = default;
+  // Before `path` is created or overwritten; false fails the entry with
+  // CannotWrite and the last error as its cause.
+  virtual bool BeforeFile(const std::string& path) = 0;
+  // A folder the unpacking created.
+  virtual void FolderCreated(const std::string& path) = 0;
+};
+
 class ZipArchive {
  public:
+  // Not owned; null: nobody is told.
+  void SetListener(UnpackListener* listener) { listener_ = listener; }
   // The progress event (may be empty).
   void OnProgress(UnpackProgress handler) { onProgress_ = std::move(handler); }
 
@@ -59,6 +81,7 @@ class ZipArchive {
 
  private:
   UnpackProgress onProgress_;
+  UnpackListener* listener_ = nullptr;
 };
 
 }  // namespace app::form

@@ -4,14 +4,17 @@
 
 #include "app/form/ui_thread_relay.h"
 #include "app/form/zip_archive.h"
+#include "app/install/install_journal.h"
 #include "app/install/installation.h"
 #include "app/install/product.h"
 #include "app/system/file_system.h"
 
 namespace app::install {
 
-bool ExtractionWorker::Start(Installation& owner, HWND relay, std::string folder, ui::ByteView archive) {
-  auto job = std::make_unique<ExtractionWorker>(ExtractionWorker{&owner, relay, std::move(folder), archive});
+bool ExtractionWorker::Start(Installation& owner, HWND relay, std::string folder, ui::ByteView archive,
+                             std::shared_ptr<InstallJournal> journal) {
+  auto job = std::make_unique<ExtractionWorker>(
+      ExtractionWorker{&owner, relay, std::move(folder), archive, std::move(journal)});
   const HANDLE thread = CreateThread(nullptr, 0, &ExtractionWorker::ThreadProc, job.get(), 0, nullptr);
   if (!thread) return false;
   job.release();  // the thread owns it now
@@ -29,22 +32,24 @@ void ExtractionWorker::Run() {
   const std::string archivePath = folder + kTemporaryArchiveName;
   InstallFailure failure;
   bool failed = false;
-  if (!sys::WriteWholeFile(archivePath, archive)) {
+  if (!journal->WriteFile(archivePath, archive)) {
     failed = true;
     failure.kind = InstallFailure::Kind::ArchiveNotWritten;
     failure.subject = archivePath;
+    failure.systemError = GetLastError();
   } else {
     form::ZipArchive zip;
+    zip.SetListener(journal.get());
     zip.OnProgress([this](int percent) {
-      return form::UiThreadRelay::Run(relay, [&] { owner->OnProgress(percent); });
+      bool goOn = false;
+      return form::UiThreadRelay::Run(relay, [&] { goOn = owner->OnProgress(percent); }) && goOn;
     });
     // sj.zip now holds exactly these bytes: unpacking them where they lie
     // gives the same result, without reading the file back from disk.
     failure.unpack = zip.Unpack(archive, folder, archivePath);
     failed = !failure.unpack.ok();
   }
-  SetFileAttributesA(archivePath.c_str(), FILE_ATTRIBUTE_NORMAL);
-  DeleteFileA(archivePath.c_str());
+  journal->RemoveTemporary(archivePath);
   // The last report; when the UI thread is gone there is nobody to tell.
   form::UiThreadRelay::Run(relay, [&] { owner->OnWorkerEnded(failed ? &failure : nullptr); });
 }

@@ -6,6 +6,7 @@
 // thread is gone it just stops.
 #include <windows.h>
 
+#include <memory>
 #include <string>
 
 #include "ui/core/bytes.h"
@@ -13,15 +14,18 @@
 namespace app::install {
 
 class Installation;
+class InstallJournal;
 
 struct ExtractionWorker {
   Installation* owner;  // touched only inside relayed tasks (on the UI thread)
   HWND relay;
   std::string folder;   // with its trailing backslash
   ui::ByteView archive;
+  std::shared_ptr<InstallJournal> journal;  // records sj.zip and the members
 
   // Starts the thread (its handle is closed at once). False when no thread came up.
-  static bool Start(Installation& owner, HWND relay, std::string folder, ui::ByteView archive);
+  static bool Start(Installation& owner, HWND relay, std::string folder, ui::ByteView archive,
+                    std::shared_ptr<InstallJournal> journal);
 
  private:
   static DWORD WINAPI ThreadProc(LPVOID job);

@@ -9,18 +9,24 @@
 #include <windows.h>
 
 #include <functional>
+#include <memory>
+#include <optional>
 #include <string>
+#include <vector>
 
 #include "app/form/form_timer.h"
 #include "app/form/ui_thread_relay.h"
 #include "app/form/zip_archive.h"
+#include "app/install/install_journal.h"
 #include "app/install/installer_ui.h"
 #include "app/installer_texts.h"
 #include "ui/core/bytes.h"
 
 namespace app::install {
 
-// Ready -> Installing -> Finished. A failed installation goes back to Ready.
+// Ready -> Installing -> Finished. Installing lasts until the finish steps,
+// the shortcuts included, are done. A failed installation takes back
+// everything it wrote and goes back to Ready.
 enum class Phase { Ready, Installing, Finished };
 
 // The outside effects a test replaces; each empty one takes its default.
@@ -28,6 +34,8 @@ struct InstallerHooks {
   std::function<bool()> windowsFolderExists;              // default: probe "C:\Windows"
   std::function<void(const std::string& folder)> launch;  // default: open qingwu.exe in folder
   std::function<void()> endProgram;                       // default: PostQuitMessage(0)
+  std::function<DWORD()> now;                             // default: GetTickCount
+  std::function<UINT()> doubleClickTime;                  // default: GetDoubleClickTime
 };
 
 // Why an installation failed, for the message the user sees.
@@ -41,11 +49,15 @@ struct InstallFailure {
     ArchiveNotWritten,
     WorkerNotStarted,
     Unpack,
+    RegistryNotWritten,
+    UninstallDataNotWritten,
+    ShortcutNotCreated,  // also the program group folder
   };
   Kind kind = Kind::Unpack;
   form::UnpackResult unpack;  // for Kind::Unpack
-  std::string subject;        // the folder or file concerned (other kinds)
+  std::string subject;        // the folder, file, value or link concerned (other kinds)
   std::string part;           // the folder name concerned (the FolderName kinds)
+  DWORD systemError = 0;      // the system's error code, 0 when none (other kinds)
 };
 // The short sentence shown for a failure (code page 936).
 std::string FailureMessage(const InstallFailure& failure);
@@ -68,19 +80,36 @@ class Installation {
   void OnInstallClick();
   // The run button: starts qingwu.exe and ends the program, when it exists.
   void OnRunClick();
+  // Closing the window (its close button, Alt+F4, WM_CLOSE). Outside an
+  // installation the program ends at once. While installing the user is
+  // asked first; yes takes the installation back and then ends the
+  // program, no lets it go on.
+  void OnCloseRequest();
 
   Phase phase() const { return phase_; }
+  // Between the install click and the end of the finish steps (or the
+  // return to Ready); the worker may already have ended.
+  bool Busy() const { return phase_ == Phase::Installing; }
   // The extraction worker has not yet reported its end.
   bool WorkerRunning() const { return workerRunning_; }
 
  private:
   friend struct ExtractionWorker;
 
-  void OnProgress(int percent);
+  // False asks the worker to stop (a write here failed, or the user is leaving).
+  bool OnProgress(int percent);
   void OnWorkerEnded(const InstallFailure* failure);
+  void EndAfterWorker(const std::optional<InstallFailure>& failure);
+  // A failure of the finish steps (or a stop request) while the worker may run.
+  void FailSoon(const InstallFailure& failure);
   void Finish();
   void OnShortcutTimer();
-  void WriteRegistration();
+  void ShowFinished();
+  // A press that comes within the double-click time after its button
+  // appeared began before the user could see the button: it is ignored.
+  bool PressTooSoon(const std::optional<DWORD>& shownAt) const;
+  bool WriteRegistration();
+  void Abandon();
   void ShowInstallingControls();
   void ShowReadyControls();
   void Fail(const InstallFailure& failure);
@@ -95,10 +124,21 @@ class Installation {
   form::FormTimer frameTimer_;
   bool drawingHeld_ = false;
   ui::ByteView archive_;
+  std::vector<std::string> memberNames_;  // the archive's entries
   InstallerHooks hooks_;
   Phase phase_ = Phase::Ready;
   bool workerRunning_ = false;
   bool registrationWritten_ = false;  // once per installation
+  // Everything this installation wrote, to be taken back on failure;
+  // shared with the worker, which writes the members.
+  std::shared_ptr<InstallJournal> journal_;
+  std::optional<InstallFailure> pendingFailure_;  // ends the installation once the worker has stopped
+  bool askingToClose_ = false;                    // the close question is on the screen
+  bool leaving_ = false;                          // the user chose to close while installing
+  std::vector<std::function<void()>> heldWhileAsking_;  // steps that wait for the answer
+  bool finishing_ = false;            // the finish steps have begun
+  std::optional<DWORD> installShownAt_;  // when the install button came back (none: shown from the start)
+  std::optional<DWORD> runShownAt_;      // when the run button appeared
   struct ShellFolders {
     bool known = false;
     std::string programs, desktop;  // with a trailing backslash; empty when unknown

@@ -43,6 +43,9 @@ class InstallerUi {
   // A task-modal message box with an OK button and no owner window.
   virtual void ShowMessage(const std::string& text, const std::string& caption) = 0;
 
+  // A question with yes and no buttons, like the message box; true for yes.
+  virtual bool AskYesNo(const std::string& text, const std::string& caption) = 0;
+
   // The start window: owner of the folder dialog.
   virtual HWND OwnerWindow() = 0;
 
@@ -55,5 +58,7 @@ class InstallerUi {
 
 // The message box the real window uses: MB_OK | MB_TASKMODAL, no owner.
 void ShowTaskModalMessage(const std::string& text, const std::string& caption);
+// The question the real window asks: MB_YESNO | MB_ICONQUESTION | MB_TASKMODAL.
+bool AskTaskModalQuestion(const std::string& text, const std::string& caption);
 
 }  // namespace app::install

@@ -75,4 +75,8 @@ void WindowInstallerUi::ShowMessage(const std::string& text, const std::string& 
   }
 }
 
+bool WindowInstallerUi::AskYesNo(const std::string& text, const std::string& caption) {
+  return parts_.askYesNo ? parts_.askYesNo(text, caption) : AskTaskModalQuestion(text, caption);
+}
+
 }  // namespace app::install

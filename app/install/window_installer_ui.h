@@ -32,6 +32,8 @@ struct InstallerWindowParts {
   std::function<void(int)> setProgressPosition;
   // The message box; empty: ShowTaskModalMessage.
   std::function<void(const std::string& text, const std::string& caption)> showMessage;
+  // The yes/no question; empty: AskTaskModalQuestion.
+  std::function<bool(const std::string& text, const std::string& caption)> askYesNo;
 };
 
 class WindowInstallerUi : public InstallerUi {
@@ -47,6 +49,7 @@ class WindowInstallerUi : public InstallerUi {
   std::string StatusCaption() override;
   void SetStatusCaption(const std::string& caption) override;
   void ShowMessage(const std::string& text, const std::string& caption) override;
+  bool AskYesNo(const std::string& text, const std::string& caption) override;
   HWND OwnerWindow() override { return parts_.owner; }
   // Through the UI host of the owner window (nothing when it has none).
   void HoldRedraws(bool hold) override;

@@ -7,6 +7,7 @@
 
 #include "app/system/folder_check.h"
 #include "app/system/owned_handles.h"
+#include "app/system/path_length.h"
 #include "ui/core/text.h"
 #include "ui/platform/system_api.h"
 
@@ -34,7 +35,11 @@ void CreateEachLevel(const std::string& folder) {
   bool afterName = false;  // the previous character belongs to a folder name
   for (std::size_t i = 0; i < folder.size(); i += ui::CharLengthAt(folder, i)) {
     const bool separator = ui::CharLengthAt(folder, i) == 1 && folder[i] == '\\';
-    if (separator && afterName) CreateDirectoryA(folder.substr(0, i).c_str(), nullptr);
+    if (separator && afterName) {
+      const std::string level = folder.substr(0, i);
+      if (!FitsFolderLimit(level)) return;
+      CreateDirectoryA(level.c_str(), nullptr);
+    }
     // "C:" is a drive, not a folder to create.
     afterName = !separator && !(ui::CharLengthAt(folder, i) == 1 && folder[i] == ':');
   }
@@ -94,6 +99,12 @@ bool FileExists(const std::string& path) {
 bool EnsureFolder(const std::string& folder) {
   if (folder.empty()) return false;
   const std::string withSlash = WithTrailingBackslash(folder);
+  // The system helper copies the path into a buffer of its own and fails
+  // badly on a longer one: such a folder is not created at all.
+  if (!FitsFolderLimit(withSlash)) {
+    SetLastError(ERROR_FILENAME_EXCED_RANGE);
+    return false;
+  }
   // The system helper splits the path byte by byte: it would cut such a
   // character in two and make a stray folder of its first half.
   if (HasSecondByteBackslash(withSlash)) {

@@ -3,7 +3,9 @@
 # display, one case a run, each from a clean Wine prefix:
 #   long-folders    folders of 255 to 322 characters are refused before
 #                   anything is created, and the window stays ready
-#   disk-exact      a drive with room for the archive and the members only
+#   disk-exact      a drive one page short of the archive and the members,
+#                   then with exactly their room (that installs, and the
+#                   uninstaller it carries removes it)
 #   disk-10mb       a drive with 10 MB free
 #   blocked-member  a folder standing where readme.txt goes
 #                   (the three: one message naming the cause, everything
@@ -127,14 +129,44 @@ case $case in
       expect_refused '路径|长' "$before" "$length characters"
     done
     ;;
-  disk-exact | disk-10mb)
-    if [ "$case" = disk-exact ]; then make_drive "$(archive_and_members_bytes)"; else make_drive 10m; fi
+  disk-10mb)
+    make_drive 10m
     wt_start_installer "$exe" || fail "no installer window"
     wt_wait_phase ready 60 || fail "the window never showed the ready layout"
     before=$(machine_state)
     type_folder 'E:\qingwu\'
     wt_click $WT_INSTALL_BUTTON
     expect_refused '空间' "$before" "$case"
+    ;;
+  disk-exact)
+    # One page short of the archive and the members together: refused and
+    # taken back. With exactly that room the installation fits (the archive
+    # is deleted before the record is written), and its record is whole:
+    # the uninstaller it carries removes it.
+    exact=$(archive_and_members_bytes)
+    make_drive $((exact - 4096))
+    wt_start_installer "$exe" || fail "no installer window"
+    wt_wait_phase ready 60 || fail "the window never showed the ready layout"
+    before=$(machine_state)
+    type_folder 'E:\qingwu\'
+    wt_click $WT_INSTALL_BUTTON
+    expect_refused '空间' "$before" "one page short"
+    mount -o remount,size="$exact" "$disk" || fail "cannot grow the drive"
+    wt_click $WT_INSTALL_BUTTON
+    finished_on_e() {
+      ! kill -0 "$WT_PID" 2>/dev/null || { [ -f "$disk/qingwu/Uninstall.dat" ] && wt_links_exist && wt_grab &&
+        [ "$(wt_phase)" = finished ]; }
+    }
+    wt_wait_until 180 finished_on_e || fail "exact room: the installation did not finish"
+    kill -0 "$WT_PID" 2>/dev/null || fail "exact room: the installer ended"
+    record=$(iconv -f GBK -t UTF-8 "$disk/qingwu/Uninstall.dat" | tr -d '\r' | head -n 1)
+    [ "$record" = 'E:\qingwu\' ] || fail "exact room: Uninstall.dat begins with '$record'"
+    wt_stop_all
+    (cd "$disk/qingwu" && "$WT_WINE" "$disk/qingwu/uninst.exe" /S)
+    code=$?
+    [ "$code" = 0 ] || fail "exact room: the uninstaller exited $code"
+    wt_wait_until 60 eval '[ ! -e "$disk/qingwu" ]' || fail "exact room: the uninstaller left the folder"
+    echo "exact room: installed with a whole record, and uninstalled"
     ;;
   blocked-member)
     mkdir -p "$WT_C/qwblock/readme.txt"

@@ -3,8 +3,9 @@
 # clean Wine prefix, a mouse click on "极速安装", the installation to its
 # end ("完成安装"), the installed tree, the uninstall registration and the
 # links; "立即运行" starts qingwu.exe and ends the installer with exit code
-# 0. A second run is closed with the close button while it installs: exit
-# code 0. Screenshots of the phases go to
+# 0. A second run is closed with the close button while it installs: the
+# question is answered yes, nothing is left and the exit code is 0. A third
+# gets WM_CLOSE while it installs, answered no: it finishes. Screenshots of the phases go to
 # <build>/tests/app/walkthrough/run/shots.
 #   walkthrough_test.sh <qingwu_setup.exe> <wintool.exe> <payload.zip>
 set -u
@@ -109,9 +110,36 @@ wt_click $WT_INSTALL_BUTTON
 wt_hold_installing 60 || fail "the second run was never seen installing"
 wt_click $WT_CLOSE_BUTTON
 wt_thaw
+# Closing while installing asks first (a message box, class #32770); yes
+# (IDYES, 6) takes the installation back and ends the installer.
+"$WT_WINE" "$WT_WINTOOL" wait '#32770' 60000 >/dev/null || fail "no question after the close button"
+"$WT_WINE" "$WT_WINTOOL" command '#32770' 6 >/dev/null || fail "the question could not be answered"
 wt_wait_exit 60 || fail "the installer did not end after the close button"
 [ "$WT_CODE" = 0 ] || fail "closing during the installation ended with exit code $WT_CODE"
 "$WT_WINE" "$WT_WINTOOL" gone "$WT_FORM_CLASS" 10000 >/dev/null || fail "the window is still there"
+# Nothing of the abandoned installation is left.
+[ ! -e "$WT_FOLDER" ] || fail "the folder is left: $(ls -A "$WT_FOLDER")"
+[ -z "$(wt_reg_value DisplayName)" ] || fail "the registry values are left"
+while IFS= read -r link; do [ ! -e "$link" ] || fail "a link is left: $link"; done < <(wt_links)
+[ ! -e "$WT_PROGRAMS/$WT_PRODUCT" ] || fail "the program group is left"
+wt_stop_all
+
+# --- WM_CLOSE (as Alt+F4 sends it) while installing, answered no ---------------
+WT_X=
+wt_start_installer "$exe" || fail "no installer window on the third run"
+wt_wait_phase ready 60 || fail "the third run never showed the ready layout"
+wt_click $WT_INSTALL_BUTTON
+wt_hold_installing 60 || fail "the third run was never seen installing"
+"$WT_WINE" "$WT_WINTOOL" close "$WT_FORM_CLASS" >/dev/null || fail "no window to close"
+wt_thaw
+"$WT_WINE" "$WT_WINTOOL" wait '#32770' 60000 >/dev/null || fail "no question after WM_CLOSE"
+"$WT_WINE" "$WT_WINTOOL" command '#32770' 7 >/dev/null || fail "the question could not be answered"
+wt_wait_until 180 wt_finished || fail "the installation answered no did not finish"
+[ -f "$WT_FOLDER/qingwu.exe" ] || fail "no qingwu.exe after the installation went on"
+# Finished: WM_CLOSE ends the installer without a question.
+"$WT_WINE" "$WT_WINTOOL" close "$WT_FORM_CLASS" >/dev/null || fail "no window to close"
+wt_wait_exit 60 || fail "the finished installer did not end on WM_CLOSE"
+[ "$WT_CODE" = 0 ] || fail "closing the finished installer ended with exit code $WT_CODE"
 wt_stop_all
 echo "screenshots: $shots"
 echo "1 passed, 0 failed"

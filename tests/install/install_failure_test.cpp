@@ -47,7 +47,10 @@ TEST_F(InstallFailureTest, AFolderThatCannotBeCreatedKeepsTheWindowReadyForAnoth
   ASSERT_TRUE(qwtest::MakeFolder(qwtest::kTestRoot));
   ASSERT_TRUE(qwtest::WriteTextFile(std::string(qwtest::kTestRoot) + "blocker", "a file"));
   const std::string impossible = std::string(qwtest::kTestRoot) + "blocker\\sub\\";
-  InstallRun run(qwtest::SingleMemberArchive());
+  DWORD clock = 1000;
+  app::install::InstallerHooks hooks;
+  hooks.now = [&] { return clock; };
+  InstallRun run(qwtest::SingleMemberArchive(), hooks);
   run.ui.folder = impossible;
   const auto before = run.ui.visible;
   ASSERT_TRUE(run.ClickInstallAndWait());
@@ -56,7 +59,8 @@ TEST_F(InstallFailureTest, AFolderThatCannotBeCreatedKeepsTheWindowReadyForAnoth
   EXPECT_TRUE(run.ui.positions.empty());
   EXPECT_FALSE(qwtest::UninstallKeyExists());
 
-  // Another folder installs.
+  // Another folder installs (a click after the double-click time).
+  clock += 60000;
   run.ui.messages.clear();
   run.ui.folder = folder_;
   ASSERT_TRUE(run.ClickInstallAndWait());

@@ -13,11 +13,12 @@ struct InstallRun {
   explicit InstallRun(ui::ByteView archive, app::install::InstallerHooks hooks = {})
       : installation(ui, texts, shortcutTimer, archive, std::move(hooks)) {}
 
-  // Clicks install and pumps until the worker has reported its end (or the
-  // click did not start one). False when that did not happen in time.
+  // Clicks install and pumps until the worker has reported its end and the
+  // installation has finished or failed (or the click did not start one).
+  // False when that did not happen in time.
   bool ClickInstallAndWait() {
     installation.OnInstallClick();
-    return PumpUntil([&] { return !installation.WorkerRunning(); }, 60000);
+    return PumpUntil([&] { return !installation.WorkerRunning() && !installation.Busy(); }, 60000);
   }
   // Pumps until the shortcut timer has run (it stops itself).
   bool WaitForShortcuts() {

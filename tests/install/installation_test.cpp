@@ -72,7 +72,7 @@ TEST_F(InstallationTest, InstallsEndToEnd) {
   for (Control c : {Control::InstallButton, Control::PathEdit, Control::BrowseButton, Control::LocationLabel,
                     Control::RunButton})
     EXPECT_FALSE(run.ui.Visible(c));
-  ASSERT_TRUE(qwtest::PumpUntil([&] { return !run.installation.WorkerRunning(); }, 60000));
+  ASSERT_TRUE(qwtest::PumpUntil([&] { return !run.installation.WorkerRunning() && !run.installation.Busy(); }, 60000));
   ASSERT_EQ(run.installation.phase(), Phase::Finished);
   ASSERT_TRUE(run.WaitForShortcuts());
 
@@ -254,10 +254,13 @@ TEST_F(InstallationTest, RunNowStartsTheApplicationOnlyWhenItExists) {
   app::install::InstallerHooks hooks;
   hooks.launch = [&](const std::string& folder) { launched.push_back(folder); };
   hooks.endProgram = [&] { ++ends; };
+  DWORD clock = 1000;  // the run button is not pressed the moment it appears
+  hooks.now = [&] { return clock; };
   InstallRun run(qwtest::SingleMemberArchive(), hooks);
   run.ui.folder = folder_;
   ASSERT_TRUE(run.ClickInstallAndWait());
   ASSERT_TRUE(run.WaitForShortcuts());
+  clock += 60000;
 
   ASSERT_TRUE(DeleteFileA((folder_ + "qingwu.exe").c_str()));
   run.installation.OnRunClick();

@@ -18,18 +18,18 @@ namespace qwtest {
 struct InstallerWindowBase {
   // Places the stand-ins and labels, then builds the adapter over them and
   // the given button and field; the folder text goes through the given
-  // accessors.
+  // accessors. A run button given replaces the stand-in.
   void Build(ui::UiElement* installButton, ui::UiElement* pathEdit, std::function<std::string()> folderText,
-             std::function<void(const std::string&)> setFolderText) {
+             std::function<void(const std::string&)> setFolderText, ui::UiElement* realRunButton = nullptr) {
     installProgress.Make(hosted.hwnd(), 32, 330, 524, 18, false);
     browseButton.Make(hosted.hwnd(), 508, 305, 58, 28);
-    runButton.Make(hosted.hwnd(), 196, 356, 200, 50, false);
+    if (!realRunButton) runButton.Make(hosted.hwnd(), 196, 356, 200, 50, false);
     location.Create(hosted.hwnd(), app::LocationLabelSpec());
     status.Create(hosted.hwnd(), app::StatusLabelSpec());
     app::install::InstallerWindowParts parts;
     parts.installButton = installButton;
     parts.browseButton = &browseButton;
-    parts.runButton = &runButton;
+    parts.runButton = realRunButton ? realRunButton : &runButton;
     parts.pathEdit = pathEdit;
     parts.installProgress = &installProgress;
     parts.locationLabel = &location;
@@ -38,7 +38,10 @@ struct InstallerWindowBase {
     parts.folderText = std::move(folderText);
     parts.setFolderText = std::move(setFolderText);
     parts.progressPosition = [this] { return position; };
-    parts.setProgressPosition = [this](int p) { position = p; };
+    parts.setProgressPosition = [this](int p) {
+      position = p;
+      if (onPosition) onPosition(p);
+    };
     parts.showMessage = [this](const std::string& text, const std::string&) { messages.push_back(text); };
     ui = std::make_unique<app::install::WindowInstallerUi>(parts);
   }
@@ -47,6 +50,7 @@ struct InstallerWindowBase {
   Recorder installProgress, browseButton, runButton;
   app::form::TransparentLabel location, status;
   int position = 0;
+  std::function<void(int)> onPosition;  // runs inside each progress report
   std::vector<std::string> messages;
   std::unique_ptr<app::install::WindowInstallerUi> ui;
 };

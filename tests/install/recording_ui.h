@@ -55,6 +55,11 @@ class RecordingUi : public app::install::InstallerUi {
     Check();
     messages.push_back({text, boxCaption, holds > 0});
   }
+  bool AskYesNo(const std::string& text, const std::string& boxCaption) override {
+    Check();
+    questions.push_back({text, boxCaption, holds > 0});
+    return answer ? answer() : false;
+  }
   HWND OwnerWindow() override { return Check(), owner; }
   void HoldRedraws(bool hold) override {
     Check();
@@ -80,6 +85,8 @@ class RecordingUi : public app::install::InstallerUi {
   std::string caption = "正在安装中......";
   std::vector<std::string> captions;
   std::vector<Message> messages;
+  std::vector<Message> questions;
+  std::function<bool()> answer;  // the user's answer to a question (default no)
   HWND owner = nullptr;
   std::function<void(int)> onPosition;  // runs inside SetProgressPosition
   int holds = 0;                        // redraw holds in force

@@ -91,7 +91,7 @@ TEST_F(WindowInstallationTest, AnInstallationEndsInTheFinishedLayout) {
   EXPECT_FALSE(w.pathEdit.Visible());
   EXPECT_TRUE(w.status.Visible());
   EXPECT_TRUE(w.hosted.host.RedrawsHeld()) << "drawing is held while installing";
-  ASSERT_TRUE(qwtest::PumpUntil([&] { return !installation.WorkerRunning(); }, 60000));
+  ASSERT_TRUE(qwtest::PumpUntil([&] { return !installation.WorkerRunning() && !installation.Busy(); }, 60000));
   ASSERT_EQ(installation.phase(), app::install::Phase::Finished);
   ASSERT_TRUE(qwtest::PumpUntil([&] { return timer.Interval() == 0; }, 20000));
   EXPECT_FALSE(w.installButton.Visible());

@@ -86,7 +86,7 @@ TEST_F(TypeFolderTest, AFolderTypedIntoTheFieldIsWhereTheFilesLand) {
   SendMessageW(hwnd, WM_LBUTTONUP, 0, button);
   EXPECT_EQ(w.installation->phase(), app::install::Phase::Installing);
   EXPECT_FALSE(w.pathEdit.Visible());
-  ASSERT_TRUE(qwtest::PumpUntil([&] { return !w.installation->WorkerRunning(); }, 60000));
+  ASSERT_TRUE(qwtest::PumpUntil([&] { return !w.installation->WorkerRunning() && !w.installation->Busy(); }, 60000));
   ASSERT_EQ(w.installation->phase(), app::install::Phase::Finished);
   ASSERT_TRUE(qwtest::PumpUntil([&] { return w.timer.Interval() == 0; }, 20000));
 

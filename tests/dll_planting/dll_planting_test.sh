@@ -39,6 +39,9 @@ planted_files() {
 pid=
 fail() {
   echo "FAIL [$mode]: $*"
+  local found
+  found=$(loaded_markers)
+  [ -n "$found" ] && echo "loaded planted DLLs: $(echo $found)"
   [ -n "${WT_X:-}" ] && import -window root "$WT_WORK/failure.png" 2>/dev/null && echo "screen: $WT_WORK/failure.png"
   [ -n "$pid" ] && kill "$pid" 2>/dev/null
   wt_stop_all
@@ -50,7 +53,10 @@ plant() {  # folder
   while read -r file; do cp "$marker" "$1/$file"; done < <(planted_files)
 }
 # The markers that were loaded, in the planted folders.
-loaded_markers() { find "$downloads" "$WT_FOLDER" "$temp" -name '*.loaded' 2>/dev/null | sort; }
+loaded_markers() {
+  find "${downloads:-/nonexistent}" "${WT_FOLDER:-/nonexistent}" "${temp:-/nonexistent}" -name '*.loaded' \
+    2>/dev/null | sed 's|.*/||' | sort
+}
 check_no_marker() {  # after what
   local found
   found=$(loaded_markers)

@@ -138,4 +138,6 @@ wt_wait_until 60 test ! -e "$WT_FOLDER/uninst.exe" || fail "the uninstaller's co
 check_no_marker "by the uninstaller"
 echo "planted: $(planted_files | wc -l) names in $mode mode"
 wt_stop_all
+# A prefix takes more than a gigabyte; a failed run keeps its own for a look.
+rm -rf "$WINEPREFIX"
 echo "1 passed, 0 failed"

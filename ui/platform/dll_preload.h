@@ -5,8 +5,8 @@
 // The search restriction (SetDefaultDllDirectories) covers the process's own
 // loads, but not the loads that system DLLs make for themselves: a DLL's
 // load-time and delayed imports, and in-process COM servers. Those look in the
-// program's folder first on some systems (the loader of the compatibility
-// layer the product is tested under does), so a DLL planted beside the
+// program's folder first on some systems (Wine's loader does: GDI+'s image
+// codecs find a planted propsys.dll there), so a DLL planted beside the
 // program under such a name would run inside it. A DLL that is already loaded
 // satisfies every later request by bare name, so each is loaded once, early,
 // by its full path in the system directory.

@@ -96,19 +96,35 @@ wt_stop_all() { [ -n "${WINEPREFIX:-}" ] && wineserver -k 2>/dev/null; true; }
 # photograph and interrupt the installing phase, its writes into the
 # installation folder are paced (2 MB/s: several seconds) by a preload library
 # built here (scripts/walkthrough_slow_writes.c); the bytes stay the same.
-wt_slow_writes_library() {
-  local lib="$WT_WORK/slow_writes.so"
+# The library has the word size of the installer's process: Wine runs a
+# 32-bit program in a 32-bit process, which ignores a 64-bit library (and
+# the pacing with it).
+wt_slow_writes_library() {  # exe
+  local bits=64 flags=()
+  if [ "$(wt_pe_machine "$1")" = 014c ]; then
+    bits=32
+    flags=(-m32)
+  fi
+  local lib="$WT_WORK/slow_writes$bits.so"
   if [ ! -f "$lib" ] || [ "$lib" -ot "$QW_WALKTHROUGH_DIR/walkthrough_slow_writes.c" ]; then
-    cc -shared -fPIC -O2 -o "$lib" "$QW_WALKTHROUGH_DIR/walkthrough_slow_writes.c" -ldl || return 1
+    cc "${flags[@]}" -shared -fPIC -O2 -o "$lib" "$QW_WALKTHROUGH_DIR/walkthrough_slow_writes.c" -ldl || return 1
   fi
   echo "$lib"
+}
+
+# The machine field of a Windows program's PE header, as 4 hex digits
+# (014c: 32-bit x86, 8664: x86-64).
+wt_pe_machine() {  # exe
+  local pe
+  pe=$(od -An -tu4 -j60 -N4 "$1" | tr -d ' ') || return 1
+  od -An -tx2 -j$((pe + 4)) -N2 "$1" | tr -d ' '
 }
 
 # Starts the installer (with its own loader when given, e.g. 32-bit wine);
 # sets WT_PID and the window's place WT_X, WT_Y.
 wt_start_installer() {  # exe [loader]
   local slow
-  slow=$(wt_slow_writes_library) || return 1
+  slow=$(wt_slow_writes_library "$1") || return 1
   LD_PRELOAD="$slow" QW_SLOW_WRITES_UNDER="$(realpath -m "$WT_FOLDER")/" "${2:-$WT_WINE}" "$1" &
   WT_PID=$!
   local geometry

@@ -11,7 +11,7 @@ namespace ui::platform {
 // Windows versions where they are split differently.
 const wchar_t* const kPreloadedSystemDlls[] = {
     // The C runtime and the base services the others import.
-    L"ucrtbase.dll", L"sechost.dll", L"advapi32.dll", L"cryptbase.dll", L"bcryptprimitives.dll",
+    L"ucrtbase.dll", L"msvcrt.dll", L"sechost.dll", L"advapi32.dll", L"cryptbase.dll", L"bcryptprimitives.dll",
     L"profapi.dll", L"zlib1.dll", L"version.dll",
     // Windows, drawing and input.
     L"win32u.dll", L"gdi32.dll", L"gdi32full.dll", L"user32.dll", L"imm32.dll", L"msimg32.dll",
@@ -20,7 +20,7 @@ const wchar_t* const kPreloadedSystemDlls[] = {
     L"rpcrt4.dll", L"combase.dll", L"ole32.dll", L"oleaut32.dll", L"clbcatq.dll", L"shcore.dll",
     L"shlwapi.dll", L"userenv.dll", L"windows.storage.dll", L"propsys.dll", L"shell32.dll",
     L"oleacc.dll", L"comres.dll", L"actxprxy.dll", L"apphelp.dll",
-    // GDI+ and the image codecs it loads.
+    // GDI+ and the image codecs it loads; dbghelp for creating folders.
     L"windowscodecs.dll", L"gdiplus.dll", L"dbghelp.dll",
 };
 const std::size_t kPreloadedSystemDllCount = sizeof(kPreloadedSystemDlls) / sizeof(kPreloadedSystemDlls[0]);

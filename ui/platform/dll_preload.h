@@ -14,8 +14,10 @@
 
 namespace ui::platform {
 
-// The names, in an order where each DLL's own imports come before it.
-// Names a system does not have are harmless: their load simply fails.
+// The names, each DLL's own imports before it as far as the system's
+// mutual imports allow (each load takes its dependencies from the system
+// directory too). Names a system does not have are harmless: their load
+// simply fails.
 extern const wchar_t* const kPreloadedSystemDlls[];
 extern const std::size_t kPreloadedSystemDllCount;
 

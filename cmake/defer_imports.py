@@ -1,6 +1,6 @@
 #!/usr/bin/env python3
 """Takes a linked Windows program's imports out of the system loader's hands,
-except those of the DLLs named to stay (kernel32.dll and msvcrt.dll).
+except those of the DLLs named to stay (the build names kernel32.dll).
 
 The loader resolves load-time imports before any code of the program runs,
 searching the program's own folder first for the dependencies of what it

@@ -5,10 +5,10 @@
 // The loader resolves a program's load-time imports before any code of the
 // program runs, and it looks for the dependencies of what it loads in the
 // program's folder first. The built programs therefore leave only kernel32
-// and the C runtime (msvcrt) to the loader; the descriptors of every other
-// imported DLL sit in the import section just before the import directory,
-// where the loader does not look. The entry point binds them once the DLL
-// search is restricted to the system directory.
+// to the loader; the descriptors of every other imported DLL sit in the
+// import section just before the import directory, where the loader does not
+// look. The entry point binds them once the DLL search is restricted to the
+// system directory.
 #include <windows.h>
 
 namespace ui::platform {

@@ -5,7 +5,6 @@
 
 #include "app/installer_app.h"
 #include "app/resources/resources.h"
-#include "ui/platform/system_library.h"
 
 namespace {
 app::InstallerApp* g_app = nullptr;
@@ -15,8 +14,9 @@ void TeardownAtExit() {
 }
 }  // namespace
 
+// The DLL search is restricted to the system directory before this runs
+// (ui/platform/process_entry.cpp).
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
-  ui::platform::HardenDllSearch();
   static app::InstallerApp installer;
   g_app = &installer;
   std::atexit(TeardownAtExit);

@@ -6,11 +6,10 @@
 #include "payload/app/main_window.h"
 #include "ui/core/library.h"
 #include "ui/core/menu.h"
-#include "ui/platform/system_library.h"
 
+// System DLLs come from the system folder only (ui/platform/process_entry.cpp
+// restricts the search before this runs); qwcore.dll is loaded by its full path.
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
-  // System DLLs from the system folder only; qwcore.dll is loaded by its full path.
-  ui::platform::HardenDllSearch();
   // A second start brings the running window to the front.
   if (HWND running = FindWindowW(qingwu::kWindowClass, nullptr)) {
     if (IsIconic(running)) ShowWindow(running, SW_RESTORE);

@@ -1,0 +1,28 @@
+#pragma once
+// The system DLLs that system components load by bare name, and their
+// preloading from the system directory.
+//
+// The search restriction (SetDefaultDllDirectories) covers the process's own
+// loads, but not the loads that system DLLs make for themselves: a DLL's
+// load-time and delayed imports, and in-process COM servers. Those look in the
+// program's folder first on some systems (Wine's loader does: GDI+'s image
+// codecs find a planted propsys.dll there), so a DLL planted beside the
+// program under such a name would run inside it. A DLL that is already loaded
+// satisfies every later request by bare name, so each is loaded once, early,
+// by its full path in the system directory.
+#include <cstddef>
+
+namespace ui::platform {
+
+// The names, each DLL's own imports before it as far as the system's
+// mutual imports allow (each load takes its dependencies from the system
+// directory too). Names a system does not have are harmless: their load
+// simply fails.
+extern const wchar_t* const kPreloadedSystemDlls[];
+extern const std::size_t kPreloadedSystemDllCount;
+
+// Loads every DLL of kPreloadedSystemDlls from the system directory, its
+// dependencies from there too. Runs before the C runtime has started.
+void PreloadSystemDlls();
+
+}  // namespace ui::platform

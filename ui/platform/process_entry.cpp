@@ -1,0 +1,35 @@
+// The entry point of the programs (qingwu_setup.exe, qingwu.exe, uninst.exe),
+// set by qw_hardened_program (ui/CMakeLists.txt). It runs before the C
+// runtime's start-up and every static initialiser:
+//   1. the DLL search is restricted to the system directory;
+//   2. the system DLLs that system components load by bare name are loaded
+//      from there (ui/platform/dll_preload.h);
+//   3. the imports the loader was not given are bound (deferred_imports.h);
+// then the C runtime's own entry starts the program as usual.
+#include <windows.h>
+
+#include "ui/platform/deferred_imports.h"
+#include "ui/platform/dll_preload.h"
+#include "ui/platform/system_library.h"
+
+extern "C" IMAGE_DOS_HEADER __ImageBase;
+// The C runtime's entry for GUI programs (both the narrow and the wide start-up define it).
+extern "C" int WinMainCRTStartup(void);
+
+namespace {
+// What the loader reports when an imported function is missing.
+constexpr UINT kEntryPointNotFound = 0xC0000139;
+}  // namespace
+
+#if defined(__i386__)
+// The system calls the entry with a stack aligned to 4 bytes only.
+__attribute__((force_align_arg_pointer))
+#endif
+extern "C" int QwProcessEntry(void) {
+  ui::platform::RestrictDllSearch();
+  ui::platform::PreloadSystemDlls();
+  if (!ui::platform::BindDeferredImports(reinterpret_cast<HMODULE>(&__ImageBase))) {
+    ExitProcess(kEntryPointNotFound);
+  }
+  return WinMainCRTStartup();
+}

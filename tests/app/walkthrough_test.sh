@@ -90,7 +90,7 @@ check_value UninstallString "\"C:\\$WT_PRODUCT\\uninst.exe\""
 wt_links_exist || fail "links missing"
 
 # --- Run now --------------------------------------------------------------------
-wt_click $WT_RUN_BUTTON
+wt_click_run
 wt_wait_exit 60 || fail "the installer did not end after 立即运行"
 [ "$WT_CODE" = 0 ] || fail "the installer ended with exit code $WT_CODE"
 app=$("$WT_WINE" "$WT_WINTOOL" waitexe qingwu.exe 60000 | tr -d '\r') || fail "qingwu.exe showed no window: $app"

@@ -109,7 +109,7 @@ wt_click 537 319
 wt_wait_phase ready 60 || fail "the installer did not come back to the ready layout after the dialog"
 wt_click $WT_INSTALL_BUTTON
 wt_wait_until 180 wt_finished || fail "the installation did not finish"
-wt_click $WT_RUN_BUTTON
+wt_click_run
 wait_exit "$pid" 60 || fail "the installer did not end after 立即运行"
 [ "$code" = 0 ] || fail "the installer ended with exit code $code"
 "$wine" "$wintool" waitexe qingwu.exe 60000 >/dev/null || fail "立即运行 started no qingwu.exe"

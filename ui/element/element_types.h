@@ -16,10 +16,12 @@ namespace ui {
 class UiElement;
 class UiWindow;
 
-// An element is referred to by a handle: the object's address, 0 = none.
-// A handle is only ever turned back into an object through the registry of
-// live elements (UiElement::FromHandle), so a stale handle or a foreign
-// timer id resolves to null instead of freed memory.
+// An element is referred to by a handle, 0 = none: a number given out when
+// the element is created and never given out again in the run (even, so
+// that handle + 1 can name the element's second timer). A handle is only
+// ever turned back into an object through the registry of live elements
+// (UiElement::FromHandle), so a stale handle or a foreign timer id resolves
+// to null, never to freed memory or to a newer element at the same address.
 using ElementHandle = std::uintptr_t;
 
 // {x, y, width, height} in floats.

@@ -186,8 +186,8 @@ void UiElement::AppendTo(UiElement* newParent) {
     first = &newParent->firstChild_;
     last = &newParent->lastChild_;
   } else if (UiWindow* host = Host()) {
-    first = &host->firstElement_;
-    last = &host->lastElement_;
+    first = &host->TopLevelList().first;
+    last = &host->TopLevelList().last;
   } else {
     return;
   }
@@ -220,7 +220,7 @@ void UiElement::Unlink() {
     UiWindow* host = Host();
     bool listed = false;
     if (host)
-      for (UiElement* e = host->firstElement_; e; e = e->nextSibling_)
+      for (UiElement* e = host->TopLevelList().first; e; e = e->nextSibling_)
         if (e == this) {
           listed = true;
           break;
@@ -229,8 +229,9 @@ void UiElement::Unlink() {
       prevSibling_ = nextSibling_ = nullptr;
       return;
     }
-    if (host->firstElement_ == this) host->firstElement_ = nextSibling_;
-    if (host->lastElement_ == this) host->lastElement_ = prevSibling_;
+    ElementList& list = host->TopLevelList();
+    if (list.first == this) list.first = nextSibling_;
+    if (list.last == this) list.last = prevSibling_;
   } else {
     if (parent_->firstChild_ == this) parent_->firstChild_ = nextSibling_;
     if (parent_->lastChild_ == this) parent_->lastChild_ = prevSibling_;
@@ -248,8 +249,8 @@ ElementHandle UiElement::SetZOrder(int position, bool redraw) {
     first = &parent_->firstChild_;
     last = &parent_->lastChild_;
   } else if (UiWindow* host = Host()) {
-    first = &host->firstElement_;
-    last = &host->lastElement_;
+    first = &host->TopLevelList().first;
+    last = &host->TopLevelList().last;
   } else {
     return 0;
   }

@@ -24,6 +24,14 @@ class UiWindow;
 // to null, never to freed memory or to a newer element at the same address.
 using ElementHandle = std::uintptr_t;
 
+// The two ends of a sibling list: a host's top-level elements or an
+// element's children. Only UiElement edits one (it keeps the elements'
+// sibling links consistent with it).
+struct ElementList {
+  UiElement* first = nullptr;  // back of the z-order
+  UiElement* last = nullptr;   // front: first hit
+};
+
 // {x, y, width, height} in floats.
 struct RectF {
   float x = 0, y = 0, width = 0, height = 0;
@@ -63,17 +71,6 @@ inline constexpr UINT kTransitionFinished = 10264;
 // wParam of a WM_LBUTTONDOWN that is the second press of a double click.
 inline constexpr WPARAM kDoubleClickMark = 10086;
 }  // namespace ev
-
-// Private messages of the host window.
-namespace hostmsg {
-inline constexpr UINT kSetFocus = 10240;        // lParam: element handle
-inline constexpr UINT kAccelerator = 10251;     // wParam: element handle, lParam: key
-inline constexpr UINT kPresentCanvas = 10253;   // push the whole canvas of a layered window
-inline constexpr UINT kInvalidate = 10256;      // wParam: mode, lParam: rectangle ticket
-inline constexpr UINT kElementMoved = 10257;    // wParam: element handle, lParam: 1 = redraw
-inline constexpr UINT kDeliverEvent = 10258;    // wParam: element handle, lParam: event ticket
-inline constexpr UINT kPresentHeld = 10259;     // repair and present what a hold collected
-}  // namespace hostmsg
 
 // What a bound handler receives. `parent` is 0 for a top-level element.
 struct ElementEvent {

@@ -28,7 +28,7 @@ UiElement* HitFrom(UiElement* start, float x, float y) {
 void UiWindow::SetHoverElement(UiElement* element) { hoverElement_ = element; }
 void UiWindow::SetFocusedElementDirect(UiElement* element) { focusedElement_ = element; }
 
-UiElement* UiWindow::HitTest(float x, float y) const { return HitFrom(lastElement_, x, y); }
+UiElement* UiWindow::HitTest(float x, float y) const { return HitFrom(elements_.last, x, y); }
 
 void UiWindow::SetFocusElement(UiElement* element, bool fromKeyboard) {
   if (!Owns(element)) return;

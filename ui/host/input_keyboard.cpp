@@ -23,17 +23,17 @@ LRESULT UiWindow::OnKeyDown(UINT msg, WPARAM wp, LPARAM lp) {
 
   switch (wp) {
     case VK_TAB: {
-      UiElement* start = focused ? focused : firstElement_;
+      UiElement* start = focused ? focused : elements_.first;
       if (!start) return 0;
       while (start->ParentElement()) start = start->ParentElement();
-      UiElement* from = (start == lastElement_ || !start->NextSibling()) ? firstElement_ : start->NextSibling();
+      UiElement* from = (start == elements_.last || !start->NextSibling()) ? elements_.first : start->NextSibling();
       UiElement* e = from;
       do {
         if (IsTabStop(e)) {
           if (e != focused) SetFocusElement(e, true);
           break;
         }
-        e = e->NextSibling() ? e->NextSibling() : firstElement_;
+        e = e->NextSibling() ? e->NextSibling() : elements_.first;
       } while (e && e != from);
       return 0;
     }

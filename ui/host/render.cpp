@@ -153,7 +153,7 @@ void UiWindow::Redraw(ByteView image, std::optional<COLORREF> colour, int mode, 
   }
   redrawQueue_.Init(hwnd_, this);
   LayoutCaption();
-  PaintAll(firstElement_, g, !keepElements);
+  PaintAll(elements_.first, g, !keepElements);
   if (!alive) return;
   if (!PaintOverlay(g, RectF{0, 0, static_cast<float>(w), static_cast<float>(h)})) return;
   gp::GdipResetClip(g);
@@ -405,7 +405,7 @@ void UiWindow::RedrawRect(const RectF& rect, bool present) {
     BitBlt(canvas_.dc(), px.left, px.top, px.right - px.left, px.bottom - px.top, background_.dc(),
            px.left, px.top, SRCCOPY);
   const WeakRef<UiWindow> alive(this);
-  PaintElements(firstElement_, g, whole);
+  PaintElements(elements_.first, g, whole);
   if (!alive || !canvas_) return;
   if (!PaintOverlay(g, whole) || !canvas_) return;
   gp::GdipResetClip(g);

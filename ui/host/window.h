@@ -32,6 +32,7 @@
 #include "ui/core/lifetime.h"
 #include "ui/element/element_types.h"
 #include "ui/host/canvas.h"
+#include "ui/host/host_messages.h"
 #include "ui/host/redraw_queue.h"
 #include "ui/platform/gdiplus_handles.h"
 
@@ -201,8 +202,14 @@ class UiWindow {
   bool BlurBehind() const { return blurBehind_; }
   HCURSOR DefaultCursor() const { return defaultCursor_; }
   HWND TooltipWindow() const { return tooltip_; }
-  UiElement* FirstElement() const { return firstElement_; }
-  UiElement* LastElement() const { return lastElement_; }
+  UiElement* FirstElement() const { return elements_.first; }
+  UiElement* LastElement() const { return elements_.last; }
+  // ---- what elements use of their host -----------------------------------------
+  // The top-level list, edited by UiElement when it links, unlinks or
+  // reorders a top-level element.
+  ElementList& TopLevelList() { return elements_; }
+  // Clears every reference to an element that is being destroyed.
+  void ForgetElement(const UiElement* element);
   UiElement* FocusedElement() const { return focusedElement_.get(); }
   UiElement* HoverElement() const { return hoverElement_.get(); }
   UiElement* PressedElement() const { return pressedElement_.get(); }
@@ -222,7 +229,6 @@ class UiWindow {
   void ResetPresentCountForTest() { presentCount_ = 0; }
 
  private:
-  friend class UiElement;
   friend class UiRedrawQueue;
   static LRESULT CALLBACK HostWindowProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp);
   static void CALLBACK FadeTimerProc(HWND hwnd, UINT msg, UINT_PTR id, DWORD time);
@@ -257,7 +263,6 @@ class UiWindow {
   UiElement* Owned(const WeakRef<UiElement>& element) const {
     return Owns(element.get()) ? element.get() : nullptr;
   }
-  void ForgetElement(const UiElement* element);  // clears every reference
 
   void CreateBuffers();
   void GrowScratch();
@@ -298,8 +303,7 @@ class UiWindow {
   HWND inheritFrom_ = nullptr;             // not owned
   gp::Image backgroundImage_;              // owned (unused while inheriting)
   COLORREF backgroundColor_ = 0;
-  UiElement* firstElement_ = nullptr;      // top-level list; not owned
-  UiElement* lastElement_ = nullptr;
+  ElementList elements_;                   // top-level list; the elements are not owned
   int captionFlags_ = 0;
   HWND tooltip_ = nullptr;                 // owned: destroyed on detach
   int frameMode_ = 7;

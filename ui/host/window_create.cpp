@@ -222,7 +222,7 @@ void UiWindow::Detach() {
   const HWND hwnd = hwnd_;
   // Every element of this host, taken while they still name it.
   std::vector<WeakRef<UiElement>> elements;
-  for (UiElement* e = firstElement_; e; e = e->NextSibling()) elements.emplace_back(e);
+  for (UiElement* e = elements_.first; e; e = e->NextSibling()) elements.emplace_back(e);
   for (UiElement* e : UiElement::LiveElementsOf(this)) elements.emplace_back(e);
   // Marked at once: no longer reachable through the window, the handle or
   // any reference, so frames further up the stack stop using it.
@@ -260,7 +260,7 @@ void UiWindow::Detach() {
   // The top-level list is emptied first; each element (with its
   // descendants) is then destroyed in list order, and so is any element
   // of this host that was unlinked from every list.
-  firstElement_ = lastElement_ = nullptr;
+  elements_.first = elements_.last = nullptr;
   for (const WeakRef<UiElement>& e : elements)
     if (e) e->Destroy();
 
@@ -273,7 +273,7 @@ void UiWindow::Detach() {
   focusedElement_.reset();
   hoverElement_.reset();
   keyboardFocus_.reset();
-  lastElement_ = firstElement_ = nullptr;
+  elements_.last = elements_.first = nullptr;
   captionFlags_ = 0;
 
   ReleaseBuffersSafely();

@@ -9,6 +9,12 @@
 //   wintool body <class>                  print the texts of the window's static
 //                                         controls (a message box's message)
 //   wintool command <class> <id>          post WM_COMMAND <id> (a dialog button)
+//   wintool altf4 <class> [timeout-ms]    print "ready", wait for the window to
+//                                         become visible and press Alt+F4 on it at
+//                                         once (posted key messages); prints
+//                                         "during fade-in" when the window was
+//                                         still layered for its opening effect
+//                                         then, else "after fade-in"
 //   wintool waitexe <file> [timeout-ms]   wait for a visible top-level window of
 //                                         a process started from <file> (e.g.
 //                                         qingwu.exe); prints "x y width height"
@@ -203,6 +209,25 @@ int wmain(int argc, wchar_t** argv) {
   }
   const wchar_t* cls = argv[2];
   const DWORD timeout = argc > 3 ? static_cast<DWORD>(_wtoi(argv[3])) : 30000;
+  if (cmd == L"altf4") {
+    std::printf("ready\n");
+    std::fflush(stdout);
+    const DWORD start = GetTickCount();
+    HWND hwnd = nullptr;
+    while (!(hwnd = Find(cls, true))) {
+      if (GetTickCount() - start > timeout) {
+        std::printf("timeout\n");
+        return 1;
+      }
+      Sleep(2);
+    }
+    const bool layered = (GetWindowLongPtrW(hwnd, GWL_EXSTYLE) & WS_EX_LAYERED) != 0;
+    // Alt held (bit 29), the F4 key's scan code 0x3E.
+    PostMessageW(hwnd, WM_SYSKEYDOWN, VK_F4, 0x203E0001);
+    PostMessageW(hwnd, WM_SYSKEYUP, VK_F4, static_cast<LPARAM>(0xE03E0001u));
+    std::printf(layered ? "during fade-in\n" : "after fade-in\n");
+    return 0;
+  }
   if (cmd == L"wait" || cmd == L"waitexe") {
     HWND hwnd = cmd == L"wait" ? WaitFor(cls, timeout) : WaitForProgram(cls, timeout);
     if (!hwnd) {

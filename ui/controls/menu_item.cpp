@@ -158,6 +158,7 @@ void UiMenuItem::UpdateSubmenu(bool immediate) {
   UiWindow* host = Host();
   if (!window || !host) return;
   const ElementHandle self = GetHandle();
+  const WeakRef<UiElement> alive(this);
   const HWND sub = PropWindow(window, kMenuSubProperty);
   if (sub && IsWindow(sub)) {
     POINT cursor{};
@@ -178,7 +179,7 @@ void UiMenuItem::UpdateSubmenu(bool immediate) {
     SetForegroundWindow(::GetParent(sub));
     SetPropW(window, kMenuSubProperty, nullptr);
     PostMessageW(sub, WM_CLOSE, 0, 0);
-    if (!FromHandle(self)) return;
+    if (!alive) return;
     if (immediate)
       UpdateSubmenu(false);
     else

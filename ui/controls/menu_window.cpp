@@ -231,11 +231,12 @@ void ShowMenu(UiMenu& menu, HWND owner, POINT at, HWND parentMenu) {
     rows.push_back(std::move(row));
   }
 
+  const WeakRef<UiWindow> live(host.get());
   if (menu.GetPopupHandler()) {
     UiMenu::PopupHandler handler = menu.GetPopupHandler();
     handler(hwnd, topLevel);
   }
-  if (IsWindow(hwnd) && UiWindow::IsLive(host.get()) && host->IsAttached()) {
+  if (IsWindow(hwnd) && live) {
     if (topLevel) {
       host->Show(0);
     } else {
@@ -253,6 +254,8 @@ void ShowMenu(UiMenu& menu, HWND owner, POINT at, HWND parentMenu) {
 
 void UiMenu::Show(HWND owner, int x, int y) {
   if (open_.value) return;
+  // What the local loop destroys is released once the menu has returned.
+  DispatchScope scope;
   open_.value = true;
   ShowMenu(*this, owner, POINT{x, y}, nullptr);
   open_.value = false;
@@ -260,6 +263,7 @@ void UiMenu::Show(HWND owner, int x, int y) {
 
 void UiMenu::PopupSub(HWND parentMenuWindow) {
   if (open_.value || !parentMenuWindow || !IsWindow(parentMenuWindow)) return;
+  DispatchScope scope;
   open_.value = true;
   ShowMenu(*this, parentMenuWindow, POINT{0, 0}, parentMenuWindow);
   open_.value = false;

@@ -2,18 +2,22 @@
 #include "ui/element/element.h"
 
 #include <cmath>
-#include <unordered_set>
+#include <memory>
 
 #include "ui/host/window.h"
 
 namespace ui {
 
 namespace {
-// Created elements. Everything runs on the UI thread.
-std::unordered_set<const UiElement*>& LiveElements() {
-  static auto* live = new std::unordered_set<const UiElement*>();
-  return *live;
-}
+// Created elements by handle. Everything runs on the UI thread.
+HandleRegistry<UiElement> g_elements;
+
+// The GDI+ objects of a destroyed element, kept until they are released.
+struct Surface {
+  gp::Bitmap bitmap;
+  gp::Graphics graphics;  // declared after the bitmap: released first
+  gp::Bitmap snapshot;
+};
 
 bool Near(float a, float b) { return std::fabs(a - b) <= 1e-7f; }
 
@@ -41,16 +45,15 @@ RECT ToRect(const RectF& r) {
 
 UiParent::UiParent(UiElement& e) : element(e.Self()) {}
 
-UiElement* UiElement::FromHandle(ElementHandle handle) {
-  if (handle == 0) return nullptr;
-  auto* p = reinterpret_cast<const UiElement*>(handle);
-  return LiveElements().count(p) ? const_cast<UiElement*>(p) : nullptr;
-}
+UiElement* UiElement::FromHandle(ElementHandle handle) { return g_elements.Find(handle); }
+
+std::size_t UiElement::LiveCount() { return g_elements.Size(); }
 
 std::vector<UiElement*> UiElement::LiveElementsOf(const UiWindow* host) {
   std::vector<UiElement*> out;
-  for (const UiElement* e : LiveElements())
-    if (e->host_ == host) out.push_back(const_cast<UiElement*>(e));
+  g_elements.ForEach([&](UiElement* e) {
+    if (e->host_.get() == host) out.push_back(e);
+  });
   return out;
 }
 
@@ -67,8 +70,10 @@ UiElement::~UiElement() {
     }
     ClearHostReferences();
     Unlink();
+    g_elements.Remove(handle_);
+    life_.End();
   }
-  LiveElements().erase(this);
+  ReleaseSurfaceSafely();
 }
 
 ElementHandle UiElement::Create(UiParent parent, const RectF& bounds, int kind, bool visible,
@@ -89,14 +94,14 @@ ElementHandle UiElement::Create(UiParent parent, const RectF& bounds, int kind, 
     if (parentElement == this || !parentElement->IsCreated()) return 0;
     window = parentElement->window_;
     host = UiWindow::FromWindow(window);
-    if (!host || parentElement->host_ != host) return 0;
+    if (!host || parentElement->host_.get() != host) return 0;
   } else {
     host = UiWindow::FromWindow(window);
     if (!host) return 0;
   }
 
-  handle_ = Self();
-  LiveElements().insert(this);
+  handle_ = g_elements.Add(this);
+  life_.Begin(this);
   window_ = window;
   host_ = host;
   bounds_ = bounds;
@@ -122,10 +127,10 @@ ElementHandle UiElement::Create(UiParent parent, const RectF& bounds, int kind, 
   transitionEffect_ = transitionEffect;
   transitionStep_ = 0;
 
-  const ElementHandle self = handle_;
+  const WeakRef<UiElement> self(this);
   SendEvent(ev::kCreated, reinterpret_cast<WPARAM>(bitmap_.get()),
             reinterpret_cast<LPARAM>(graphics_.get()));
-  if (!FromHandle(self)) return 0;  // destroyed by its own created event
+  if (!self) return 0;  // destroyed by its own created event
   SendEvent(ev::kPaint, reinterpret_cast<WPARAM>(bitmap_.get()),
             reinterpret_cast<LPARAM>(graphics_.get()));
   return handle_;
@@ -153,7 +158,23 @@ void UiElement::ReleaseSurface() {
   snapshot_.reset();
 }
 
-UiWindow* UiElement::Host() const { return UiWindow::IsLive(host_) ? host_ : nullptr; }
+void UiElement::ReleaseSurfaceSafely() {
+  if (DispatchDepth() == 0 || (!bitmap_ && !graphics_ && !snapshot_)) {
+    ReleaseSurface();
+    return;
+  }
+  auto kept = std::make_shared<Surface>();
+  kept->bitmap = std::move(bitmap_);
+  kept->graphics = std::move(graphics_);
+  kept->snapshot = std::move(snapshot_);
+  ReleaseLater([kept] {
+    kept->graphics.reset();
+    kept->bitmap.reset();
+    kept->snapshot.reset();
+  });
+}
+
+UiWindow* UiElement::Host() const { return host_.get(); }
 
 ElementHandle UiElement::GetParent() const { return parent_ ? parent_->Self() : 0; }
 
@@ -165,8 +186,8 @@ void UiElement::AppendTo(UiElement* newParent) {
     first = &newParent->firstChild_;
     last = &newParent->lastChild_;
   } else if (UiWindow* host = Host()) {
-    first = &host->firstElement_;
-    last = &host->lastElement_;
+    first = &host->TopLevelList().first;
+    last = &host->TopLevelList().last;
   } else {
     return;
   }
@@ -183,7 +204,7 @@ void UiElement::SetParent(ElementHandle newParent) {
   if (newParent != 0 && !IsWindowValue(newParent, window_)) {
     target = FromHandle(newParent);
     // Only a live element of the same host, and never into its own subtree.
-    if (!target || target->host_ != host_ || !target->IsCreated()) return;
+    if (!target || target->host_.get() != host_.get() || !target->IsCreated()) return;
     for (UiElement* a = target; a; a = a->parent_)
       if (a == this) return;
   }
@@ -199,7 +220,7 @@ void UiElement::Unlink() {
     UiWindow* host = Host();
     bool listed = false;
     if (host)
-      for (UiElement* e = host->firstElement_; e; e = e->nextSibling_)
+      for (UiElement* e = host->TopLevelList().first; e; e = e->nextSibling_)
         if (e == this) {
           listed = true;
           break;
@@ -208,8 +229,9 @@ void UiElement::Unlink() {
       prevSibling_ = nextSibling_ = nullptr;
       return;
     }
-    if (host->firstElement_ == this) host->firstElement_ = nextSibling_;
-    if (host->lastElement_ == this) host->lastElement_ = prevSibling_;
+    ElementList& list = host->TopLevelList();
+    if (list.first == this) list.first = nextSibling_;
+    if (list.last == this) list.last = prevSibling_;
   } else {
     if (parent_->firstChild_ == this) parent_->firstChild_ = nextSibling_;
     if (parent_->lastChild_ == this) parent_->lastChild_ = prevSibling_;
@@ -227,8 +249,8 @@ ElementHandle UiElement::SetZOrder(int position, bool redraw) {
     first = &parent_->firstChild_;
     last = &parent_->lastChild_;
   } else if (UiWindow* host = Host()) {
-    first = &host->firstElement_;
-    last = &host->lastElement_;
+    first = &host->TopLevelList().first;
+    last = &host->TopLevelList().last;
   } else {
     return 0;
   }
@@ -283,7 +305,8 @@ void UiElement::SetBounds(std::optional<int> x, std::optional<int> y, std::optio
   bounds_ = next;
   MoveDescendants(next.x - old.x, next.y - old.y);
 
-  const ElementHandle self = handle_;
+  const WeakRef<UiElement> self(this);
+  const ElementHandle handle = handle_;
   const bool resized = !Near(next.width, old.width) || !Near(next.height, old.height);
   if (resized && kind_ != kind::kNoBitmap) {
     snapshot_.reset();
@@ -291,16 +314,17 @@ void UiElement::SetBounds(std::optional<int> x, std::optional<int> y, std::optio
     const auto w = static_cast<WPARAM>(static_cast<int>(next.width));
     const auto h = static_cast<LPARAM>(static_cast<int>(next.height));
     SendEvent(ev::kResized, w, h);
-    if (!FromHandle(self)) return;
+    if (!self) return;
     SendEvent(ev::kPaint, w, h);
-    if (!FromHandle(self)) return;
+    if (!self) return;
   }
 
   if (!Host()) return;
+  const HWND window = window_;
   const LPARAM repaint = (redraw && visible_) ? 1 : 0;
   for (int attempt = 0; attempt < kMoveAttempts; ++attempt) {
-    if (SendMessageW(window_, hostmsg::kElementMoved, self, repaint) != 0) break;
-    if (!FromHandle(self)) break;
+    if (SendMessageW(window, hostmsg::kElementMoved, handle, repaint) != 0) break;
+    if (!self) break;
     Sleep(1);
   }
 }
@@ -325,17 +349,17 @@ int UiElement::Height(int v) {
 bool UiElement::Visible(bool value) {
   if (value == visible_ || !handle_) return visible_;
   visible_ = value;
-  const ElementHandle self = handle_;
+  const WeakRef<UiElement> self(this);
   SendEvent(value ? ev::kShown : ev::kHidden);
-  if (FromHandle(self)) Refresh();
+  if (self) Refresh();
   return visible_;
 }
 
 bool UiElement::Disabled(bool value) {
   if (value == disabled_ || !handle_) return disabled_;
   disabled_ = value;
-  if (UiWindow* host = Host(); host && host->focusedElement_ == this) {
-    host->focusedElement_ = nullptr;
+  if (UiWindow* host = Host(); host && host->FocusedElement() == this) {
+    host->SetFocusedElementDirect(nullptr);
     PostEvent(ev::kFocusLost);
   }
   PostEvent(ev::kMouseLeave);
@@ -352,16 +376,16 @@ bool UiElement::HasFocus() {
   const LRESULT answer = SendEvent(ev::kFocusQuery);
   if (answer != -1) return answer == 1;
   UiWindow* host = Host();
-  return host && host->focusedElement_ == this;
+  return host && host->FocusedElement() == this;
 }
 
 int UiElement::Opacity(int value, bool redraw) {
   value = value < 0 ? 0 : (value > 255 ? 255 : value);
   if (value == opacity_ || !handle_) return opacity_;
   opacity_ = value;
-  const ElementHandle self = handle_;
+  const WeakRef<UiElement> self(this);
   SendEvent(ev::kOpacityChanged, 0, value);
-  if (redraw && FromHandle(self)) Refresh();
+  if (redraw && self) Refresh();
   return opacity_;
 }
 
@@ -420,7 +444,7 @@ void UiElement::ClearHostReferences() {
 void UiElement::Destroy() {
   if (!handle_ || destroying_) return;
   destroying_ = true;
-  const ElementHandle self = handle_;
+  const WeakRef<UiElement> self(this);
   if (Host()) {
     visible_ = false;
     Refresh();  // carries a copy of the rectangle: repainted without the element
@@ -431,20 +455,21 @@ void UiElement::Destroy() {
     if (firstChild_ == child) child->Unlink();  // never loop on a child that stayed
   }
   HandleEvent(ev::kDestroyed, 0, 0);
-  if (!LiveElements().count(reinterpret_cast<const UiElement*>(self))) return;  // deleted itself
+  if (!self) return;  // deleted (or destroyed) by its own event
   if (window_) KillTimer(window_, handle_ + 1);
   transitionTimerActive_ = false;
   ClearHostReferences();
   Unlink();
+  g_elements.Remove(handle_);
+  life_.End();
   ResetRecord();
-  LiveElements().erase(this);
   destroying_ = false;
 }
 
 void UiElement::ResetRecord() {
   tipText_.clear();
   tag_.clear();
-  ReleaseSurface();
+  ReleaseSurfaceSafely();
   handlers_.clear();
   window_ = nullptr;
   handle_ = 0;
@@ -456,7 +481,7 @@ void UiElement::ResetRecord() {
   kind_ = 0;
   firstChild_ = lastChild_ = prevSibling_ = nextSibling_ = nullptr;
   transitionStep_ = 0;
-  host_ = nullptr;
+  host_.reset();
   opacity_ = 0;
   transitionInterval_ = transitionSteps_ = transitionEffect_ = 0;
   oldBounds_.reset();

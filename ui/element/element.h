@@ -52,6 +52,7 @@
 #include <vector>
 
 #include "ui/core/color.h"
+#include "ui/core/lifetime.h"
 #include "ui/element/element_types.h"
 #include "ui/platform/gdiplus_handles.h"
 
@@ -87,11 +88,20 @@ class UiElement {
   UiElement& operator=(const UiElement&) = delete;
   // A still-created element is taken out of its tree and its host (its
   // children are destroyed); the class's event 2 is not sent from here,
-  // since the derived part is already gone.
+  // since the derived part is already gone. Deleted while the library
+  // handles a message (inside its own handler, say), its memory and bitmaps
+  // are released once the outermost message has returned.
   virtual ~UiElement();
+  static void operator delete(void* memory) { FreeLater(memory); }
 
   // The live element of a handle; null for 0, stale or foreign values.
+  // Handles are never reused, so a handle of a destroyed element stays
+  // stale even when a new element lives at the same address.
   static UiElement* FromHandle(ElementHandle handle);
+  // Number of created elements (for tests).
+  static std::size_t LiveCount();
+  // The element's life: WeakRef<UiElement> reads null once it is destroyed.
+  const LifeAnchor& Life() const { return life_; }
 
   // ---- creation and identity ---------------------------------------------
   // Links the element under `parent`, creates its bitmap and graphics, sends
@@ -112,10 +122,12 @@ class UiElement {
   void SetParent(ElementHandle newParent);
   void SetParent(UiElement* newParent) { SetParent(newParent ? newParent->Self() : 0); }
   // Destroys the element and all descendants; each gets event 2. Every host
-  // reference is cleared. The object can be created again afterwards.
+  // reference is cleared. The object can be created again afterwards (with
+  // a new handle). Inside a message its bitmaps are released once the
+  // outermost message has returned.
   void Destroy();
-  // The receiver's own handle (also before Create).
-  ElementHandle Self() const { return reinterpret_cast<ElementHandle>(this); }
+  // The receiver's own handle; 0 while it is not created.
+  ElementHandle Self() const { return handle_; }
   bool IsCreated() const { return handle_ != 0; }
 
   // ---- geometry ------------------------------------------------------------
@@ -266,6 +278,9 @@ class UiElement {
   void MoveDescendants(float dx, float dy);
   void ClearHostReferences();
   void ResetRecord();
+  // Releases the bitmaps now, or after the outermost message when one is
+  // being handled (a frame further up may still draw with them).
+  void ReleaseSurfaceSafely();
   void PostInvalidate(int mode);
 
   HWND window_ = nullptr;              // host window; not owned
@@ -288,7 +303,7 @@ class UiElement {
   int transitionStep_ = 0;
   gp::Bitmap bitmap_;                  // owned
   gp::Graphics graphics_;              // owned; draws on bitmap_ (declared after it: released first)
-  UiWindow* host_ = nullptr;           // not owned; validated on use
+  WeakRef<UiWindow> host_;             // not owned; null once that host is detached or gone
   int opacity_ = 255;
   gp::Bitmap snapshot_;                // owned; previous look while a transition runs
   int transitionInterval_ = 0;
@@ -297,6 +312,7 @@ class UiElement {
   int transitionEffect_ = 0;
   bool transitionTimerActive_ = false;  // the handle + 1 timer is running
   bool destroying_ = false;             // Destroy is on the stack
+  LifeAnchor life_;                     // live from Create to Destroy
 };
 
 }  // namespace ui

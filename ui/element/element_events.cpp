@@ -18,6 +18,7 @@ bool BindingMatches(UINT bound, UINT message, WPARAM wParam) {
 }
 
 void CALLBACK TransitionTimerProc(HWND hwnd, UINT msg, UINT_PTR id, DWORD time) {
+  DispatchScope scope;  // reached from DispatchMessage, not through the host
   UiElement* element = UiElement::FromHandle(id - 1);
   if (!element || element->GetWindow() != hwnd) {
     KillTimer(hwnd, id);  // not ours (any more)
@@ -38,13 +39,14 @@ void UiElement::BindEvent(UINT message, EventHandler handler) {
 }
 
 LRESULT UiElement::Deliver(UINT message, WPARAM wParam, LPARAM lParam) {
-  const ElementHandle self = Self();
+  const WeakRef<UiElement> self(this);
+  const ElementHandle handle = handle_;
   const LRESULT answer = HandleEvent(message, wParam, lParam);
-  if (!FromHandle(self)) return answer;  // destroyed by its own class
+  if (!self) return answer;  // destroyed by its own class
   for (const auto& b : handlers_) {
     if (!BindingMatches(b.message, message, wParam)) continue;
     EventHandler handler = b.handler;  // the handler may rebind or destroy
-    if (handler) handler(ElementEvent{GetParent(), self, message, wParam, lParam});
+    if (handler) handler(ElementEvent{GetParent(), handle, message, wParam, lParam});
     break;
   }
   return answer;
@@ -52,9 +54,10 @@ LRESULT UiElement::Deliver(UINT message, WPARAM wParam, LPARAM lParam) {
 
 LRESULT UiElement::SendEvent(UINT message, WPARAM wParam, LPARAM lParam) {
   if (!window_ || !Host()) return 0;
-  const LPARAM ticket = IssueTicket(window_, Ticket{message, wParam, lParam, {}});
-  const LRESULT answer = SendMessageW(window_, hostmsg::kDeliverEvent, Self(), ticket);
-  RedeemTicket(window_, ticket);  // drops it when nobody took it
+  const HWND window = window_;  // the element may be gone when the answer comes
+  const LPARAM ticket = IssueTicket(window, Ticket{message, wParam, lParam, {}});
+  const LRESULT answer = SendMessageW(window, hostmsg::kDeliverEvent, handle_, ticket);
+  RedeemTicket(window, ticket);  // drops it when nobody took it
   return answer;
 }
 
@@ -92,7 +95,9 @@ bool UiElement::BeginPaint(PaintContext& pc, std::optional<RectF> area, bool fre
       KillTimer(window_, handle_ + 1);
       transitionTimerActive_ = false;
       transitionStep_ = transitionSteps_;
-      host->RedrawRect(bounds_, true);
+      const WeakRef<UiElement> self(this);
+      host->RedrawRect(bounds_, true);  // runs element events and the overlay
+      if (!self || !Host()) return false;
       if (bitmap_) {
         UINT bw = 0, bh = 0;
         gp::GdipGetImageWidth(bitmap_.get(), &bw);
@@ -116,9 +121,9 @@ bool UiElement::BeginPaint(PaintContext& pc, std::optional<RectF> area, bool fre
 }
 
 void UiElement::EndPaint(const PaintContext& pc) {
-  const ElementHandle self = Self();
+  const WeakRef<UiElement> self(this);
   OnEndPaint(pc);
-  if (!FromHandle(self)) return;
+  if (!self) return;
   if (!pc.fresh || !autoRefresh_ || !visible_) return;
   if (transitionInterval_ == 0 || transitionSteps_ == 0) {
     PostInvalidate(0);
@@ -126,17 +131,17 @@ void UiElement::EndPaint(const PaintContext& pc) {
   }
   transitionStep_ = 0;
   SendEvent(ev::kTransitionStarted);
-  if (!FromHandle(self) || !window_) return;
+  if (!self || !window_) return;
   if (SetTimer(window_, handle_ + 1, static_cast<UINT>(transitionInterval_), TransitionTimerProc))
     transitionTimerActive_ = true;
 }
 
 void UiElement::OnTransitionTimer(HWND window, UINT message, UINT_PTR timerId, DWORD time) {
   if (!handle_) return;
-  const ElementHandle self = handle_;
+  const WeakRef<UiElement> self(this);
   ++transitionStep_;
   if (UiWindow* host = Host()) host->RedrawRect(bounds_, true);
-  if (!FromHandle(self)) return;
+  if (!self) return;
   if (transitionStep_ >= transitionSteps_) {
     KillTimer(window_, handle_ + 1);
     transitionTimerActive_ = false;

@@ -16,11 +16,21 @@ namespace ui {
 class UiElement;
 class UiWindow;
 
-// An element is referred to by a handle: the object's address, 0 = none.
-// A handle is only ever turned back into an object through the registry of
-// live elements (UiElement::FromHandle), so a stale handle or a foreign
-// timer id resolves to null instead of freed memory.
+// An element is referred to by a handle, 0 = none: a number given out when
+// the element is created and never given out again in the run (even, so
+// that handle + 1 can name the element's second timer). A handle is only
+// ever turned back into an object through the registry of live elements
+// (UiElement::FromHandle), so a stale handle or a foreign timer id resolves
+// to null, never to freed memory or to a newer element at the same address.
 using ElementHandle = std::uintptr_t;
+
+// The two ends of a sibling list: a host's top-level elements or an
+// element's children. Only UiElement edits one (it keeps the elements'
+// sibling links consistent with it).
+struct ElementList {
+  UiElement* first = nullptr;  // back of the z-order
+  UiElement* last = nullptr;   // front: first hit
+};
 
 // {x, y, width, height} in floats.
 struct RectF {
@@ -61,17 +71,6 @@ inline constexpr UINT kTransitionFinished = 10264;
 // wParam of a WM_LBUTTONDOWN that is the second press of a double click.
 inline constexpr WPARAM kDoubleClickMark = 10086;
 }  // namespace ev
-
-// Private messages of the host window.
-namespace hostmsg {
-inline constexpr UINT kSetFocus = 10240;        // lParam: element handle
-inline constexpr UINT kAccelerator = 10251;     // wParam: element handle, lParam: key
-inline constexpr UINT kPresentCanvas = 10253;   // push the whole canvas of a layered window
-inline constexpr UINT kInvalidate = 10256;      // wParam: mode, lParam: rectangle ticket
-inline constexpr UINT kElementMoved = 10257;    // wParam: element handle, lParam: 1 = redraw
-inline constexpr UINT kDeliverEvent = 10258;    // wParam: element handle, lParam: event ticket
-inline constexpr UINT kPresentHeld = 10259;     // repair and present what a hold collected
-}  // namespace hostmsg
 
 // What a bound handler receives. `parent` is 0 for a top-level element.
 struct ElementEvent {

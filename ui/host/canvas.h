@@ -6,6 +6,8 @@
 // selected back, DIB, DC.
 #include <windows.h>
 
+#include <utility>
+
 #include "ui/platform/gdi_handles.h"
 #include "ui/platform/gdiplus_handles.h"
 
@@ -17,6 +19,16 @@ class Canvas {
   Canvas(const Canvas&) = delete;
   Canvas& operator=(const Canvas&) = delete;
   ~Canvas() { Reset(); }
+  // Exchanges the contents (each keeps releasing what it holds afterwards).
+  void Swap(Canvas& other) {
+    std::swap(dc_, other.dc_);
+    std::swap(dib_, other.dib_);
+    std::swap(oldBitmap_, other.oldBitmap_);
+    std::swap(image_, other.image_);
+    std::swap(graphics_, other.graphics_);
+    std::swap(width_, other.width_);
+    std::swap(height_, other.height_);
+  }
 
   // Re-creates the canvas at width x height (each at least 1). The DC is
   // compatible with `reference`. False when the DC or DIB failed; the canvas

@@ -25,18 +25,21 @@ UiElement* HitFrom(UiElement* start, float x, float y) {
 }
 }  // namespace
 
-UiElement* UiWindow::HitTest(float x, float y) const { return HitFrom(lastElement_, x, y); }
+void UiWindow::SetHoverElement(UiElement* element) { hoverElement_ = element; }
+void UiWindow::SetFocusedElementDirect(UiElement* element) { focusedElement_ = element; }
+
+UiElement* UiWindow::HitTest(float x, float y) const { return HitFrom(elements_.last, x, y); }
 
 void UiWindow::SetFocusElement(UiElement* element, bool fromKeyboard) {
   if (!Owns(element)) return;
   if (element->Disabled() || !element->Visible() || !element->Focusable() ||
-      element->Kind() == kind::kCaptionButton || element == focusedElement_)
+      element->Kind() == kind::kCaptionButton || focusedElement_ == element)
     return;
-  UiElement* old = focusedElement_;
+  UiElement* old = Owned(focusedElement_);
   focusedElement_ = element;
-  keyboardFocus_ = fromKeyboard ? element : nullptr;
-  if (Owns(old)) old->PostEvent(ev::kFocusLost, 0, static_cast<LPARAM>(element->Self()));
-  element->PostEvent(ev::kFocusGained, 0, static_cast<LPARAM>(Owns(old) ? old->Self() : 0));
+  keyboardFocus_ = fromKeyboard ? WeakRef<UiElement>(element) : WeakRef<UiElement>();
+  if (old) old->PostEvent(ev::kFocusLost, 0, static_cast<LPARAM>(element->Self()));
+  element->PostEvent(ev::kFocusGained, 0, static_cast<LPARAM>(old ? old->Self() : 0));
 }
 
 int UiWindow::SetAccelerator(UiElement* element, int key) {

@@ -14,26 +14,26 @@ bool IsTabStop(const UiElement* e) {
 }  // namespace
 
 LRESULT UiWindow::OnKeyDown(UINT msg, WPARAM wp, LPARAM lp) {
-  const std::shared_ptr<bool> alive = alive_;
-  UiElement* focused = Owns(focusedElement_) ? focusedElement_ : nullptr;
-  const LRESULT answer = SendTo(focused, msg, wp, lp);
-  if (!*alive || !IsAttached()) return 0;
-  if (!Owns(focused)) focused = nullptr;
+  const WeakRef<UiWindow> alive(this);
+  const WeakRef<UiElement> focusedRef(Owned(focusedElement_));
+  const LRESULT answer = SendTo(focusedRef.get(), msg, wp, lp);
+  if (!alive) return 0;
+  UiElement* focused = Owned(focusedRef);
   if (focused && answer != -1) return 0;
 
   switch (wp) {
     case VK_TAB: {
-      UiElement* start = focused ? focused : firstElement_;
+      UiElement* start = focused ? focused : elements_.first;
       if (!start) return 0;
       while (start->ParentElement()) start = start->ParentElement();
-      UiElement* from = (start == lastElement_ || !start->NextSibling()) ? firstElement_ : start->NextSibling();
+      UiElement* from = (start == elements_.last || !start->NextSibling()) ? elements_.first : start->NextSibling();
       UiElement* e = from;
       do {
         if (IsTabStop(e)) {
           if (e != focused) SetFocusElement(e, true);
           break;
         }
-        e = e->NextSibling() ? e->NextSibling() : firstElement_;
+        e = e->NextSibling() ? e->NextSibling() : elements_.first;
       } while (e && e != from);
       return 0;
     }
@@ -41,8 +41,8 @@ LRESULT UiWindow::OnKeyDown(UINT msg, WPARAM wp, LPARAM lp) {
     case VK_SPACE:
       if (focused && focused->Visible() && !focused->Disabled()) {
         SendTo(focused, ev::kClick, 0, 0);
-        if (!*alive || !IsAttached()) return 0;
-        CallElementFn(onClick_, focused, 0, 0);
+        if (!alive) return 0;
+        CallElementFn(onClick_, Owned(focusedRef), 0, 0);
       }
       return 0;
     default:
@@ -51,18 +51,18 @@ LRESULT UiWindow::OnKeyDown(UINT msg, WPARAM wp, LPARAM lp) {
 }
 
 bool UiWindow::OnSysChar(UINT msg, WPARAM wp, LPARAM lp) {
-  const std::shared_ptr<bool> alive = alive_;
-  SendTo(Owns(focusedElement_) ? focusedElement_ : nullptr, msg, wp, lp);
-  if (!*alive || !IsAttached()) return false;
+  const WeakRef<UiWindow> alive(this);
+  SendTo(focusedElement_.get(), msg, wp, lp);
+  if (!alive) return false;
   const auto typed = static_cast<wint_t>(std::towlower(static_cast<wint_t>(wp)));
   const auto records = accelerators_;  // handlers may change the list
   for (const auto& [handle, key] : records) {
-    UiElement* e = UiElement::FromHandle(handle);
+    const WeakRef<UiElement> e(UiElement::FromHandle(handle));
     if (!Owns(e) || static_cast<wint_t>(std::towlower(static_cast<wint_t>(key))) != typed) continue;
     if (!e->Visible() || e->Disabled()) continue;
-    SendTo(e, ev::kClick, 0, 0);
-    if (!*alive || !IsAttached()) return true;
-    CallElementFn(onClick_, e, wp, lp);
+    SendTo(e.get(), ev::kClick, 0, 0);
+    if (!alive) return true;
+    CallElementFn(onClick_, Owned(e), wp, lp);
     return true;
   }
   return false;

@@ -2,8 +2,8 @@
 // click, caption drag), edge resizing, activation and mouse leave.
 //
 // Every call into an element or an application callback may destroy
-// elements or the host itself; after each one the code re-checks what it
-// still holds (Owns, alive) before touching it.
+// elements or the host itself; what the code holds across such a call it
+// holds through WeakRef, and it re-checks that reference afterwards.
 #include <windows.h>
 
 #include "ui/element/element.h"
@@ -24,55 +24,55 @@ struct ResizeZone {
 
 void UiWindow::RouteMouse(UINT msg, WPARAM wp, LPARAM lp) {
   if (busy_ || ResizeHitTest(msg, lp)) return;
-  const std::shared_ptr<bool> alive = alive_;
-  auto gone = [&] { return !*alive || !IsAttached(); };
+  // Every element is held by a weak reference: any callout may destroy it
+  // (or the host) and the reference then reads null.
+  const WeakRef<UiWindow> alive(this);
+  auto gone = [&] { return !alive; };
+  using Ref = WeakRef<UiElement>;
   const float x = static_cast<float>(SignedLow(lp)), y = static_cast<float>(SignedHigh(lp));
 
   if (buttonDown_) {
     // Captured: only the pressed element sees the mouse.
-    UiElement* pressed = pressedElement_;
-    if (Owns(pressed)) SendTo(pressed, msg, pressed->Self(), lp);
+    if (UiElement* pressed = Owned(pressedElement_)) SendTo(pressed, msg, pressed->Self(), lp);
     if (gone() || msg != WM_LBUTTONUP) return;
     CallElementFn(onLeftUp_, nullptr, wp, lp);
     if (gone()) return;
     if (GetCapture() == hwnd_) ReleaseCapture();
     if (gone()) return;
-    pressed = Owns(pressedElement_) ? pressedElement_ : nullptr;
-    UiElement* hit = HitTest(x, y);
+    const Ref pressed(Owned(pressedElement_));
+    const Ref hit(HitTest(x, y));
     if (hit && hit == pressed) {
-      SendTo(pressed, ev::kClick, pressed->Self(), lp);
+      SendTo(pressed.get(), ev::kClick, pressed->Self(), lp);
       if (gone()) return;
-      CallElementFn(onClick_, pressed, wp, lp);
+      CallElementFn(onClick_, pressed.get(), wp, lp);
     } else if (pressed && pressed->Visible()) {
-      SendTo(pressed, ev::kMouseLeave, wp, HandleOf(hit));
+      SendTo(pressed.get(), ev::kMouseLeave, wp, HandleOf(hit.get()));
       if (gone()) return;
-      CallElementFn(onMouseLeave_, pressed, wp, lp);
+      CallElementFn(onMouseLeave_, pressed.get(), wp, lp);
       if (gone()) return;
       if (Owns(hit)) {
-        SendTo(hit, ev::kMouseEnter, wp, HandleOf(Owns(pressed) ? pressed : nullptr));
+        SendTo(hit.get(), ev::kMouseEnter, wp, HandleOf(Owned(pressed)));
         if (gone()) return;
-        CallElementFn(onMouseEnter_, hit, wp, lp);
+        CallElementFn(onMouseEnter_, hit.get(), wp, lp);
         if (gone()) return;
       }
-      SetTooltip(Owns(hit) ? hit : nullptr);
+      SetTooltip(Owned(hit));
     }
     if (gone()) return;
     buttonDown_ = false;
-    pressedElement_ = nullptr;
-    hoverElement_ = Owns(hit) ? hit : nullptr;
+    pressedElement_.reset();
+    hoverElement_ = Owned(hit);
     return;
   }
 
-  UiElement* hit = HitTest(x, y);
-  UiElement* hover = Owns(hoverElement_) ? hoverElement_ : nullptr;
+  Ref hit(HitTest(x, y));
+  const Ref hover(Owned(hoverElement_));
   if (hover && hover != hit && hover->Visible()) {
-    SendTo(hover, ev::kMouseLeave, wp, HandleOf(hit));
+    SendTo(hover.get(), ev::kMouseLeave, wp, HandleOf(hit.get()));
     if (gone()) return;
-    CallElementFn(onMouseLeave_, hover, wp, lp);
+    CallElementFn(onMouseLeave_, hover.get(), wp, lp);
     if (gone()) return;
   }
-  if (!Owns(hit)) hit = nullptr;  // gone with the leave handlers
-  if (!Owns(hover)) hover = nullptr;
 
   switch (msg) {
     case WM_LBUTTONDOWN: {
@@ -92,36 +92,35 @@ void UiWindow::RouteMouse(UINT msg, WPARAM wp, LPARAM lp) {
       auto toggleMaximized = [&] {
         PostMessageW(hwnd_, WM_SYSCOMMAND, IsZoomed(hwnd_) ? SC_RESTORE : SC_MAXIMIZE, 0);
       };
-      if (hit) {
-        const ElementHandle h = hit->Self();
-        const bool pressable = SendTo(hit, ev::kPressQuery, 0, 0) != -1 || hit->Focusable();
+      if (Owns(hit)) {
+        const bool pressable = SendTo(hit.get(), ev::kPressQuery, 0, 0) != -1 || hit->Focusable();
         if (gone()) return;
-        if (!Owns(UiElement::FromHandle(h))) {
-          hit = nullptr;
+        if (!Owns(hit)) {
+          hit.reset();
         } else if (pressable) {
-          CallElementFn(onLeftDown_, hit, wp, lp);
+          CallElementFn(onLeftDown_, hit.get(), wp, lp);
           if (gone()) return;
-          if (!Owns(UiElement::FromHandle(h))) {
-            hit = nullptr;
+          if (!Owns(hit)) {
+            hit.reset();
             break;
           }
           buttonDown_ = true;
           pressedElement_ = hit;
           if (hit->Focusable() && hit != focusedElement_) {
-            UiElement* old = Owns(focusedElement_) ? focusedElement_ : nullptr;
+            const Ref old(Owned(focusedElement_));
             focusedElement_ = hit;
-            keyboardFocus_ = nullptr;
-            SendTo(old, ev::kFocusLost, wp, HandleOf(hit));
+            keyboardFocus_.reset();
+            SendTo(old.get(), ev::kFocusLost, wp, HandleOf(hit.get()));
             if (gone()) return;
-            CallElementFn(onBlur_, old, wp, lp);
+            CallElementFn(onBlur_, old.get(), wp, lp);
             if (gone()) return;
-            SendTo(hit, ev::kFocusGained, wp, HandleOf(Owns(old) ? old : nullptr));
+            SendTo(hit.get(), ev::kFocusGained, wp, HandleOf(Owned(old)));
             if (gone()) return;
-            CallElementFn(onFocus_, hit, wp, lp);
+            CallElementFn(onFocus_, hit.get(), wp, lp);
             if (gone()) return;
           }
           if (doubleClick) {
-            CallElementFn(onDoubleClick_, hit, wp, lp);
+            CallElementFn(onDoubleClick_, hit.get(), wp, lp);
             if (gone()) return;
           }
           if (buttonDown_) SetCapture(hwnd_);
@@ -148,32 +147,31 @@ void UiWindow::RouteMouse(UINT msg, WPARAM wp, LPARAM lp) {
       break;
     }
     case WM_RBUTTONDOWN:
-      CallElementFn(onRightDown_, hit, wp, lp);
+      CallElementFn(onRightDown_, Owned(hit), wp, lp);
       break;
     case WM_RBUTTONUP:
-      CallElementFn(onRightUp_, hit, wp, lp);
+      CallElementFn(onRightUp_, Owned(hit), wp, lp);
       break;
     case WM_MOUSEMOVE:
       if (hit != hover) {
-        if (hit) {
-          SendTo(hit, ev::kMouseEnter, wp, HandleOf(hover));
+        if (UiElement* entered = Owned(hit)) {
+          SendTo(entered, ev::kMouseEnter, wp, HandleOf(hover.get()));
           if (gone()) return;
-          CallElementFn(onMouseEnter_, hit, wp, lp);
+          CallElementFn(onMouseEnter_, hit.get(), wp, lp);
           if (gone()) return;
         }
-        SetTooltip(Owns(hit) ? hit : nullptr);
+        SetTooltip(Owned(hit));
       }
       break;
     default:
       break;
   }
   if (gone()) return;
-  if (!Owns(hit)) hit = nullptr;
-  if (hit) {
-    SendTo(hit, msg, wp, lp);
+  if (UiElement* target = Owned(hit)) {
+    SendTo(target, msg, wp, lp);
     if (gone()) return;
   }
-  hoverElement_ = Owns(hit) ? hit : nullptr;
+  hoverElement_ = Owned(hit);
 }
 
 bool UiWindow::ResizeHitTest(UINT msg, LPARAM lp) {
@@ -198,11 +196,11 @@ bool UiWindow::ResizeHitTest(UINT msg, LPARAM lp) {
     return false;
   }
   SetCursor(LoadCursorW(nullptr, zone.cursor));
-  const std::shared_ptr<bool> alive = alive_;
-  if (UiElement* hover = hoverElement_) {
-    hoverElement_ = nullptr;
+  const WeakRef<UiWindow> alive(this);
+  if (UiElement* hover = Owned(hoverElement_)) {
+    hoverElement_.reset();
     SendTo(hover, ev::kMouseLeave, 0, 0);
-    if (!*alive) return true;
+    if (!alive) return true;
   }
   if (msg == WM_LBUTTONDOWN) {
     if (GetCapture() == hwnd_) ReleaseCapture();
@@ -212,33 +210,33 @@ bool UiWindow::ResizeHitTest(UINT msg, LPARAM lp) {
 }
 
 void UiWindow::OnActivate(WPARAM wp, LPARAM lp) {
-  const std::shared_ptr<bool> alive = alive_;
+  const WeakRef<UiWindow> alive(this);
   if (LOWORD(wp) != WA_INACTIVE) {
-    if (Owns(pressedElement_)) SendTo(pressedElement_, ev::kFocusGained, wp, lp);
+    SendTo(pressedElement_.get(), ev::kFocusGained, wp, lp);
     return;
   }
-  if (Owns(hoverElement_)) SendTo(hoverElement_, ev::kMouseLeave, 0, 0);
-  if (!*alive || !buttonDown_) return;
-  if (Owns(pressedElement_)) SendTo(pressedElement_, ev::kFocusLost, 0, 0);
-  if (!*alive) return;
+  SendTo(hoverElement_.get(), ev::kMouseLeave, 0, 0);
+  if (!alive || !buttonDown_) return;
+  SendTo(pressedElement_.get(), ev::kFocusLost, 0, 0);
+  if (!alive) return;
   if (GetCapture() == hwnd_) ReleaseCapture();
   buttonDown_ = false;
 }
 
 void UiWindow::OnMouseLeave(WPARAM wp, LPARAM lp) {
   mouseTracked_ = false;
-  const std::shared_ptr<bool> alive = alive_;
+  const WeakRef<UiWindow> alive(this);
   // The capture ends here, and with it the press.
   if (GetCapture() == hwnd_) ReleaseCapture();
-  if (!*alive) return;
+  if (!alive) return;
   buttonDown_ = false;
-  pressedElement_ = nullptr;
-  UiElement* hover = Owns(hoverElement_) ? hoverElement_ : nullptr;
-  hoverElement_ = nullptr;
+  pressedElement_.reset();
+  const WeakRef<UiElement> hover(Owned(hoverElement_));
+  hoverElement_.reset();
   if (!hover) return;
-  SendTo(hover, ev::kMouseLeave, wp, lp);
-  if (!*alive) return;
-  CallElementFn(onMouseLeave_, hover, 0, 0);
+  SendTo(hover.get(), ev::kMouseLeave, wp, lp);
+  if (!alive) return;
+  CallElementFn(onMouseLeave_, hover.get(), 0, 0);
 }
 
 }  // namespace ui

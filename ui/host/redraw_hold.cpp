@@ -53,11 +53,11 @@ void UiWindow::PostPresentStep(WPARAM step) {
 void UiWindow::DrawHeldElements() {
   std::vector<ElementHandle> elements;
   elements.swap(heldRepaints_);
-  const std::shared_ptr<bool> alive = alive_;
+  const WeakRef<UiWindow> alive(this);
   for (ElementHandle handle : elements) {
     UiElement* e = UiElement::FromHandle(handle);
     if (Owns(e)) e->SendEvent(ev::kPaint, 0, 0);
-    if (!*alive) return;
+    if (!alive) return;
   }
 }
 
@@ -72,9 +72,9 @@ void UiWindow::OnPresentHeld(WPARAM step) {
   heldPresentPosted_ = false;
   if (!IsAttached()) return;
   if (step == kDrawHeldElements) {
-    const std::shared_ptr<bool> alive = alive_;
+    const WeakRef<UiWindow> alive(this);
     DrawHeldElements();
-    if (!*alive) return;
+    if (!alive) return;
     PostPresentStep(kFlushHeld);
     return;
   }

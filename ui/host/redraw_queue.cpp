@@ -32,9 +32,13 @@ void UiRedrawQueue::Add(const RectF& rect, int mode) {
     entries_.push_back(rect);
     return;
   }
-  if (mode == kNow)
+  if (mode == kNow) {
+    // Repairing runs element events and the overlay callback, which may
+    // detach or delete the host, and this queue with it.
+    const WeakRef<UiWindow> alive(host_);
     host_->RedrawRect(rect, true);
-  else if (mode == kFront)
+    if (!alive) return;
+  } else if (mode == kFront)
     entries_.push_front(rect);
   else
     entries_.push_back(rect);
@@ -43,6 +47,8 @@ void UiRedrawQueue::Add(const RectF& rect, int mode) {
 
 void UiRedrawQueue::Flush() {
   if (!host_ || flushing_) return;
+  const WeakRef<UiWindow> alive(host_);
+  if (!alive) return;
   flushing_ = true;
   const bool presentEach = !host_->IsLayered();
   int repaired = 0;
@@ -51,6 +57,7 @@ void UiRedrawQueue::Flush() {
     const RectF r = entries_.front();
     entries_.pop_front();
     host_->RedrawRect(r, presentEach);
+    if (!alive) return;  // detached or deleted by what the repair ran
     ++repaired;
   }
   if (repaired > 0 && host_->IsLayered() && !host_->Busy()) host_->Present(nullptr);

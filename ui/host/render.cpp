@@ -113,7 +113,7 @@ RECT CoverRect(const RectF& r, SIZE limit) {
 
 void UiWindow::Redraw(ByteView image, std::optional<COLORREF> colour, int mode, bool keepElements) {
   if (!IsAttached() || !canvas_) return;
-  const std::shared_ptr<bool> alive = alive_;
+  const WeakRef<UiWindow> alive(this);
   busy_ = true;
 
   UiWindow* lender = (inheritFrom_ && IsWindow(inheritFrom_)) ? FromWindow(inheritFrom_) : nullptr;
@@ -139,7 +139,7 @@ void UiWindow::Redraw(ByteView image, std::optional<COLORREF> colour, int mode, 
   if (onPaintBackground_) {
     PaintBackgroundFn fn = onPaintBackground_;
     fn(hwnd_, g, w, h);
-    if (!*alive || !IsAttached()) return;
+    if (!alive) return;
   }
   if (frameMode_ != 1) DrawBorderRings(g, w, h);
 
@@ -153,8 +153,8 @@ void UiWindow::Redraw(ByteView image, std::optional<COLORREF> colour, int mode, 
   }
   redrawQueue_.Init(hwnd_, this);
   LayoutCaption();
-  PaintAll(firstElement_, g, !keepElements);
-  if (!*alive || !IsAttached()) return;
+  PaintAll(elements_.first, g, !keepElements);
+  if (!alive) return;
   if (!PaintOverlay(g, RectF{0, 0, static_cast<float>(w), static_cast<float>(h)})) return;
   gp::GdipResetClip(g);
   busy_ = false;
@@ -166,7 +166,8 @@ void UiWindow::Redraw(ByteView image, std::optional<COLORREF> colour, int mode, 
   } else if (mode == 1) {
     busy_ = true;
     fadeAlpha_ = 0;
-    SetTimer(hwnd_, reinterpret_cast<UINT_PTR>(this), kFadeIntervalMs, FadeTimerProc);
+    fadeTimerId_ = static_cast<UINT_PTR>(handle_);
+    SetTimer(hwnd_, fadeTimerId_, kFadeIntervalMs, FadeTimerProc);
     return;
   }
   RepairDeferred();
@@ -253,26 +254,26 @@ void UiWindow::DrawBorderRings(Gdiplus::GpGraphics* g, int w, int h) {
 int UiWindow::CompositeAlpha(UiElement* e, bool halfAsFactor) {
   int alpha = e->Opacity();
   if (e->Disabled()) {
-    const ElementHandle h = e->Self();
+    const WeakRef<UiElement> element(e);
     const LRESULT look = SendTo(e, ev::kDisabledLook, 0, 1);
-    if (!UiElement::FromHandle(h)) return -1;
+    if (!element) return -1;
     if (look == -1) alpha = halfAsFactor ? static_cast<int>(alpha * 0.5) : alpha / 2;
   }
   return alpha;
 }
 
 void UiWindow::PaintAll(UiElement* first, Gdiplus::GpGraphics* g, bool announce) {
-  const std::shared_ptr<bool> alive = alive_;
+  const WeakRef<UiWindow> alive(this);
   for (UiElement* e = first; e;) {
     UiElement* next = e->NextSibling();
-    const ElementHandle h = e->Self();
+    const WeakRef<UiElement> element(e);
     if (e->Visible()) {
       if (announce) SendTo(e, ev::kWindowShown, 0, 0);
-      if (!*alive) return;
-      if (!Owns(UiElement::FromHandle(h))) return;  // the list changed under us
+      if (!alive) return;
+      if (!Owns(element)) return;  // the list changed under us
       next = e->NextSibling();
       const int alpha = CompositeAlpha(e, false);
-      if (!*alive || alpha < 0 || !Owns(UiElement::FromHandle(h))) return;
+      if (!alive || alpha < 0 || !Owns(element)) return;
       next = e->NextSibling();
       DrawImageAlpha(g, e->Bitmap(), e->Bounds(), alpha);
       if (e->FirstChild()) {
@@ -281,9 +282,9 @@ void UiWindow::PaintAll(UiElement* first, Gdiplus::GpGraphics* g, bool announce)
         const RectF b = e->Bounds();
         gp::GdipSetClipRect(g, b.x, b.y, b.width, b.height, Gdiplus::CombineModeIntersect);
         PaintAll(e->FirstChild(), g, announce);
-        if (!*alive) return;
+        if (!alive) return;
         gp::GdipRestoreGraphics(g, state);
-        if (!Owns(UiElement::FromHandle(h))) return;
+        if (!Owns(element)) return;
         next = e->NextSibling();
       }
     }
@@ -292,9 +293,9 @@ void UiWindow::PaintAll(UiElement* first, Gdiplus::GpGraphics* g, bool announce)
 }
 
 void UiWindow::PaintElements(UiElement* first, Gdiplus::GpGraphics* g, const RectF& dirty) {
-  const std::shared_ptr<bool> alive = alive_;
+  const WeakRef<UiWindow> alive(this);
   for (UiElement* e = first; e;) {
-    const ElementHandle h = e->Self();
+    const WeakRef<UiElement> element(e);
     if (!e->Visible() || !RectsOverlap(e->Bounds(), dirty)) {
       e = e->NextSibling();
       continue;
@@ -314,25 +315,25 @@ void UiWindow::PaintElements(UiElement* first, Gdiplus::GpGraphics* g, const Rec
     tc.steps = e->Transition();
     if (e->Disabled()) {
       const int alpha = CompositeAlpha(e, true);
-      if (!*alive || alpha < 0) return;
+      if (!alive || alpha < 0) return;
       DrawImageAlphaWithin(g, e->Bitmap(), e->Bounds(), alpha, dirty);
     } else if (e->TransitionRunning()) {
       const LRESULT r = SendTo(e, ev::kTransitionFrame, 0, reinterpret_cast<LPARAM>(&tc));
-      if (!*alive) return;
-      if (r < 1 && Owns(UiElement::FromHandle(h))) DrawTransition(e, g, tc);
+      if (!alive) return;
+      if (r < 1 && Owns(element)) DrawTransition(e, g, tc);
     } else {
       DrawImageAlphaWithin(g, e->Bitmap(), e->Bounds(), e->Opacity(), dirty);
     }
-    if (!Owns(UiElement::FromHandle(h))) return;  // the tree changed under us
+    if (!Owns(element)) return;  // the tree changed under us
     if (e->FirstChild()) {
       Gdiplus::GraphicsState state = 0;
       gp::GdipSaveGraphics(g, &state);
       const RectF b = e->Bounds();
       gp::GdipSetClipRect(g, b.x, b.y, b.width, b.height, Gdiplus::CombineModeIntersect);
       PaintElements(e->FirstChild(), g, dirty);
-      if (!*alive) return;
+      if (!alive) return;
       gp::GdipRestoreGraphics(g, state);
-      if (!Owns(UiElement::FromHandle(h))) return;
+      if (!Owns(element)) return;
     }
     e = e->NextSibling();
   }
@@ -340,10 +341,10 @@ void UiWindow::PaintElements(UiElement* first, Gdiplus::GpGraphics* g, const Rec
 
 bool UiWindow::PaintOverlay(Gdiplus::GpGraphics* g, const RectF& area) {
   if (!onPaintOverlay_) return true;
-  const std::shared_ptr<bool> alive = alive_;
+  const WeakRef<UiWindow> alive(this);
   PaintOverlayFn fn = onPaintOverlay_;  // the callback may replace itself
   fn(hwnd_, g, area);
-  return *alive && IsAttached();
+  return static_cast<bool>(alive);
 }
 
 void UiWindow::DrawTransition(UiElement* e, Gdiplus::GpGraphics* g, const TransitionContext& tc) {
@@ -403,9 +404,9 @@ void UiWindow::RedrawRect(const RectF& rect, bool present) {
   if (px.right > px.left && px.bottom > px.top)
     BitBlt(canvas_.dc(), px.left, px.top, px.right - px.left, px.bottom - px.top, background_.dc(),
            px.left, px.top, SRCCOPY);
-  const std::shared_ptr<bool> alive = alive_;
-  PaintElements(firstElement_, g, whole);
-  if (!*alive || !canvas_) return;
+  const WeakRef<UiWindow> alive(this);
+  PaintElements(elements_.first, g, whole);
+  if (!alive || !canvas_) return;
   if (!PaintOverlay(g, whole) || !canvas_) return;
   gp::GdipResetClip(g);
   if (present) Present(&px);
@@ -455,10 +456,10 @@ void UiWindow::OnSize(WPARAM wp) {
   if (size.cx == clientSize_.cx && size.cy == clientSize_.cy) return;
   clientSize_ = size;
   if (onResize_) {
-    const std::shared_ptr<bool> alive = alive_;
+    const WeakRef<UiWindow> alive(this);
     ResizeFn fn = onResize_;
     fn(hwnd_, size.cx, size.cy);
-    if (!*alive || !IsAttached()) return;
+    if (!alive) return;
   }
   CreateBuffers();
   Redraw({}, backgroundColor_, 0, true);
@@ -478,8 +479,9 @@ void UiWindow::LayoutCaption() {
 }
 
 void CALLBACK UiWindow::FadeTimerProc(HWND hwnd, UINT, UINT_PTR id, DWORD) {
+  DispatchScope scope;  // reached from DispatchMessage, not through the host
   UiWindow* host = FromWindow(hwnd);
-  if (!host || id != reinterpret_cast<UINT_PTR>(host)) {
+  if (!host || id == 0 || id != host->fadeTimerId_) {
     KillTimer(hwnd, id);
     return;
   }
@@ -497,7 +499,8 @@ void UiWindow::FadeTick() {
   BLENDFUNCTION blend{AC_SRC_OVER, 0, static_cast<BYTE>(fadeAlpha_), 0};
   if (target) sys::GdiAlphaBlend(target, 0, 0, w, h, canvas_.dc(), 0, 0, w, h, blend);
   if (fadeAlpha_ >= 255) {
-    KillTimer(hwnd_, reinterpret_cast<UINT_PTR>(this));
+    KillTimer(hwnd_, fadeTimerId_);
+    fadeTimerId_ = 0;
     fade_.Reset();
     if (IsLayered()) PushLayered(canvas_.dc());
     SetBusy(false);

@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "ui/core/library.h"
+#include "ui/host/window.h"
 #include "ui/platform/gdi_handles.h"
 #include "ui/platform/system_api.h"
 
@@ -98,6 +99,25 @@ void SetBusy(const EffectHost& h, bool busy) {
   if (h.setBusy) h.setBusy(busy);
 }
 
+// The canvas to draw from now; null once the owner is gone.
+HDC Source(const EffectHost& h) {
+  if (!h.owner.Bound()) return h.canvasDc;
+  UiWindow* owner = h.owner.get();
+  return owner ? owner->CanvasDc() : nullptr;
+}
+
+// Nothing of the window or its host may be touched any more.
+bool Gone(const EffectHost& h) {
+  return !IsWindow(h.hwnd) || (h.owner.Bound() && !h.owner);
+}
+
+// The effect is to end now: gone, or asked to stop.
+bool Stopped(const EffectHost& h) {
+  if (Gone(h)) return true;
+  UiWindow* owner = h.owner.get();
+  return owner && owner->EffectStopRequested();
+}
+
 // The rounded window shape of a body with corners (frame modes other than 1).
 void ApplyRoundedShape(const EffectHost& h, SIZE size) {
   if (h.frameMode == 1) return;
@@ -169,7 +189,7 @@ bool SetBlur(HWND hwnd, int left, int top, int right, int bottom, int corner, in
 }
 
 void RunOpenEffect(const EffectHost& h, int effect, int durationMs) {
-  ProcessPendingMessages();
+  if (Gone(h)) return;
   const SIZE size = WindowSize(h.hwnd);
   if (effect == 0) {
     if (h.blurBehind) BlurOn(h, size);
@@ -184,10 +204,11 @@ void RunOpenEffect(const EffectHost& h, int effect, int durationMs) {
   }
   SetBusy(h, true);
   {
-    TempCanvas t(h.canvasDc, size.cx, size.cy);
+    TempCanvas t(Source(h), size.cx, size.cy);
     t.Clear();
     t.Push(h.hwnd);  // fully transparent at first
-    ShowWindow(h.hwnd, SW_SHOWNORMAL);
+    ShowWindow(h.hwnd, SW_SHOWNORMAL);  // sends messages: may close the window
+    if (Gone(h)) return;
     if (h.blurBehind) BlurOff(h);
 
     const RECT whole{0, 0, size.cx, size.cy};
@@ -195,20 +216,21 @@ void RunOpenEffect(const EffectHost& h, int effect, int durationMs) {
     if (effect == 7) pause = std::min<DWORD>(pause, 10);
     const int extent = Horizontal(effect) ? size.cx : size.cy;
     const int step = extent / 10;
-    for (int i = 1; i <= 10; ++i) {
+    for (int i = 1; i <= 10 && !Stopped(h); ++i) {
+      const HDC canvas = Source(h);
       t.Clear();
       const int alpha = 25 * (i - 1);
       RECT source = whole;
       if (effect == 1) {
-        t.Blend(h.canvasDc, whole, alpha);
+        t.Blend(canvas, whole, alpha);
       } else if (effect == 7) {
         // Zoom in: a centred picture that grows to the full window.
         const int dx = static_cast<int>(size.cx * 0.1 / 10), dy = static_cast<int>(size.cy * 0.1 / 10);
         const int ix = (10 - i) * dx / 2, iy = (10 - i) * dy / 2;
-        t.Blend(h.canvasDc, RECT{ix, iy, size.cx - ix, size.cy - iy}, whole, alpha);
+        t.Blend(canvas, RECT{ix, iy, size.cx - ix, size.cy - iy}, whole, alpha);
       } else {
         const int revealed = step * (i - 1);
-        DrawWipe(t, h.canvasDc, effect, size, revealed, alpha);
+        DrawWipe(t, canvas, effect, size, revealed, alpha);
         source = WipeStrip(effect, size, revealed).rect;
         if (h.blurBehind) BlurRegion(h, source, size);
       }
@@ -216,8 +238,11 @@ void RunOpenEffect(const EffectHost& h, int effect, int durationMs) {
       Notify(i, alpha, source);
       Pause(pause);
     }
+    // Ended early because the window or its host went away: nothing of
+    // them is touched again.
+    if (Gone(h)) return;
     t.Clear();
-    t.Blend(h.canvasDc, whole, 255);
+    t.Blend(Source(h), whole, 255);
     t.Push(h.hwnd);
     Notify(0, 255, whole);
     if (h.blurBehind) BlurOn(h, size);
@@ -227,12 +252,12 @@ void RunOpenEffect(const EffectHost& h, int effect, int durationMs) {
 }
 
 void RunCloseEffect(const EffectHost& h, int effect) {
-  if (effect == 0) return;
+  if (effect == 0 || Gone(h)) return;
   const SIZE size = WindowSize(h.hwnd);
   const RECT whole{0, 0, size.cx, size.cy};
-  TempCanvas t(h.canvasDc, size.cx, size.cy);
+  TempCanvas t(Source(h), size.cx, size.cy);
   t.Clear();
-  t.Blend(h.canvasDc, whole, 255);
+  t.Blend(Source(h), whole, 255);
   const LONG_PTR ex = GetWindowLongPtrW(h.hwnd, GWL_EXSTYLE);
   if (!(ex & WS_EX_LAYERED)) SetWindowLongPtrW(h.hwnd, GWL_EXSTYLE, ex | WS_EX_LAYERED);
   t.Push(h.hwnd);
@@ -240,17 +265,17 @@ void RunCloseEffect(const EffectHost& h, int effect) {
 
   if (effect == 1) {
     if (h.blurBehind) BlurOff(h);
-    for (int i = 1; i <= 15; ++i) {
+    for (int i = 1; i <= 15 && !Stopped(h); ++i) {
       const int alpha = 255 - 17 * i;
       t.Clear();
-      t.Blend(h.canvasDc, whole, alpha);
+      t.Blend(Source(h), whole, alpha);
       t.Push(h.hwnd);
       Notify(i, alpha, whole);
       Pause(10);
     }
   } else if (effect == 2) {
     if (h.blurBehind) BlurOff(h);
-    for (int i = 1; i <= 20; ++i) {
+    for (int i = 1; i <= 20 && !Stopped(h); ++i) {
       const int alpha = 255 - 12 * i;
       RECT dst;
       if (1.5 * i <= 5) {  // first a little larger than the window ...
@@ -261,7 +286,7 @@ void RunCloseEffect(const EffectHost& h, int effect) {
         dst = RECT{k / 2 - 5, k / 2 - 5, k / 2 - 5 + size.cx + 10 - k, k / 2 - 5 + size.cy + 10 - k};
       }
       t.Clear();
-      t.Blend(h.canvasDc, dst, whole, alpha);
+      t.Blend(Source(h), dst, whole, alpha);
       t.Push(h.hwnd);
       Notify(i, alpha, whole);
       Pause(10);
@@ -269,11 +294,11 @@ void RunCloseEffect(const EffectHost& h, int effect) {
   } else if (effect == 7) {
     if (h.blurBehind) BlurOff(h);
     const int dx = static_cast<int>(size.cx * 0.1 / 15), dy = static_cast<int>(size.cy * 0.1 / 15);
-    for (int i = 1; i <= 15; ++i) {
+    for (int i = 1; i <= 15 && !Stopped(h); ++i) {
       const int alpha = 255 - 17 * i;
       const int ix = dx * (i - 1), iy = dy * (i - 1);
       t.Clear();
-      t.Blend(h.canvasDc, RECT{ix, iy, size.cx - ix, size.cy - iy}, whole, alpha);
+      t.Blend(Source(h), RECT{ix, iy, size.cx - ix, size.cy - iy}, whole, alpha);
       t.Push(h.hwnd);
       Notify(i, alpha, whole);
       Pause(13);
@@ -282,11 +307,11 @@ void RunCloseEffect(const EffectHost& h, int effect) {
     // Reversed wipe: the shown part shrinks back towards the edge it grew from.
     const int extent = Horizontal(effect) ? size.cx : size.cy;
     const int step = extent / 15;
-    for (int i = 1; i <= 15; ++i) {
+    for (int i = 1; i <= 15 && !Stopped(h); ++i) {
       const int alpha = 255 - 17 * i;
       const int remaining = std::max(0, extent - step * i);
       t.Clear();
-      DrawWipe(t, h.canvasDc, effect, size, remaining, alpha);
+      DrawWipe(t, Source(h), effect, size, remaining, alpha);
       const RECT shown = WipeStrip(effect, size, remaining).rect;
       if (h.blurBehind) BlurRegion(h, shown, size);
       t.Push(h.hwnd);
@@ -294,6 +319,7 @@ void RunCloseEffect(const EffectHost& h, int effect) {
       Pause(8);
     }
   }
+  if (Gone(h)) return;
   t.Clear();
   t.Push(h.hwnd);
   Notify(0, 0, RECT{0, 0, 0, 0});

@@ -8,12 +8,23 @@
 
 #include <functional>
 
+#include "ui/core/lifetime.h"
+
 namespace ui {
 
+class UiWindow;
+
 // What an effect needs of its host.
+//
+// Every frame pumps the thread's messages, and what they run may close the
+// window or detach the host. With `owner` bound, each frame re-reads the
+// canvas through it, and the effect ends cleanly (without touching the host
+// or its canvas again) once the owner is gone, the window is gone, or the
+// owner asks the running effect to stop (a close request arrived).
 struct EffectHost {
   HWND hwnd = nullptr;
-  HDC canvasDc = nullptr;  // the composed window: the source of every frame
+  HDC canvasDc = nullptr;  // the composed window, used when `owner` is not bound
+  WeakRef<UiWindow> owner; // the host whose canvas is drawn
   int frameMode = 7;       // 1 = the background image alone (no blur, no rounded shape)
   int windowAlpha = -1;    // -1 = not layered
   bool blurBehind = false;
@@ -46,7 +57,8 @@ bool SetBlur(HWND hwnd, int left, int top, int right, int bottom, int corner, in
 // Shows the window with opening effect `effect` (1 fade, 3/4 wipes from the
 // left/right, 5 from the top, 7 zoom, any other non-zero value from the
 // bottom) over `durationMs`, ten frames and a final opaque one. Effect 0
-// only switches blur on (when wanted) and shows the window.
+// only switches blur on (when wanted) and shows the window. Pending
+// messages are the caller's business (UiWindow::Show handles them first).
 void RunOpenEffect(const EffectHost& host, int effect, int durationMs);
 
 // Plays closing effect `effect` (1 fade out, 2 zoom out, 7 shrink, 3/4 and

@@ -9,8 +9,15 @@
 // rectangle is client area (no system frame).
 //
 // The hosted window reaches its host through the window property
-// "Zq_Wnd_Control" (the object's address), checked against the registry of
-// live hosts before use.
+// "Zq_Wnd_Control" (the object's address), looked up among the attached
+// hosts; Detach removes it first. Anything else that names a host for
+// later (its cross-fade timer) uses the host handle, a number never
+// reused, so a stale one resolves to nothing.
+//
+// Lifetime: a host is live from Create to Detach (WeakRef<UiWindow> reads
+// null from the moment Detach starts its teardown). Detached or deleted
+// while the thread is inside the library's message handling, its buffers
+// and memory are released once the outermost message has returned.
 #include <windows.h>
 
 #include <deque>
@@ -22,8 +29,10 @@
 #include <vector>
 
 #include "ui/core/bytes.h"
+#include "ui/core/lifetime.h"
 #include "ui/element/element_types.h"
 #include "ui/host/canvas.h"
+#include "ui/host/host_messages.h"
 #include "ui/host/redraw_queue.h"
 #include "ui/platform/gdiplus_handles.h"
 
@@ -75,10 +84,16 @@ class UiWindow {
   // Detaches first when still attached (the window keeps working on its
   // own procedure).
   ~UiWindow();
+  static void operator delete(void* memory) { FreeLater(memory); }
 
   // The live host of a window; null when it has none.
   static UiWindow* FromWindow(HWND hwnd);
-  static bool IsLive(const UiWindow* host);
+  // The attached host of a host handle; null for stale or foreign values.
+  static UiWindow* FromHandle(std::uintptr_t handle);
+  // This attachment's handle (0 while detached).
+  std::uintptr_t Handle() const { return handle_; }
+  // The host's life: WeakRef<UiWindow> reads null once it is detached.
+  const LifeAnchor& Life() const { return life_; }
 
   // Attaches to `hwnd`. False (and nothing changed) when it is not a
   // window, is already hosted by this object, or is hosted by another live
@@ -135,7 +150,13 @@ class UiWindow {
   bool PutOffRepaint(const UiElement* element);
   size_t PendingRedraws() const { return redrawQueue_.Pending(); }
   // Shows the window; effect 0 plainly (animated effects: effects module).
+  // Handles the window's own pending messages first. Asked while an effect
+  // runs, it ends that effect and shows the window plainly.
   void Show(int effect = 0, std::optional<int> durationMs = std::nullopt);
+  // An open or close effect is running.
+  bool EffectRunning() const { return effectRunning_; }
+  // The running effect was asked to end (a close request arrived).
+  bool EffectStopRequested() const { return effectStop_; }
 
   // ---- input and focus -------------------------------------------------------
   UiElement* HitTest(float x, float y) const;
@@ -181,16 +202,22 @@ class UiWindow {
   bool BlurBehind() const { return blurBehind_; }
   HCURSOR DefaultCursor() const { return defaultCursor_; }
   HWND TooltipWindow() const { return tooltip_; }
-  UiElement* FirstElement() const { return firstElement_; }
-  UiElement* LastElement() const { return lastElement_; }
-  UiElement* FocusedElement() const { return focusedElement_; }
-  UiElement* HoverElement() const { return hoverElement_; }
-  UiElement* PressedElement() const { return pressedElement_; }
+  UiElement* FirstElement() const { return elements_.first; }
+  UiElement* LastElement() const { return elements_.last; }
+  // ---- what elements use of their host -----------------------------------------
+  // The top-level list, edited by UiElement when it links, unlinks or
+  // reorders a top-level element.
+  ElementList& TopLevelList() { return elements_; }
+  // Clears every reference to an element that is being destroyed.
+  void ForgetElement(const UiElement* element);
+  UiElement* FocusedElement() const { return focusedElement_.get(); }
+  UiElement* HoverElement() const { return hoverElement_.get(); }
+  UiElement* PressedElement() const { return pressedElement_.get(); }
   bool ButtonDown() const { return buttonDown_; }
-  UiElement* KeyboardFocus() const { return keyboardFocus_; }
+  UiElement* KeyboardFocus() const { return keyboardFocus_.get(); }
   // Direct state changes used by menu items (no events are sent).
-  void SetHoverElement(UiElement* element) { hoverElement_ = element; }
-  void SetFocusedElementDirect(UiElement* element) { focusedElement_ = element; }
+  void SetHoverElement(UiElement* element);
+  void SetFocusedElementDirect(UiElement* element);
   UiElement* IconPicture() const { return iconPicture_.get(); }
   UiElement* TitleLabel() const { return titleLabel_.get(); }
   const std::vector<std::unique_ptr<UiElement>>& CaptionButtons() const { return captionButtons_; }
@@ -202,7 +229,6 @@ class UiWindow {
   void ResetPresentCountForTest() { presentCount_ = 0; }
 
  private:
-  friend class UiElement;
   friend class UiRedrawQueue;
   static LRESULT CALLBACK HostWindowProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp);
   static void CALLBACK FadeTimerProc(HWND hwnd, UINT msg, UINT_PTR id, DWORD time);
@@ -224,13 +250,19 @@ class UiWindow {
   bool OnSysChar(UINT msg, WPARAM wp, LPARAM lp);
   void FadeTick();
   void RunCloseEffect();
+  // Puts the buffers and images off until the outermost message returns.
+  void ReleaseBuffersSafely();
 
   // Element delivery with liveness checks; 0 for a dead element.
   LRESULT SendTo(UiElement* element, UINT msg, WPARAM wp, LPARAM lp);
   void CallElementFn(const ElementFn& fn, UiElement* element, WPARAM wp, LPARAM lp);
   // True when `element` is live and belongs to this host.
   bool Owns(const UiElement* element) const;
-  void ForgetElement(const UiElement* element);  // clears every reference
+  bool Owns(const WeakRef<UiElement>& element) const { return Owns(element.get()); }
+  // The element if it is live and belongs to this host, else null.
+  UiElement* Owned(const WeakRef<UiElement>& element) const {
+    return Owns(element.get()) ? element.get() : nullptr;
+  }
 
   void CreateBuffers();
   void GrowScratch();
@@ -257,11 +289,11 @@ class UiWindow {
   // ---- record ---------------------------------------------------------------
   HWND hwnd_ = nullptr;                    // hosted window; not owned
   WNDPROC prevWndProc_ = nullptr;          // non-null while attached
-  std::shared_ptr<bool> alive_;            // false once this object is gone
-  int dispatchDepth_ = 0;                  // nesting of WindowProc
-  UiElement* focusedElement_ = nullptr;    // not owned (elements are the application's)
-  UiElement* hoverElement_ = nullptr;
-  UiElement* pressedElement_ = nullptr;
+  std::uintptr_t handle_ = 0;              // host handle while attached
+  LifeAnchor life_;                        // live from Create to Detach
+  WeakRef<UiElement> focusedElement_;      // not owned (elements are the application's)
+  WeakRef<UiElement> hoverElement_;
+  WeakRef<UiElement> pressedElement_;
   bool buttonDown_ = false;
   bool busy_ = false;
   gdi::WindowDc windowDc_;                 // owned: GetDC for the attachment's life
@@ -271,8 +303,7 @@ class UiWindow {
   HWND inheritFrom_ = nullptr;             // not owned
   gp::Image backgroundImage_;              // owned (unused while inheriting)
   COLORREF backgroundColor_ = 0;
-  UiElement* firstElement_ = nullptr;      // top-level list; not owned
-  UiElement* lastElement_ = nullptr;
+  ElementList elements_;                   // top-level list; the elements are not owned
   int captionFlags_ = 0;
   HWND tooltip_ = nullptr;                 // owned: destroyed on detach
   int frameMode_ = 7;
@@ -285,12 +316,15 @@ class UiWindow {
   int closeEffect_ = 0;
   SIZE clientSize_{0, 0};
   gp::Region clipRegion_;                  // owned: rounded body clip
-  UiElement* keyboardFocus_ = nullptr;
+  WeakRef<UiElement> keyboardFocus_;
   bool blurBehind_ = false;
   int startupHold_ = 1;
   HCURSOR defaultCursor_ = nullptr;        // shared cursor; not owned
   RECT nineGrid_{0, 0, 0, 0};
   int fadeAlpha_ = 0;
+  UINT_PTR fadeTimerId_ = 0;               // the cross-fade's timer (the host handle) while it runs
+  bool effectRunning_ = false;             // an open or close effect is on the stack
+  bool effectStop_ = false;                // ... and was asked to end
   bool mouseTracked_ = false;
   std::vector<std::pair<ElementHandle, int>> accelerators_;
   std::vector<std::unique_ptr<UiElement>> captionButtons_;  // owned

@@ -3,9 +3,9 @@
 #include <windows.h>
 #include <commctrl.h>
 
+#include <memory>
 #include <string>
 #include <unordered_map>
-#include <unordered_set>
 
 #include "ui/core/color.h"
 #include "ui/core/library.h"
@@ -18,10 +18,23 @@
 namespace ui {
 
 namespace {
-std::unordered_set<const UiWindow*>& LiveHosts() {
-  static auto* live = new std::unordered_set<const UiWindow*>();
-  return *live;
+// Attached hosts by host handle.
+HandleRegistry<UiWindow> g_hosts;
+
+// Attached hosts by address: the window property holds the host's address.
+// A property lives exactly as long as the attachment (Detach removes it
+// before anything else), so it never outlives the host it names.
+std::unordered_map<const UiWindow*, std::uintptr_t>& AttachedHosts() {
+  static auto* attached = new std::unordered_map<const UiWindow*, std::uintptr_t>();
+  return *attached;
 }
+
+// What a detached host releases once the outermost message has returned.
+struct Buffers {
+  Canvas canvas, background, fade;
+  gp::Region clipRegion;
+  gp::Image backgroundImage;
+};
 
 // Windows whose procedure could not be restored on detach (someone
 // subclassed on top of the host): their previous procedure, so that
@@ -34,20 +47,24 @@ std::unordered_map<HWND, WNDPROC>& OrphanProcs() {
 constexpr int kCaptionButtonKinds[] = {4, 8, 16, 32, 64, 128, 256};
 }  // namespace
 
-UiWindow::UiWindow() : alive_(std::make_shared<bool>(true)) { LiveHosts().insert(this); }
+WNDPROC OrphanProcFor(HWND hwnd);
+
+UiWindow::UiWindow() = default;
 
 UiWindow::~UiWindow() {
   Detach();
-  LiveHosts().erase(this);
-  *alive_ = false;
+  ReleaseBuffersSafely();
 }
 
-bool UiWindow::IsLive(const UiWindow* host) { return host && LiveHosts().count(host) != 0; }
+UiWindow* UiWindow::FromHandle(std::uintptr_t handle) { return g_hosts.Find(handle); }
 
 UiWindow* UiWindow::FromWindow(HWND hwnd) {
   if (!hwnd) return nullptr;
-  auto* host = static_cast<UiWindow*>(GetPropW(hwnd, kHostProperty));
-  if (!IsLive(host) || host->hwnd_ != hwnd || !host->IsAttached()) return nullptr;
+  auto* named = static_cast<const UiWindow*>(GetPropW(hwnd, kHostProperty));
+  auto it = AttachedHosts().find(named);
+  if (it == AttachedHosts().end()) return nullptr;
+  UiWindow* host = g_hosts.Find(it->second);
+  if (!host || host->hwnd_ != hwnd || !host->IsAttached()) return nullptr;
   return host;
 }
 
@@ -91,6 +108,9 @@ bool UiWindow::Create(HWND hwnd, const CreateOptions& o) {
   captionFlags_ = flags;
 
   style |= WS_POPUP;
+  handle_ = g_hosts.Add(this);
+  AttachedHosts()[this] = handle_;
+  life_.Begin(this);
   SetPropW(hwnd, kHostProperty, this);
   defaultCursor_ = Library().defaultCursor;
   style &= ~static_cast<LONG_PTR>(WS_THICKFRAME | WS_DLGFRAME | WS_BORDER);
@@ -108,9 +128,18 @@ bool UiWindow::Create(HWND hwnd, const CreateOptions& o) {
     SetWindowLongPtrW(hwnd, GWL_EXSTYLE, GetWindowLongPtrW(hwnd, GWL_EXSTYLE) | WS_EX_LAYERED);
   redrawQueue_.Init(hwnd, this);
 
-  prevWndProc_ = reinterpret_cast<WNDPROC>(
-      SetWindowLongPtrW(hwnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&HostWindowProc)));
-  if (!prevWndProc_) prevWndProc_ = DefWindowProcW;
+  if (const WNDPROC original = OrphanProcFor(hwnd)) {
+    // An earlier host could not take its procedure out of this window's
+    // chain (a subclass lies on top, such as the one its tooltip's tool
+    // installed): the procedure is still there and finds this host through
+    // the property. Installing it a second time would make it its own
+    // "previous" procedure, and every message would recurse.
+    prevWndProc_ = original;
+  } else {
+    prevWndProc_ = reinterpret_cast<WNDPROC>(
+        SetWindowLongPtrW(hwnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&HostWindowProc)));
+    if (!prevWndProc_) prevWndProc_ = DefWindowProcW;
+  }
   OrphanProcs().erase(hwnd);
   // The frame styles changed: have the system recompute the (now whole-window) client area.
   SetWindowPos(hwnd, nullptr, 0, 0, 0, 0,
@@ -191,25 +220,22 @@ void UiWindow::Detach() {
   if (!prevWndProc_) return;
   busy_ = true;
   const HWND hwnd = hwnd_;
-  if (GetWindowLongPtrW(hwnd, GWLP_WNDPROC) == reinterpret_cast<LONG_PTR>(&HostWindowProc))
-    SetWindowLongPtrW(hwnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(prevWndProc_));
-  else if (IsWindow(hwnd))
-    OrphanProcs()[hwnd] = prevWndProc_;
-  KillTimer(hwnd, reinterpret_cast<UINT_PTR>(this));  // a cross-fade in progress
-
-  redrawQueue_.Clear();
-  deferredDirty_.clear();
-  ClearHeldRedraws();
-  while (UiElement* e = firstElement_) {
-    e->Destroy();
-    if (firstElement_ == e) e->Unlink();  // never loop on an element that stayed
-  }
-  // Elements of this host that were unlinked from every list.
-  for (UiElement* e : UiElement::LiveElementsOf(this))
-    if (UiElement::FromHandle(e->Self())) e->Destroy();
-  clipRegion_.reset();
-  backgroundImage_.reset();
-
+  // Every element of this host, taken while they still name it.
+  std::vector<WeakRef<UiElement>> elements;
+  for (UiElement* e = elements_.first; e; e = e->NextSibling()) elements.emplace_back(e);
+  for (UiElement* e : UiElement::LiveElementsOf(this)) elements.emplace_back(e);
+  // Marked at once: no longer reachable through the window, the handle or
+  // any reference, so frames further up the stack stop using it.
+  life_.End();
+  RemovePropW(hwnd, kHostProperty);
+  AttachedHosts().erase(this);
+  g_hosts.Remove(handle_);
+  handle_ = 0;
+  // Messages that arrive during the teardown go to the procedure the host
+  // replaced.
+  OrphanProcs()[hwnd] = prevWndProc_;
+  // The tooltip first: its tool subclasses the window (TTF_SUBCLASS), and
+  // removing it puts back the procedure it found, which is ours.
   if (tooltip_) {
     TTTOOLINFOW ti{};
     ti.cbSize = TTTOOLINFOW_V2_SIZE;
@@ -219,29 +245,66 @@ void UiWindow::Detach() {
     tooltip_ = nullptr;
   }
   tipText_.clear();
+  if (GetWindowLongPtrW(hwnd, GWLP_WNDPROC) == reinterpret_cast<LONG_PTR>(&HostWindowProc)) {
+    SetWindowLongPtrW(hwnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(prevWndProc_));
+    OrphanProcs().erase(hwnd);
+  } else if (!IsWindow(hwnd)) {
+    OrphanProcs().erase(hwnd);
+  }
+  KillTimer(hwnd, fadeTimerId_);  // a cross-fade in progress
+  DropTickets(hwnd);
+
+  redrawQueue_.Clear();
+  deferredDirty_.clear();
+  ClearHeldRedraws();
+  // The top-level list is emptied first; each element (with its
+  // descendants) is then destroyed in list order, and so is any element
+  // of this host that was unlinked from every list.
+  elements_.first = elements_.last = nullptr;
+  for (const WeakRef<UiElement>& e : elements)
+    if (e) e->Destroy();
+
   if (buttonDown_ || mouseTracked_) {
     buttonDown_ = false;
     mouseTracked_ = false;
-    ReleaseCapture();
+    if (GetCapture() == hwnd) ReleaseCapture();
   }
-  pressedElement_ = focusedElement_ = hoverElement_ = keyboardFocus_ = nullptr;
-  lastElement_ = firstElement_ = nullptr;
+  pressedElement_.reset();
+  focusedElement_.reset();
+  hoverElement_.reset();
+  keyboardFocus_.reset();
+  elements_.last = elements_.first = nullptr;
   captionFlags_ = 0;
 
-  canvas_.Reset();
-  background_.Reset();
-  fade_.Reset();
-  windowDc_.reset();
+  ReleaseBuffersSafely();
+  windowDc_.reset();  // belongs to the window, which is going
 
   accelerators_.clear();
   DestroyCaptionParts();
   iconPicture_.reset();
   titleLabel_.reset();
 
-  RemovePropW(hwnd, kHostProperty);
   DropTickets(hwnd);
   prevWndProc_ = nullptr;
+  // A running effect sees the host gone at its next frame and ends there.
+  effectRunning_ = effectStop_ = false;
   busy_ = false;
+}
+
+void UiWindow::ReleaseBuffersSafely() {
+  auto kept = std::make_shared<Buffers>();
+  kept->canvas.Swap(canvas_);
+  kept->background.Swap(background_);
+  kept->fade.Swap(fade_);
+  kept->clipRegion = std::move(clipRegion_);
+  kept->backgroundImage = std::move(backgroundImage_);
+  ReleaseLater([kept] {
+    kept->canvas.Reset();
+    kept->background.Reset();
+    kept->fade.Reset();
+    kept->clipRegion.reset();
+    kept->backgroundImage.reset();
+  });
 }
 
 bool UiWindow::SetDragToMove(bool value) {
@@ -267,20 +330,20 @@ Gdiplus::GpImage* UiWindow::BackgroundImage() const {
 }
 
 bool UiWindow::Owns(const UiElement* element) const {
-  return element && UiElement::FromHandle(element->Self()) && element->host_ == this;
+  return element && element->IsCreated() && element->host_.get() == this;
 }
 
 void UiWindow::ForgetElement(const UiElement* element) {
   if (pressedElement_ == element) {
-    pressedElement_ = nullptr;
+    pressedElement_.reset();
     if (buttonDown_) {
       buttonDown_ = false;
       if (GetCapture() == hwnd_) ReleaseCapture();
     }
   }
-  if (focusedElement_ == element) focusedElement_ = nullptr;
-  if (hoverElement_ == element) hoverElement_ = nullptr;
-  if (keyboardFocus_ == element) keyboardFocus_ = nullptr;
+  if (focusedElement_ == element) focusedElement_.reset();
+  if (hoverElement_ == element) hoverElement_.reset();
+  if (keyboardFocus_ == element) keyboardFocus_.reset();
   const ElementHandle h = element->Self();
   std::erase_if(accelerators_, [h](const auto& a) { return a.first == h; });
 }
@@ -296,6 +359,8 @@ void UiWindow::CallElementFn(const ElementFn& fn, UiElement* element, WPARAM wp,
   const bool live = Owns(element);
   call(hwnd_, live ? element->Self() : 0, wp, lp, live ? element->Kind() : 0);
 }
+
+void ForgetOrphan(HWND hwnd) { OrphanProcs().erase(hwnd); }
 
 WNDPROC OrphanProcFor(HWND hwnd) {
   auto& procs = OrphanProcs();

@@ -11,19 +11,19 @@
 namespace ui {
 
 WNDPROC OrphanProcFor(HWND hwnd);  // window_create.cpp
+void ForgetOrphan(HWND hwnd);      // window_create.cpp
 
 LRESULT CALLBACK UiWindow::HostWindowProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
   UiWindow* host = FromWindow(hwnd);
   if (!host) {
     WNDPROC orphan = OrphanProcFor(hwnd);
+    if (msg == WM_NCDESTROY) ForgetOrphan(hwnd);  // the handle may be reused later
     return orphan ? CallWindowProcW(orphan, hwnd, msg, wp, lp) : DefWindowProcW(hwnd, msg, wp, lp);
   }
-  // The host may be detached or even deleted by what a message runs.
-  const std::shared_ptr<bool> alive = host->alive_;
-  ++host->dispatchDepth_;
-  const LRESULT result = host->WindowProc(msg, wp, lp);
-  if (*alive) --host->dispatchDepth_;
-  return result;
+  // The host may be detached or even deleted by what a message runs; what
+  // it releases then waits until the outermost message has returned.
+  DispatchScope scope;
+  return host->WindowProc(msg, wp, lp);
 }
 
 LRESULT UiWindow::CallPrevious(UINT msg, WPARAM wp, LPARAM lp) {
@@ -35,13 +35,13 @@ LRESULT UiWindow::CallPrevious(UINT msg, WPARAM wp, LPARAM lp) {
 }
 
 LRESULT UiWindow::WindowProc(UINT msg, WPARAM wp, LPARAM lp) {
-  const std::shared_ptr<bool> alive = alive_;
+  const WeakRef<UiWindow> alive(this);
   const HWND hwnd = hwnd_;
   const WNDPROC previous = prevWndProc_;
   // Passes the message on even when this object is gone or detached by
   // then (WM_DESTROY detaches first; the procedure it replaced still gets it).
   auto passOn = [&]() -> LRESULT {
-    if (*alive && IsAttached()) return CallPrevious(msg, wp, lp);
+    if (alive) return CallPrevious(msg, wp, lp);
     return previous ? CallWindowProcW(previous, hwnd, msg, wp, lp)
                     : DefWindowProcW(hwnd, msg, wp, lp);
   };
@@ -50,7 +50,7 @@ LRESULT UiWindow::WindowProc(UINT msg, WPARAM wp, LPARAM lp) {
     MessageFn fn = onMessage_;
     const LRESULT r = fn(hwnd, msg, wp, lp);
     if (r != -1) return r;
-    if (!*alive || !IsAttached()) return passOn();
+    if (!alive) return passOn();
   }
 
   switch (msg) {
@@ -65,7 +65,7 @@ LRESULT UiWindow::WindowProc(UINT msg, WPARAM wp, LPARAM lp) {
       return passOn();
     case WM_SETTEXT: {
       const LRESULT r = CallPrevious(msg, wp, lp);
-      if (*alive && r == TRUE) OnSetText(r, lp);
+      if (alive && r == TRUE) OnSetText(r, lp);
       return r;
     }
     case WM_PAINT:
@@ -73,7 +73,7 @@ LRESULT UiWindow::WindowProc(UINT msg, WPARAM wp, LPARAM lp) {
       return passOn();
     case WM_CLOSE:
       RunCloseEffect();
-      if (*alive) ShowWindow(hwnd, SW_HIDE);
+      if (alive) ShowWindow(hwnd, SW_HIDE);
       return passOn();
     case WM_SETCURSOR:
       if (reinterpret_cast<HWND>(wp) == hwnd) {
@@ -106,7 +106,7 @@ LRESULT UiWindow::WindowProc(UINT msg, WPARAM wp, LPARAM lp) {
     case WM_IME_COMPOSITION:
     case WM_COMMAND:
     case WM_MOUSEWHEEL:
-      SendTo(focusedElement_, msg, wp, lp);
+      SendTo(focusedElement_.get(), msg, wp, lp);
       return passOn();
     case WM_SYSCHAR:
       if (OnSysChar(msg, wp, lp)) return 0;
@@ -114,7 +114,7 @@ LRESULT UiWindow::WindowProc(UINT msg, WPARAM wp, LPARAM lp) {
     case WM_TIMER:
       // Element timers use the element handle as id; anything else (the
       // application's own timers) is not an element and is just passed on.
-      if (UiElement* e = UiElement::FromHandle(wp); e && Owns(e)) SendTo(e, msg, wp, lp);
+      if (UiElement* e = UiElement::FromHandle(wp); Owns(e)) SendTo(e, msg, wp, lp);
       return passOn();
     case WM_MOUSEMOVE:
       if (!mouseTracked_) {
@@ -194,11 +194,11 @@ LRESULT UiWindow::OnHostMessage(UINT msg, WPARAM wp, LPARAM lp, bool& handled) {
 
 LRESULT UiWindow::OnElementMoved(UiElement* element, bool redraw) {
   if (!element) return 1;
-  const std::shared_ptr<bool> alive = alive_;
-  const ElementHandle h = element->Self();
+  const WeakRef<UiWindow> alive(this);
+  const WeakRef<UiElement> moved(element);
   SendTo(element, ev::kMoved, 0, 0);
-  if (!*alive) return 1;
-  if (!redraw || !Owns(UiElement::FromHandle(h))) return 1;
+  if (!alive) return 1;
+  if (!redraw || !Owns(moved)) return 1;
   const RectF now = element->Bounds();
   const RectF before = element->OldBounds().value_or(now);
   if (busy_) {
@@ -246,7 +246,7 @@ void UiWindow::OnGetMinMaxInfo(MINMAXINFO* info) {
 
 void UiWindow::OnSetCursor() {
   HCURSOR cursor = nullptr;
-  if (Owns(hoverElement_)) cursor = hoverElement_->Cursor();
+  if (UiElement* hover = Owned(hoverElement_)) cursor = hover->Cursor();
   SetCursor(cursor ? cursor : defaultCursor_);
 }
 

@@ -2,7 +2,9 @@
 # heapcheck.sh <program> [args...]: runs a Windows test program under Wine
 # with heap checking (WINEDEBUG=warn+heap) and fails when the program fails
 # or Wine reports any heap error (a damaged block, a write to freed memory,
-# a double free) in its output.
+# a double free) in its output. Wine finds a write to a freed block when the
+# heap is validated (the stress test validates every heap at rest) or the
+# block is used again; a double free at once.
 set -u
 program=$1
 shift

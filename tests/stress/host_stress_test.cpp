@@ -750,6 +750,23 @@ class Stress {
       Fail(std::string("the ") + what + " element is not a live element of the host");
   }
 
+  // Every heap of the process is consistent. Under Wine's heap checking
+  // (QW_STRESS_HEAP_VALIDATE=1, set by the heap-checked run) every check at
+  // rest validates them, so that a write to freed memory is found near the
+  // step that made it; otherwise now and then.
+  bool HeapsIntact() {
+    static const bool always = [] {
+      const char* v = std::getenv("QW_STRESS_HEAP_VALIDATE");
+      return v && *v == '1';
+    }();
+    if (!always && ++restChecks_ % 64 != 0) return true;
+    HANDLE heaps[64];
+    const DWORD n = GetProcessHeaps(64, heaps);
+    for (DWORD i = 0; i < n && i < 64; ++i)
+      if (!HeapValidate(heaps[i], 0, nullptr)) return false;
+    return true;
+  }
+
   void Check(bool atRest) {
     if (!failure.empty()) return;
     // No destroyed object is reachable through a handle.
@@ -781,6 +798,7 @@ class Stress {
     CheckMember(host, host->PressedElement(), "pressed");
     CheckMember(host, host->KeyboardFocus(), "keyboard focus");
     if (!atRest || !failure.empty()) return;
+    if (!HeapsIntact()) return Fail("a heap is damaged (a write to freed memory?)");
     if (!host->RedrawsHeld() && host->PendingRedraws() != 0) Fail("redraws are queued at rest");
     if (PendingReleases() != 0) Fail("releases are pending at rest");
     if (host->EffectRunning()) Fail("an effect runs at rest");
@@ -797,6 +815,7 @@ class Stress {
   UiMenu menu_, submenu_;
   int nesting_ = 0;
   int watchdogTicks_ = 0;
+  int restChecks_ = 0;
 };
 
 LRESULT CALLBACK DriverProc(HWND h, UINT m, WPARAM wp, LPARAM lp) {

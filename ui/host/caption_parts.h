@@ -30,7 +30,7 @@ struct CaptionPartFactory {
 // The factory in use (the defaults until replaced).
 const CaptionPartFactory& CaptionParts();
 void SetCaptionParts(CaptionPartFactory factory);
-// The built-in parts.
+// The built-in parts (made by the control layer, ui/controls/default_caption_parts.cpp).
 CaptionPartFactory DefaultCaptionParts();
 
 }  // namespace ui

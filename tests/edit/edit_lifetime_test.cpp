@@ -12,6 +12,7 @@
 #include <memory>
 
 #include "tests/support/host_fixture.h"
+#include "ui/core/lifetime.h"
 #include "ui/controls/edit.h"
 
 using namespace ui;
@@ -32,7 +33,10 @@ struct DoomedEdit {
     hosted.host.SetOnPaintOverlay([this](HWND, Gdiplus::GpGraphics*, const RectF&) {
       if (armed) {
         armed = false;
-        edit.reset();
+        if (onOverlay)
+          onOverlay();
+        else
+          edit.reset();
       }
     });
   }
@@ -54,6 +58,7 @@ struct DoomedEdit {
 
   qwtest::HostedWindow hosted{240, 160};
   std::unique_ptr<UiEdit> edit;
+  std::function<void()> onOverlay;  // instead of deleting the edit
   ElementHandle handle = 0;
   bool armed = false;
   int changes = 0;
@@ -87,4 +92,26 @@ TEST(EditLifetime, DeletedWhileTheCaretMovesOrItScrolls) {
   all.DeleteDuring([](UiEdit& e) { e.SelectAll(); });
   DoomedEdit scroll(true);
   scroll.DeleteDuring([](UiEdit& e) { e.SetScrollY(10); });
+}
+
+// Resized (a new surface) by a handler its own drawing runs, called by the
+// application outside any message: the drawing that was under way must not
+// go on with the released surface. Under heap checking a write to it shows
+// up when the heaps are validated.
+TEST(EditLifetime, ResizedWhileItDrawsKeepsTheHeapIntact) {
+  for (bool multiLine : {false, true}) {
+    SCOPED_TRACE(multiLine ? "multi-line" : "single line");
+    DoomedEdit d(multiLine);
+    ASSERT_EQ(DispatchDepth(), 0);
+    int width = 160;
+    d.onOverlay = [&] { d.edit->SetBounds(std::nullopt, std::nullopt, width += 40, std::nullopt); };
+    d.armed = true;
+    d.edit->Text("new text\r\nmore", true);
+    EXPECT_FALSE(d.armed) << "the overlay did not run inside the operation";
+    EXPECT_EQ(d.edit->Bounds().width, 200.0f);
+    EXPECT_EQ(PendingReleases(), 0u);
+    HANDLE heaps[64];
+    const DWORD n = GetProcessHeaps(64, heaps);
+    for (DWORD i = 0; i < n && i < 64; ++i) EXPECT_TRUE(HeapValidate(heaps[i], 0, nullptr)) << "heap " << i;
+  }
 }

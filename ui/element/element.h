@@ -252,8 +252,12 @@ class UiElement {
   // Both steps may call out (redraws run handlers), so the element may be
   // destroyed or deleted by the time Paint returns: a caller that goes on
   // afterwards checks a WeakRef it took before.
+  // A surface or buffer replaced during the paint is released only after
+  // it (the paint counts as library handling even when the application
+  // called it directly), so `draw` never holds a released graphics.
   template <class Draw>
   bool Paint(Draw&& draw, bool fresh = true, std::optional<RectF> area = std::nullopt) {
+    const DispatchScope painting;
     const WeakRef<UiElement> self(this);
     PaintContext pc;
     if (!BeginPaint(pc, area, fresh)) return false;

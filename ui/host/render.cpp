@@ -401,6 +401,8 @@ void UiWindow::DrawTransition(UiElement* e, Gdiplus::GpGraphics* g, const Transi
 
 void UiWindow::RedrawRect(const RectF& rect, bool present) {
   if (busy_ || !IsAttached() || !canvas_) return;
+  // Handlers run below: whatever they release waits until the redraw is done.
+  const DispatchScope redrawing;
   Gdiplus::GpGraphics* g = canvas_.graphics();
   // The whole pixels the rectangle touches: the background is restored on
   // all of them, so all of them are painted again (a fractional clip would

@@ -7,6 +7,7 @@
 
 #include "payload/app/core_link.h"
 #include "payload/app/file_io.h"
+#include "ui/controls/menu_show.h"
 #include "ui/core/text.h"
 
 namespace qingwu {
@@ -194,7 +195,7 @@ void MainWindow::OpenSettingsMenu() {
   const ui::RectF b = settingsButton_.Bounds();
   POINT p{static_cast<LONG>(b.x + b.width) - 150, static_cast<LONG>(b.y + b.height) + 2};
   ClientToScreen(hwnd_, &p);
-  menu_->Menu().Show(hwnd_, p.x, p.y);
+  ui::ShowMenu(menu_->Menu(), hwnd_, p.x, p.y);
 }
 
 void MainWindow::OpenFile(const std::wstring& path, const char* what) {

@@ -1,7 +1,7 @@
 #pragma once
 // The settings menu, opened from the header's settings button: two
 // check-marked options, a submenu of files to open, clearing the log and
-// quitting. It owns its two UiMenu lists; showing them is UiMenu's job.
+// quitting. It owns its two UiMenu lists; ui::ShowMenu shows them.
 #include <functional>
 
 #include "payload/app/settings.h"

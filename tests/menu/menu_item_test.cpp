@@ -16,7 +16,9 @@ using qwtest::ColorText;
 using qwtest::MenuOwner;
 using qwtest::MenuWindows;
 using qwtest::PumpUntil;
+using qwtest::PointAt;
 using qwtest::ShowAndRun;
+using qwtest::SubmenuScript;
 
 void CloseAndWait(HWND m) {
   PostMessageW(m, WM_CLOSE, 0, 0);
@@ -179,41 +181,6 @@ TEST(MenuItem, HoveringASubmenuRowOpensItsSubmenuAfterTheDelay) {
   // The submenu's command goes to the owner of the root menu.
   ASSERT_EQ(owner.commands.size(), 1u);
   EXPECT_EQ(owner.commands[0].id, 11u);
-}
-
-// Runs `script(submenuWindow)` from inside the submenu's own loop once it
-// is visible (the submenu loop runs nested in the parent's).
-class SubmenuScript {
- public:
-  SubmenuScript(ui::UiMenu& sub, std::function<void(HWND)> script) : script_(std::move(script)) {
-    sub.SetPopupHandler([](HWND hwnd, bool) {
-      pending_ = hwnd;
-      SetTimer(nullptr, 0, 10, Tick);
-    });
-    current_ = this;
-  }
-  ~SubmenuScript() { current_ = nullptr; }
-  bool ran() const { return ran_; }
-
- private:
-  static void CALLBACK Tick(HWND, UINT, UINT_PTR id, DWORD) {
-    if (IsWindow(pending_) && !IsWindowVisible(pending_)) return;
-    KillTimer(nullptr, id);
-    if (!current_ || !IsWindow(pending_)) return;
-    current_->ran_ = true;
-    current_->script_(pending_);
-  }
-  static inline HWND pending_ = nullptr;
-  static inline SubmenuScript* current_ = nullptr;
-  std::function<void(HWND)> script_;
-  bool ran_ = false;
-};
-
-void PointAt(HWND window, const ui::UiElement& row) {
-  POINT p{row.Left() + 20, row.Top() + row.Height() / 2};
-  ClientToScreen(window, &p);
-  SetCursorPos(p.x, p.y);
-  PostMessageW(window, WM_MOUSEMOVE, 0, MAKELPARAM(row.Left() + 20, row.Top() + row.Height() / 2));
 }
 
 TEST(MenuItem, SubmenuStaysOpenWhileInUseAndClosesWhenAnotherRowIsHovered) {

@@ -7,8 +7,14 @@ MenuOwner::MenuOwner(int x, int y, int width, int height) : window_(x, y, width,
   options.backgroundColor = RGB(240, 240, 240);
   options.captionStyle = 0;
   host_.SetOnMessage([this](HWND, UINT msg, WPARAM wp, LPARAM lp) -> LRESULT {
-    if (msg == WM_COMMAND) commands.push_back({wp, lp});
-    if (msg == 10240) elementNotices.push_back(lp);
+    if (msg == WM_COMMAND) {
+      commands.push_back({wp, lp});
+      if (onCommand) onCommand(wp);
+    }
+    if (msg == 10240) {
+      elementNotices.push_back(lp);
+      if (onElementNotice) onElementNotice(lp);
+    }
     return -1;
   });
   host_.Create(window_.hwnd(), options);
@@ -72,7 +78,7 @@ bool ShowAndRun(ui::UiMenu& menu, HWND owner, int x, int y, const std::function<
   g_ran = false;
   g_leftOpen = false;
   const UINT_PTR timer = SetTimer(nullptr, 0, 10, RunScript);
-  menu.Show(owner, x, y);
+  ui::ShowMenu(menu, owner, x, y);
   if (!g_ran) KillTimer(nullptr, timer);
   if (g_safetyTimer) KillTimer(nullptr, g_safetyTimer);
   g_safetyTimer = 0;
@@ -105,6 +111,13 @@ void PostClick(HWND menuWindow, const ui::UiElement& row) {
   PostMessageW(menuWindow, WM_MOUSEMOVE, 0, at);
   PostMessageW(menuWindow, WM_LBUTTONDOWN, MK_LBUTTON, at);
   PostMessageW(menuWindow, WM_LBUTTONUP, 0, at);
+}
+
+void PointAt(HWND window, const ui::UiElement& row) {
+  POINT p{row.Left() + 20, row.Top() + row.Height() / 2};
+  ClientToScreen(window, &p);
+  SetCursorPos(p.x, p.y);
+  PostMessageW(window, WM_MOUSEMOVE, 0, MAKELPARAM(row.Left() + 20, row.Top() + row.Height() / 2));
 }
 
 }  // namespace qwtest

@@ -10,6 +10,7 @@
 
 #include "tests/support/test_env.h"
 #include "ui/controls/menu_item.h"
+#include "ui/controls/menu_show.h"
 #include "ui/core/menu.h"
 #include "ui/element/element.h"
 #include "ui/host/window.h"
@@ -33,6 +34,10 @@ class MenuOwner {
   };
   std::vector<Command> commands;
   std::vector<LPARAM> elementNotices;  // lParam of each message 10240
+  // Called after each record: with the command identifier, and with the
+  // element of each message 10240.
+  std::function<void(WPARAM)> onCommand;
+  std::function<void(LPARAM)> onElementNotice;
 
  private:
   TestWindow window_;
@@ -69,5 +74,38 @@ ui::UiMenuItem* RowWithText(HWND menuWindow, const wchar_t* text);
 // Posts a move, press and release at the centre of `row`.
 void PostClick(HWND menuWindow, const ui::UiElement& row);
 LPARAM CentreOf(const ui::UiElement& row);
+// Puts the real cursor over `row` (20 px from its left) and posts the move.
+void PointAt(HWND window, const ui::UiElement& row);
+
+// Runs `script(submenuWindow)` from inside the submenu's own loop once it
+// is visible (the submenu loop runs nested in the parent's). Takes the
+// submenu's popup handler.
+class SubmenuScript {
+ public:
+  SubmenuScript(ui::UiMenu& sub, std::function<void(HWND)> script) : script_(std::move(script)) {
+    sub.SetPopupHandler([](HWND hwnd, bool) {
+      pending_ = hwnd;
+      SetTimer(nullptr, 0, 10, Tick);
+    });
+    current_ = this;
+  }
+  SubmenuScript(const SubmenuScript&) = delete;
+  SubmenuScript& operator=(const SubmenuScript&) = delete;
+  ~SubmenuScript() { current_ = nullptr; }
+  bool ran() const { return ran_; }
+
+ private:
+  static void CALLBACK Tick(HWND, UINT, UINT_PTR id, DWORD) {
+    if (IsWindow(pending_) && !IsWindowVisible(pending_)) return;
+    KillTimer(nullptr, id);
+    if (!current_ || !IsWindow(pending_)) return;
+    current_->ran_ = true;
+    current_->script_(pending_);
+  }
+  static inline HWND pending_ = nullptr;
+  static inline SubmenuScript* current_ = nullptr;
+  std::function<void(HWND)> script_;
+  bool ran_ = false;
+};
 
 }  // namespace qwtest

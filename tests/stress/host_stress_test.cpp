@@ -34,6 +34,7 @@
 #include "ui/controls/caption_button.h"
 #include "ui/controls/edit.h"
 #include "ui/controls/menu_item.h"
+#include "ui/controls/menu_show.h"
 #include "ui/controls/progress_bar.h"
 #include "ui/controls/scroll_bar.h"
 #include "ui/core/menu.h"
@@ -607,7 +608,7 @@ class Stress {
     RECT r{};
     GetWindowRect(hwnd_, &r);
     TRACE("menu");
-    Nested([&] { menu_.Show(hwnd_, r.left + 20 + Below(100), r.top + 20 + Below(100)); });
+    Nested([&] { ShowMenu(menu_, hwnd_, r.left + 20 + Below(100), r.top + 20 + Below(100)); });
   }
 
   void TearDown() {

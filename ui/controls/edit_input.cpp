@@ -5,6 +5,7 @@
 
 #include "ui/controls/edit.h"
 #include "ui/controls/edit_clipboard.h"
+#include "ui/controls/menu_show.h"
 #include "ui/controls/text_metrics.h"
 #include "ui/core/library.h"
 #include "ui/core/menu.h"
@@ -357,7 +358,7 @@ void UiEdit::ShowContextMenu() {
   menu->ItemState(kSelectAllItem, textStore_.Length() > 0 ? kEnabledNonEmpty : kDisabled);
   // Runs a local message loop; the chosen command comes back as WM_COMMAND
   // through the host. This edit may be gone afterwards: nothing follows.
-  menu->Show(GetWindow());
+  ShowMenu(*menu, GetWindow());
 }
 
 }  // namespace ui

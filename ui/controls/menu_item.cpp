@@ -1,5 +1,6 @@
 #include "ui/controls/menu_item.h"
 
+#include "ui/controls/menu_show.h"
 #include "ui/controls/menu_tick_png.h"
 #include "ui/core/image.h"
 #include "ui/core/library.h"
@@ -190,8 +191,11 @@ void UiMenuItem::UpdateSubmenu(bool immediate) {
   host->SetFocusedElementDirect(this);
   Draw(false);
   SetPropW(window, kMenuActProperty, reinterpret_cast<HANDLE>(self));
-  UiMenu* submenu = item_.submenu;
-  submenu->PopupSub(window);  // runs until the submenu is closed
+  // Looked up last: drawing may have run a handler that destroyed the row
+  // or the submenu (the item's reference then reads null).
+  if (!alive) return;
+  if (UiMenu* submenu = item_.submenu.get())
+    PopupSubmenu(*submenu, window);  // runs until the submenu is closed
 }
 
 void UiMenuItem::Draw(bool hot) {

@@ -1,5 +1,5 @@
 #pragma once
-// UiMenuItem: one row of a popup menu window (see UiMenu::Show). It draws
+// UiMenuItem: one row of a popup menu window (see ShowMenu). It draws
 // its item (caption, image or check mark, hot bar, submenu arrow, or a
 // separator line), registers the caption's "&" mnemonic with the host,
 // highlights on hover, opens its submenu 500 ms after the mouse entered

@@ -1,12 +1,15 @@
 #pragma once
 // The popup window of a UiMenu: its default background and the message hook
-// every menu window's host runs before its own handling. UiMenu::Show and
-// PopupSub (menu_window.cpp) build the window.
+// every menu window's host runs before its own handling. ShowMenu and
+// PopupSubmenu (menu_show.h) build the window.
 #include <windows.h>
 
 #include "ui/platform/gdiplus_api.h"
 
 namespace ui {
+
+// Value of the kMenuFlagsProperty window property on a menu window.
+inline constexpr INT_PTR kMenuWindowFlags = 1;
 
 // Rounded white body at (6, 6) with four shadow rings and the icon column;
 // the corners outside the rings stay transparent.

@@ -4,6 +4,34 @@
 
 namespace ui {
 
+UiMenu::UiMenu(const UiMenu& other)
+    : items_(other.items_),
+      width_(other.width_),
+      popupHandler_(other.popupHandler_),
+      paintHandler_(other.paintHandler_) {
+  life_.Begin(this);
+}
+
+UiMenu& UiMenu::operator=(const UiMenu& other) {
+  if (this == &other) return *this;
+  items_ = other.items_;
+  width_ = other.width_;
+  popupHandler_ = other.popupHandler_;
+  paintHandler_ = other.paintHandler_;
+  return *this;
+}
+
+UiMenu::OpenGuard::OpenGuard(UiMenu& menu) {
+  if (menu.open_) return;
+  menu.open_ = true;
+  menu_ = WeakRef<UiMenu>(&menu);
+  acquired_ = true;
+}
+
+UiMenu::OpenGuard::~OpenGuard() {
+  if (UiMenu* menu = menu_.get()) menu->open_ = false;
+}
+
 void UiMenu::Destroy() {
   width_ = 0;
   popupHandler_ = nullptr;

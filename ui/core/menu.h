@@ -1,7 +1,8 @@
 #pragma once
 // UiMenu: the library's popup menu. This file holds its item list; showing
-// a menu (a popup host window with one item element per item, see
-// ui/controls/menu_window.cpp) builds on it.
+// a menu (a popup host window with one item element per item) is done by
+// ShowMenu and PopupSubmenu in ui/controls/menu_show.h, which mark the menu
+// open through UiMenu::OpenGuard.
 #include <windows.h>
 
 #include <functional>
@@ -11,6 +12,7 @@
 
 #include "ui/core/bytes.h"
 #include "ui/core/color.h"
+#include "ui/core/lifetime.h"
 #include "ui/platform/gdiplus_api.h"
 
 namespace ui {
@@ -29,7 +31,9 @@ struct UiMenuItemRecord {
   int extra2 = 0;             // effect colour passed to the item's text drawing
   Argb hotColour = 0xE63086C6;
   std::function<void()> routine;  // called on a click when notify is 0
-  UiMenu* submenu = nullptr;      // kind 2: the menu it opens; not owned
+  // kind 2: the menu it opens; not owned. Reads null once that menu is
+  // destroyed, so a row never opens a menu that is gone.
+  WeakRef<UiMenu> submenu;
 };
 
 class UiMenu {
@@ -45,9 +49,11 @@ class UiMenu {
   // Called once the menu window exists: (menu window, top level).
   using PopupHandler = std::function<void(HWND, bool)>;
 
-  UiMenu() = default;
-  UiMenu(const UiMenu&) = default;
-  UiMenu& operator=(const UiMenu&) = default;
+  UiMenu() { life_.Begin(this); }
+  // A copy takes the items, width and handlers; it has a life of its own
+  // and is not open. Assigning leaves the target's life and open state.
+  UiMenu(const UiMenu& other);
+  UiMenu& operator=(const UiMenu& other);
   ~UiMenu() = default;
 
   // Clears width and handlers and releases every item.
@@ -89,16 +95,32 @@ class UiMenu {
   const PaintHandler& GetPaintHandler() const { return paintHandler_; }
   UiMenu* Self() { return this; }
 
-  // Shows the menu as a top-level popup at the screen point (x, y), or at
-  // the cursor when both are 0, and runs a local message loop until the
-  // menu window is gone. A chosen item sends WM_COMMAND to `owner` or calls
-  // its routine. Does nothing while this menu is already open.
-  void Show(HWND owner, int x = 0, int y = 0);
-  // Shows the menu as a submenu beside the hot row of the menu window
-  // `parentMenuWindow`; returns when it is closed.
-  void PopupSub(HWND parentMenuWindow);
   // True while the menu's window exists (its local loop runs).
-  bool IsOpen() const { return open_.value; }
+  bool IsOpen() const { return open_; }
+
+  // For WeakRef<UiMenu>: a callout made while the menu is shown (an item's
+  // routine, the owner's WM_COMMAND handling, a handler) may destroy it.
+  const LifeAnchor& Life() const { return life_; }
+
+  // Marks `menu` open for the guard's lifetime; the code that shows menus
+  // holds one around its local loop. It refers to the menu weakly: when the
+  // menu is destroyed meanwhile, Menu() reads null and the guard's end
+  // touches nothing. A guard for a menu that is open already does nothing
+  // and reports !Acquired().
+  class OpenGuard {
+   public:
+    explicit OpenGuard(UiMenu& menu);
+    ~OpenGuard();
+    OpenGuard(const OpenGuard&) = delete;
+    OpenGuard& operator=(const OpenGuard&) = delete;
+    bool Acquired() const { return acquired_; }
+    UiMenu* Menu() const { return menu_.get(); }
+    const WeakRef<UiMenu>& Ref() const { return menu_; }
+
+   private:
+    WeakRef<UiMenu> menu_;
+    bool acquired_ = false;
+  };
 
  private:
   UiMenuItemRecord* At(int index);
@@ -107,14 +129,9 @@ class UiMenu {
   int width_ = 0;  // requested width in pixels; 0 = measure the texts
   PopupHandler popupHandler_;
   PaintHandler paintHandler_;
-  // A show of this menu is running; not carried over by copies.
-  struct OpenFlag {
-    bool value = false;
-    OpenFlag() = default;
-    OpenFlag(const OpenFlag&) {}
-    OpenFlag& operator=(const OpenFlag&) { return *this; }
-  };
-  OpenFlag open_;
+  bool open_ = false;  // a show of this menu is running; not copied
+  // Last member, so references read null before anything else is released.
+  LifeAnchor life_;
 };
 
 }  // namespace ui

@@ -296,10 +296,12 @@ void UiEdit::SetTextColor(Argb colour) {
 }
 
 Argb UiEdit::BackColor(Argb colour) {
+  const WeakRef<UiElement> self(this);  // the repaint may run handlers that delete it
   if (colour != backColor_) {
     backColor_ = colour;
     Repaint();
   }
+  if (!self) return {};
   return backColor_;
 }
 

@@ -85,18 +85,22 @@ void UiProgressBar::SetBarColors(std::optional<Argb> color1, std::optional<Argb>
 }
 
 Argb UiProgressBar::BackColor(Argb value) {
+  const WeakRef<UiElement> self(this);  // the repaint may run handlers that delete it
   if (value != trackColor_) {
     trackColor_ = value;
     Repaint();
   }
+  if (!self) return {};
   return trackColor_;
 }
 
 int UiProgressBar::Position(int value) {
+  const WeakRef<UiElement> self(this);  // the repaint may run handlers that delete it
   if (value != position_) {
     position_ = value;
     Repaint();
   }
+  if (!self) return {};
   return position_;
 }
 

@@ -230,36 +230,44 @@ void UiScrollBar::NotifyScroll() {
 }
 
 int UiScrollBar::Position(int value) {
+  const WeakRef<UiElement> self(this);  // the repaint may run handlers that delete it
   value = std::max(0, std::min(value, geometry_.maximum));
   if (value != position_) {
     position_ = value;
     Repaint();
   }
+  if (!self) return {};
   return position_;
 }
 
 int UiScrollBar::Minimum(int value) {
+  const WeakRef<UiElement> self(this);  // the repaint may run handlers that delete it
   geometry_.minimum = value;
   if (position_ < value) position_ = value;
   Repaint();
+  if (!self) return {};
   return geometry_.minimum;
 }
 
 int UiScrollBar::Maximum(int value) {
+  const WeakRef<UiElement> self(this);  // the repaint may run handlers that delete it
   const int oldMaximum = geometry_.maximum, oldPosition = position_, oldThumb = geometry_.thumbLength;
   geometry_.maximum = value;
   position_ = std::max(geometry_.minimum, std::min(position_, value));
   UpdateThumbLength();
   // Owners set the range on every layout; repaint only when the look changes.
   if (value != oldMaximum || position_ != oldPosition || geometry_.thumbLength != oldThumb) Repaint();
+  if (!self) return {};
   return geometry_.maximum;
 }
 
 bool UiScrollBar::FadeWhenIdle(bool value) {
+  const WeakRef<UiElement> self(this);  // the repaint may run handlers that delete it
   if (value != fadeWhenIdle_) {
     fadeWhenIdle_ = value;
     Repaint();
   }
+  if (!self) return {};
   return fadeWhenIdle_;
 }
 

@@ -13,6 +13,13 @@
 namespace ui {
 
 namespace {
+// What a reference-returning accessor of a button deleted by its own
+// repaint answers.
+const Bytes& EmptyBytes() {
+  static const Bytes* none = new Bytes();
+  return *none;
+}
+
 std::wstring WideFromBytes(ByteView bytes) {
   std::wstring out;
   for (std::size_t i = 0; i + 1 < bytes.size(); i += 2) {
@@ -194,52 +201,66 @@ int UiButton::IconGap(int value) { return SetAndRepaint(iconGap_, value); }
 int UiButton::ImageLayout(int value) { return SetAndRepaint(imageLayout_, value); }
 
 std::string UiButton::FontName(std::string_view family) {
+  const WeakRef<UiElement> self(this);  // the repaint may run handlers that delete it
   font_.Remake(family, std::nullopt, std::nullopt);
   Repaint();
+  if (!self) return {};
   return FontName();
 }
 
 int UiButton::FontStyle(int style) {
+  const WeakRef<UiElement> self(this);  // the repaint may run handlers that delete it
   font_.Remake(std::nullopt, std::nullopt, style);
   Repaint();
+  if (!self) return {};
   return FontStyle();
 }
 
 int UiButton::FontSize(float size) {
+  const WeakRef<UiElement> self(this);  // the repaint may run handlers that delete it
   font_.Remake(std::nullopt, size, std::nullopt);
   Repaint();
+  if (!self) return {};
   return FontSize();
 }
 
 Gdiplus::GpFont* UiButton::Font(Gdiplus::GpFont* font) {
+  const WeakRef<UiElement> self(this);  // the repaint may run handlers that delete it
   if (font != font_.get()) {
     font_.Take(font);
     Repaint();
   }
+  if (!self) return {};
   return font_.get();
 }
 
 Gdiplus::GpStringFormat* UiButton::StringFormat(Gdiplus::GpStringFormat* format) {
+  const WeakRef<UiElement> self(this);  // the repaint may run handlers that delete it
   if (format != format_.Handle()) {
     format_.Attach(format, /*owns=*/true);
     Repaint();
   }
+  if (!self) return {};
   return format_.Handle();
 }
 
 const Bytes& UiButton::Icon(ByteView image) {
+  const WeakRef<UiElement> self(this);  // the repaint may run handlers that delete it
   if (!SameBytes(iconImage_.bytes, image)) {
     iconImage_.Set(image);
     Repaint();
   }
+  if (!self) return EmptyBytes();
   return iconImage_.bytes;
 }
 
 const Bytes& UiButton::SetStateImage(Slot slot, ByteView image) {
+  const WeakRef<UiElement> self(this);  // the repaint may run handlers that delete it
   if (!SameBytes(images_[slot].bytes, image)) {
     images_[slot].Set(image);
     Repaint();
   }
+  if (!self) return EmptyBytes();
   return images_[slot].bytes;
 }
 
@@ -249,10 +270,12 @@ const Bytes& UiButton::PressedImage(ByteView image) { return SetStateImage(kPres
 const Bytes& UiButton::DisabledImage(ByteView image) { return SetStateImage(kDisabledSlot, image); }
 
 RECT UiButton::ImageMargins(const RECT& margins) {
+  const WeakRef<UiElement> self(this);  // the repaint may run handlers that delete it
   if (!EqualRect(&margins, &imageMargins_)) {
     imageMargins_ = margins;
     if (imageLayout_ == 3) Repaint();
   }
+  if (!self) return {};
   return imageMargins_;
 }
 

@@ -332,19 +332,27 @@ void UiElement::SetBounds(std::optional<int> x, std::optional<int> y, std::optio
 }
 
 int UiElement::Left(int v) {
+  const WeakRef<UiElement> self(this);  // the repaint may run handlers that delete it
   if (std::fabs(static_cast<float>(v) - bounds_.x) > 1e-7f) SetBounds(v, {}, {}, {});
+  if (!self) return {};
   return Left();
 }
 int UiElement::Top(int v) {
+  const WeakRef<UiElement> self(this);  // the repaint may run handlers that delete it
   if (std::fabs(static_cast<float>(v) - bounds_.y) > 1e-7f) SetBounds({}, v, {}, {});
+  if (!self) return {};
   return Top();
 }
 int UiElement::Width(int v) {
+  const WeakRef<UiElement> self(this);  // the repaint may run handlers that delete it
   if (std::fabs(static_cast<float>(v) - bounds_.width) > 1e-7f) SetBounds({}, {}, v, {});
+  if (!self) return {};
   return Width();
 }
 int UiElement::Height(int v) {
+  const WeakRef<UiElement> self(this);  // the repaint may run handlers that delete it
   if (std::fabs(static_cast<float>(v) - bounds_.height) > 1e-7f) SetBounds({}, {}, {}, v);
+  if (!self) return {};
   return Height();
 }
 
@@ -354,10 +362,12 @@ bool UiElement::Visible(bool value) {
   const WeakRef<UiElement> self(this);
   SendEvent(value ? ev::kShown : ev::kHidden);
   if (self) Refresh();
+  if (!self) return {};
   return visible_;
 }
 
 bool UiElement::Disabled(bool value) {
+  const WeakRef<UiElement> self(this);  // the repaint may run handlers that delete it
   if (value == disabled_ || !handle_) return disabled_;
   disabled_ = value;
   if (UiWindow* host = Host(); host && host->FocusedElement() == this) {
@@ -366,6 +376,7 @@ bool UiElement::Disabled(bool value) {
   }
   PostEvent(ev::kMouseLeave);
   Refresh();
+  if (!self) return {};
   return disabled_;
 }
 
@@ -388,6 +399,7 @@ int UiElement::Opacity(int value, bool redraw) {
   const WeakRef<UiElement> self(this);
   SendEvent(ev::kOpacityChanged, 0, value);
   if (redraw && self) Refresh();
+  if (!self) return {};
   return opacity_;
 }
 
@@ -407,8 +419,10 @@ std::string UiElement::Tag(std::string_view text) {
 }
 
 std::string UiElement::TipText(std::string_view text, bool apply) {
+  const WeakRef<UiElement> self(this);  // the repaint may run handlers that delete it
   tipText_.assign(text);
   if (apply) ApplyTipText(tipText_);
+  if (!self) return {};
   return tipText_;
 }
 

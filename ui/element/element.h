@@ -236,14 +236,15 @@ class UiElement {
 
  protected:
   // Property setters: stores `value` and repaints only when it changed;
-  // returns the stored value.
+  // returns the stored value (not read back: the repaint's handlers may
+  // delete this element).
   template <class T>
   T SetAndRepaint(T& field, T value) {
     if (field != value) {
       field = value;
       Repaint();
     }
-    return field;
+    return value;
   }
   // Runs `draw` between the begin-paint and end-paint steps; the pair cannot
   // be split. `area` defaults to the whole element (element coordinates).

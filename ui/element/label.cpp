@@ -128,14 +128,18 @@ void UiLabel::MeasureText() {
 std::string UiLabel::Text() const { return FromWide(text_); }
 
 std::string UiLabel::Text(std::string_view text, std::optional<int> effect, int steps, int interval) {
+  const WeakRef<UiElement> self(this);  // the repaint may run handlers that delete it
   SetText(ToWide(text), effect, steps, interval);
+  if (!self) return {};
   return Text();
 }
 
 Bytes UiLabel::TextBytes() const { return BytesFromWide(text_); }
 
 Bytes UiLabel::TextBytes(ByteView utf16, std::optional<int> effect, int steps, int interval) {
+  const WeakRef<UiElement> self(this);  // the repaint may run handlers that delete it
   SetText(WideFromBytes(utf16), effect, steps, interval);
+  if (!self) return {};
   return TextBytes();
 }
 
@@ -174,79 +178,97 @@ Argb UiLabel::BorderStyle(Argb value) { return SetAndRepaint(borderStyle_, value
 bool UiLabel::AutoContrast(bool value) { return SetAndRepaint(autoContrast_, value); }
 
 bool UiLabel::WordWrap(bool value) {
+  const WeakRef<UiElement> self(this);  // the repaint may run handlers that delete it
   if (value == wordWrap_) return wordWrap_;
   wordWrap_ = value;
   format_.Flags(value ? kWrapFlags : kSingleLineFlags);
   MeasureText();
   Repaint();
+  if (!self) return {};
   return wordWrap_;
 }
 
 // ---- font and format ------------------------------------------------------------
 
 std::string UiLabel::FontName(std::string_view family) {
+  const WeakRef<UiElement> self(this);  // the repaint may run handlers that delete it
   font_.Remake(family, std::nullopt, std::nullopt);
   MeasureText();
   Repaint();
+  if (!self) return {};
   return FontName();
 }
 
 int UiLabel::FontStyle(int style) {
+  const WeakRef<UiElement> self(this);  // the repaint may run handlers that delete it
   font_.Remake(std::nullopt, std::nullopt, style);
   MeasureText();
   Repaint();
+  if (!self) return {};
   return FontStyle();
 }
 
 int UiLabel::FontSize(float size) {
+  const WeakRef<UiElement> self(this);  // the repaint may run handlers that delete it
   font_.Remake(std::nullopt, size, std::nullopt);
   MeasureText();
   Repaint();
+  if (!self) return {};
   return FontSize();
 }
 
 Gdiplus::GpFont* UiLabel::Font(Gdiplus::GpFont* font) {
+  const WeakRef<UiElement> self(this);  // the repaint may run handlers that delete it
   if (font != font_.get()) {
     font_.Take(font);
     MeasureText();
     Repaint();
   }
+  if (!self) return {};
   return font_.get();
 }
 
 int UiLabel::Trimming(int value) {
+  const WeakRef<UiElement> self(this);  // the repaint may run handlers that delete it
   if (value != format_.Trimming()) {
     format_.Trimming(value);
     MeasureText();
     Repaint();
   }
+  if (!self) return {};
   return format_.Trimming();
 }
 
 int UiLabel::FormatFlags(int value) {
+  const WeakRef<UiElement> self(this);  // the repaint may run handlers that delete it
   if (value != format_.Flags()) {
     format_.Flags(value);
     MeasureText();
     Repaint();
   }
+  if (!self) return {};
   return format_.Flags();
 }
 
 int UiLabel::Alignment(int value) {
+  const WeakRef<UiElement> self(this);  // the repaint may run handlers that delete it
   if (value != format_.Align()) {
     format_.Align(value);
     MeasureText();
     Repaint();
   }
+  if (!self) return {};
   return format_.Align();
 }
 
 Gdiplus::GpStringFormat* UiLabel::StringFormat(Gdiplus::GpStringFormat* format) {
+  const WeakRef<UiElement> self(this);  // the repaint may run handlers that delete it
   if (format != format_.Handle()) {
     format_.Attach(format, /*owns=*/true);
     MeasureText();
     Repaint();
   }
+  if (!self) return {};
   return format_.Handle();
 }
 

@@ -107,17 +107,21 @@ int UiPicture::HandleEvent(UINT message, WPARAM, LPARAM) {
 }
 
 bool UiPicture::Animate(bool on) {
+  const WeakRef<UiElement> self(this);  // the repaint may run handlers that delete it
   currentFrame_ = frameCount_ > 0 ? 1 : 0;
   animate_ = on;
   Repaint();
+  if (!self) return {};
   return animate_;
 }
 
 Argb UiPicture::BackColor(Argb value) {
+  const WeakRef<UiElement> self(this);  // the repaint may run handlers that delete it
   if (value != backColor_) {
     backColor_ = value;
     Repaint();
   }
+  if (!self) return {};
   return backColor_;
 }
 

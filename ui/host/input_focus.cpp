@@ -1,10 +1,6 @@
-// UiWindow: hit testing, keyboard focus, accelerators and tooltips.
+// UiWindow: hit testing and keyboard focus.
 #include <windows.h>
-#include <commctrl.h>
 
-#include <cctype>
-
-#include "ui/core/text.h"
 #include "ui/element/element.h"
 #include "ui/host/window.h"
 
@@ -40,43 +36,6 @@ void UiWindow::SetFocusElement(UiElement* element, bool fromKeyboard) {
   keyboardFocus_ = fromKeyboard ? WeakRef<UiElement>(element) : WeakRef<UiElement>();
   if (old) old->PostEvent(ev::kFocusLost, 0, static_cast<LPARAM>(element->Self()));
   element->PostEvent(ev::kFocusGained, 0, static_cast<LPARAM>(old ? old->Self() : 0));
-}
-
-int UiWindow::SetAccelerator(UiElement* element, int key) {
-  if (!Owns(element)) return 1;
-  const ElementHandle h = element->Self();
-  for (auto it = accelerators_.begin(); it != accelerators_.end(); ++it) {
-    if (it->first != h) continue;
-    if (key == 0)
-      accelerators_.erase(it);
-    else
-      it->second = key;
-    return 1;
-  }
-  if (key != 0) accelerators_.emplace_back(h, key);
-  return 1;
-}
-
-void UiWindow::SetTooltip(UiElement* element, std::optional<std::string_view> text) {
-  if (!tooltip_) return;
-  TTTOOLINFOW ti{};
-  ti.cbSize = TTTOOLINFOW_V2_SIZE;
-  ti.uFlags = TTF_SUBCLASS;
-  ti.hwnd = hwnd_;
-  ti.hinst = GetModuleHandleW(nullptr);
-  SendMessageW(tooltip_, TTM_DELTOOLW, 0, reinterpret_cast<LPARAM>(&ti));
-  if (!Owns(element)) return;
-  const std::string chosen = text ? std::string(*text) : element->TipText();
-  if (chosen.empty()) return;
-  std::wstring wide = ToWide(chosen);
-  const RectF b = element->Bounds();
-  ti.rect = RECT{static_cast<LONG>(b.x), static_cast<LONG>(b.y), static_cast<LONG>(b.x + b.width),
-                 static_cast<LONG>(b.y + b.height)};
-  ti.lpszText = wide.data();
-  SendMessageW(tooltip_, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&ti));
-  SendMessageW(tooltip_, TTM_NEWTOOLRECTW, 0, reinterpret_cast<LPARAM>(&ti));
-  SendMessageW(tooltip_, TTM_UPDATETIPTEXTW, 0, reinterpret_cast<LPARAM>(&ti));
-  tipText_ = chosen;
 }
 
 }  // namespace ui

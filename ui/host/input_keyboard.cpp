@@ -55,7 +55,7 @@ bool UiWindow::OnSysChar(UINT msg, WPARAM wp, LPARAM lp) {
   SendTo(focusedElement_.get(), msg, wp, lp);
   if (!alive) return false;
   const auto typed = static_cast<wint_t>(std::towlower(static_cast<wint_t>(wp)));
-  const auto records = accelerators_;  // handlers may change the list
+  const auto records = Accelerators();  // handlers may change the list
   for (const auto& [handle, key] : records) {
     const WeakRef<UiElement> e(UiElement::FromHandle(handle));
     if (!Owns(e) || static_cast<wint_t>(std::towlower(static_cast<wint_t>(key))) != typed) continue;

@@ -34,6 +34,7 @@
 #include "ui/host/canvas.h"
 #include "ui/host/host_messages.h"
 #include "ui/host/redraw_queue.h"
+#include "ui/host/tooltip_accelerators.h"
 #include "ui/platform/gdiplus_handles.h"
 
 namespace ui {
@@ -162,9 +163,11 @@ class UiWindow {
   UiElement* HitTest(float x, float y) const;
   void SetFocusElement(UiElement* element, bool fromKeyboard);
   // Adds, changes or (key 0) removes the element's accelerator. Returns 1.
-  int SetAccelerator(UiElement* element, int key);
+  int SetAccelerator(UiElement* element, int key) { return tooltipAccelerators_.SetAccelerator(element, key); }
   // Tooltip for the element's rectangle; no text: the element's TipText.
-  void SetTooltip(UiElement* element, std::optional<std::string_view> text = std::nullopt);
+  void SetTooltip(UiElement* element, std::optional<std::string_view> text = std::nullopt) {
+    tooltipAccelerators_.SetTooltip(element, text);
+  }
 
   // ---- callbacks -----------------------------------------------------------------
   void SetOnPaintBackground(PaintBackgroundFn fn) { onPaintBackground_ = std::move(fn); }
@@ -201,7 +204,7 @@ class UiWindow {
   bool Resizable() const { return resizable_; }
   bool BlurBehind() const { return blurBehind_; }
   HCURSOR DefaultCursor() const { return defaultCursor_; }
-  HWND TooltipWindow() const { return tooltip_; }
+  HWND TooltipWindow() const { return tooltipAccelerators_.TooltipWindow(); }
   UiElement* FirstElement() const { return elements_.first; }
   UiElement* LastElement() const { return elements_.last; }
   // ---- what elements use of their host -----------------------------------------
@@ -222,7 +225,23 @@ class UiWindow {
   UiElement* TitleLabel() const { return titleLabel_.get(); }
   const std::vector<std::unique_ptr<UiElement>>& CaptionButtons() const { return captionButtons_; }
   // Accelerator records {element handle, key}.
-  const std::vector<std::pair<ElementHandle, int>>& Accelerators() const { return accelerators_; }
+  const std::vector<std::pair<ElementHandle, int>>& Accelerators() const {
+    return tooltipAccelerators_.Accelerators();
+  }
+
+  // ---- element delivery, used by the host's parts -------------------------------
+  // True when `element` is live and belongs to this host.
+  bool Owns(const UiElement* element) const;
+  bool Owns(const WeakRef<UiElement>& element) const { return Owns(element.get()); }
+  // The element if it is live and belongs to this host, else null.
+  UiElement* Owned(const WeakRef<UiElement>& element) const {
+    return Owns(element.get()) ? element.get() : nullptr;
+  }
+  // Delivers a message to the element when it is live and this host's; 0 otherwise.
+  LRESULT SendTo(UiElement* element, UINT msg, WPARAM wp, LPARAM lp);
+  // Runs an element callback (a copy: it may replace itself) with the
+  // element's handle and kind, or 0 and 0 for an element not of this host.
+  void CallElementFn(const ElementFn& fn, UiElement* element, WPARAM wp, LPARAM lp);
 
   // Test seam: how often the canvas reached the screen.
   int PresentCountForTest() const { return presentCount_; }
@@ -253,21 +272,9 @@ class UiWindow {
   // Puts the buffers and images off until the outermost message returns.
   void ReleaseBuffersSafely();
 
-  // Element delivery with liveness checks; 0 for a dead element.
-  LRESULT SendTo(UiElement* element, UINT msg, WPARAM wp, LPARAM lp);
-  void CallElementFn(const ElementFn& fn, UiElement* element, WPARAM wp, LPARAM lp);
-  // True when `element` is live and belongs to this host.
-  bool Owns(const UiElement* element) const;
-  bool Owns(const WeakRef<UiElement>& element) const { return Owns(element.get()); }
-  // The element if it is live and belongs to this host, else null.
-  UiElement* Owned(const WeakRef<UiElement>& element) const {
-    return Owns(element.get()) ? element.get() : nullptr;
-  }
-
   void CreateBuffers();
   void GrowScratch();
   void CreateCaptionParts(int flags);
-  void CreateTooltip();
   void DestroyCaptionParts();
   void ComposeBody(Gdiplus::GpGraphics* g, int width, int height);
   void DrawBorderRings(Gdiplus::GpGraphics* g, int width, int height);
@@ -305,7 +312,6 @@ class UiWindow {
   COLORREF backgroundColor_ = 0;
   ElementList elements_;                   // top-level list; the elements are not owned
   int captionFlags_ = 0;
-  HWND tooltip_ = nullptr;                 // owned: destroyed on detach
   int frameMode_ = 7;
   int windowAlpha_ = -1;
   int imageLayout_ = 0;
@@ -326,12 +332,10 @@ class UiWindow {
   bool effectRunning_ = false;             // an open or close effect is on the stack
   bool effectStop_ = false;                // ... and was asked to end
   bool mouseTracked_ = false;
-  std::vector<std::pair<ElementHandle, int>> accelerators_;
   std::vector<std::unique_ptr<UiElement>> captionButtons_;  // owned
   std::unique_ptr<UiElement> iconPicture_;                  // owned
   std::unique_ptr<UiElement> titleLabel_;                   // owned
   UiRedrawQueue redrawQueue_;
-  std::string tipText_;                    // text of the tooltip tool
   std::vector<RectF> deferredDirty_;       // areas moved while busy; repaired when it clears
   int redrawHolds_ = 0;
   bool heldPresentPosted_ = false;         // a kPresentHeld message is on its way
@@ -345,6 +349,9 @@ class UiWindow {
   ElementFn onMouseEnter_, onMouseLeave_, onFocus_, onBlur_;
 
   int presentCount_ = 0;
+
+  // ---- parts ------------------------------------------------------------------------
+  UiTooltipAccelerators tooltipAccelerators_{*this};
 };
 
 }  // namespace ui

@@ -1,7 +1,6 @@
-// UiWindow: attaching to a window, the caption parts, the tooltip window,
-// settings and teardown.
+// UiWindow: attaching to a window, the caption parts, settings and
+// teardown.
 #include <windows.h>
-#include <commctrl.h>
 
 #include <memory>
 #include <string>
@@ -156,7 +155,7 @@ bool UiWindow::Create(HWND hwnd, const CreateOptions& o) {
   if (!IsAttached()) return false;  // torn down from inside a callback
   if (layered) Present(nullptr);
   startupHold_ = hold;
-  CreateTooltip();
+  tooltipAccelerators_.CreateTooltip();
   if (resizable_)
     SetWindowLongPtrW(hwnd, GWL_STYLE, GetWindowLongPtrW(hwnd, GWL_STYLE) | WS_THICKFRAME);
   return true;
@@ -202,20 +201,6 @@ void UiWindow::DestroyCaptionParts() {
   captionButtons_.clear();
 }
 
-void UiWindow::CreateTooltip() {
-  static const bool initialised = [] {
-    INITCOMMONCONTROLSEX icc{sizeof icc, ICC_WIN95_CLASSES};
-    return InitCommonControlsEx(&icc) != FALSE;
-  }();
-  (void)initialised;
-  if (tooltip_ && IsWindow(tooltip_)) DestroyWindow(tooltip_);
-  tooltip_ = CreateWindowExW(0, TOOLTIPS_CLASSW, nullptr, WS_POPUP | TTS_NOPREFIX | TTS_ALWAYSTIP, 0,
-                             0, 0, 0, nullptr, nullptr, GetModuleHandleW(nullptr), nullptr);
-  if (!tooltip_) return;
-  SetWindowPos(tooltip_, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
-  SendMessageW(tooltip_, TTM_SETMAXTIPWIDTH, 0, 1024);
-}
-
 void UiWindow::Detach() {
   if (!prevWndProc_) return;
   busy_ = true;
@@ -236,15 +221,7 @@ void UiWindow::Detach() {
   OrphanProcs()[hwnd] = prevWndProc_;
   // The tooltip first: its tool subclasses the window (TTF_SUBCLASS), and
   // removing it puts back the procedure it found, which is ours.
-  if (tooltip_) {
-    TTTOOLINFOW ti{};
-    ti.cbSize = TTTOOLINFOW_V2_SIZE;
-    ti.hwnd = hwnd;
-    SendMessageW(tooltip_, TTM_DELTOOLW, 0, reinterpret_cast<LPARAM>(&ti));
-    DestroyWindow(tooltip_);
-    tooltip_ = nullptr;
-  }
-  tipText_.clear();
+  tooltipAccelerators_.DestroyTooltip();
   if (GetWindowLongPtrW(hwnd, GWLP_WNDPROC) == reinterpret_cast<LONG_PTR>(&HostWindowProc)) {
     SetWindowLongPtrW(hwnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(prevWndProc_));
     OrphanProcs().erase(hwnd);
@@ -279,7 +256,7 @@ void UiWindow::Detach() {
   ReleaseBuffersSafely();
   windowDc_.reset();  // belongs to the window, which is going
 
-  accelerators_.clear();
+  tooltipAccelerators_.ClearAccelerators();
   DestroyCaptionParts();
   iconPicture_.reset();
   titleLabel_.reset();
@@ -344,8 +321,7 @@ void UiWindow::ForgetElement(const UiElement* element) {
   if (focusedElement_ == element) focusedElement_.reset();
   if (hoverElement_ == element) hoverElement_.reset();
   if (keyboardFocus_ == element) keyboardFocus_.reset();
-  const ElementHandle h = element->Self();
-  std::erase_if(accelerators_, [h](const auto& a) { return a.first == h; });
+  tooltipAccelerators_.ForgetElement(element->Self());
 }
 
 LRESULT UiWindow::SendTo(UiElement* element, UINT msg, WPARAM wp, LPARAM lp) {

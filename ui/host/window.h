@@ -32,6 +32,7 @@
 #include "ui/core/lifetime.h"
 #include "ui/element/element_types.h"
 #include "ui/host/canvas.h"
+#include "ui/host/effects_player.h"
 #include "ui/host/host_messages.h"
 #include "ui/host/redraw_queue.h"
 #include "ui/host/tooltip_accelerators.h"
@@ -112,8 +113,8 @@ class UiWindow {
   int FrameMode() const { return frameMode_; }
   int SetFrameMode(int value);
   void SetShadowColor(COLORREF colour) { shadowColor_ = colour; }  // CLR_INVALID: black
-  void SetCloseEffect(int effect) { closeEffect_ = effect; }
-  int CloseEffect() const { return closeEffect_; }
+  void SetCloseEffect(int effect) { effects_.SetCloseEffect(effect); }
+  int CloseEffect() const { return effects_.CloseEffect(); }
   void SetDefaultCursor(UINT_PTR systemCursorId);
 
   // ---- rendering ----------------------------------------------------------------
@@ -153,11 +154,11 @@ class UiWindow {
   // Shows the window; effect 0 plainly (animated effects: effects module).
   // Handles the window's own pending messages first. Asked while an effect
   // runs, it ends that effect and shows the window plainly.
-  void Show(int effect = 0, std::optional<int> durationMs = std::nullopt);
+  void Show(int effect = 0, std::optional<int> durationMs = std::nullopt) { effects_.Show(effect, durationMs); }
   // An open or close effect is running.
-  bool EffectRunning() const { return effectRunning_; }
+  bool EffectRunning() const { return effects_.Running(); }
   // The running effect was asked to end (a close request arrived).
-  bool EffectStopRequested() const { return effectStop_; }
+  bool EffectStopRequested() const { return effects_.StopRequested(); }
 
   // ---- input and focus -------------------------------------------------------
   UiElement* HitTest(float x, float y) const;
@@ -268,7 +269,6 @@ class UiWindow {
   LRESULT OnKeyDown(UINT msg, WPARAM wp, LPARAM lp);
   bool OnSysChar(UINT msg, WPARAM wp, LPARAM lp);
   void FadeTick();
-  void RunCloseEffect();
   // Puts the buffers and images off until the outermost message returns.
   void ReleaseBuffersSafely();
 
@@ -319,7 +319,6 @@ class UiWindow {
   bool resizable_ = false;
   bool dragToMove_ = true;
   bool imageFrame_ = true;
-  int closeEffect_ = 0;
   SIZE clientSize_{0, 0};
   gp::Region clipRegion_;                  // owned: rounded body clip
   WeakRef<UiElement> keyboardFocus_;
@@ -329,8 +328,6 @@ class UiWindow {
   RECT nineGrid_{0, 0, 0, 0};
   int fadeAlpha_ = 0;
   UINT_PTR fadeTimerId_ = 0;               // the cross-fade's timer (the host handle) while it runs
-  bool effectRunning_ = false;             // an open or close effect is on the stack
-  bool effectStop_ = false;                // ... and was asked to end
   bool mouseTracked_ = false;
   std::vector<std::unique_ptr<UiElement>> captionButtons_;  // owned
   std::unique_ptr<UiElement> iconPicture_;                  // owned
@@ -352,6 +349,7 @@ class UiWindow {
 
   // ---- parts ------------------------------------------------------------------------
   UiTooltipAccelerators tooltipAccelerators_{*this};
+  UiEffectsPlayer effects_{*this};
 };
 
 }  // namespace ui

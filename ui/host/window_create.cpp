@@ -264,7 +264,7 @@ void UiWindow::Detach() {
   DropTickets(hwnd);
   prevWndProc_ = nullptr;
   // A running effect sees the host gone at its next frame and ends there.
-  effectRunning_ = effectStop_ = false;
+  effects_.Forget();
   busy_ = false;
 }
 

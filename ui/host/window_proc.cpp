@@ -72,7 +72,7 @@ LRESULT UiWindow::WindowProc(UINT msg, WPARAM wp, LPARAM lp) {
       OnPaint();
       return passOn();
     case WM_CLOSE:
-      RunCloseEffect();
+      effects_.PlayCloseEffect();
       if (alive) ShowWindow(hwnd, SW_HIDE);
       return passOn();
     case WM_SETCURSOR:

@@ -34,6 +34,7 @@
 #include "ui/host/canvas.h"
 #include "ui/host/effects_player.h"
 #include "ui/host/host_messages.h"
+#include "ui/host/input_router.h"
 #include "ui/host/redraw_queue.h"
 #include "ui/host/tooltip_accelerators.h"
 #include "ui/platform/gdiplus_handles.h"
@@ -73,7 +74,7 @@ class UiWindow {
   using PaintBackgroundFn = std::function<void(HWND, Gdiplus::GpGraphics*, int, int)>;
   using MessageFn = std::function<LRESULT(HWND, UINT, WPARAM, LPARAM)>;  // -1 = go on
   using ResizeFn = std::function<void(HWND, int, int)>;
-  using ElementFn = std::function<void(HWND, ElementHandle, WPARAM, LPARAM, int)>;
+  using ElementFn = HostElementFn;
   // Draws the application's own layer above every element: called whenever
   // the canvas was recomposed, just before it is presented. `area` is the
   // recomposed rectangle (the whole window on a full redraw); the graphics
@@ -161,8 +162,8 @@ class UiWindow {
   bool EffectStopRequested() const { return effects_.StopRequested(); }
 
   // ---- input and focus -------------------------------------------------------
-  UiElement* HitTest(float x, float y) const;
-  void SetFocusElement(UiElement* element, bool fromKeyboard);
+  UiElement* HitTest(float x, float y) const { return input_.HitTest(x, y); }
+  void SetFocusElement(UiElement* element, bool fromKeyboard) { input_.SetFocusElement(element, fromKeyboard); }
   // Adds, changes or (key 0) removes the element's accelerator. Returns 1.
   int SetAccelerator(UiElement* element, int key) { return tooltipAccelerators_.SetAccelerator(element, key); }
   // Tooltip for the element's rectangle; no text: the element's TipText.
@@ -175,16 +176,16 @@ class UiWindow {
   void SetOnPaintOverlay(PaintOverlayFn fn) { onPaintOverlay_ = std::move(fn); }
   void SetOnMessage(MessageFn fn) { onMessage_ = std::move(fn); }
   void SetOnResize(ResizeFn fn) { onResize_ = std::move(fn); }
-  void SetOnLeftDown(ElementFn fn) { onLeftDown_ = std::move(fn); }
-  void SetOnLeftUp(ElementFn fn) { onLeftUp_ = std::move(fn); }
-  void SetOnClick(ElementFn fn) { onClick_ = std::move(fn); }
-  void SetOnDoubleClick(ElementFn fn) { onDoubleClick_ = std::move(fn); }
-  void SetOnRightDown(ElementFn fn) { onRightDown_ = std::move(fn); }
-  void SetOnRightUp(ElementFn fn) { onRightUp_ = std::move(fn); }
-  void SetOnMouseLeave(ElementFn fn) { onMouseLeave_ = std::move(fn); }
-  void SetOnMouseEnter(ElementFn fn) { onMouseEnter_ = std::move(fn); }
-  void SetOnFocus(ElementFn fn) { onFocus_ = std::move(fn); }
-  void SetOnBlur(ElementFn fn) { onBlur_ = std::move(fn); }
+  void SetOnLeftDown(ElementFn fn) { input_.callbacks().leftDown = std::move(fn); }
+  void SetOnLeftUp(ElementFn fn) { input_.callbacks().leftUp = std::move(fn); }
+  void SetOnClick(ElementFn fn) { input_.callbacks().click = std::move(fn); }
+  void SetOnDoubleClick(ElementFn fn) { input_.callbacks().doubleClick = std::move(fn); }
+  void SetOnRightDown(ElementFn fn) { input_.callbacks().rightDown = std::move(fn); }
+  void SetOnRightUp(ElementFn fn) { input_.callbacks().rightUp = std::move(fn); }
+  void SetOnMouseLeave(ElementFn fn) { input_.callbacks().mouseLeave = std::move(fn); }
+  void SetOnMouseEnter(ElementFn fn) { input_.callbacks().mouseEnter = std::move(fn); }
+  void SetOnFocus(ElementFn fn) { input_.callbacks().focus = std::move(fn); }
+  void SetOnBlur(ElementFn fn) { input_.callbacks().blur = std::move(fn); }
 
   // ---- state read by elements, effects and tests -----------------------------
   HWND Window() const { return hwnd_; }
@@ -214,14 +215,14 @@ class UiWindow {
   ElementList& TopLevelList() { return elements_; }
   // Clears every reference to an element that is being destroyed.
   void ForgetElement(const UiElement* element);
-  UiElement* FocusedElement() const { return focusedElement_.get(); }
-  UiElement* HoverElement() const { return hoverElement_.get(); }
-  UiElement* PressedElement() const { return pressedElement_.get(); }
-  bool ButtonDown() const { return buttonDown_; }
-  UiElement* KeyboardFocus() const { return keyboardFocus_.get(); }
+  UiElement* FocusedElement() const { return input_.FocusedElement(); }
+  UiElement* HoverElement() const { return input_.HoverElement(); }
+  UiElement* PressedElement() const { return input_.PressedElement(); }
+  bool ButtonDown() const { return input_.ButtonDown(); }
+  UiElement* KeyboardFocus() const { return input_.KeyboardFocus(); }
   // Direct state changes used by menu items (no events are sent).
-  void SetHoverElement(UiElement* element);
-  void SetFocusedElementDirect(UiElement* element);
+  void SetHoverElement(UiElement* element) { input_.SetHoverElement(element); }
+  void SetFocusedElementDirect(UiElement* element) { input_.SetFocusedElementDirect(element); }
   UiElement* IconPicture() const { return iconPicture_.get(); }
   UiElement* TitleLabel() const { return titleLabel_.get(); }
   const std::vector<std::unique_ptr<UiElement>>& CaptionButtons() const { return captionButtons_; }
@@ -260,14 +261,7 @@ class UiWindow {
   void OnPaint();
   void OnSize(WPARAM wp);
   void OnGetMinMaxInfo(MINMAXINFO* info);
-  void OnSetCursor();
-  void OnActivate(WPARAM wp, LPARAM lp);
-  void OnMouseLeave(WPARAM wp, LPARAM lp);
   void OnSetText(LRESULT result, LPARAM lp);
-  void RouteMouse(UINT msg, WPARAM wp, LPARAM lp);
-  bool ResizeHitTest(UINT msg, LPARAM lp);
-  LRESULT OnKeyDown(UINT msg, WPARAM wp, LPARAM lp);
-  bool OnSysChar(UINT msg, WPARAM wp, LPARAM lp);
   void FadeTick();
   // Puts the buffers and images off until the outermost message returns.
   void ReleaseBuffersSafely();
@@ -298,10 +292,6 @@ class UiWindow {
   WNDPROC prevWndProc_ = nullptr;          // non-null while attached
   std::uintptr_t handle_ = 0;              // host handle while attached
   LifeAnchor life_;                        // live from Create to Detach
-  WeakRef<UiElement> focusedElement_;      // not owned (elements are the application's)
-  WeakRef<UiElement> hoverElement_;
-  WeakRef<UiElement> pressedElement_;
-  bool buttonDown_ = false;
   bool busy_ = false;
   gdi::WindowDc windowDc_;                 // owned: GetDC for the attachment's life
   Canvas canvas_;                          // owned: composed window (DIB + GDI+ graphics)
@@ -321,14 +311,12 @@ class UiWindow {
   bool imageFrame_ = true;
   SIZE clientSize_{0, 0};
   gp::Region clipRegion_;                  // owned: rounded body clip
-  WeakRef<UiElement> keyboardFocus_;
   bool blurBehind_ = false;
   int startupHold_ = 1;
   HCURSOR defaultCursor_ = nullptr;        // shared cursor; not owned
   RECT nineGrid_{0, 0, 0, 0};
   int fadeAlpha_ = 0;
   UINT_PTR fadeTimerId_ = 0;               // the cross-fade's timer (the host handle) while it runs
-  bool mouseTracked_ = false;
   std::vector<std::unique_ptr<UiElement>> captionButtons_;  // owned
   std::unique_ptr<UiElement> iconPicture_;                  // owned
   std::unique_ptr<UiElement> titleLabel_;                   // owned
@@ -342,14 +330,13 @@ class UiWindow {
   PaintOverlayFn onPaintOverlay_;
   MessageFn onMessage_;
   ResizeFn onResize_;
-  ElementFn onLeftDown_, onLeftUp_, onClick_, onDoubleClick_, onRightDown_, onRightUp_;
-  ElementFn onMouseEnter_, onMouseLeave_, onFocus_, onBlur_;
 
   int presentCount_ = 0;
 
   // ---- parts ------------------------------------------------------------------------
   UiTooltipAccelerators tooltipAccelerators_{*this};
   UiEffectsPlayer effects_{*this};
+  UiInputRouter input_{*this};
 };
 
 }  // namespace ui

@@ -241,15 +241,7 @@ void UiWindow::Detach() {
   for (const WeakRef<UiElement>& e : elements)
     if (e) e->Destroy();
 
-  if (buttonDown_ || mouseTracked_) {
-    buttonDown_ = false;
-    mouseTracked_ = false;
-    if (GetCapture() == hwnd) ReleaseCapture();
-  }
-  pressedElement_.reset();
-  focusedElement_.reset();
-  hoverElement_.reset();
-  keyboardFocus_.reset();
+  input_.Forget();
   elements_.last = elements_.first = nullptr;
   captionFlags_ = 0;
 
@@ -311,17 +303,8 @@ bool UiWindow::Owns(const UiElement* element) const {
 }
 
 void UiWindow::ForgetElement(const UiElement* element) {
-  if (pressedElement_ == element) {
-    pressedElement_.reset();
-    if (buttonDown_) {
-      buttonDown_ = false;
-      if (GetCapture() == hwnd_) ReleaseCapture();
-    }
-  }
-  if (focusedElement_ == element) focusedElement_.reset();
-  if (hoverElement_ == element) hoverElement_.reset();
-  if (keyboardFocus_ == element) keyboardFocus_.reset();
   tooltipAccelerators_.ForgetElement(element->Self());
+  input_.ForgetElement(element);  // last: it may release the capture, which calls out
 }
 
 LRESULT UiWindow::SendTo(UiElement* element, UINT msg, WPARAM wp, LPARAM lp) {

@@ -61,7 +61,7 @@ LRESULT UiWindow::WindowProc(UINT msg, WPARAM wp, LPARAM lp) {
       OnSize(wp);
       return passOn();
     case WM_ACTIVATE:
-      OnActivate(wp, lp);
+      input_.OnActivate(wp, lp);
       return passOn();
     case WM_SETTEXT: {
       const LRESULT r = CallPrevious(msg, wp, lp);
@@ -77,7 +77,7 @@ LRESULT UiWindow::WindowProc(UINT msg, WPARAM wp, LPARAM lp) {
       return passOn();
     case WM_SETCURSOR:
       if (reinterpret_cast<HWND>(wp) == hwnd) {
-        OnSetCursor();
+        input_.OnSetCursor();
         return TRUE;
       }
       return passOn();
@@ -97,7 +97,7 @@ LRESULT UiWindow::WindowProc(UINT msg, WPARAM wp, LPARAM lp) {
       if (wp == TRUE) return 0;
       return passOn();
     case WM_KEYDOWN:
-      OnKeyDown(msg, wp, lp);
+      input_.OnKeyDown(msg, wp, lp);
       return passOn();
     case WM_KEYUP:
     case WM_CHAR:
@@ -106,10 +106,10 @@ LRESULT UiWindow::WindowProc(UINT msg, WPARAM wp, LPARAM lp) {
     case WM_IME_COMPOSITION:
     case WM_COMMAND:
     case WM_MOUSEWHEEL:
-      SendTo(focusedElement_.get(), msg, wp, lp);
+      input_.SendToFocused(msg, wp, lp);
       return passOn();
     case WM_SYSCHAR:
-      if (OnSysChar(msg, wp, lp)) return 0;
+      if (input_.OnSysChar(msg, wp, lp)) return 0;
       return passOn();
     case WM_TIMER:
       // Element timers use the element handle as id; anything else (the
@@ -117,23 +117,19 @@ LRESULT UiWindow::WindowProc(UINT msg, WPARAM wp, LPARAM lp) {
       if (UiElement* e = UiElement::FromHandle(wp); Owns(e)) SendTo(e, msg, wp, lp);
       return passOn();
     case WM_MOUSEMOVE:
-      if (!mouseTracked_) {
-        TRACKMOUSEEVENT tme{sizeof tme, TME_LEAVE, hwnd, 0};
-        mouseTracked_ = sys::TrackMouseEvent(&tme) != FALSE;
-      }
-      RouteMouse(msg, wp, lp);
+      input_.OnMouseMove(wp, lp);
       return passOn();
     case WM_LBUTTONDOWN:
     case WM_LBUTTONUP:
     case WM_RBUTTONDOWN:
     case WM_RBUTTONUP:
-      RouteMouse(msg, wp, lp);
+      input_.RouteMouse(msg, wp, lp);
       return passOn();
     case WM_LBUTTONDBLCLK:
       SendMessageW(hwnd, WM_LBUTTONDOWN, ev::kDoubleClickMark, lp);
       return 0;
     case WM_MOUSELEAVE:
-      OnMouseLeave(wp, lp);
+      input_.OnMouseLeave(wp, lp);
       return passOn();
     default:
       break;
@@ -244,10 +240,5 @@ void UiWindow::OnGetMinMaxInfo(MINMAXINFO* info) {
   info->ptMinTrackSize = POINT{buttons * 28 + closeExtra + 35 + 1, 38};
 }
 
-void UiWindow::OnSetCursor() {
-  HCURSOR cursor = nullptr;
-  if (UiElement* hover = Owned(hoverElement_)) cursor = hover->Cursor();
-  SetCursor(cursor ? cursor : defaultCursor_);
-}
 
 }  // namespace ui

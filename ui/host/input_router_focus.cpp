@@ -1,7 +1,6 @@
-// UiWindow: hit testing and keyboard focus.
-#include <windows.h>
-
+// UiInputRouter: hit testing and focus set by the program.
 #include "ui/element/element.h"
+#include "ui/host/input_router.h"
 #include "ui/host/window.h"
 
 namespace ui {
@@ -21,17 +20,17 @@ UiElement* HitFrom(UiElement* start, float x, float y) {
 }
 }  // namespace
 
-void UiWindow::SetHoverElement(UiElement* element) { hoverElement_ = element; }
-void UiWindow::SetFocusedElementDirect(UiElement* element) { focusedElement_ = element; }
+void UiInputRouter::SetHoverElement(UiElement* element) { hoverElement_ = element; }
+void UiInputRouter::SetFocusedElementDirect(UiElement* element) { focusedElement_ = element; }
 
-UiElement* UiWindow::HitTest(float x, float y) const { return HitFrom(elements_.last, x, y); }
+UiElement* UiInputRouter::HitTest(float x, float y) const { return HitFrom(host_.LastElement(), x, y); }
 
-void UiWindow::SetFocusElement(UiElement* element, bool fromKeyboard) {
-  if (!Owns(element)) return;
+void UiInputRouter::SetFocusElement(UiElement* element, bool fromKeyboard) {
+  if (!host_.Owns(element)) return;
   if (element->Disabled() || !element->Visible() || !element->Focusable() ||
       element->Kind() == kind::kCaptionButton || focusedElement_ == element)
     return;
-  UiElement* old = Owned(focusedElement_);
+  UiElement* old = host_.Owned(focusedElement_);
   focusedElement_ = element;
   keyboardFocus_ = fromKeyboard ? WeakRef<UiElement>(element) : WeakRef<UiElement>();
   if (old) old->PostEvent(ev::kFocusLost, 0, static_cast<LPARAM>(element->Self()));

@@ -28,13 +28,6 @@ std::unordered_map<const UiWindow*, std::uintptr_t>& AttachedHosts() {
   return *attached;
 }
 
-// What a detached host releases once the outermost message has returned.
-struct Buffers {
-  Canvas canvas, background, fade;
-  gp::Region clipRegion;
-  gp::Image backgroundImage;
-};
-
 // Windows whose procedure could not be restored on detach (someone
 // subclassed on top of the host): their previous procedure, so that
 // HostWindowProc can still pass every message on.
@@ -52,7 +45,7 @@ UiWindow::UiWindow() = default;
 
 UiWindow::~UiWindow() {
   Detach();
-  ReleaseBuffersSafely();
+  compositor_.ReleaseBuffersSafely();
 }
 
 UiWindow* UiWindow::FromHandle(std::uintptr_t handle) { return g_hosts.Find(handle); }
@@ -80,20 +73,21 @@ bool UiWindow::Create(HWND hwnd, const CreateOptions& o) {
   LONG_PTR style = GetWindowLongPtrW(hwnd, GWL_STYLE);
   const int alpha = o.windowAlpha.value_or(-1);
   const bool layered = alpha != -1;
+  FrameLook& look = compositor_.look();
   if (o.blurBehind)
-    blurBehind_ = *o.blurBehind && layered;
+    look.blurBehind = *o.blurBehind && layered;
   else
-    blurBehind_ = Library().osMajorVersion == 6;
+    look.blurBehind = Library().osMajorVersion == 6;
 
   hwnd_ = hwnd;
-  windowAlpha_ = layered ? (alpha < 0 ? 0 : (alpha > 255 ? 255 : alpha)) : -1;
-  imageLayout_ = o.imageLayout.value_or(0);
-  imageFrame_ = o.imageFrame.value_or(true);
-  frameMode_ = o.frameMode.value_or(7);
+  look.windowAlpha = layered ? (alpha < 0 ? 0 : (alpha > 255 ? 255 : alpha)) : -1;
+  look.imageLayout = o.imageLayout.value_or(0);
+  look.imageFrame = o.imageFrame.value_or(true);
+  look.frameMode = o.frameMode.value_or(7);
   resizable_ = o.resizable.value_or((style & WS_THICKFRAME) != 0);
   startupHold_ = o.startupHold.value_or(1);
-  nineGrid_ = o.nineGrid.value_or(RECT{0, 0, 0, 0});
-  inheritFrom_ = o.inheritFrom.value_or(nullptr);
+  look.nineGrid = o.nineGrid.value_or(RECT{0, 0, 0, 0});
+  look.inheritFrom = o.inheritFrom.value_or(nullptr);
 
   // Caption style.
   if (!o.captionStyle || *o.captionStyle != 0) style |= WS_SYSMENU;
@@ -122,10 +116,10 @@ bool UiWindow::Create(HWND hwnd, const CreateOptions& o) {
   GetWindowRect(hwnd, &wr);
   clientSize_ = SIZE{wr.right - wr.left, wr.bottom - wr.top};
   windowDc_ = gdi::WindowDc(hwnd);
-  CreateBuffers();
+  compositor_.CreateBuffers();
   if (layered)
     SetWindowLongPtrW(hwnd, GWL_EXSTYLE, GetWindowLongPtrW(hwnd, GWL_EXSTYLE) | WS_EX_LAYERED);
-  redrawQueue_.Init(hwnd, this);
+  compositor_.Attach();
 
   if (const WNDPROC original = OrphanProcFor(hwnd)) {
     // An earlier host could not take its procedure out of this window's
@@ -144,11 +138,11 @@ bool UiWindow::Create(HWND hwnd, const CreateOptions& o) {
   SetWindowPos(hwnd, nullptr, 0, 0, 0, 0,
                SWP_FRAMECHANGED | SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
 
-  busy_ = true;
+  compositor_.SetBusyFlag(true);
   const int hold = startupHold_;
   startupHold_ = 0;
   CreateCaptionParts(flags);
-  busy_ = false;
+  compositor_.SetBusyFlag(false);
 
   const COLORREF colour = o.backgroundColor.value_or(CLR_INVALID);
   Redraw(o.image, colour, -1, false);
@@ -161,11 +155,17 @@ bool UiWindow::Create(HWND hwnd, const CreateOptions& o) {
   return true;
 }
 
-void UiWindow::CreateBuffers() {
-  const int w = clientSize_.cx, h = clientSize_.cy;
-  canvas_.Create(windowDc_.get(), w, h, true);
-  background_.Create(windowDc_.get(), w, h, false);
-  GrowScratchCanvas(windowDc_.get(), w, h);
+void UiWindow::LayoutCaption() {
+  if (captionFlags_ == 0) return;
+  float x = static_cast<float>(clientSize_.cx - 5 - ((captionFlags_ & caption::kClose) ? 12 : 0));
+  for (auto& button : captionButtons_) {
+    x -= 28;
+    if (button && button->IsCreated()) button->SetBounds(static_cast<int>(x), 7, {}, {}, false);
+  }
+  if ((captionFlags_ & caption::kTitle) && titleLabel_ && titleLabel_->IsCreated()) {
+    const int m = (captionFlags_ & caption::kIcon) ? 28 : 11;
+    titleLabel_->SetBounds(m, 10, static_cast<int>(x) - m, 20, false);
+  }
 }
 
 void UiWindow::CreateCaptionParts(int flags) {
@@ -203,7 +203,7 @@ void UiWindow::DestroyCaptionParts() {
 
 void UiWindow::Detach() {
   if (!prevWndProc_) return;
-  busy_ = true;
+  compositor_.SetBusyFlag(true);
   const HWND hwnd = hwnd_;
   // Every element of this host, taken while they still name it.
   std::vector<WeakRef<UiElement>> elements;
@@ -228,12 +228,9 @@ void UiWindow::Detach() {
   } else if (!IsWindow(hwnd)) {
     OrphanProcs().erase(hwnd);
   }
-  KillTimer(hwnd, fadeTimerId_);  // a cross-fade in progress
+  compositor_.Forget();  // a cross-fade in progress, queued and held redraws
   DropTickets(hwnd);
 
-  redrawQueue_.Clear();
-  deferredDirty_.clear();
-  ClearHeldRedraws();
   // The top-level list is emptied first; each element (with its
   // descendants) is then destroyed in list order, and so is any element
   // of this host that was unlinked from every list.
@@ -245,7 +242,7 @@ void UiWindow::Detach() {
   elements_.last = elements_.first = nullptr;
   captionFlags_ = 0;
 
-  ReleaseBuffersSafely();
+  compositor_.ReleaseBuffersSafely();
   windowDc_.reset();  // belongs to the window, which is going
 
   tooltipAccelerators_.ClearAccelerators();
@@ -257,23 +254,7 @@ void UiWindow::Detach() {
   prevWndProc_ = nullptr;
   // A running effect sees the host gone at its next frame and ends there.
   effects_.Forget();
-  busy_ = false;
-}
-
-void UiWindow::ReleaseBuffersSafely() {
-  auto kept = std::make_shared<Buffers>();
-  kept->canvas.Swap(canvas_);
-  kept->background.Swap(background_);
-  kept->fade.Swap(fade_);
-  kept->clipRegion = std::move(clipRegion_);
-  kept->backgroundImage = std::move(backgroundImage_);
-  ReleaseLater([kept] {
-    kept->canvas.Reset();
-    kept->background.Reset();
-    kept->fade.Reset();
-    kept->clipRegion.reset();
-    kept->backgroundImage.reset();
-  });
+  compositor_.SetBusyFlag(false);
 }
 
 bool UiWindow::SetDragToMove(bool value) {
@@ -282,20 +263,12 @@ bool UiWindow::SetDragToMove(bool value) {
 }
 
 int UiWindow::SetFrameMode(int value) {
-  frameMode_ = value;
-  return frameMode_;
+  compositor_.look().frameMode = value;
+  return value;
 }
 
 void UiWindow::SetDefaultCursor(UINT_PTR systemCursorId) {
   defaultCursor_ = LoadCursorW(nullptr, MAKEINTRESOURCEW(systemCursorId));
-}
-
-Gdiplus::GpImage* UiWindow::BackgroundImage() const {
-  if (inheritFrom_ && IsWindow(inheritFrom_)) {
-    UiWindow* lender = FromWindow(inheritFrom_);
-    if (lender && lender != this) return lender->backgroundImage_.get();
-  }
-  return backgroundImage_.get();
 }
 
 bool UiWindow::Owns(const UiElement* element) const {

@@ -69,7 +69,7 @@ LRESULT UiWindow::WindowProc(UINT msg, WPARAM wp, LPARAM lp) {
       return r;
     }
     case WM_PAINT:
-      OnPaint();
+      compositor_.OnPaint();
       return passOn();
     case WM_CLOSE:
       effects_.PlayCloseEffect();
@@ -157,10 +157,7 @@ LRESULT UiWindow::OnHostMessage(UINT msg, WPARAM wp, LPARAM lp, bool& handled) {
       return SetAccelerator(e, static_cast<int>(lp));
     }
     case hostmsg::kPresentCanvas:
-      if (IsLayered() && !busy_) {
-        PushLayered(canvas_.dc());
-        ++presentCount_;
-      }
+      compositor_.PresentCanvas();
       return 0;
     case hostmsg::kInvalidate: {
       if (auto ticket = RedeemTicket(hwnd_, lp)) InvalidateRect(ticket->rect, static_cast<int>(wp));
@@ -174,7 +171,7 @@ LRESULT UiWindow::OnHostMessage(UINT msg, WPARAM wp, LPARAM lp, bool& handled) {
     }
     case hostmsg::kPresentHeld:
       handled = true;
-      OnPresentHeld(wp);
+      compositor_.OnPresentHeld(wp);
       return 0;
     case hostmsg::kDeliverEvent: {
       handled = true;
@@ -197,26 +194,7 @@ LRESULT UiWindow::OnElementMoved(UiElement* element, bool redraw) {
   if (!redraw || !Owns(moved)) return 1;
   const RectF now = element->Bounds();
   const RectF before = element->OldBounds().value_or(now);
-  if (busy_) {
-    // Repaired once the host is idle again (see SetBusy).
-    deferredDirty_.push_back(before);
-    deferredDirty_.push_back(now);
-    return 0;
-  }
-  RedrawRect(before, true);
-  RedrawRect(now, true);
-  return 1;
-}
-
-void UiWindow::OnPaint() {
-  PAINTSTRUCT ps{};
-  HDC dc = BeginPaint(hwnd_, &ps);
-  if (dc && canvas_) {
-    const RECT& r = ps.rcPaint;
-    BitBlt(windowDc_.get(), r.left, r.top, r.right - r.left, r.bottom - r.top, canvas_.dc(), r.left,
-           r.top, SRCCOPY);
-  }
-  EndPaint(hwnd_, &ps);
+  return compositor_.RepairMoved(before, now);
 }
 
 void UiWindow::OnSetText(LRESULT, LPARAM lp) {
@@ -240,5 +218,28 @@ void UiWindow::OnGetMinMaxInfo(MINMAXINFO* info) {
   info->ptMinTrackSize = POINT{buttons * 28 + closeExtra + 35 + 1, 38};
 }
 
+
+void UiWindow::OnSize(WPARAM wp) {
+  if (wp == SIZE_MINIMIZED || !IsAttached()) return;
+  RECT wr{};
+  GetWindowRect(hwnd_, &wr);
+  const SIZE size{wr.right - wr.left, wr.bottom - wr.top};
+  if (size.cx == clientSize_.cx && size.cy == clientSize_.cy) return;
+  clientSize_ = size;
+  if (onResize_) {
+    const WeakRef<UiWindow> alive(this);
+    ResizeFn fn = onResize_;
+    fn(hwnd_, size.cx, size.cy);
+    if (!alive) return;
+  }
+  compositor_.CreateBuffers();
+  Redraw({}, BackgroundColor(), 0, true);
+}
+
+void CALLBACK UiWindow::FadeTimerProc(HWND hwnd, UINT, UINT_PTR id, DWORD) {
+  DispatchScope scope;  // reached from DispatchMessage, not through the host
+  UiWindow* host = FromWindow(hwnd);
+  if (!host || !host->compositor_.OnFadeTimer(id)) KillTimer(hwnd, id);
+}
 
 }  // namespace ui

@@ -85,3 +85,52 @@ TEST(ElementTransition, DestroyStopsTheTimerAndForeignTimerIdsAreIgnored) {
   qwtest::PumpFor(50);
   KillTimer(w.hwnd(), 77);
 }
+
+// An element resized while its own fresh paint is under way (here by the
+// overlay callback that the transition's snapshot redraw runs) gets a new
+// bitmap. The paint that was started must draw on the new surface, and the
+// old one must stay valid until the outermost message returns: drawing with
+// a released graphics object is a use-after-free.
+namespace {
+class SurfaceWitness : public UiElement {
+ public:
+  int HandleEvent(UINT message, WPARAM, LPARAM) override {
+    if (message != ev::kPaint) return -1;
+    Paint([&](const PaintContext& pc) {
+      drawnOnCurrent.push_back(pc.graphics == Graphics() && pc.bitmap == Bitmap() &&
+                               pc.area.width == Bounds().width);
+      gp::SolidBrush brush;
+      gp::GdipCreateSolidFill(0xFF0000FF, brush.put());
+      gp::GdipFillRectangle(pc.graphics, reinterpret_cast<Gdiplus::GpBrush*>(brush.get()), pc.area.x,
+                            pc.area.y, pc.area.width, pc.area.height);
+    });
+    return -1;
+  }
+  void Make(HWND parent, float x, float y, float w, float h) { Create(parent, RectF{x, y, w, h}, 3, true); }
+  std::vector<bool> drawnOnCurrent;
+};
+}  // namespace
+
+TEST(ElementTransition, ResizeDuringTheSnapshotRedrawPaintsTheNewSurface) {
+  HostedWindow w;
+  SurfaceWitness e;
+  e.Make(w.hwnd(), 20, 20, 40, 30);
+  w.Settle();
+  e.Transition(2, 5000);
+  int resizes = 0;
+  w.host.SetOnPaintOverlay([&](HWND, Gdiplus::GpGraphics*, const RectF&) {
+    if (resizes++ == 0) e.SetBounds(std::nullopt, std::nullopt, 90 + resizes, 50);
+  });
+  e.drawnOnCurrent.clear();
+  e.Repaint();
+  w.host.SetOnPaintOverlay(nullptr);
+  ASSERT_GE(resizes, 1);
+  ASSERT_FALSE(e.drawnOnCurrent.empty());
+  for (size_t i = 0; i < e.drawnOnCurrent.size(); ++i) EXPECT_TRUE(e.drawnOnCurrent[i]) << "paint " << i;
+  UINT width = 0;
+  gp::GdipGetImageWidth(e.Bitmap(), &width);
+  EXPECT_EQ(width, 91u);
+  Gdiplus::ARGB corner = 0;
+  gp::GdipBitmapGetPixel(e.Bitmap(), 85, 45, &corner);
+  EXPECT_EQ(corner, 0xFF0000FFu);
+}

@@ -158,7 +158,7 @@ void UiEdit::OnCreated() {
     hScrollBar_.TransitionInterval(0);
   }
   textStore_.SetSpacesAsTabs(TabsAdvance(Graphics(), font_, stringFormat_.Handle()));
-  Render(true);
+  if (!Render(true)) return;
 
   float fontHeight = 0;
   gp::GdipGetFontHeight(font_, Graphics(), &fontHeight);
@@ -168,8 +168,10 @@ void UiEdit::OnCreated() {
   // system that shows it on its own (when the window gets the keyboard
   // focus) still never draws it.
   HideCaret(GetWindow());
-  caretRect_ = ComputeCaretRect(1, -1, false);
-  prevCaretRect_ = caretRect_;
+  const WeakRef<UiElement> self(this);
+  const Gdiplus::RectF caret = ComputeCaretRect(1, -1, false);
+  if (!self) return;
+  caretRect_ = prevCaretRect_ = caret;
 }
 
 void UiEdit::OnDestroyed() {
@@ -208,18 +210,23 @@ void UiEdit::OnSetText(const char* text, bool caretToEnd) {
   scrollY_ = scrollX_ = 0;
   anchor_ = caret_ = TextPosition{1, 0};
   textStore_.Layout(Graphics(), textRect_, font_, stringFormat_.Handle(), scrollBars_);
-  ArrangeScrollBars(false, true);
-  Render(false);
+  const WeakRef<UiElement> self(this);
+  if (!ArrangeScrollBars(false, true) || !Render(false)) return;
   NotifyChanged();
+  if (!self) return;
   if (caretToEnd) {
     const int last = textStore_.LineCount();
     caret_ = anchor_ = TextPosition{last, textStore_.LineCharCount(last)};
     scrollY_ = static_cast<int>(textRect_.Y - (textStore_.TotalHeight() - textRect_.Height));
-    caretRect_ = ComputeCaretRect(caret_.line, caret_.column - 1, true);
+    const Gdiplus::RectF caret = ComputeCaretRect(caret_.line, caret_.column - 1, true);
+    if (!self) return;
+    caretRect_ = caret;
     // Show the text where it is now scrolled to, not its top.
-    Render(false);
+    if (!Render(false)) return;
   } else {
-    caretRect_ = ComputeCaretRect(1, -1, false);
+    const Gdiplus::RectF caret = ComputeCaretRect(1, -1, false);
+    if (!self) return;
+    caretRect_ = caret;
   }
   prevCaretRect_ = caretRect_;
   if (!HasFocus() && GetWindow()) KillTimer(GetWindow(), GetHandle());
@@ -229,7 +236,7 @@ void UiEdit::OnFocusGained() {
   HWND window = GetWindow();
   KillTimer(window, GetHandle());
   SetTimer(window, GetHandle(), kCaretBlinkMs, nullptr);
-  Render(false);
+  if (!Render(false)) return;
   if (SwitchesInputMethodOff(mode_) && !imeContext_) {
     imeContext_ = sys::ImmGetContext(window);
     if (imeContext_) {
@@ -249,8 +256,7 @@ void UiEdit::OnFocusLost() {
   }
   KillTimer(window, GetHandle());
   anchor_ = caret_;
-  DrawCaret(false, false);
-  Render(false);
+  if (DrawCaret(false, false)) Render(false);
 }
 
 std::string UiEdit::GetSelectedText() const {
@@ -273,13 +279,15 @@ void UiEdit::Select(TextPosition anchor, TextPosition caret) {
     scrollY_ = -static_cast<int>(line.Y);
   else if (line.Y + line.Height + scrollY_ > textRect_.Height)
     scrollY_ = -static_cast<int>(line.Y + line.Height - textRect_.Height);
-  Recaret();
-  Render(false);
+  if (Recaret()) Render(false);
 }
 
-void UiEdit::Recaret(int extraHeight) {
-  caretRect_ = ComputeCaretRect(caret_.line, caret_.column - 1, true, extraHeight);
-  prevCaretRect_ = caretRect_;
+bool UiEdit::Recaret(int extraHeight) {
+  const WeakRef<UiElement> self(this);
+  const Gdiplus::RectF caret = ComputeCaretRect(caret_.line, caret_.column - 1, true, extraHeight);
+  if (!self) return false;
+  caretRect_ = prevCaretRect_ = caret;
+  return true;
 }
 
 void UiEdit::SetTextColor(Argb colour) {

@@ -90,7 +90,10 @@ class UiEdit : public UiElement {
   // Handlers of the vertical and horizontal bar: scroll to `position`.
   void SetScrollY(int position);
   void SetScrollX(int position);
-  void Render(bool relayout);
+  // Render, ArrangeScrollBars and DrawCaret run redraws whose handlers may
+  // destroy or delete this edit: each returns false when it is gone, and
+  // callers stop there.
+  bool Render(bool relayout);
   // Line under `y` (relative to the top of the text), searching from `start`.
   int LineFromY(int y, int start) const;
   // Caret position under a point in client coordinates of the host window.
@@ -98,10 +101,10 @@ class UiEdit : public UiElement {
   // Caret rectangle right of character `index` (column - 1) of `line`;
   // optionally scrolls it into view first (by at most `extraHeight` more).
   Gdiplus::RectF ComputeCaretRect(int line, int index, bool scrollIntoView, int extraHeight = 0);
-  void ArrangeScrollBars(bool reposition, bool updateRanges);
+  bool ArrangeScrollBars(bool reposition, bool updateRanges);
   // Draws (show) or erases the caret straight on the host's canvas and
   // presents only its column; with `place` the system caret follows.
-  void DrawCaret(bool show, bool place);
+  bool DrawCaret(bool show, bool place);
 
   // ---- properties --------------------------------------------------------------------
   void SetTextColor(Argb colour);
@@ -163,7 +166,7 @@ class UiEdit : public UiElement {
   int MeasuredHeight(std::string_view text);
   void Relayout();
   void ReleaseFont();
-  void Recaret(int extraHeight = 0);
+  bool Recaret(int extraHeight = 0);  // false: the edit is gone
   void DrawLines(Gdiplus::GpGraphics* g);
   void DrawLine(Gdiplus::GpGraphics* g, int line, const Gdiplus::RectF& rect);
   TextPosition Clamped(TextPosition p) const;

@@ -81,7 +81,9 @@ void UiEdit::InsertText(std::string_view text) {
   if (mode_ == EditMode::ReadOnly) return;
   const std::string inserted = WellFormed(text);
   if (inserted.empty()) return;
+  const WeakRef<UiElement> self(this);
   DeleteSelection(true);
+  if (!self) return;
   caret_ = Clamped(caret_);
   const int at = BytePosition(caret_.line, caret_.column);
   // The caret goes right after what was actually inserted (a single line
@@ -93,10 +95,8 @@ void UiEdit::InsertText(std::string_view text) {
   Relayout();
   if (caret_.line == textStore_.LineCount())
     scrollY_ = static_cast<int>(textRect_.Y - (textStore_.TotalHeight() - textRect_.Height));
-  Recaret(extraHeight);
-  ArrangeScrollBars(false, true);
-  Render(false);
-  DrawCaret(HasFocus(), true);
+  if (!Recaret(extraHeight) || !ArrangeScrollBars(false, true) || !Render(false) || !DrawCaret(HasFocus(), true))
+    return;
   NotifyChanged();
 }
 
@@ -110,13 +110,9 @@ int UiEdit::DeleteSelection(bool quiet) {
   anchor_ = caret_ = Before(anchor_, caret_) ? anchor_ : caret_;
   textStore_.DeleteRange(p1, p2, multiLine_);
   Relayout();
-  caretRect_ = ComputeCaretRect(caret_.line, caret_.column - 1, true);
-  prevCaretRect_ = caretRect_;
   if (!textStore_.IsValidLine(firstVisibleLine_)) firstVisibleLine_ = 0;
   if (!textStore_.IsValidLine(lastDrawnLine_)) lastDrawnLine_ = 0;
-  ArrangeScrollBars(false, true);
-  Render(false);
-  DrawCaret(HasFocus(), true);
+  if (!Recaret() || !ArrangeScrollBars(false, true) || !Render(false) || !DrawCaret(HasFocus(), true)) return 1;
   if (!quiet) NotifyChanged();
   return 1;
 }
@@ -160,8 +156,7 @@ void UiEdit::SelectAll() {
   anchor_ = TextPosition{1, 0};
   caret_ = TextPosition{last, textStore_.LineCharCount(last)};
   scrollY_ = static_cast<int>(textRect_.Y - (textStore_.TotalHeight() - textRect_.Height));
-  Recaret();
-  Render(false);
+  if (Recaret()) Render(false);
 }
 
 void UiEdit::CopySelection() {
@@ -206,6 +201,7 @@ int UiEdit::HandleKey(int key, bool fromMenu) {
 
   switch (key) {
     case VK_BACK:
+      // Only when nothing was selected (nothing drawn, nothing called out).
       if (DeleteSelection() == 0) {
         anchor_ = caret_;
         if (caret_.column > 0) {
@@ -237,10 +233,7 @@ int UiEdit::HandleKey(int key, bool fromMenu) {
   const bool shift = KeyHeld(VK_SHIFT) && mode_ != EditMode::Password;
   MoveCaretByKey(key);
   if (!shift) anchor_ = caret_;
-  Recaret();
-  ArrangeScrollBars(false, true);
-  Render(false);
-  DrawCaret(HasFocus(), true);
+  if (Recaret() && ArrangeScrollBars(false, true) && Render(false)) DrawCaret(HasFocus(), true);
   return 0;
 }
 
@@ -318,9 +311,7 @@ void UiEdit::OnLeftDown(WPARAM wParam, LPARAM lParam) {
     }
     lineClickPending_ = false;
   }
-  Recaret();
-  Render(false);
-  DrawCaret(true, true);
+  if (Recaret() && Render(false)) DrawCaret(true, true);
 }
 
 void UiEdit::OnMouseMove(WPARAM wParam, LPARAM lParam) {
@@ -336,7 +327,7 @@ void UiEdit::OnMouseMove(WPARAM wParam, LPARAM lParam) {
   if (x < 0 && scrollX_ < 0) scrollX_ = std::min(0, scrollX_ - x);
   const bool hadSelection = anchor_ != caret_;
   caret_ = HitTest(px, py);
-  Recaret();
+  if (!Recaret()) return;
   // Also when the drag came back to the anchor: the old highlight must go.
   if (hadSelection || anchor_ != caret_) Render(false);
 }
@@ -348,7 +339,10 @@ void UiEdit::OnWheel(WPARAM wParam) {
   scrollY_ += delta < 1 ? -step : step;
   const int lowest = -static_cast<int>(textStore_.TotalHeight() - textRect_.Height);
   scrollY_ = std::min(0, std::max(scrollY_, lowest));
-  caretRect_ = ComputeCaretRect(caret_.line, caret_.column - 1, false);
+  const WeakRef<UiElement> self(this);
+  const Gdiplus::RectF caret = ComputeCaretRect(caret_.line, caret_.column - 1, false);
+  if (!self) return;
+  caretRect_ = caret;
   Render(false);
 }
 

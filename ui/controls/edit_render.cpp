@@ -35,7 +35,8 @@ Gdiplus::RectF UiEdit::PlacedBox(const Gdiplus::RectF& lineRect) const {
                         lineRect.Width - scrollX_, lineRect.Height - scrollY_);
 }
 
-void UiEdit::Render(bool relayout) {
+bool UiEdit::Render(bool relayout) {
+  const WeakRef<UiElement> self(this);
   Paint([&](const PaintContext& pc) {
     Gdiplus::GpGraphics* g = pc.graphics;
     const RectF b = Bounds();
@@ -59,17 +60,20 @@ void UiEdit::Render(bool relayout) {
     textRect_ = r;
 
     OnBeforeDrawText();
-    ArrangeScrollBars(true, false);
+    if (!self || !ArrangeScrollBars(true, false)) return;
     if (relayout) {
       textStore_.Layout(g, textRect_, font_, stringFormat_.Handle(), scrollBars_);
-      ArrangeScrollBars(false, true);
+      if (!ArrangeScrollBars(false, true)) return;
     }
     DrawLines(g);
   });
+  return static_cast<bool>(self);
 }
 
-void UiEdit::ArrangeScrollBars(bool reposition, bool updateRanges) {
-  if (!multiLine_) return;
+bool UiEdit::ArrangeScrollBars(bool reposition, bool updateRanges) {
+  if (!multiLine_) return true;
+  // Moving or re-ranging a bar redraws and may scroll this edit.
+  const WeakRef<UiElement> self(this);
   if (reposition) {
     const RectF b = Bounds();
     if (scrollBars_ & 2) {
@@ -77,20 +81,25 @@ void UiEdit::ArrangeScrollBars(bool reposition, bool updateRanges) {
       const float height = textRect_.Height - ((scrollBars_ & 1) ? kBarThickness : 0);
       vScrollBar_.SetBounds(Trunc(b.x + textRect_.X + textRect_.Width), Trunc(b.y + textRect_.Y), kBarThickness,
                             Trunc(height));
+      if (!self) return false;
     }
     if (scrollBars_ & 1) {
       textRect_.Height -= kBarThickness;
       hScrollBar_.SetBounds(Trunc(b.x + textRect_.X), Trunc(b.y + textRect_.Y + textRect_.Height),
                             Trunc(textRect_.Width), kBarThickness);
+      if (!self) return false;
     }
   }
   if (updateRanges) {
     if (scrollBars_ & 2) {
       vScrollBar_.Maximum(Trunc(textStore_.TotalHeight() - textRect_.Height));
+      if (!self) return false;
       vScrollBar_.LineStep(textStore_.LineHeight());
+      if (!self) return false;
     }
     if (scrollBars_ & 1) hScrollBar_.Maximum(Trunc(textStore_.MaxWidth() - textRect_.Width));
   }
+  return static_cast<bool>(self);
 }
 
 void UiEdit::SetScrollY(int position) {
@@ -247,19 +256,20 @@ Gdiplus::RectF UiEdit::ComputeCaretRect(int line, int index, bool scrollIntoView
   if (-scrollX_ > textStore_.MaxWidth() - t.Width) scrollX_ = Trunc(t.Width - textStore_.MaxWidth());
   scrollX_ = std::min(scrollX_, 0);
   scrollY_ = std::min(scrollY_, 0);
+  const WeakRef<UiElement> self(this);  // a bar's repaint runs a redraw
   if (scrollBars_ & 1) hScrollBar_.Position(-scrollX_);
-  if (scrollBars_ & 2) vScrollBar_.Position(-scrollY_);
+  if (self && (scrollBars_ & 2)) vScrollBar_.Position(-scrollY_);
 
-  if (scrollIntoView) return ComputeCaretRect(line, index, false);
+  if (self && scrollIntoView) return ComputeCaretRect(line, index, false);
   return r;
 }
 
-void UiEdit::DrawCaret(bool show, bool place) {
+bool UiEdit::DrawCaret(bool show, bool place) {
   UiWindow* host = Host();
-  if (!host || host->Busy()) return;
+  if (!host || host->Busy()) return true;
   const Gdiplus::RectF& c = caretRect_;
   // Only a caret that stands inside the text rect is drawn.
-  if (!Contains(textRect_, c.X, c.Y + 2) || c.Y + prevCaretRect_.Height > textRect_.Y + textRect_.Height) return;
+  if (!Contains(textRect_, c.X, c.Y + 2) || c.Y + prevCaretRect_.Height > textRect_.Y + textRect_.Height) return true;
 
   const RectF b = Bounds();
   const int x = Trunc(b.x + c.X), y = Trunc(b.y + c.Y);
@@ -270,16 +280,18 @@ void UiEdit::DrawCaret(bool show, bool place) {
   caretPhase_ += show ? 1 : -1;
 
   if (!show) {
-    host->RedrawRect(RectF{float(x), float(y), 1, float(Trunc(c.Height))}, true);
-    return;
+    const WeakRef<UiElement> self(this);
+    host->RedrawRect(RectF{float(x), float(y), 1, float(Trunc(c.Height))}, true);  // runs handlers
+    return static_cast<bool>(self);
   }
   gp::Pen pen;
-  if (!gp::Ok(gp::GdipCreatePen1(kCaretColor, 1.0f, Gdiplus::UnitWorld, pen.put()))) return;
+  if (!gp::Ok(gp::GdipCreatePen1(kCaretColor, 1.0f, Gdiplus::UnitWorld, pen.put()))) return true;
   gp::GdipDrawLineI(host->CanvasGraphics(), pen.get(), x, Trunc(b.y + c.Y + 1), x, Trunc(b.y + c.Y + c.Height - 1));
   if (host->IsLayered())
     SendMessageW(GetWindow(), kPresentCanvasMessage, 0, 0);
   else
     BitBlt(host->WindowDc(), x, y, 1, Trunc(c.Height), host->CanvasDc(), x, y, SRCCOPY);
+  return true;
 }
 
 }  // namespace ui

@@ -195,8 +195,9 @@ void UiMenuItem::UpdateSubmenu(bool immediate) {
 }
 
 void UiMenuItem::Draw(bool hot) {
+  const WeakRef<UiElement> self(this);  // painting may run handlers that delete the item
   Paint([&](const PaintContext& pc) { DrawRow(pc, hot); });
-  lastHot_ = hot;
+  if (self) lastHot_ = hot;
 }
 
 void UiMenuItem::DrawRow(const PaintContext& pc, bool hot) {

@@ -187,7 +187,9 @@ void UiScrollBar::Draw(DrawMode mode, ElementHandle capture, POINT point) {
   }
   if (geometry_.thumbLength < 1) part = kNone;
 
+  const WeakRef<UiElement> self(this);  // painting may run handlers that delete the bar
   Paint([&](const PaintContext& pc) { DrawParts(pc.graphics, full, part); });
+  if (!self) return;
   lastPart_ = part;
   if (mode == kPress && GetWindow()) SetTimer(GetWindow(), GetHandle(), kRepeatMs, nullptr);
 }

@@ -137,8 +137,10 @@ ElementHandle UiElement::Create(UiParent parent, const RectF& bounds, int kind, 
 }
 
 bool UiElement::CreateSurface() {
-  graphics_.reset();
-  bitmap_.reset();
+  // A caller further up the stack may still draw on the old surface (a
+  // resize inside a paint's own callouts): it is released after the
+  // outermost message, never under that caller.
+  ReleaseSurfaceSafely();
   const int w = kind_ == kind::kNoBitmap ? 1 : static_cast<int>(bounds_.width);
   const int h = kind_ == kind::kNoBitmap ? 1 : static_cast<int>(bounds_.height);
   if (w <= 0 || h <= 0) return false;

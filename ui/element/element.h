@@ -249,11 +249,16 @@ class UiElement {
   // be split. `area` defaults to the whole element (element coordinates).
   // With `fresh` the area is cleared first and a transition may start.
   // Returns false (draw not called) while the element has no window or host.
+  // Both steps may call out (redraws run handlers), so the element may be
+  // destroyed or deleted by the time Paint returns: a caller that goes on
+  // afterwards checks a WeakRef it took before.
   template <class Draw>
   bool Paint(Draw&& draw, bool fresh = true, std::optional<RectF> area = std::nullopt) {
+    const WeakRef<UiElement> self(this);
     PaintContext pc;
     if (!BeginPaint(pc, area, fresh)) return false;
     std::forward<Draw>(draw)(static_cast<const PaintContext&>(pc));
+    if (!self) return false;  // deleted by a callout of the drawing itself
     EndPaint(pc);
     return true;
   }

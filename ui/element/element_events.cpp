@@ -77,8 +77,34 @@ void UiElement::PostInvalidate(int mode) {
 }
 
 bool UiElement::BeginPaint(PaintContext& pc, std::optional<RectF> area, bool fresh) {
+  if (!window_ || !Host()) return false;
+  if (fresh) {
+    snapshot_.reset();
+    UiWindow* host = Host();
+    if (!host->Busy() && transitionSteps_ != 0 && transitionInterval_ != 0) {
+      // A running transition jumps to its end; the current look becomes the snapshot.
+      KillTimer(window_, handle_ + 1);
+      transitionTimerActive_ = false;
+      transitionStep_ = transitionSteps_;
+      const WeakRef<UiElement> self(this);
+      host->RedrawRect(bounds_, true);  // runs element events and the overlay
+      if (!self || !window_ || !Host()) return false;
+      if (bitmap_) {
+        const RectF part = area.value_or(RectF{0, 0, bounds_.width, bounds_.height});
+        UINT bw = 0, bh = 0;
+        gp::GdipGetImageWidth(bitmap_.get(), &bw);
+        gp::GdipGetImageHeight(bitmap_.get(), &bh);
+        const float x = std::max(0.0f, part.x), y = std::max(0.0f, part.y);
+        const float w = std::min(part.Right(), static_cast<float>(bw)) - x;
+        const float h = std::min(part.Bottom(), static_cast<float>(bh)) - y;
+        if (w > 0 && h > 0)
+          gp::GdipCloneBitmapArea(x, y, w, h, PixelFormat32bppARGB, bitmap_.get(), snapshot_.put());
+      }
+    }
+  }
+  // Filled only now: the redraw above runs callouts that may resize this
+  // element (a new surface) or change the host's buffers.
   UiWindow* host = Host();
-  if (!window_ || !host) return false;
   pc.window = window_;
   pc.graphics = graphics_.get();
   pc.area = area.value_or(RectF{0, 0, bounds_.width, bounds_.height});
@@ -88,33 +114,11 @@ bool UiElement::BeginPaint(PaintContext& pc, std::optional<RectF> area, bool fre
   pc.canvasDc = host->CanvasDc();
   pc.canvasGraphics = host->CanvasGraphics();
   pc.bitmap = bitmap_.get();
-  if (fresh) {
-    snapshot_.reset();
-    if (!host->Busy() && transitionSteps_ != 0 && transitionInterval_ != 0) {
-      // A running transition jumps to its end; the current look becomes the snapshot.
-      KillTimer(window_, handle_ + 1);
-      transitionTimerActive_ = false;
-      transitionStep_ = transitionSteps_;
-      const WeakRef<UiElement> self(this);
-      host->RedrawRect(bounds_, true);  // runs element events and the overlay
-      if (!self || !Host()) return false;
-      if (bitmap_) {
-        UINT bw = 0, bh = 0;
-        gp::GdipGetImageWidth(bitmap_.get(), &bw);
-        gp::GdipGetImageHeight(bitmap_.get(), &bh);
-        const float x = std::max(0.0f, pc.area.x), y = std::max(0.0f, pc.area.y);
-        const float w = std::min(pc.area.Right(), static_cast<float>(bw)) - x;
-        const float h = std::min(pc.area.Bottom(), static_cast<float>(bh)) - y;
-        if (w > 0 && h > 0)
-          gp::GdipCloneBitmapArea(x, y, w, h, PixelFormat32bppARGB, bitmap_.get(), snapshot_.put());
-      }
-    }
-    if (graphics_) {
-      gp::GdipSetClipRect(graphics_.get(), pc.area.x, pc.area.y, pc.area.width, pc.area.height,
-                          Gdiplus::CombineModeReplace);
-      gp::GdipGraphicsClear(graphics_.get(), 0);
-      gp::GdipResetClip(graphics_.get());
-    }
+  if (fresh && graphics_) {
+    gp::GdipSetClipRect(graphics_.get(), pc.area.x, pc.area.y, pc.area.width, pc.area.height,
+                        Gdiplus::CombineModeReplace);
+    gp::GdipGraphicsClear(graphics_.get(), 0);
+    gp::GdipResetClip(graphics_.get());
   }
   OnBeginPaint(pc);
   return true;

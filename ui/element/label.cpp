@@ -254,6 +254,7 @@ Gdiplus::GpStringFormat* UiLabel::StringFormat(Gdiplus::GpStringFormat* format) 
 
 void UiLabel::Draw() {
   if (animateText_) Transition(textTransitionSteps_, textTransitionInterval_);
+  const WeakRef<UiElement> self(this);  // painting may run handlers that delete the label
   Paint([&](const PaintContext& pc) {
     Gdiplus::GpGraphics* g = pc.graphics;
     if (!g) return;
@@ -292,7 +293,7 @@ void UiLabel::Draw() {
   });
   // A paint that could not start the text transition (hidden label, no
   // refresh) drops it, so that later paints are not animated by surprise.
-  if (animateText_ && !TransitionRunning()) ResetTextTransition();
+  if (self && animateText_ && !TransitionRunning()) ResetTextTransition();
 }
 
 }  // namespace ui

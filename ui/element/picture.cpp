@@ -189,7 +189,9 @@ void UiPicture::DrawFrame() {
   if (currentFrame_ == 0) {
     // No image (undecodable bytes): nothing is drawn, but an earlier image must not stay.
     if (shownFrame_ != 0) {
+      const WeakRef<UiElement> self(this);  // painting may run handlers that delete the picture
       Paint([](const PaintContext&) {});
+      if (!self) return;
       shownFrame_ = 0;
     }
     KillFrameTimer();
@@ -201,10 +203,12 @@ void UiPicture::DrawFrame() {
   }
   if (currentFrame_ > frameCount_ || !animate_) currentFrame_ = 1;
   const int frame = currentFrame_;
-  Gdiplus::GpImage* image = Image();
+  const WeakRef<UiElement> self(this);  // painting may run handlers that delete the picture
   Paint([&](const PaintContext& pc) {
     Gdiplus::GpGraphics* g = pc.graphics;
     if (!g) return;
+    // Read only now: starting the paint runs handlers that may change the image.
+    Gdiplus::GpImage* image = Image();
     if (backColor_ != 0) {
       gp::SolidBrush brush;
       if (gp::Ok(gp::GdipCreateSolidFill(backColor_, brush.put())))
@@ -218,6 +222,7 @@ void UiPicture::DrawFrame() {
     DrawBorderStyle(g, area, borderStyle_);
     if (pc.host && pc.host->KeyboardFocus() == this) DrawBorderStyle(g, area, kFocusBorder);
   });
+  if (!self) return;
   shownFrame_ = frame;
   if (frameCount_ < 2) {
     ++currentFrame_;

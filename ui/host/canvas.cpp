@@ -1,6 +1,9 @@
 #include "ui/host/canvas.h"
 
 #include <algorithm>
+#include <memory>
+
+#include "ui/core/lifetime.h"
 
 namespace ui {
 
@@ -61,6 +64,13 @@ Canvas& ScratchCanvas() {
 void GrowScratchCanvas(HDC reference, int width, int height) {
   Canvas& s = ScratchCanvas();
   if (s && width <= s.width() && height <= s.height()) return;
+  if (s && DispatchDepth() > 0) {
+    // A transition being drawn further up the stack may hold the old
+    // scratch surface: it is released after the outermost message.
+    auto old = std::make_shared<Canvas>();
+    old->Swap(s);
+    ReleaseLater([old] { old->Reset(); });
+  }
   s.Create(reference, std::max(width, s.width()), std::max(height, s.height()), true);
 }
 

@@ -324,7 +324,20 @@ void UiCompositor::PaintElements(UiElement* first, Gdiplus::GpGraphics* g, const
     } else if (e->TransitionRunning()) {
       const LRESULT r = host_.SendTo(e, ev::kTransitionFrame, 0, reinterpret_cast<LPARAM>(&tc));
       if (!alive) return;
-      if (r < 1 && host_.Owns(element)) DrawTransition(e, g, tc);
+      if (r < 1 && host_.Owns(element)) {
+        // The handler may have resized the element (a new bitmap, no
+        // snapshot) or ended its transition: draw what it has now.
+        if (e->TransitionRunning()) {
+          tc.bitmap = e->Bitmap();
+          tc.snapshot = e->Snapshot();
+          tc.elementRect = e->Bounds();
+          tc.step = e->TransitionStep();
+          tc.steps = e->Transition();
+          DrawTransition(e, g, tc);
+        } else {
+          DrawImageAlphaWithin(g, e->Bitmap(), e->Bounds(), e->Opacity(), dirty);
+        }
+      }
     } else {
       DrawImageAlphaWithin(g, e->Bitmap(), e->Bounds(), e->Opacity(), dirty);
     }

@@ -1,4 +1,5 @@
-// UiWindow: the subclassed window procedure and the host's private messages.
+// UiWindow: the subclassed window procedure, the host's private messages
+// and the cross-fade's timer routine.
 #include <windows.h>
 
 #include "ui/core/text.h"
@@ -6,7 +7,6 @@
 #include "ui/host/caption_parts.h"
 #include "ui/host/tickets.h"
 #include "ui/host/window.h"
-#include "ui/platform/system_api.h"
 
 namespace ui {
 

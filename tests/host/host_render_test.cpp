@@ -68,6 +68,28 @@ TEST(HostRender, ImageOnlyFrameWithNineGrid) {
   EXPECT_PIXEL(w, 60, 45, kBlue);
 }
 
+TEST(HostRender, AHostInheritingAnotherDrawsTheLendersImageAndColour) {
+  Bytes image = HalfAndHalf();
+  UiWindow::CreateOptions lenderOptions = HostedWindow::Plain();
+  lenderOptions.image = image;
+  lenderOptions.backgroundColor = RGB(255, 255, 0);
+  HostedWindow lender(200, 150, lenderOptions);
+  UiWindow::CreateOptions o = HostedWindow::Plain();  // its own colour: green, no image
+  o.inheritFrom = lender.hwnd();
+  HostedWindow borrower(200, 150, o);
+  EXPECT_EQ(borrower.host.BackgroundImage(), lender.host.BackgroundImage());
+  EXPECT_EQ(borrower.host.BackgroundColor(), RGB(255, 255, 0));
+  EXPECT_PIXEL(borrower, 30, 40, kRed);
+  EXPECT_PIXEL(borrower, 80, 40, kBlue);
+  EXPECT_PIXEL(borrower, 150, 100, kYellow);
+  // Once the lender is gone the borrower draws its own (empty) background
+  // in the colour it last had.
+  lender.host.Detach();
+  EXPECT_EQ(borrower.host.BackgroundImage(), nullptr);
+  borrower.host.Redraw();
+  EXPECT_PIXEL(borrower, 30, 40, kYellow);
+}
+
 TEST(HostRender, ElementsAreCompositedAtTheirBoundsWithTheirOpacity) {
   HostedWindow w;
   Recorder e(kYellow);

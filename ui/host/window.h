@@ -1,9 +1,15 @@
 #pragma once
 // UiWindow: the host that takes over an existing top-level window (its
 // frame is stripped, its procedure subclassed) and draws a tree of
-// windowless elements into it. It owns the canvas, background and fade
-// buffers, the tooltip window, the caption parts, the accelerators and the
-// thirteen application callbacks.
+// windowless elements into it. The host attaches and detaches, runs the
+// window procedure and its private messages, owns the caption parts and
+// the top-level element list, and hands the rest to parts it owns (each
+// holds a reference to the host and uses its public interface; the host's
+// public methods forward to them):
+//   UiInputRouter          input_router.h          mouse, keyboard and focus routing
+//   UiCompositor           compositor.h            canvases, redraws and holds, frames
+//   UiEffectsPlayer        effects_player.h        show and close effects
+//   UiTooltipAccelerators  tooltip_accelerators.h  tooltip window, accelerator keys
 //
 // Coordinates: client pixels of the hosted window; the whole window
 // rectangle is client area (no system frame).
@@ -31,9 +37,11 @@
 #include "ui/core/bytes.h"
 #include "ui/core/lifetime.h"
 #include "ui/element/element_types.h"
-#include "ui/host/canvas.h"
+#include "ui/host/compositor.h"
+#include "ui/host/effects_player.h"
 #include "ui/host/host_messages.h"
-#include "ui/host/redraw_queue.h"
+#include "ui/host/input_router.h"
+#include "ui/host/tooltip_accelerators.h"
 #include "ui/platform/gdiplus_handles.h"
 
 namespace ui {
@@ -68,15 +76,15 @@ class UiWindow {
   };
 
   // Callbacks. Element callbacks get (window, element, wParam, lParam, kind).
-  using PaintBackgroundFn = std::function<void(HWND, Gdiplus::GpGraphics*, int, int)>;
+  using PaintBackgroundFn = HostPaintBackgroundFn;
   using MessageFn = std::function<LRESULT(HWND, UINT, WPARAM, LPARAM)>;  // -1 = go on
   using ResizeFn = std::function<void(HWND, int, int)>;
-  using ElementFn = std::function<void(HWND, ElementHandle, WPARAM, LPARAM, int)>;
+  using ElementFn = HostElementFn;
   // Draws the application's own layer above every element: called whenever
   // the canvas was recomposed, just before it is presented. `area` is the
   // recomposed rectangle (the whole window on a full redraw); the graphics
   // is clipped to it.
-  using PaintOverlayFn = std::function<void(HWND, Gdiplus::GpGraphics*, const RectF& area)>;
+  using PaintOverlayFn = HostPaintOverlayFn;
 
   UiWindow();
   UiWindow(const UiWindow&) = delete;
@@ -108,11 +116,11 @@ class UiWindow {
   // ---- settings ----------------------------------------------------------------
   bool DragToMove() const { return dragToMove_; }
   bool SetDragToMove(bool value);
-  int FrameMode() const { return frameMode_; }
+  int FrameMode() const { return compositor_.look().frameMode; }
   int SetFrameMode(int value);
-  void SetShadowColor(COLORREF colour) { shadowColor_ = colour; }  // CLR_INVALID: black
-  void SetCloseEffect(int effect) { closeEffect_ = effect; }
-  int CloseEffect() const { return closeEffect_; }
+  void SetShadowColor(COLORREF colour) { compositor_.look().shadowColor = colour; }  // CLR_INVALID: black
+  void SetCloseEffect(int effect) { effects_.SetCloseEffect(effect); }
+  int CloseEffect() const { return effects_.CloseEffect(); }
   void SetDefaultCursor(UINT_PTR systemCursorId);
 
   // ---- rendering ----------------------------------------------------------------
@@ -121,15 +129,17 @@ class UiWindow {
   // presents the window, 1 cross-fades to the new content, anything else
   // presents nothing. Without keepElements every element is told 10262.
   void Redraw(ByteView image = {}, std::optional<COLORREF> colour = std::nullopt, int mode = 0,
-              bool keepElements = false);
+              bool keepElements = false) {
+    compositor_.Redraw(image, colour, mode, keepElements);
+  }
   // Queues a rectangle: mode 0 append, 1 draw and present now, 2 queue first.
-  void InvalidateRect(const RectF& rect, int mode);
+  void InvalidateRect(const RectF& rect, int mode) { compositor_.InvalidateRect(rect, mode); }
   // Restores the background under `rect`, repaints the overlapping
   // elements, optionally presents it. Nothing while busy.
-  void RedrawRect(const RectF& rect, bool present);
+  void RedrawRect(const RectF& rect, bool present) { compositor_.RedrawRect(rect, present); }
   // Copies the canvas to the screen: `rect` (whole window when null) with
   // BitBlt, or the whole canvas with UpdateLayeredWindow on a layered window.
-  void Present(const RECT* rect = nullptr);
+  void Present(const RECT* rect = nullptr) { compositor_.Present(rect); }
   void LayoutCaption();
 
   // ---- holding redraws ---------------------------------------------------------
@@ -137,71 +147,74 @@ class UiWindow {
   // collected and an element's Repaint is put off (each element draws once,
   // however often it changed); a full Redraw and direct RedrawRect calls
   // are not affected. Holds nest.
-  void HoldRedraws();
+  void HoldRedraws() { compositor_.HoldRedraws(); }
   // Ends one hold; the last one presents what was collected.
-  void ReleaseRedraws();
+  void ReleaseRedraws() { compositor_.ReleaseRedraws(); }
   // Presents what was collected so far and goes on holding: the put-off
   // elements draw now, and once the areas they queue (posted) have arrived
   // everything collected is repaired and presented in one flush.
-  void PresentHeldRedraws();
+  void PresentHeldRedraws() { compositor_.PresentHeldRedraws(); }
   // Held, or a presentation of collected changes is still to come.
-  bool RedrawsHeld() const { return redrawHolds_ > 0 || heldPresentPosted_; }
+  bool RedrawsHeld() const { return compositor_.RedrawsHeld(); }
   // Called by UiElement::Repaint: true when the repaint was put off.
-  bool PutOffRepaint(const UiElement* element);
-  size_t PendingRedraws() const { return redrawQueue_.Pending(); }
+  bool PutOffRepaint(const UiElement* element) { return compositor_.PutOffRepaint(element); }
+  size_t PendingRedraws() const { return compositor_.PendingRedraws(); }
   // Shows the window; effect 0 plainly (animated effects: effects module).
   // Handles the window's own pending messages first. Asked while an effect
   // runs, it ends that effect and shows the window plainly.
-  void Show(int effect = 0, std::optional<int> durationMs = std::nullopt);
+  void Show(int effect = 0, std::optional<int> durationMs = std::nullopt) { effects_.Show(effect, durationMs); }
   // An open or close effect is running.
-  bool EffectRunning() const { return effectRunning_; }
+  bool EffectRunning() const { return effects_.Running(); }
   // The running effect was asked to end (a close request arrived).
-  bool EffectStopRequested() const { return effectStop_; }
+  bool EffectStopRequested() const { return effects_.StopRequested(); }
 
   // ---- input and focus -------------------------------------------------------
-  UiElement* HitTest(float x, float y) const;
-  void SetFocusElement(UiElement* element, bool fromKeyboard);
+  UiElement* HitTest(float x, float y) const { return input_.HitTest(x, y); }
+  void SetFocusElement(UiElement* element, bool fromKeyboard) { input_.SetFocusElement(element, fromKeyboard); }
   // Adds, changes or (key 0) removes the element's accelerator. Returns 1.
-  int SetAccelerator(UiElement* element, int key);
+  int SetAccelerator(UiElement* element, int key) { return tooltipAccelerators_.SetAccelerator(element, key); }
   // Tooltip for the element's rectangle; no text: the element's TipText.
-  void SetTooltip(UiElement* element, std::optional<std::string_view> text = std::nullopt);
+  void SetTooltip(UiElement* element, std::optional<std::string_view> text = std::nullopt) {
+    tooltipAccelerators_.SetTooltip(element, text);
+  }
 
   // ---- callbacks -----------------------------------------------------------------
-  void SetOnPaintBackground(PaintBackgroundFn fn) { onPaintBackground_ = std::move(fn); }
-  void SetOnPaintOverlay(PaintOverlayFn fn) { onPaintOverlay_ = std::move(fn); }
+  void SetOnPaintBackground(PaintBackgroundFn fn) { compositor_.SetOnPaintBackground(std::move(fn)); }
+  void SetOnPaintOverlay(PaintOverlayFn fn) { compositor_.SetOnPaintOverlay(std::move(fn)); }
   void SetOnMessage(MessageFn fn) { onMessage_ = std::move(fn); }
   void SetOnResize(ResizeFn fn) { onResize_ = std::move(fn); }
-  void SetOnLeftDown(ElementFn fn) { onLeftDown_ = std::move(fn); }
-  void SetOnLeftUp(ElementFn fn) { onLeftUp_ = std::move(fn); }
-  void SetOnClick(ElementFn fn) { onClick_ = std::move(fn); }
-  void SetOnDoubleClick(ElementFn fn) { onDoubleClick_ = std::move(fn); }
-  void SetOnRightDown(ElementFn fn) { onRightDown_ = std::move(fn); }
-  void SetOnRightUp(ElementFn fn) { onRightUp_ = std::move(fn); }
-  void SetOnMouseLeave(ElementFn fn) { onMouseLeave_ = std::move(fn); }
-  void SetOnMouseEnter(ElementFn fn) { onMouseEnter_ = std::move(fn); }
-  void SetOnFocus(ElementFn fn) { onFocus_ = std::move(fn); }
-  void SetOnBlur(ElementFn fn) { onBlur_ = std::move(fn); }
+  void SetOnLeftDown(ElementFn fn) { input_.callbacks().leftDown = std::move(fn); }
+  void SetOnLeftUp(ElementFn fn) { input_.callbacks().leftUp = std::move(fn); }
+  void SetOnClick(ElementFn fn) { input_.callbacks().click = std::move(fn); }
+  void SetOnDoubleClick(ElementFn fn) { input_.callbacks().doubleClick = std::move(fn); }
+  void SetOnRightDown(ElementFn fn) { input_.callbacks().rightDown = std::move(fn); }
+  void SetOnRightUp(ElementFn fn) { input_.callbacks().rightUp = std::move(fn); }
+  void SetOnMouseLeave(ElementFn fn) { input_.callbacks().mouseLeave = std::move(fn); }
+  void SetOnMouseEnter(ElementFn fn) { input_.callbacks().mouseEnter = std::move(fn); }
+  void SetOnFocus(ElementFn fn) { input_.callbacks().focus = std::move(fn); }
+  void SetOnBlur(ElementFn fn) { input_.callbacks().blur = std::move(fn); }
 
   // ---- state read by elements, effects and tests -----------------------------
   HWND Window() const { return hwnd_; }
-  bool Busy() const { return busy_; }
-  void SetBusy(bool busy);  // clearing it repairs areas that changed while busy
+  bool Busy() const { return compositor_.Busy(); }
+  // Clearing it repairs areas that changed while busy.
+  void SetBusy(bool busy) { compositor_.SetBusy(busy); }
   HDC WindowDc() const { return windowDc_.get(); }
-  HDC CanvasDc() const { return canvas_.dc(); }
-  Gdiplus::GpGraphics* CanvasGraphics() const { return canvas_.graphics(); }
-  HDC BackgroundDc() const { return background_.dc(); }
-  int WindowAlpha() const { return windowAlpha_; }
-  bool IsLayered() const { return windowAlpha_ != -1; }
+  HDC CanvasDc() const { return compositor_.CanvasDc(); }
+  Gdiplus::GpGraphics* CanvasGraphics() const { return compositor_.CanvasGraphics(); }
+  HDC BackgroundDc() const { return compositor_.BackgroundDc(); }
+  int WindowAlpha() const { return compositor_.look().windowAlpha; }
+  bool IsLayered() const { return compositor_.IsLayered(); }
   SIZE ClientSize() const { return clientSize_; }
-  Gdiplus::GpRegion* ClipRegion() const { return clipRegion_.get(); }
-  Gdiplus::GpImage* BackgroundImage() const;
-  COLORREF BackgroundColor() const { return backgroundColor_; }
+  Gdiplus::GpRegion* ClipRegion() const { return compositor_.ClipRegion(); }
+  Gdiplus::GpImage* BackgroundImage() const { return compositor_.BackgroundImage(); }
+  COLORREF BackgroundColor() const { return compositor_.BackgroundColor(); }
   int CaptionFlags() const { return captionFlags_; }
-  int ImageLayout() const { return imageLayout_; }
+  int ImageLayout() const { return compositor_.look().imageLayout; }
   bool Resizable() const { return resizable_; }
-  bool BlurBehind() const { return blurBehind_; }
+  bool BlurBehind() const { return compositor_.look().blurBehind; }
   HCURSOR DefaultCursor() const { return defaultCursor_; }
-  HWND TooltipWindow() const { return tooltip_; }
+  HWND TooltipWindow() const { return tooltipAccelerators_.TooltipWindow(); }
   UiElement* FirstElement() const { return elements_.first; }
   UiElement* LastElement() const { return elements_.last; }
   // ---- what elements use of their host -----------------------------------------
@@ -210,52 +223,23 @@ class UiWindow {
   ElementList& TopLevelList() { return elements_; }
   // Clears every reference to an element that is being destroyed.
   void ForgetElement(const UiElement* element);
-  UiElement* FocusedElement() const { return focusedElement_.get(); }
-  UiElement* HoverElement() const { return hoverElement_.get(); }
-  UiElement* PressedElement() const { return pressedElement_.get(); }
-  bool ButtonDown() const { return buttonDown_; }
-  UiElement* KeyboardFocus() const { return keyboardFocus_.get(); }
+  UiElement* FocusedElement() const { return input_.FocusedElement(); }
+  UiElement* HoverElement() const { return input_.HoverElement(); }
+  UiElement* PressedElement() const { return input_.PressedElement(); }
+  bool ButtonDown() const { return input_.ButtonDown(); }
+  UiElement* KeyboardFocus() const { return input_.KeyboardFocus(); }
   // Direct state changes used by menu items (no events are sent).
-  void SetHoverElement(UiElement* element);
-  void SetFocusedElementDirect(UiElement* element);
+  void SetHoverElement(UiElement* element) { input_.SetHoverElement(element); }
+  void SetFocusedElementDirect(UiElement* element) { input_.SetFocusedElementDirect(element); }
   UiElement* IconPicture() const { return iconPicture_.get(); }
   UiElement* TitleLabel() const { return titleLabel_.get(); }
   const std::vector<std::unique_ptr<UiElement>>& CaptionButtons() const { return captionButtons_; }
   // Accelerator records {element handle, key}.
-  const std::vector<std::pair<ElementHandle, int>>& Accelerators() const { return accelerators_; }
+  const std::vector<std::pair<ElementHandle, int>>& Accelerators() const {
+    return tooltipAccelerators_.Accelerators();
+  }
 
-  // Test seam: how often the canvas reached the screen.
-  int PresentCountForTest() const { return presentCount_; }
-  void ResetPresentCountForTest() { presentCount_ = 0; }
-
- private:
-  friend class UiRedrawQueue;
-  static LRESULT CALLBACK HostWindowProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp);
-  static void CALLBACK FadeTimerProc(HWND hwnd, UINT msg, UINT_PTR id, DWORD time);
-
-  LRESULT WindowProc(UINT msg, WPARAM wp, LPARAM lp);
-  LRESULT CallPrevious(UINT msg, WPARAM wp, LPARAM lp);
-  LRESULT OnHostMessage(UINT msg, WPARAM wp, LPARAM lp, bool& handled);
-  LRESULT OnElementMoved(UiElement* element, bool redraw);
-  void OnPaint();
-  void OnSize(WPARAM wp);
-  void OnGetMinMaxInfo(MINMAXINFO* info);
-  void OnSetCursor();
-  void OnActivate(WPARAM wp, LPARAM lp);
-  void OnMouseLeave(WPARAM wp, LPARAM lp);
-  void OnSetText(LRESULT result, LPARAM lp);
-  void RouteMouse(UINT msg, WPARAM wp, LPARAM lp);
-  bool ResizeHitTest(UINT msg, LPARAM lp);
-  LRESULT OnKeyDown(UINT msg, WPARAM wp, LPARAM lp);
-  bool OnSysChar(UINT msg, WPARAM wp, LPARAM lp);
-  void FadeTick();
-  void RunCloseEffect();
-  // Puts the buffers and images off until the outermost message returns.
-  void ReleaseBuffersSafely();
-
-  // Element delivery with liveness checks; 0 for a dead element.
-  LRESULT SendTo(UiElement* element, UINT msg, WPARAM wp, LPARAM lp);
-  void CallElementFn(const ElementFn& fn, UiElement* element, WPARAM wp, LPARAM lp);
+  // ---- element delivery, used by the host's parts -------------------------------
   // True when `element` is live and belongs to this host.
   bool Owns(const UiElement* element) const;
   bool Owns(const WeakRef<UiElement>& element) const { return Owns(element.get()); }
@@ -263,88 +247,60 @@ class UiWindow {
   UiElement* Owned(const WeakRef<UiElement>& element) const {
     return Owns(element.get()) ? element.get() : nullptr;
   }
+  // Delivers a message to the element when it is live and this host's; 0 otherwise.
+  LRESULT SendTo(UiElement* element, UINT msg, WPARAM wp, LPARAM lp);
+  // Runs an element callback (a copy: it may replace itself) with the
+  // element's handle and kind, or 0 and 0 for an element not of this host.
+  void CallElementFn(const ElementFn& fn, UiElement* element, WPARAM wp, LPARAM lp);
 
-  void CreateBuffers();
-  void GrowScratch();
+  // Test seam: how often the canvas reached the screen.
+  int PresentCountForTest() const { return compositor_.PresentCount(); }
+  void ResetPresentCountForTest() { compositor_.ResetPresentCount(); }
+
+  // The compositor, read by the compositors of hosts that borrow this
+  // host's background.
+  const UiCompositor& Compositor() const { return compositor_; }
+
+ private:
+  static LRESULT CALLBACK HostWindowProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp);
+  static void CALLBACK FadeTimerProc(HWND hwnd, UINT msg, UINT_PTR id, DWORD time);
+
+  LRESULT WindowProc(UINT msg, WPARAM wp, LPARAM lp);
+  LRESULT CallPrevious(UINT msg, WPARAM wp, LPARAM lp);
+  LRESULT OnHostMessage(UINT msg, WPARAM wp, LPARAM lp, bool& handled);
+  LRESULT OnElementMoved(UiElement* element, bool redraw);
+  void OnSize(WPARAM wp);
+  void OnGetMinMaxInfo(MINMAXINFO* info);
+  void OnSetText(LRESULT result, LPARAM lp);
+
   void CreateCaptionParts(int flags);
-  void CreateTooltip();
   void DestroyCaptionParts();
-  void ComposeBody(Gdiplus::GpGraphics* g, int width, int height);
-  void DrawBorderRings(Gdiplus::GpGraphics* g, int width, int height);
-  void PaintAll(UiElement* first, Gdiplus::GpGraphics* g, bool announce);
-  void PaintElements(UiElement* first, Gdiplus::GpGraphics* g, const RectF& dirty);
-  // Runs the overlay callback; false when the host went away inside it.
-  bool PaintOverlay(Gdiplus::GpGraphics* g, const RectF& area);
-  void DrawTransition(UiElement* element, Gdiplus::GpGraphics* g, const TransitionContext& tc);
-  int CompositeAlpha(UiElement* element, bool halfAsFactor);
-  void PushLayered(HDC source);
-  void RepairDeferred();
-  static constexpr WPARAM kDrawHeldElements = 0, kFlushHeld = 1;  // presentation steps
-  void OnPresentHeld(WPARAM step);
-  void PostPresentStep(WPARAM step);
-  void DrawHeldElements();
-  void FlushHeld();
-  void ClearHeldRedraws();
 
   // ---- record ---------------------------------------------------------------
   HWND hwnd_ = nullptr;                    // hosted window; not owned
   WNDPROC prevWndProc_ = nullptr;          // non-null while attached
   std::uintptr_t handle_ = 0;              // host handle while attached
   LifeAnchor life_;                        // live from Create to Detach
-  WeakRef<UiElement> focusedElement_;      // not owned (elements are the application's)
-  WeakRef<UiElement> hoverElement_;
-  WeakRef<UiElement> pressedElement_;
-  bool buttonDown_ = false;
-  bool busy_ = false;
   gdi::WindowDc windowDc_;                 // owned: GetDC for the attachment's life
-  Canvas canvas_;                          // owned: composed window (DIB + GDI+ graphics)
-  Canvas background_;                      // owned: body without elements
-  Canvas fade_;                            // owned: only during a cross-fade
-  HWND inheritFrom_ = nullptr;             // not owned
-  gp::Image backgroundImage_;              // owned (unused while inheriting)
-  COLORREF backgroundColor_ = 0;
   ElementList elements_;                   // top-level list; the elements are not owned
   int captionFlags_ = 0;
-  HWND tooltip_ = nullptr;                 // owned: destroyed on detach
-  int frameMode_ = 7;
-  int windowAlpha_ = -1;
-  int imageLayout_ = 0;
-  COLORREF shadowColor_ = CLR_INVALID;
   bool resizable_ = false;
   bool dragToMove_ = true;
-  bool imageFrame_ = true;
-  int closeEffect_ = 0;
   SIZE clientSize_{0, 0};
-  gp::Region clipRegion_;                  // owned: rounded body clip
-  WeakRef<UiElement> keyboardFocus_;
-  bool blurBehind_ = false;
   int startupHold_ = 1;
   HCURSOR defaultCursor_ = nullptr;        // shared cursor; not owned
-  RECT nineGrid_{0, 0, 0, 0};
-  int fadeAlpha_ = 0;
-  UINT_PTR fadeTimerId_ = 0;               // the cross-fade's timer (the host handle) while it runs
-  bool effectRunning_ = false;             // an open or close effect is on the stack
-  bool effectStop_ = false;                // ... and was asked to end
-  bool mouseTracked_ = false;
-  std::vector<std::pair<ElementHandle, int>> accelerators_;
   std::vector<std::unique_ptr<UiElement>> captionButtons_;  // owned
   std::unique_ptr<UiElement> iconPicture_;                  // owned
   std::unique_ptr<UiElement> titleLabel_;                   // owned
-  UiRedrawQueue redrawQueue_;
-  std::string tipText_;                    // text of the tooltip tool
-  std::vector<RectF> deferredDirty_;       // areas moved while busy; repaired when it clears
-  int redrawHolds_ = 0;
-  bool heldPresentPosted_ = false;         // a kPresentHeld message is on its way
-  std::vector<ElementHandle> heldRepaints_;  // elements whose repaint was put off
 
-  PaintBackgroundFn onPaintBackground_;
-  PaintOverlayFn onPaintOverlay_;
   MessageFn onMessage_;
   ResizeFn onResize_;
-  ElementFn onLeftDown_, onLeftUp_, onClick_, onDoubleClick_, onRightDown_, onRightUp_;
-  ElementFn onMouseEnter_, onMouseLeave_, onFocus_, onBlur_;
 
-  int presentCount_ = 0;
+  // ---- parts ------------------------------------------------------------------------
+  UiTooltipAccelerators tooltipAccelerators_{*this};
+  UiEffectsPlayer effects_{*this};
+  UiInputRouter input_{*this};
+  UiCompositor compositor_{*this, &FadeTimerProc};
 };
 
 }  // namespace ui

@@ -1,7 +1,6 @@
-// UiWindow: attaching to a window, the caption parts, the tooltip window,
-// settings and teardown.
+// UiWindow: attaching to a window, the caption parts, settings and
+// teardown.
 #include <windows.h>
-#include <commctrl.h>
 
 #include <memory>
 #include <string>
@@ -29,13 +28,6 @@ std::unordered_map<const UiWindow*, std::uintptr_t>& AttachedHosts() {
   return *attached;
 }
 
-// What a detached host releases once the outermost message has returned.
-struct Buffers {
-  Canvas canvas, background, fade;
-  gp::Region clipRegion;
-  gp::Image backgroundImage;
-};
-
 // Windows whose procedure could not be restored on detach (someone
 // subclassed on top of the host): their previous procedure, so that
 // HostWindowProc can still pass every message on.
@@ -53,7 +45,7 @@ UiWindow::UiWindow() = default;
 
 UiWindow::~UiWindow() {
   Detach();
-  ReleaseBuffersSafely();
+  compositor_.ReleaseBuffersSafely();
 }
 
 UiWindow* UiWindow::FromHandle(std::uintptr_t handle) { return g_hosts.Find(handle); }
@@ -81,20 +73,21 @@ bool UiWindow::Create(HWND hwnd, const CreateOptions& o) {
   LONG_PTR style = GetWindowLongPtrW(hwnd, GWL_STYLE);
   const int alpha = o.windowAlpha.value_or(-1);
   const bool layered = alpha != -1;
+  FrameLook& look = compositor_.look();
   if (o.blurBehind)
-    blurBehind_ = *o.blurBehind && layered;
+    look.blurBehind = *o.blurBehind && layered;
   else
-    blurBehind_ = Library().osMajorVersion == 6;
+    look.blurBehind = Library().osMajorVersion == 6;
 
   hwnd_ = hwnd;
-  windowAlpha_ = layered ? (alpha < 0 ? 0 : (alpha > 255 ? 255 : alpha)) : -1;
-  imageLayout_ = o.imageLayout.value_or(0);
-  imageFrame_ = o.imageFrame.value_or(true);
-  frameMode_ = o.frameMode.value_or(7);
+  look.windowAlpha = layered ? (alpha < 0 ? 0 : (alpha > 255 ? 255 : alpha)) : -1;
+  look.imageLayout = o.imageLayout.value_or(0);
+  look.imageFrame = o.imageFrame.value_or(true);
+  look.frameMode = o.frameMode.value_or(7);
   resizable_ = o.resizable.value_or((style & WS_THICKFRAME) != 0);
   startupHold_ = o.startupHold.value_or(1);
-  nineGrid_ = o.nineGrid.value_or(RECT{0, 0, 0, 0});
-  inheritFrom_ = o.inheritFrom.value_or(nullptr);
+  look.nineGrid = o.nineGrid.value_or(RECT{0, 0, 0, 0});
+  look.inheritFrom = o.inheritFrom.value_or(nullptr);
 
   // Caption style.
   if (!o.captionStyle || *o.captionStyle != 0) style |= WS_SYSMENU;
@@ -123,10 +116,10 @@ bool UiWindow::Create(HWND hwnd, const CreateOptions& o) {
   GetWindowRect(hwnd, &wr);
   clientSize_ = SIZE{wr.right - wr.left, wr.bottom - wr.top};
   windowDc_ = gdi::WindowDc(hwnd);
-  CreateBuffers();
+  compositor_.CreateBuffers();
   if (layered)
     SetWindowLongPtrW(hwnd, GWL_EXSTYLE, GetWindowLongPtrW(hwnd, GWL_EXSTYLE) | WS_EX_LAYERED);
-  redrawQueue_.Init(hwnd, this);
+  compositor_.Attach();
 
   if (const WNDPROC original = OrphanProcFor(hwnd)) {
     // An earlier host could not take its procedure out of this window's
@@ -145,28 +138,34 @@ bool UiWindow::Create(HWND hwnd, const CreateOptions& o) {
   SetWindowPos(hwnd, nullptr, 0, 0, 0, 0,
                SWP_FRAMECHANGED | SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
 
-  busy_ = true;
+  compositor_.SetBusyFlag(true);
   const int hold = startupHold_;
   startupHold_ = 0;
   CreateCaptionParts(flags);
-  busy_ = false;
+  compositor_.SetBusyFlag(false);
 
   const COLORREF colour = o.backgroundColor.value_or(CLR_INVALID);
   Redraw(o.image, colour, -1, false);
   if (!IsAttached()) return false;  // torn down from inside a callback
   if (layered) Present(nullptr);
   startupHold_ = hold;
-  CreateTooltip();
+  tooltipAccelerators_.CreateTooltip();
   if (resizable_)
     SetWindowLongPtrW(hwnd, GWL_STYLE, GetWindowLongPtrW(hwnd, GWL_STYLE) | WS_THICKFRAME);
   return true;
 }
 
-void UiWindow::CreateBuffers() {
-  const int w = clientSize_.cx, h = clientSize_.cy;
-  canvas_.Create(windowDc_.get(), w, h, true);
-  background_.Create(windowDc_.get(), w, h, false);
-  GrowScratchCanvas(windowDc_.get(), w, h);
+void UiWindow::LayoutCaption() {
+  if (captionFlags_ == 0) return;
+  float x = static_cast<float>(clientSize_.cx - 5 - ((captionFlags_ & caption::kClose) ? 12 : 0));
+  for (auto& button : captionButtons_) {
+    x -= 28;
+    if (button && button->IsCreated()) button->SetBounds(static_cast<int>(x), 7, {}, {}, false);
+  }
+  if ((captionFlags_ & caption::kTitle) && titleLabel_ && titleLabel_->IsCreated()) {
+    const int m = (captionFlags_ & caption::kIcon) ? 28 : 11;
+    titleLabel_->SetBounds(m, 10, static_cast<int>(x) - m, 20, false);
+  }
 }
 
 void UiWindow::CreateCaptionParts(int flags) {
@@ -202,23 +201,9 @@ void UiWindow::DestroyCaptionParts() {
   captionButtons_.clear();
 }
 
-void UiWindow::CreateTooltip() {
-  static const bool initialised = [] {
-    INITCOMMONCONTROLSEX icc{sizeof icc, ICC_WIN95_CLASSES};
-    return InitCommonControlsEx(&icc) != FALSE;
-  }();
-  (void)initialised;
-  if (tooltip_ && IsWindow(tooltip_)) DestroyWindow(tooltip_);
-  tooltip_ = CreateWindowExW(0, TOOLTIPS_CLASSW, nullptr, WS_POPUP | TTS_NOPREFIX | TTS_ALWAYSTIP, 0,
-                             0, 0, 0, nullptr, nullptr, GetModuleHandleW(nullptr), nullptr);
-  if (!tooltip_) return;
-  SetWindowPos(tooltip_, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
-  SendMessageW(tooltip_, TTM_SETMAXTIPWIDTH, 0, 1024);
-}
-
 void UiWindow::Detach() {
   if (!prevWndProc_) return;
-  busy_ = true;
+  compositor_.SetBusyFlag(true);
   const HWND hwnd = hwnd_;
   // Every element of this host, taken while they still name it.
   std::vector<WeakRef<UiElement>> elements;
@@ -236,27 +221,16 @@ void UiWindow::Detach() {
   OrphanProcs()[hwnd] = prevWndProc_;
   // The tooltip first: its tool subclasses the window (TTF_SUBCLASS), and
   // removing it puts back the procedure it found, which is ours.
-  if (tooltip_) {
-    TTTOOLINFOW ti{};
-    ti.cbSize = TTTOOLINFOW_V2_SIZE;
-    ti.hwnd = hwnd;
-    SendMessageW(tooltip_, TTM_DELTOOLW, 0, reinterpret_cast<LPARAM>(&ti));
-    DestroyWindow(tooltip_);
-    tooltip_ = nullptr;
-  }
-  tipText_.clear();
+  tooltipAccelerators_.DestroyTooltip();
   if (GetWindowLongPtrW(hwnd, GWLP_WNDPROC) == reinterpret_cast<LONG_PTR>(&HostWindowProc)) {
     SetWindowLongPtrW(hwnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(prevWndProc_));
     OrphanProcs().erase(hwnd);
   } else if (!IsWindow(hwnd)) {
     OrphanProcs().erase(hwnd);
   }
-  KillTimer(hwnd, fadeTimerId_);  // a cross-fade in progress
+  compositor_.Forget();  // a cross-fade in progress, queued and held redraws
   DropTickets(hwnd);
 
-  redrawQueue_.Clear();
-  deferredDirty_.clear();
-  ClearHeldRedraws();
   // The top-level list is emptied first; each element (with its
   // descendants) is then destroyed in list order, and so is any element
   // of this host that was unlinked from every list.
@@ -264,22 +238,14 @@ void UiWindow::Detach() {
   for (const WeakRef<UiElement>& e : elements)
     if (e) e->Destroy();
 
-  if (buttonDown_ || mouseTracked_) {
-    buttonDown_ = false;
-    mouseTracked_ = false;
-    if (GetCapture() == hwnd) ReleaseCapture();
-  }
-  pressedElement_.reset();
-  focusedElement_.reset();
-  hoverElement_.reset();
-  keyboardFocus_.reset();
+  input_.Forget();
   elements_.last = elements_.first = nullptr;
   captionFlags_ = 0;
 
-  ReleaseBuffersSafely();
+  compositor_.ReleaseBuffersSafely();
   windowDc_.reset();  // belongs to the window, which is going
 
-  accelerators_.clear();
+  tooltipAccelerators_.ClearAccelerators();
   DestroyCaptionParts();
   iconPicture_.reset();
   titleLabel_.reset();
@@ -287,24 +253,8 @@ void UiWindow::Detach() {
   DropTickets(hwnd);
   prevWndProc_ = nullptr;
   // A running effect sees the host gone at its next frame and ends there.
-  effectRunning_ = effectStop_ = false;
-  busy_ = false;
-}
-
-void UiWindow::ReleaseBuffersSafely() {
-  auto kept = std::make_shared<Buffers>();
-  kept->canvas.Swap(canvas_);
-  kept->background.Swap(background_);
-  kept->fade.Swap(fade_);
-  kept->clipRegion = std::move(clipRegion_);
-  kept->backgroundImage = std::move(backgroundImage_);
-  ReleaseLater([kept] {
-    kept->canvas.Reset();
-    kept->background.Reset();
-    kept->fade.Reset();
-    kept->clipRegion.reset();
-    kept->backgroundImage.reset();
-  });
+  effects_.Forget();
+  compositor_.SetBusyFlag(false);
 }
 
 bool UiWindow::SetDragToMove(bool value) {
@@ -313,20 +263,12 @@ bool UiWindow::SetDragToMove(bool value) {
 }
 
 int UiWindow::SetFrameMode(int value) {
-  frameMode_ = value;
-  return frameMode_;
+  compositor_.look().frameMode = value;
+  return value;
 }
 
 void UiWindow::SetDefaultCursor(UINT_PTR systemCursorId) {
   defaultCursor_ = LoadCursorW(nullptr, MAKEINTRESOURCEW(systemCursorId));
-}
-
-Gdiplus::GpImage* UiWindow::BackgroundImage() const {
-  if (inheritFrom_ && IsWindow(inheritFrom_)) {
-    UiWindow* lender = FromWindow(inheritFrom_);
-    if (lender && lender != this) return lender->backgroundImage_.get();
-  }
-  return backgroundImage_.get();
 }
 
 bool UiWindow::Owns(const UiElement* element) const {
@@ -334,18 +276,8 @@ bool UiWindow::Owns(const UiElement* element) const {
 }
 
 void UiWindow::ForgetElement(const UiElement* element) {
-  if (pressedElement_ == element) {
-    pressedElement_.reset();
-    if (buttonDown_) {
-      buttonDown_ = false;
-      if (GetCapture() == hwnd_) ReleaseCapture();
-    }
-  }
-  if (focusedElement_ == element) focusedElement_.reset();
-  if (hoverElement_ == element) hoverElement_.reset();
-  if (keyboardFocus_ == element) keyboardFocus_.reset();
-  const ElementHandle h = element->Self();
-  std::erase_if(accelerators_, [h](const auto& a) { return a.first == h; });
+  tooltipAccelerators_.ForgetElement(element->Self());
+  input_.ForgetElement(element);  // last: it may release the capture, which calls out
 }
 
 LRESULT UiWindow::SendTo(UiElement* element, UINT msg, WPARAM wp, LPARAM lp) {

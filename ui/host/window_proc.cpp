@@ -1,4 +1,5 @@
-// UiWindow: the subclassed window procedure and the host's private messages.
+// UiWindow: the subclassed window procedure, the host's private messages
+// and the cross-fade's timer routine.
 #include <windows.h>
 
 #include "ui/core/text.h"
@@ -6,7 +7,6 @@
 #include "ui/host/caption_parts.h"
 #include "ui/host/tickets.h"
 #include "ui/host/window.h"
-#include "ui/platform/system_api.h"
 
 namespace ui {
 
@@ -61,7 +61,7 @@ LRESULT UiWindow::WindowProc(UINT msg, WPARAM wp, LPARAM lp) {
       OnSize(wp);
       return passOn();
     case WM_ACTIVATE:
-      OnActivate(wp, lp);
+      input_.OnActivate(wp, lp);
       return passOn();
     case WM_SETTEXT: {
       const LRESULT r = CallPrevious(msg, wp, lp);
@@ -69,15 +69,15 @@ LRESULT UiWindow::WindowProc(UINT msg, WPARAM wp, LPARAM lp) {
       return r;
     }
     case WM_PAINT:
-      OnPaint();
+      compositor_.OnPaint();
       return passOn();
     case WM_CLOSE:
-      RunCloseEffect();
+      effects_.PlayCloseEffect();
       if (alive) ShowWindow(hwnd, SW_HIDE);
       return passOn();
     case WM_SETCURSOR:
       if (reinterpret_cast<HWND>(wp) == hwnd) {
-        OnSetCursor();
+        input_.OnSetCursor();
         return TRUE;
       }
       return passOn();
@@ -97,7 +97,7 @@ LRESULT UiWindow::WindowProc(UINT msg, WPARAM wp, LPARAM lp) {
       if (wp == TRUE) return 0;
       return passOn();
     case WM_KEYDOWN:
-      OnKeyDown(msg, wp, lp);
+      input_.OnKeyDown(msg, wp, lp);
       return passOn();
     case WM_KEYUP:
     case WM_CHAR:
@@ -106,10 +106,10 @@ LRESULT UiWindow::WindowProc(UINT msg, WPARAM wp, LPARAM lp) {
     case WM_IME_COMPOSITION:
     case WM_COMMAND:
     case WM_MOUSEWHEEL:
-      SendTo(focusedElement_.get(), msg, wp, lp);
+      input_.SendToFocused(msg, wp, lp);
       return passOn();
     case WM_SYSCHAR:
-      if (OnSysChar(msg, wp, lp)) return 0;
+      if (input_.OnSysChar(msg, wp, lp)) return 0;
       return passOn();
     case WM_TIMER:
       // Element timers use the element handle as id; anything else (the
@@ -117,23 +117,19 @@ LRESULT UiWindow::WindowProc(UINT msg, WPARAM wp, LPARAM lp) {
       if (UiElement* e = UiElement::FromHandle(wp); Owns(e)) SendTo(e, msg, wp, lp);
       return passOn();
     case WM_MOUSEMOVE:
-      if (!mouseTracked_) {
-        TRACKMOUSEEVENT tme{sizeof tme, TME_LEAVE, hwnd, 0};
-        mouseTracked_ = sys::TrackMouseEvent(&tme) != FALSE;
-      }
-      RouteMouse(msg, wp, lp);
+      input_.OnMouseMove(wp, lp);
       return passOn();
     case WM_LBUTTONDOWN:
     case WM_LBUTTONUP:
     case WM_RBUTTONDOWN:
     case WM_RBUTTONUP:
-      RouteMouse(msg, wp, lp);
+      input_.RouteMouse(msg, wp, lp);
       return passOn();
     case WM_LBUTTONDBLCLK:
       SendMessageW(hwnd, WM_LBUTTONDOWN, ev::kDoubleClickMark, lp);
       return 0;
     case WM_MOUSELEAVE:
-      OnMouseLeave(wp, lp);
+      input_.OnMouseLeave(wp, lp);
       return passOn();
     default:
       break;
@@ -161,10 +157,7 @@ LRESULT UiWindow::OnHostMessage(UINT msg, WPARAM wp, LPARAM lp, bool& handled) {
       return SetAccelerator(e, static_cast<int>(lp));
     }
     case hostmsg::kPresentCanvas:
-      if (IsLayered() && !busy_) {
-        PushLayered(canvas_.dc());
-        ++presentCount_;
-      }
+      compositor_.PresentCanvas();
       return 0;
     case hostmsg::kInvalidate: {
       if (auto ticket = RedeemTicket(hwnd_, lp)) InvalidateRect(ticket->rect, static_cast<int>(wp));
@@ -178,7 +171,7 @@ LRESULT UiWindow::OnHostMessage(UINT msg, WPARAM wp, LPARAM lp, bool& handled) {
     }
     case hostmsg::kPresentHeld:
       handled = true;
-      OnPresentHeld(wp);
+      compositor_.OnPresentHeld(wp);
       return 0;
     case hostmsg::kDeliverEvent: {
       handled = true;
@@ -201,26 +194,7 @@ LRESULT UiWindow::OnElementMoved(UiElement* element, bool redraw) {
   if (!redraw || !Owns(moved)) return 1;
   const RectF now = element->Bounds();
   const RectF before = element->OldBounds().value_or(now);
-  if (busy_) {
-    // Repaired once the host is idle again (see SetBusy).
-    deferredDirty_.push_back(before);
-    deferredDirty_.push_back(now);
-    return 0;
-  }
-  RedrawRect(before, true);
-  RedrawRect(now, true);
-  return 1;
-}
-
-void UiWindow::OnPaint() {
-  PAINTSTRUCT ps{};
-  HDC dc = BeginPaint(hwnd_, &ps);
-  if (dc && canvas_) {
-    const RECT& r = ps.rcPaint;
-    BitBlt(windowDc_.get(), r.left, r.top, r.right - r.left, r.bottom - r.top, canvas_.dc(), r.left,
-           r.top, SRCCOPY);
-  }
-  EndPaint(hwnd_, &ps);
+  return compositor_.RepairMoved(before, now);
 }
 
 void UiWindow::OnSetText(LRESULT, LPARAM lp) {
@@ -244,10 +218,28 @@ void UiWindow::OnGetMinMaxInfo(MINMAXINFO* info) {
   info->ptMinTrackSize = POINT{buttons * 28 + closeExtra + 35 + 1, 38};
 }
 
-void UiWindow::OnSetCursor() {
-  HCURSOR cursor = nullptr;
-  if (UiElement* hover = Owned(hoverElement_)) cursor = hover->Cursor();
-  SetCursor(cursor ? cursor : defaultCursor_);
+
+void UiWindow::OnSize(WPARAM wp) {
+  if (wp == SIZE_MINIMIZED || !IsAttached()) return;
+  RECT wr{};
+  GetWindowRect(hwnd_, &wr);
+  const SIZE size{wr.right - wr.left, wr.bottom - wr.top};
+  if (size.cx == clientSize_.cx && size.cy == clientSize_.cy) return;
+  clientSize_ = size;
+  if (onResize_) {
+    const WeakRef<UiWindow> alive(this);
+    ResizeFn fn = onResize_;
+    fn(hwnd_, size.cx, size.cy);
+    if (!alive) return;
+  }
+  compositor_.CreateBuffers();
+  Redraw({}, BackgroundColor(), 0, true);
+}
+
+void CALLBACK UiWindow::FadeTimerProc(HWND hwnd, UINT, UINT_PTR id, DWORD) {
+  DispatchScope scope;  // reached from DispatchMessage, not through the host
+  UiWindow* host = FromWindow(hwnd);
+  if (!host || !host->compositor_.OnFadeTimer(id)) KillTimer(hwnd, id);
 }
 
 }  // namespace ui

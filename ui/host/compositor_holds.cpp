@@ -1,23 +1,26 @@
-// Holding redraws: a host collects changes and presents them as one frame.
+// UiCompositor: holding redraws: a host collects changes and presents them
+// as one frame.
 #include <algorithm>
 
 #include "ui/element/element.h"
+#include "ui/host/compositor.h"
+#include "ui/host/host_messages.h"
 #include "ui/host/window.h"
 
 namespace ui {
 
-void UiWindow::HoldRedraws() {
-  if (!IsAttached()) return;
+void UiCompositor::HoldRedraws() {
+  if (!host_.IsAttached()) return;
   ++redrawHolds_;
   redrawQueue_.SetHeld(true);
 }
 
-void UiWindow::ReleaseRedraws() {
+void UiCompositor::ReleaseRedraws() {
   if (redrawHolds_ == 0) return;
   if (--redrawHolds_ == 0) PresentHeldRedraws();
 }
 
-bool UiWindow::PutOffRepaint(const UiElement* element) {
+bool UiCompositor::PutOffRepaint(const UiElement* element) {
   if (redrawHolds_ == 0 || !element) return false;
   const ElementHandle handle = element->Self();
   if (std::find(heldRepaints_.begin(), heldRepaints_.end(), handle) == heldRepaints_.end())
@@ -30,8 +33,8 @@ bool UiWindow::PutOffRepaint(const UiElement* element) {
 // (their paint event, not Repaint, which would put them off again), and the
 // areas they ask for arrive as posted messages and are collected; then,
 // after those, everything collected is repaired and presented in one flush.
-void UiWindow::PresentHeldRedraws() {
-  if (!IsAttached() || heldPresentPosted_) return;
+void UiCompositor::PresentHeldRedraws() {
+  if (!host_.IsAttached() || heldPresentPosted_) return;
   if (heldRepaints_.empty() && redrawQueue_.Pending() == 0) {
     // Nothing collected: no frame. Once the hold has ended, areas still on
     // their way are drawn as they arrive.
@@ -42,49 +45,57 @@ void UiWindow::PresentHeldRedraws() {
   PostPresentStep(kDrawHeldElements);
 }
 
-void UiWindow::PostPresentStep(WPARAM step) {
-  heldPresentPosted_ = PostMessageW(hwnd_, hostmsg::kPresentHeld, step, 0) != FALSE;
+void UiCompositor::PostPresentStep(WPARAM step) {
+  heldPresentPosted_ = PostMessageW(host_.Window(), hostmsg::kPresentHeld, step, 0) != FALSE;
   if (!heldPresentPosted_) {  // no message queue to wait on: all at once
+    const WeakRef<UiWindow> alive(&host_);
     DrawHeldElements();
+    if (!alive) return;
     FlushHeld();
   }
 }
 
-void UiWindow::DrawHeldElements() {
+void UiCompositor::DrawHeldElements() {
   std::vector<ElementHandle> elements;
   elements.swap(heldRepaints_);
-  const WeakRef<UiWindow> alive(this);
+  const WeakRef<UiWindow> alive(&host_);
   for (ElementHandle handle : elements) {
     UiElement* e = UiElement::FromHandle(handle);
-    if (Owns(e)) e->SendEvent(ev::kPaint, 0, 0);
+    if (host_.Owns(e)) e->SendEvent(ev::kPaint, 0, 0);
     if (!alive) return;
   }
 }
 
-void UiWindow::FlushHeld() {
+// A flush repairs areas, which runs element events and the overlay
+// callback: the host (and this compositor) may be gone afterwards.
+void UiCompositor::FlushHeld() {
+  const WeakRef<UiWindow> alive(&host_);
   redrawQueue_.Flush();
+  if (!alive) return;
   redrawQueue_.SetHeld(redrawHolds_ > 0);
   // Areas that arrive later (the hold ended) are drawn as they come.
   if (redrawHolds_ == 0) redrawQueue_.Flush();
 }
 
-void UiWindow::OnPresentHeld(WPARAM step) {
+void UiCompositor::OnPresentHeld(WPARAM step) {
   heldPresentPosted_ = false;
-  if (!IsAttached()) return;
+  if (!host_.IsAttached()) return;
   if (step == kDrawHeldElements) {
-    const WeakRef<UiWindow> alive(this);
+    const WeakRef<UiWindow> alive(&host_);
     DrawHeldElements();
     if (!alive) return;
     PostPresentStep(kFlushHeld);
     return;
   }
+  const WeakRef<UiWindow> alive(&host_);
   FlushHeld();
+  if (!alive) return;
   // Elements put off while this presentation was on its way, with the
   // hold ended since: one more round.
   if (redrawHolds_ == 0 && !heldRepaints_.empty()) PresentHeldRedraws();
 }
 
-void UiWindow::ClearHeldRedraws() {
+void UiCompositor::ClearHeldRedraws() {
   redrawHolds_ = 0;
   heldPresentPosted_ = false;
   heldRepaints_.clear();

@@ -1,6 +1,7 @@
-// UiWindow: the rendering pipeline — full and partial recomposition,
-// element compositing with transitions, presentation, resizing, the
-// caption layout and the cross-fade.
+// UiCompositor: full and partial recomposition, the body and its frame,
+// element compositing with transitions, presentation and the cross-fade.
+#include "ui/host/compositor.h"
+
 #include <algorithm>
 #include <cmath>
 #include <vector>
@@ -111,15 +112,17 @@ RECT CoverRect(const RectF& r, SIZE limit) {
 
 }  // namespace
 
-void UiWindow::Redraw(ByteView image, std::optional<COLORREF> colour, int mode, bool keepElements) {
-  if (!IsAttached() || !canvas_) return;
-  const WeakRef<UiWindow> alive(this);
+void UiCompositor::Redraw(ByteView image, std::optional<COLORREF> colour, int mode, bool keepElements) {
+  if (!host_.IsAttached() || !canvas_) return;
+  const WeakRef<UiWindow> alive(&host_);
+  const HWND hwnd = host_.Window();
   busy_ = true;
 
-  UiWindow* lender = (inheritFrom_ && IsWindow(inheritFrom_)) ? FromWindow(inheritFrom_) : nullptr;
-  if (lender == this) lender = nullptr;
+  UiWindow* lender =
+      (look_.inheritFrom && IsWindow(look_.inheritFrom)) ? UiWindow::FromWindow(look_.inheritFrom) : nullptr;
+  if (lender == &host_) lender = nullptr;
   if (lender) {
-    backgroundColor_ = lender->backgroundColor_;
+    backgroundColor_ = lender->BackgroundColor();
   } else {
     if (!image.empty()) {
       backgroundImage_ = ImageFromMemory(image);
@@ -128,82 +131,82 @@ void UiWindow::Redraw(ByteView image, std::optional<COLORREF> colour, int mode, 
     if (colour && *colour != CLR_INVALID) backgroundColor_ = *colour;
   }
 
-  const int w = clientSize_.cx, h = clientSize_.cy;
+  const int w = host_.ClientSize().cx, h = host_.ClientSize().cy;
   if (mode == 1 && IsLayered()) {
-    fade_.Create(windowDc_.get(), w, h, false);
+    fade_.Create(host_.WindowDc(), w, h, false);
     BitBlt(fade_.dc(), 0, 0, w, h, canvas_.dc(), 0, 0, SRCCOPY);
   }
 
   Gdiplus::GpGraphics* g = canvas_.graphics();
   ComposeBody(g, w, h);
   if (onPaintBackground_) {
-    PaintBackgroundFn fn = onPaintBackground_;
-    fn(hwnd_, g, w, h);
+    HostPaintBackgroundFn fn = onPaintBackground_;
+    fn(hwnd, g, w, h);
     if (!alive) return;
   }
-  if (frameMode_ != 1) DrawBorderRings(g, w, h);
+  if (look_.frameMode != 1) DrawBorderRings(g, w, h);
 
   BitBlt(background_.dc(), 0, 0, w, h, canvas_.dc(), 0, 0, SRCCOPY);
 
-  if (frameMode_ != 1) {
-    clipRegion_ = RoundRegion(7, 7, w - 6, h - 6, frameMode_ == 0 ? 0 : 3);
+  if (look_.frameMode != 1) {
+    clipRegion_ = RoundRegion(7, 7, w - 6, h - 6, look_.frameMode == 0 ? 0 : 3);
     if (clipRegion_) gp::GdipSetClipRegion(g, clipRegion_.get(), Gdiplus::CombineModeReplace);
   } else {
     clipRegion_.reset();
   }
-  redrawQueue_.Init(hwnd_, this);
-  LayoutCaption();
-  PaintAll(elements_.first, g, !keepElements);
+  redrawQueue_.Init(hwnd, &host_);
+  host_.LayoutCaption();
+  PaintAll(host_.FirstElement(), g, !keepElements);
   if (!alive) return;
   if (!PaintOverlay(g, RectF{0, 0, static_cast<float>(w), static_cast<float>(h)})) return;
   gp::GdipResetClip(g);
   busy_ = false;
 
-  if (blurBehind_ && IsLayered()) SetBlur(hwnd_, 6, 6, w - 5, h - 5, 6, frameMode_, windowAlpha_);
+  if (look_.blurBehind && IsLayered()) SetBlur(hwnd, 6, 6, w - 5, h - 5, 6, look_.frameMode, look_.windowAlpha);
 
   if (mode == 0) {
     Present(nullptr);
   } else if (mode == 1) {
     busy_ = true;
     fadeAlpha_ = 0;
-    fadeTimerId_ = static_cast<UINT_PTR>(handle_);
-    SetTimer(hwnd_, fadeTimerId_, kFadeIntervalMs, FadeTimerProc);
+    fadeTimerId_ = static_cast<UINT_PTR>(host_.Handle());
+    SetTimer(hwnd, fadeTimerId_, kFadeIntervalMs, fadeTimer_);
     return;
   }
   RepairDeferred();
 }
 
-void UiWindow::ComposeBody(Gdiplus::GpGraphics* g, int w, int h) {
+void UiCompositor::ComposeBody(Gdiplus::GpGraphics* g, int w, int h) {
   Gdiplus::GpImage* img = BackgroundImage();
   gp::GdipGraphicsClear(g, 0);
-  if (frameMode_ == 1) {
+  if (look_.frameMode == 1) {
     if (!img) return;
-    if (IsRectEmpty(&nineGrid_)) {
+    if (IsRectEmpty(&look_.nineGrid)) {
       gp::GdipDrawImageRect(g, img, 0.0f, 0.0f, static_cast<float>(ImageWidth(img)),
                             static_cast<float>(ImageHeight(img)));
     } else {
-      DrawNineGrid(g, img, RectF{0, 0, static_cast<float>(w), static_cast<float>(h)}, nineGrid_);
+      DrawNineGrid(g, img, RectF{0, 0, static_cast<float>(w), static_cast<float>(h)}, look_.nineGrid);
     }
     return;
   }
-  gp::Region body = RoundRegion(6, 6, w - 5, h - 5, frameMode_ == 0 ? 0 : 4);
+  gp::Region body = RoundRegion(6, 6, w - 5, h - 5, look_.frameMode == 0 ? 0 : 4);
   if (body) gp::GdipSetClipRegion(g, body.get(), Gdiplus::CombineModeReplace);
   if (!img) {
-    gp::GdipGraphicsClear(g, Opaque(backgroundColor_, IsLayered() ? windowAlpha_ : 255));
+    gp::GdipGraphicsClear(g, Opaque(backgroundColor_, IsLayered() ? look_.windowAlpha : 255));
     return;
   }
   gp::GdipGraphicsClear(g, Opaque(backgroundColor_));
   const float iw = static_cast<float>(ImageWidth(img)), ih = static_cast<float>(ImageHeight(img));
   const RectF inner{5, 5, static_cast<float>(w - 10), static_cast<float>(h - 10)};
   RectF placed{inner.x, inner.y, iw, ih};
-  if (imageLayout_ == 1) {
+  if (look_.imageLayout == 1) {
     placed = inner;
-  } else if (imageLayout_ == 2) {
+  } else if (look_.imageLayout == 2) {
     placed = RectF{static_cast<float>((w - static_cast<int>(iw)) / 2),
                    static_cast<float>((h - static_cast<int>(ih)) / 2), iw, ih};
   }
   gp::GdipDrawImageRect(g, img, placed.x, placed.y, placed.width, placed.height);
-  if ((imageLayout_ == 0 || imageLayout_ == 2) && imageFrame_) {
+  if ((look_.imageLayout == 0 || look_.imageLayout == 2) && look_.imageFrame) {
     // Soften the image's edges into the body colour: each band is opaque
     // body colour at the image's outer edge and clear 6 pixels inside.
     const Argb solid = Opaque(backgroundColor_);
@@ -216,64 +219,65 @@ void UiWindow::ComposeBody(Gdiplus::GpGraphics* g, int w, int h) {
     FillEdgeBand(g, {x, y + ph - kEdgeBand, pw, kEdgeBand}, clear, solid,
                  Gdiplus::LinearGradientModeVertical);
   }
-  if (IsLayered() && windowAlpha_ < 255) {
+  if (IsLayered() && look_.windowAlpha < 255) {
     // The whole body again, at the window's overall opacity.
     gp::Image copy;
     gp::GdipCloneImage(canvas_.image(), copy.put());
     gp::GdipGraphicsClear(g, 0);
-    if (copy) DrawImageAlpha(g, copy.get(), RectF{0, 0, float(w), float(h)}, windowAlpha_);
+    if (copy) DrawImageAlpha(g, copy.get(), RectF{0, 0, float(w), float(h)}, look_.windowAlpha);
   }
 }
 
-void UiWindow::DrawBorderRings(Gdiplus::GpGraphics* g, int w, int h) {
-  const float corner1 = frameMode_ == 0 ? 0.0f : 7.0f;
-  const float corner2 = frameMode_ == 0 ? 0.0f : 6.0f;
+void UiCompositor::DrawBorderRings(Gdiplus::GpGraphics* g, int w, int h) {
+  const float corner1 = look_.frameMode == 0 ? 0.0f : 7.0f;
+  const float corner2 = look_.frameMode == 0 ? 0.0f : 6.0f;
   // S = (5, 5, w - 10, h - 10), moved in by one pixel, then by one more.
   DrawOutline(g, 6, 6, float(w - 12), float(h - 12), corner1, ArgbOf(204, 96, 96, 96));
   DrawOutline(g, 7, 7, float(w - 14), float(h - 14), corner2, ArgbOf(102, 255, 255, 255));
   gp::GdipResetClip(g);
   if (!IsLayered()) {
-    const int i = IsZoomed(hwnd_) ? 5 : 6;
-    const int corner = frameMode_ == 0 ? 0 : 5;
+    const HWND hwnd = host_.Window();
+    const int i = IsZoomed(hwnd) ? 5 : 6;
+    const int corner = look_.frameMode == 0 ? 0 : 5;
     // The system owns the region once SetWindowRgn accepted it.
     HRGN shape = CreateRoundRectRgn(i, i, w - i + 1, h - i + 1, corner, corner);
-    if (shape && !SetWindowRgn(hwnd_, shape, TRUE)) DeleteObject(shape);
-  } else if (captionFlags_ & caption::kShadow) {
-    const COLORREF c = shadowColor_ == CLR_INVALID ? RGB(0, 0, 0) : shadowColor_;
+    if (shape && !SetWindowRgn(hwnd, shape, TRUE)) DeleteObject(shape);
+  } else if (host_.CaptionFlags() & caption::kShadow) {
+    const COLORREF c = look_.shadowColor == CLR_INVALID ? RGB(0, 0, 0) : look_.shadowColor;
     static constexpr float kRounded[4] = {10, 12, 15, 18};
     static constexpr float kSquare[4] = {1, 4, 7, 11};
     static constexpr int kAlpha[4] = {45, 25, 10, 5};
     for (int k = 0; k < 4; ++k) {
-      const float corner = frameMode_ == 0 ? kSquare[k] : kRounded[k];
+      const float corner = look_.frameMode == 0 ? kSquare[k] : kRounded[k];
       DrawOutline(g, 5.0f - k, 5.0f - k, float(w - 10 + 2 * k), float(h - 10 + 2 * k), corner,
                   Opaque(c, kAlpha[k]));
     }
   }
 }
 
-int UiWindow::CompositeAlpha(UiElement* e, bool halfAsFactor) {
+int UiCompositor::CompositeAlpha(UiElement* e, bool halfAsFactor) {
   int alpha = e->Opacity();
   if (e->Disabled()) {
     const WeakRef<UiElement> element(e);
-    const LRESULT look = SendTo(e, ev::kDisabledLook, 0, 1);
+    const LRESULT look = host_.SendTo(e, ev::kDisabledLook, 0, 1);
     if (!element) return -1;
     if (look == -1) alpha = halfAsFactor ? static_cast<int>(alpha * 0.5) : alpha / 2;
   }
   return alpha;
 }
 
-void UiWindow::PaintAll(UiElement* first, Gdiplus::GpGraphics* g, bool announce) {
-  const WeakRef<UiWindow> alive(this);
+void UiCompositor::PaintAll(UiElement* first, Gdiplus::GpGraphics* g, bool announce) {
+  const WeakRef<UiWindow> alive(&host_);
   for (UiElement* e = first; e;) {
     UiElement* next = e->NextSibling();
     const WeakRef<UiElement> element(e);
     if (e->Visible()) {
-      if (announce) SendTo(e, ev::kWindowShown, 0, 0);
+      if (announce) host_.SendTo(e, ev::kWindowShown, 0, 0);
       if (!alive) return;
-      if (!Owns(element)) return;  // the list changed under us
+      if (!host_.Owns(element)) return;  // the list changed under us
       next = e->NextSibling();
       const int alpha = CompositeAlpha(e, false);
-      if (!alive || alpha < 0 || !Owns(element)) return;
+      if (!alive || alpha < 0 || !host_.Owns(element)) return;
       next = e->NextSibling();
       DrawImageAlpha(g, e->Bitmap(), e->Bounds(), alpha);
       if (e->FirstChild()) {
@@ -284,7 +288,7 @@ void UiWindow::PaintAll(UiElement* first, Gdiplus::GpGraphics* g, bool announce)
         PaintAll(e->FirstChild(), g, announce);
         if (!alive) return;
         gp::GdipRestoreGraphics(g, state);
-        if (!Owns(element)) return;
+        if (!host_.Owns(element)) return;
         next = e->NextSibling();
       }
     }
@@ -292,8 +296,8 @@ void UiWindow::PaintAll(UiElement* first, Gdiplus::GpGraphics* g, bool announce)
   }
 }
 
-void UiWindow::PaintElements(UiElement* first, Gdiplus::GpGraphics* g, const RectF& dirty) {
-  const WeakRef<UiWindow> alive(this);
+void UiCompositor::PaintElements(UiElement* first, Gdiplus::GpGraphics* g, const RectF& dirty) {
+  const WeakRef<UiWindow> alive(&host_);
   for (UiElement* e = first; e;) {
     const WeakRef<UiElement> element(e);
     if (!e->Visible() || !RectsOverlap(e->Bounds(), dirty)) {
@@ -318,9 +322,9 @@ void UiWindow::PaintElements(UiElement* first, Gdiplus::GpGraphics* g, const Rec
       if (!alive || alpha < 0) return;
       DrawImageAlphaWithin(g, e->Bitmap(), e->Bounds(), alpha, dirty);
     } else if (e->TransitionRunning()) {
-      const LRESULT r = SendTo(e, ev::kTransitionFrame, 0, reinterpret_cast<LPARAM>(&tc));
+      const LRESULT r = host_.SendTo(e, ev::kTransitionFrame, 0, reinterpret_cast<LPARAM>(&tc));
       if (!alive) return;
-      if (r < 1 && Owns(element)) {
+      if (r < 1 && host_.Owns(element)) {
         // The handler may have resized the element (a new bitmap, no
         // snapshot) or ended its transition: draw what it has now.
         if (e->TransitionRunning()) {
@@ -337,7 +341,7 @@ void UiWindow::PaintElements(UiElement* first, Gdiplus::GpGraphics* g, const Rec
     } else {
       DrawImageAlphaWithin(g, e->Bitmap(), e->Bounds(), e->Opacity(), dirty);
     }
-    if (!Owns(element)) return;  // the tree changed under us
+    if (!host_.Owns(element)) return;  // the tree changed under us
     if (e->FirstChild()) {
       Gdiplus::GraphicsState state = 0;
       gp::GdipSaveGraphics(g, &state);
@@ -346,27 +350,27 @@ void UiWindow::PaintElements(UiElement* first, Gdiplus::GpGraphics* g, const Rec
       PaintElements(e->FirstChild(), g, dirty);
       if (!alive) return;
       gp::GdipRestoreGraphics(g, state);
-      if (!Owns(element)) return;
+      if (!host_.Owns(element)) return;
     }
     e = e->NextSibling();
   }
 }
 
-bool UiWindow::PaintOverlay(Gdiplus::GpGraphics* g, const RectF& area) {
+bool UiCompositor::PaintOverlay(Gdiplus::GpGraphics* g, const RectF& area) {
   if (!onPaintOverlay_) return true;
-  const WeakRef<UiWindow> alive(this);
-  PaintOverlayFn fn = onPaintOverlay_;  // the callback may replace itself
-  fn(hwnd_, g, area);
+  const WeakRef<UiWindow> alive(&host_);
+  HostPaintOverlayFn fn = onPaintOverlay_;  // the callback may replace itself
+  fn(host_.Window(), g, area);
   return static_cast<bool>(alive);
 }
 
-void UiWindow::DrawTransition(UiElement* e, Gdiplus::GpGraphics* g, const TransitionContext& tc) {
+void UiCompositor::DrawTransition(UiElement* e, Gdiplus::GpGraphics* g, const TransitionContext& tc) {
   const RectF r = tc.elementRect;
   const int step = tc.step, steps = tc.steps > 0 ? tc.steps : 1;
   switch (e->TransitionEffect()) {
     case 0: {
       Canvas& scratch = ScratchCanvas();
-      const RECT c = CoverRect(tc.clipBounds, clientSize_);
+      const RECT c = CoverRect(tc.clipBounds, host_.ClientSize());
       const int cw = c.right - c.left, ch = c.bottom - c.top;
       if (cw <= 0 || ch <= 0 || !scratch) return;
       BitBlt(scratch.dc(), c.left, c.top, cw, ch, canvas_.dc(), c.left, c.top, SRCCOPY);
@@ -399,15 +403,15 @@ void UiWindow::DrawTransition(UiElement* e, Gdiplus::GpGraphics* g, const Transi
   }
 }
 
-void UiWindow::RedrawRect(const RectF& rect, bool present) {
-  if (busy_ || !IsAttached() || !canvas_) return;
+void UiCompositor::RedrawRect(const RectF& rect, bool present) {
+  if (busy_ || !host_.IsAttached() || !canvas_) return;
   // Handlers run below: whatever they release waits until the redraw is done.
   const DispatchScope redrawing;
   Gdiplus::GpGraphics* g = canvas_.graphics();
   // The whole pixels the rectangle touches: the background is restored on
   // all of them, so all of them are painted again (a fractional clip would
   // leave its edge pixels half painted over the restored background).
-  const RECT px = CoverRect(rect, clientSize_);
+  const RECT px = CoverRect(rect, host_.ClientSize());
   const RectF whole{static_cast<float>(px.left), static_cast<float>(px.top), static_cast<float>(px.right - px.left),
                     static_cast<float>(px.bottom - px.top)};
   if (clipRegion_) {
@@ -419,93 +423,95 @@ void UiWindow::RedrawRect(const RectF& rect, bool present) {
   if (px.right > px.left && px.bottom > px.top)
     BitBlt(canvas_.dc(), px.left, px.top, px.right - px.left, px.bottom - px.top, background_.dc(),
            px.left, px.top, SRCCOPY);
-  const WeakRef<UiWindow> alive(this);
-  PaintElements(elements_.first, g, whole);
+  const WeakRef<UiWindow> alive(&host_);
+  PaintElements(host_.FirstElement(), g, whole);
   if (!alive || !canvas_) return;
   if (!PaintOverlay(g, whole) || !canvas_) return;
   gp::GdipResetClip(g);
   if (present) Present(&px);
 }
 
-void UiWindow::Present(const RECT* rect) {
-  if (busy_ || !IsAttached() || !canvas_) return;
+void UiCompositor::Present(const RECT* rect) {
+  if (busy_ || !host_.IsAttached() || !canvas_) return;
   if (IsLayered()) {
     PushLayered(canvas_.dc());
   } else {
-    RECT r = rect ? *rect : RECT{0, 0, clientSize_.cx, clientSize_.cy};
-    BitBlt(windowDc_.get(), r.left, r.top, r.right - r.left, r.bottom - r.top, canvas_.dc(), r.left,
+    const SIZE size = host_.ClientSize();
+    RECT r = rect ? *rect : RECT{0, 0, size.cx, size.cy};
+    BitBlt(host_.WindowDc(), r.left, r.top, r.right - r.left, r.bottom - r.top, canvas_.dc(), r.left,
            r.top, SRCCOPY);
   }
   ++presentCount_;
 }
 
-void UiWindow::PushLayered(HDC source) {
-  SIZE size = clientSize_;
+void UiCompositor::PushLayered(HDC source) {
+  SIZE size = host_.ClientSize();
   POINT origin{0, 0};
   BLENDFUNCTION blend{AC_SRC_OVER, 0, 255, AC_SRC_ALPHA};
-  sys::UpdateLayeredWindow(hwnd_, nullptr, nullptr, &size, source, &origin, 0, &blend, ULW_ALPHA);
+  sys::UpdateLayeredWindow(host_.Window(), nullptr, nullptr, &size, source, &origin, 0, &blend, ULW_ALPHA);
 }
 
-void UiWindow::InvalidateRect(const RectF& rect, int mode) {
-  if (!IsAttached()) return;
+void UiCompositor::InvalidateRect(const RectF& rect, int mode) {
+  if (!host_.IsAttached()) return;
   redrawQueue_.Add(rect, mode);
 }
 
-void UiWindow::SetBusy(bool busy) {
+void UiCompositor::SetBusy(bool busy) {
   busy_ = busy;
   if (!busy) RepairDeferred();
 }
 
-void UiWindow::RepairDeferred() {
+void UiCompositor::RepairDeferred() {
   if (busy_ || deferredDirty_.empty()) return;
   std::vector<RectF> areas;
   areas.swap(deferredDirty_);
   for (const RectF& r : areas) redrawQueue_.Add(r, UiRedrawQueue::kAppend);
 }
 
-void UiWindow::OnSize(WPARAM wp) {
-  if (wp == SIZE_MINIMIZED || !IsAttached()) return;
-  RECT wr{};
-  GetWindowRect(hwnd_, &wr);
-  const SIZE size{wr.right - wr.left, wr.bottom - wr.top};
-  if (size.cx == clientSize_.cx && size.cy == clientSize_.cy) return;
-  clientSize_ = size;
-  if (onResize_) {
-    const WeakRef<UiWindow> alive(this);
-    ResizeFn fn = onResize_;
-    fn(hwnd_, size.cx, size.cy);
-    if (!alive) return;
+void UiCompositor::OnPaint() {
+  const HWND hwnd = host_.Window();
+  PAINTSTRUCT ps{};
+  HDC dc = BeginPaint(hwnd, &ps);
+  if (dc && canvas_) {
+    const RECT& r = ps.rcPaint;
+    BitBlt(host_.WindowDc(), r.left, r.top, r.right - r.left, r.bottom - r.top, canvas_.dc(), r.left,
+           r.top, SRCCOPY);
   }
-  CreateBuffers();
-  Redraw({}, backgroundColor_, 0, true);
+  EndPaint(hwnd, &ps);
 }
 
-void UiWindow::LayoutCaption() {
-  if (captionFlags_ == 0) return;
-  float x = static_cast<float>(clientSize_.cx - 5 - ((captionFlags_ & caption::kClose) ? 12 : 0));
-  for (auto& button : captionButtons_) {
-    x -= 28;
-    if (button && button->IsCreated()) button->SetBounds(static_cast<int>(x), 7, {}, {}, false);
-  }
-  if ((captionFlags_ & caption::kTitle) && titleLabel_ && titleLabel_->IsCreated()) {
-    const int m = (captionFlags_ & caption::kIcon) ? 28 : 11;
-    titleLabel_->SetBounds(m, 10, static_cast<int>(x) - m, 20, false);
+void UiCompositor::PresentCanvas() {
+  if (IsLayered() && !busy_) {
+    PushLayered(canvas_.dc());
+    ++presentCount_;
   }
 }
 
-void CALLBACK UiWindow::FadeTimerProc(HWND hwnd, UINT, UINT_PTR id, DWORD) {
-  DispatchScope scope;  // reached from DispatchMessage, not through the host
-  UiWindow* host = FromWindow(hwnd);
-  if (!host || id == 0 || id != host->fadeTimerId_) {
-    KillTimer(hwnd, id);
-    return;
+LRESULT UiCompositor::RepairMoved(const RectF& before, const RectF& now) {
+  if (busy_) {
+    // Repaired once the host is idle again (see SetBusy).
+    deferredDirty_.push_back(before);
+    deferredDirty_.push_back(now);
+    return 0;
   }
-  host->FadeTick();
+  // The first repair runs element events and the overlay callback, which
+  // may detach or delete the host, and this compositor with it.
+  const WeakRef<UiWindow> alive(&host_);
+  RedrawRect(before, true);
+  if (!alive) return 1;
+  RedrawRect(now, true);
+  return 1;
 }
 
-void UiWindow::FadeTick() {
-  const int w = clientSize_.cx, h = clientSize_.cy;
-  HDC target = windowDc_.get();
+bool UiCompositor::OnFadeTimer(UINT_PTR id) {
+  if (id == 0 || id != fadeTimerId_) return false;
+  FadeTick();
+  return true;
+}
+
+void UiCompositor::FadeTick() {
+  const int w = host_.ClientSize().cx, h = host_.ClientSize().cy;
+  HDC target = host_.WindowDc();
   if (IsLayered()) {
     PushLayered(fade_.dc());
     target = fade_.dc();
@@ -514,7 +520,7 @@ void UiWindow::FadeTick() {
   BLENDFUNCTION blend{AC_SRC_OVER, 0, static_cast<BYTE>(fadeAlpha_), 0};
   if (target) sys::GdiAlphaBlend(target, 0, 0, w, h, canvas_.dc(), 0, 0, w, h, blend);
   if (fadeAlpha_ >= 255) {
-    KillTimer(hwnd_, fadeTimerId_);
+    KillTimer(host_.Window(), fadeTimerId_);
     fadeTimerId_ = 0;
     fade_.Reset();
     if (IsLayered()) PushLayered(canvas_.dc());

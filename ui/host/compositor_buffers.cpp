@@ -1,0 +1,60 @@
+// UiCompositor: the buffers a host draws into, and their release.
+#include <memory>
+
+#include "ui/core/lifetime.h"
+#include "ui/host/compositor.h"
+#include "ui/host/window.h"
+
+namespace ui {
+
+namespace {
+// What a detached host releases once the outermost message has returned.
+struct Buffers {
+  Canvas canvas, background, fade;
+  gp::Region clipRegion;
+  gp::Image backgroundImage;
+};
+}  // namespace
+
+void UiCompositor::CreateBuffers() {
+  const int w = host_.ClientSize().cx, h = host_.ClientSize().cy;
+  const HDC reference = host_.WindowDc();
+  canvas_.Create(reference, w, h, true);
+  background_.Create(reference, w, h, false);
+  GrowScratchCanvas(reference, w, h);
+}
+
+void UiCompositor::ReleaseBuffersSafely() {
+  auto kept = std::make_shared<Buffers>();
+  kept->canvas.Swap(canvas_);
+  kept->background.Swap(background_);
+  kept->fade.Swap(fade_);
+  kept->clipRegion = std::move(clipRegion_);
+  kept->backgroundImage = std::move(backgroundImage_);
+  ReleaseLater([kept] {
+    kept->canvas.Reset();
+    kept->background.Reset();
+    kept->fade.Reset();
+    kept->clipRegion.reset();
+    kept->backgroundImage.reset();
+  });
+}
+
+Gdiplus::GpImage* UiCompositor::BackgroundImage() const {
+  if (look_.inheritFrom && IsWindow(look_.inheritFrom)) {
+    UiWindow* lender = UiWindow::FromWindow(look_.inheritFrom);
+    if (lender && lender != &host_) return lender->Compositor().OwnBackgroundImage();
+  }
+  return backgroundImage_.get();
+}
+
+void UiCompositor::Attach() { redrawQueue_.Init(host_.Window(), &host_); }
+
+void UiCompositor::Forget() {
+  KillTimer(host_.Window(), fadeTimerId_);  // a cross-fade in progress
+  redrawQueue_.Clear();
+  deferredDirty_.clear();
+  ClearHeldRedraws();
+}
+
+}  // namespace ui

@@ -1,0 +1,78 @@
+#include "ui/host/tooltip_accelerators.h"
+
+#include <commctrl.h>
+
+#include "ui/core/text.h"
+#include "ui/element/element.h"
+#include "ui/host/window.h"
+
+namespace ui {
+
+void UiTooltipAccelerators::CreateTooltip() {
+  static const bool initialised = [] {
+    INITCOMMONCONTROLSEX icc{sizeof icc, ICC_WIN95_CLASSES};
+    return InitCommonControlsEx(&icc) != FALSE;
+  }();
+  (void)initialised;
+  if (tooltip_ && IsWindow(tooltip_)) DestroyWindow(tooltip_);
+  tooltip_ = CreateWindowExW(0, TOOLTIPS_CLASSW, nullptr, WS_POPUP | TTS_NOPREFIX | TTS_ALWAYSTIP, 0,
+                             0, 0, 0, nullptr, nullptr, GetModuleHandleW(nullptr), nullptr);
+  if (!tooltip_) return;
+  SetWindowPos(tooltip_, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+  SendMessageW(tooltip_, TTM_SETMAXTIPWIDTH, 0, 1024);
+}
+
+void UiTooltipAccelerators::DestroyTooltip() {
+  if (tooltip_) {
+    TTTOOLINFOW ti{};
+    ti.cbSize = TTTOOLINFOW_V2_SIZE;
+    ti.hwnd = host_.Window();
+    SendMessageW(tooltip_, TTM_DELTOOLW, 0, reinterpret_cast<LPARAM>(&ti));
+    DestroyWindow(tooltip_);
+    tooltip_ = nullptr;
+  }
+  tipText_.clear();
+}
+
+void UiTooltipAccelerators::SetTooltip(UiElement* element, std::optional<std::string_view> text) {
+  if (!tooltip_) return;
+  TTTOOLINFOW ti{};
+  ti.cbSize = TTTOOLINFOW_V2_SIZE;
+  ti.uFlags = TTF_SUBCLASS;
+  ti.hwnd = host_.Window();
+  ti.hinst = GetModuleHandleW(nullptr);
+  SendMessageW(tooltip_, TTM_DELTOOLW, 0, reinterpret_cast<LPARAM>(&ti));
+  if (!host_.Owns(element)) return;
+  const std::string chosen = text ? std::string(*text) : element->TipText();
+  if (chosen.empty()) return;
+  std::wstring wide = ToWide(chosen);
+  const RectF b = element->Bounds();
+  ti.rect = RECT{static_cast<LONG>(b.x), static_cast<LONG>(b.y), static_cast<LONG>(b.x + b.width),
+                 static_cast<LONG>(b.y + b.height)};
+  ti.lpszText = wide.data();
+  SendMessageW(tooltip_, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&ti));
+  SendMessageW(tooltip_, TTM_NEWTOOLRECTW, 0, reinterpret_cast<LPARAM>(&ti));
+  SendMessageW(tooltip_, TTM_UPDATETIPTEXTW, 0, reinterpret_cast<LPARAM>(&ti));
+  tipText_ = chosen;
+}
+
+int UiTooltipAccelerators::SetAccelerator(UiElement* element, int key) {
+  if (!host_.Owns(element)) return 1;
+  const ElementHandle h = element->Self();
+  for (auto it = accelerators_.begin(); it != accelerators_.end(); ++it) {
+    if (it->first != h) continue;
+    if (key == 0)
+      accelerators_.erase(it);
+    else
+      it->second = key;
+    return 1;
+  }
+  if (key != 0) accelerators_.emplace_back(h, key);
+  return 1;
+}
+
+void UiTooltipAccelerators::ForgetElement(ElementHandle element) {
+  std::erase_if(accelerators_, [element](const auto& a) { return a.first == element; });
+}
+
+}  // namespace ui

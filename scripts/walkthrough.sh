@@ -128,16 +128,17 @@ wt_start_installer() {  # exe [loader]
   [ "$WT_W" = 588 ] && [ "$WT_H" = 438 ]
 }
 
-# Waits for the installer process to end; sets WT_CODE (or "timeout").
-wt_wait_exit() {  # [seconds]
-  local start
+# Waits for the installer process (or the child process `pid`) to end;
+# sets WT_CODE (or "timeout").
+wt_wait_exit() {  # [seconds] [pid]
+  local start pid=${2:-$WT_PID}
   start=$(wt_now)
   WT_CODE=timeout
-  while kill -0 "$WT_PID" 2>/dev/null; do
+  while kill -0 "$pid" 2>/dev/null; do
     wt_elapsed_over "$start" "${1:-60}" && return 1
     sleep 0.1
   done
-  wait "$WT_PID"
+  wait "$pid"
   WT_CODE=$?
 }
 

@@ -63,15 +63,10 @@ check_no_marker() {  # after what
   [ -z "$found" ] || fail "planted DLLs were loaded $1: $(echo $found)"
 }
 wait_exit() {  # pid seconds -> sets code
-  local start
-  start=$(wt_now)
-  code=timeout
-  while kill -0 "$1" 2>/dev/null; do
-    wt_elapsed_over "$start" "$2" && return 1
-    sleep 0.1
-  done
-  wait "$1"
-  code=$?
+  wt_wait_exit "$2" "$1"
+  local ended=$?
+  code=$WT_CODE
+  return $ended
 }
 
 for tool in xdotool import convert; do command -v $tool >/dev/null || fail "$tool is missing"; done

@@ -178,6 +178,11 @@ void UiElement::ReleaseSurfaceSafely() {
 
 UiWindow* UiElement::Host() const { return host_.get(); }
 
+DisplayScale UiElement::Scale() const {
+  const UiWindow* host = Host();
+  return host ? host->Scale() : DisplayScale{};
+}
+
 ElementHandle UiElement::GetParent() const { return parent_ ? parent_->Self() : 0; }
 
 // Appends to the end of the parent's child list, or of the host's top-level list.

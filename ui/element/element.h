@@ -54,6 +54,7 @@
 #include "ui/core/color.h"
 #include "ui/core/lifetime.h"
 #include "ui/element/element_types.h"
+#include "ui/host/display_scale.h"
 #include "ui/platform/gdiplus_handles.h"
 
 namespace ui {
@@ -218,6 +219,9 @@ class UiElement {
 
   // ---- read access for the host and subclasses --------------------------------
   UiWindow* Host() const;  // null unless the host is alive
+  // The host's display scale; 100 % without a live host. The bitmap holds
+  // device pixels; the graphics draws in logical element coordinates.
+  DisplayScale Scale() const;
   UiElement* ParentElement() const { return parent_; }
   UiElement* FirstChild() const { return firstChild_; }
   UiElement* LastChild() const { return lastChild_; }

@@ -68,6 +68,10 @@ inline constexpr UINT kOpacityChanged = 10261;
 inline constexpr UINT kWindowShown = 10262;
 inline constexpr UINT kTransitionStarted = 10263;
 inline constexpr UINT kTransitionFinished = 10264;
+// The host's display scale changed (wParam: new quarters, lParam: old).
+// Sent to every element before its surface is rebuilt and repainted at the
+// new scale: a class re-decodes images it picked for the old scale here.
+inline constexpr UINT kScaleChanged = 10265;
 // wParam of a WM_LBUTTONDOWN that is the second press of a double click.
 inline constexpr WPARAM kDoubleClickMark = 10086;
 }  // namespace ev

@@ -38,6 +38,7 @@
 #include "ui/core/lifetime.h"
 #include "ui/element/element_types.h"
 #include "ui/host/compositor.h"
+#include "ui/host/display_scale.h"
 #include "ui/host/effects_player.h"
 #include "ui/host/host_messages.h"
 #include "ui/host/input_router.h"
@@ -205,7 +206,15 @@ class UiWindow {
   HDC BackgroundDc() const { return compositor_.BackgroundDc(); }
   int WindowAlpha() const { return compositor_.look().windowAlpha; }
   bool IsLayered() const { return compositor_.IsLayered(); }
+  // The window's size in device pixels (what the canvas covers).
   SIZE ClientSize() const { return clientSize_; }
+  // The window's size in logical pixels (what elements are laid out in).
+  SIZE LogicalSize() const {
+    return SIZE{static_cast<LONG>(scale_.ToLogical(static_cast<int>(clientSize_.cx))),
+                static_cast<LONG>(scale_.ToLogical(static_cast<int>(clientSize_.cy)))};
+  }
+  // Device pixels per logical pixel for this window.
+  DisplayScale Scale() const { return scale_; }
   Gdiplus::GpRegion* ClipRegion() const { return compositor_.ClipRegion(); }
   Gdiplus::GpImage* BackgroundImage() const { return compositor_.BackgroundImage(); }
   COLORREF BackgroundColor() const { return compositor_.BackgroundColor(); }
@@ -286,7 +295,8 @@ class UiWindow {
   int captionFlags_ = 0;
   bool resizable_ = false;
   bool dragToMove_ = true;
-  SIZE clientSize_{0, 0};
+  SIZE clientSize_{0, 0};                  // device pixels
+  DisplayScale scale_;                     // the window's display scale
   int startupHold_ = 1;
   HCURSOR defaultCursor_ = nullptr;        // shared cursor; not owned
   std::vector<std::unique_ptr<UiElement>> captionButtons_;  // owned

@@ -1,0 +1,72 @@
+#pragma once
+// DisplayScale: how many device pixels a logical pixel covers. Every
+// coordinate, size and font size the library and its applications use is
+// logical (96 DPI); the host maps them to device pixels with its window's
+// scale. Scales are whole quarters from 100 % to 300 %: 4 quarters is
+// 96 DPI, 6 is 144 DPI, 8 is 192 DPI.
+#include <windows.h>
+
+#include <algorithm>
+#include <cmath>
+
+#include "ui/element/element_types.h"
+
+namespace ui {
+
+class DisplayScale {
+ public:
+  static constexpr int kUnit = 4;         // quarters of 100 %
+  static constexpr int kMaxQuarters = 12;  // 300 %
+
+  constexpr DisplayScale() = default;
+  // Clamped to 100 % .. 300 %.
+  static constexpr DisplayScale FromQuarters(int quarters) {
+    DisplayScale s;
+    s.quarters_ = std::clamp(quarters, kUnit, kMaxQuarters);
+    return s;
+  }
+  // The nearest quarter to dpi / 96 (0 and unknown values: 100 %).
+  static constexpr DisplayScale FromDpi(UINT dpi) { return FromQuarters(static_cast<int>((dpi + 12) / 24)); }
+
+  constexpr int Quarters() const { return quarters_; }
+  constexpr UINT Dpi() const { return static_cast<UINT>(quarters_) * 24; }
+  constexpr bool IsUnit() const { return quarters_ == kUnit; }
+  constexpr float Factor() const { return static_cast<float>(quarters_) / kUnit; }
+  friend constexpr bool operator==(DisplayScale a, DisplayScale b) { return a.quarters_ == b.quarters_; }
+
+  // A logical length or coordinate in device pixels, rounded half up.
+  int ToDevice(int logical) const {
+    return static_cast<int>(std::floor(static_cast<double>(logical) * quarters_ / kUnit + 0.5));
+  }
+  int ToDevice(float logical) const {
+    return static_cast<int>(std::floor(static_cast<double>(logical) * quarters_ / kUnit + 0.5));
+  }
+  // A device coordinate in logical pixels (fractional).
+  float ToLogical(int device) const { return static_cast<float>(device) * kUnit / quarters_; }
+  float ToLogical(float device) const { return device * kUnit / quarters_; }
+  // Logical rectangle to the device rectangle that shows it: each edge
+  // rounded on its own, so neighbours that touch keep touching.
+  RECT ToDevice(const RectF& r) const {
+    return RECT{ToDevice(r.x), ToDevice(r.y), ToDevice(r.x + r.width), ToDevice(r.y + r.height)};
+  }
+  RectF ToDeviceF(const RectF& r) const {
+    const RECT d = ToDevice(r);
+    return RectF{static_cast<float>(d.left), static_cast<float>(d.top), static_cast<float>(d.right - d.left),
+                 static_cast<float>(d.bottom - d.top)};
+  }
+  // Device rectangle to the logical rectangle it shows.
+  RectF ToLogical(const RectF& r) const {
+    return RectF{ToLogical(r.x), ToLogical(r.y), ToLogical(r.width), ToLogical(r.height)};
+  }
+  // Size in device pixels of a surface for a logical size (at least 1 when
+  // the logical size is positive).
+  int SurfaceLength(float logical) const {
+    if (logical <= 0) return 0;
+    return std::max(1, ToDevice(static_cast<float>(static_cast<int>(logical))));
+  }
+
+ private:
+  int quarters_ = kUnit;
+};
+
+}  // namespace ui

@@ -1,7 +1,10 @@
 #!/usr/bin/env python3
 """Draws the installer's artwork: the eight PNG images embedded in
-qingwu_setup.exe. Run it from anywhere; it rewrites the PNG files beside
-itself. Output is deterministic (no timestamps, fixed zlib settings), so
+qingwu_setup.exe, each at three scales: NAME.png at 100 %, NAME_150.png
+and NAME_200.png drawn at 150 % and 200 % (the same vector drawing on a
+larger canvas, round(w * 1.5) x round(h * 1.5) and 2w x 2h pixels, for
+displays at 144 and 192 DPI). Run it from anywhere; it rewrites the PNG
+files beside itself. Output is deterministic (no timestamps, fixed zlib settings), so
 re-running it on unchanged sources leaves the files byte-for-byte equal.
 
 Also draws the application icon, payload/app/qingwu.ico, from the same logo.
@@ -38,12 +41,24 @@ def hex_rgb(text):
     return tuple(int(text[i:i + 2], 16) / 255.0 for i in (0, 2, 4))
 
 
-class Canvas:
-    """RGBA canvas with premultiplied float pixels and 'over' compositing."""
+def scaled_length(length, scale):
+    """Pixels of a `length` drawn at `scale`: rounded half up."""
+    return int(math.floor(length * scale + 0.5))
 
-    def __init__(self, width, height):
-        self.w, self.h = width, height
-        self.px = [0.0] * (width * height * 4)
+
+class Canvas:
+    """RGBA canvas with premultiplied float pixels and 'over' compositing.
+
+    Drawing code works in logical (100 %) coordinates; a canvas made with
+    a scale holds scaled_length(width, scale) x scaled_length(height, scale)
+    pixels and maps every shape, colour function and box onto them, so a
+    larger canvas gets the same drawing with edges as sharp as at 100 %.
+    At scale 1 every computation is the one of an unscaled canvas."""
+
+    def __init__(self, width, height, scale=1.0):
+        self.scale = scale
+        self.w, self.h = scaled_length(width, scale), scaled_length(height, scale)
+        self.px = [0.0] * (self.w * self.h * 4)
 
     def blend(self, x, y, r, g, b, a):
         if a <= 0.0 or not (0 <= x < self.w and 0 <= y < self.h):
@@ -57,25 +72,31 @@ class Canvas:
         p[i + 3] = a + p[i + 3] * k
 
     def fill(self, coverage, color, box=None):
-        """coverage(x, y) -> 0..1 at the pixel centre; color(x, y) -> rgba."""
-        x0, y0, x1, y1 = box or (0, 0, self.w, self.h)
-        x0, y0 = max(0, int(x0)), max(0, int(y0))
-        x1, y1 = min(self.w, int(math.ceil(x1))), min(self.h, int(math.ceil(y1)))
+        """coverage(x, y) -> 0..1 at the pixel centre; color(x, y) -> rgba;
+        both take logical coordinates, `box` is logical too."""
+        s = self.scale
+        x0, y0, x1, y1 = box or (0, 0, self.w / s, self.h / s)
+        x0, y0 = max(0, int(x0 * s)), max(0, int(y0 * s))
+        x1, y1 = min(self.w, int(math.ceil(x1 * s))), min(self.h, int(math.ceil(y1 * s)))
         constant = None if callable(color) else color
         for y in range(y0, y1):
             for x in range(x0, x1):
-                c = coverage(x + 0.5, y + 0.5)
+                lx, ly = (x + 0.5) / s, (y + 0.5) / s
+                c = coverage(lx, ly)
                 if c <= 0.0:
                     continue
-                r, g, b, a = constant or color(x + 0.5, y + 0.5)
+                r, g, b, a = constant or color(lx, ly)
                 self.blend(x, y, r, g, b, a * c)
 
     def fill_sdf(self, sdf, color, box=None):
-        self.fill(lambda x, y: clamp01(0.5 - sdf(x, y)), color, box)
+        """A signed distance in logical pixels; the edge is one canvas pixel wide."""
+        s = self.scale
+        self.fill(lambda x, y: clamp01(0.5 - sdf(x, y) * s), color, box)
 
     def fill_inside(self, inside, color, box=None):
-        """Anti-aliased fill of a point predicate by 4x4 supersampling."""
-        offsets = [(i + 0.5) / 4.0 - 0.5 for i in range(4)]
+        """Anti-aliased fill of a point predicate by 4x4 supersampling of each canvas pixel."""
+        s = self.scale
+        offsets = [((i + 0.5) / 4.0 - 0.5) / s for i in range(4)]
 
         def coverage(x, y):
             hits = 0
@@ -87,12 +108,15 @@ class Canvas:
         self.fill(coverage, color, box)
 
     def draw_mask(self, mask, mw, mh, left, top, color):
-        """Blends an 8-bit coverage mask (row-major bytes) at (left, top)."""
+        """Blends an 8-bit coverage mask (row-major bytes, canvas pixels) with
+        its corner at logical (left, top); color(x, y) takes logical coordinates."""
+        s = self.scale
+        left, top = scaled_length(left, s), scaled_length(top, s)
         for y in range(mh):
             for x in range(mw):
                 c = mask[y * mw + x]
                 if c:
-                    r, g, b, a = color(left + x, top + y) if callable(color) else color
+                    r, g, b, a = color((left + x) / s, (top + y) / s) if callable(color) else color
                     self.blend(left + x, top + y, r, g, b, a * c / 255.0)
 
     def png(self):
@@ -198,6 +222,15 @@ def text_mask(text, pointsize, kerning=0):
     return pixels, width, height
 
 
+def scaled_text_mask(text, pointsize, scale, kerning=0):
+    """text_mask at `scale` (pointsize and kerning scaled), and the height of
+    the 100 % mask: layout below the text keeps the 100 % positions."""
+    mask, width, height = text_mask(text, pointsize * scale if scale != 1.0 else pointsize,
+                                    kerning * scale if scale != 1.0 else kerning)
+    logical_height = height if scale == 1.0 else text_mask(text, pointsize, kerning)[2]
+    return mask, width, height, logical_height
+
+
 # ------------------------------------------------------------ the images ---
 
 class Lcg:
@@ -248,9 +281,9 @@ def draw_badge(c, lx, ly, size):
                       (off - 1, ly + 64 * k, off + 11 * k, ly + 82 * k))
 
 
-def draw_background():
+def draw_background(scale=1.0):
     w, h = 590, 283
-    c = Canvas(w, h)
+    c = Canvas(w, h, scale)
     deep, mid, teal = hex_rgb("081E4A"), hex_rgb("0B4F96"), hex_rgb("0FA3B5")
 
     def base(x, y):
@@ -299,19 +332,19 @@ def draw_background():
     draw_badge(c, lx, ly, size)
 
     # Title, tagline and the name in Latin letters.
-    mask, mw, mh = text_mask(PRODUCT_NAME, 46)
+    mask, mw, smh, mh = scaled_text_mask(PRODUCT_NAME, 46, scale)
     tx, ty = 172, 70
-    c.draw_mask(mask, mw, mh, tx + 2, ty + 3, (0.0, 0.05, 0.2, 0.45))
-    c.draw_mask(mask, mw, mh, tx, ty, lambda x, y: mix((1.0, 1.0, 1.0), hex_rgb("C9F4FF"), clamp01((y - ty) / mh)) + (1.0,))
-    mask, mw2, mh2 = text_mask("QINGWU  GAME  BOOSTER", 13, kerning=3)
+    c.draw_mask(mask, mw, smh, tx + 2, ty + 3, (0.0, 0.05, 0.2, 0.45))
+    c.draw_mask(mask, mw, smh, tx, ty, lambda x, y: mix((1.0, 1.0, 1.0), hex_rgb("C9F4FF"), clamp01((y - ty) / mh)) + (1.0,))
+    mask, mw2, mh2, _ = scaled_text_mask("QINGWU  GAME  BOOSTER", 13, scale, kerning=3)
     c.draw_mask(mask, mw2, mh2, tx + 2, ty + mh + 12, (0.75, 0.93, 1.0, 0.7))
-    mask, mw3, mh3 = text_mask("智能选路 · 稳定低延迟 · 一键畅玩", 17)
+    mask, mw3, mh3, _ = scaled_text_mask("智能选路 · 稳定低延迟 · 一键畅玩", 17, scale)
     c.draw_mask(mask, mw3, mh3, tx + 2, ty + mh + 38, (1.0, 1.0, 1.0, 0.88))
     return c
 
 
-def draw_close(hover):
-    c = Canvas(30, 30)
+def draw_close(hover, scale=1.0):
+    c = Canvas(30, 30, scale)
     if hover:
         c.fill_sdf(sd_circle(15, 15, 13.5), hex_rgb("F0504A") + (0.95,))
     arm = 5.6
@@ -320,8 +353,8 @@ def draw_close(hover):
     return c
 
 
-def draw_bar(width, height, radius, top_hex, bottom_hex, highlight):
-    c = Canvas(width, height)
+def draw_bar(width, height, radius, top_hex, bottom_hex, highlight, scale=1.0):
+    c = Canvas(width, height, scale)
     top, bottom = hex_rgb(top_hex), hex_rgb(bottom_hex)
     body = sd_round_rect(1, 1, width - 1, height - 1, radius)
     c.fill_sdf(body, lambda x, y: mix(top, bottom, clamp01(y / height)) + (1.0,))
@@ -369,8 +402,8 @@ def glyph_shapes(cx, cy):
     return [maximise, restore, minimise, triangle, shirt, bubble, gear]
 
 
-def draw_glyph_strip():
-    c = Canvas(STRIP_W, STRIP_H)
+def draw_glyph_strip(scale=1.0):
+    c = Canvas(STRIP_W, STRIP_H, scale)
     white = (1.0, 1.0, 1.0, 1.0)
     shadow = (0.0, 0.0, 0.0, 0.35)
     cell_backs = [None, (1.0, 1.0, 1.0, 0.22), (0.0, 0.0, 0.0, 0.28)]
@@ -399,16 +432,32 @@ def draw_glyph_strip():
     return c
 
 
-IMAGES = {
-    "glyph_strip.png": draw_glyph_strip,
-    "background.png": draw_background,
-    "close_normal.png": lambda: draw_close(False),
-    "close_hover.png": lambda: draw_close(True),
-    "big_button_normal.png": lambda: draw_bar(220, 60, 12, "2E8BFF", "1766E0", 0.22),
-    "big_button_hover.png": lambda: draw_bar(220, 60, 12, "63B0FF", "3B8CF5", 0.28),
-    "browse_normal.png": lambda: draw_bar(152, 39, 8, "2E8BFF", "1766E0", 0.18),
-    "browse_hover.png": lambda: draw_bar(152, 39, 8, "63B0FF", "3B8CF5", 0.24),
+# Each drawing takes the scale it is drawn at.
+DRAWINGS = {
+    "glyph_strip": draw_glyph_strip,
+    "background": draw_background,
+    "close_normal": lambda s: draw_close(False, s),
+    "close_hover": lambda s: draw_close(True, s),
+    "big_button_normal": lambda s: draw_bar(220, 60, 12, "2E8BFF", "1766E0", 0.22, s),
+    "big_button_hover": lambda s: draw_bar(220, 60, 12, "63B0FF", "3B8CF5", 0.28, s),
+    "browse_normal": lambda s: draw_bar(152, 39, 8, "2E8BFF", "1766E0", 0.18, s),
+    "browse_hover": lambda s: draw_bar(152, 39, 8, "63B0FF", "3B8CF5", 0.24, s),
 }
+
+# File-name suffix of each scale: NAME.png, NAME_150.png, NAME_200.png.
+SCALES = {"": 1.0, "_150": 1.5, "_200": 2.0}
+
+
+def scaled_images(drawings):
+    """File name -> function drawing it, for every drawing at every scale."""
+    images = {}
+    for stem, draw in drawings.items():
+        for suffix, scale in SCALES.items():
+            images[stem + suffix + ".png"] = lambda draw=draw, scale=scale: draw(scale)
+    return images
+
+
+IMAGES = scaled_images(DRAWINGS)
 
 
 def encode_ico(sizes):

@@ -1,7 +1,8 @@
 #!/usr/bin/env python3
 """Draws the artwork of qingwu.exe and rewrites the files beside itself:
 the header band, the animated logo (a GIF), the button images and the
-16 x 16 button icons. It reuses the installer's drawing code and colours
+16 x 16 button icons, each at 100 % (NAME.png) and drawn again at 150 %
+and 200 % (NAME_150.png, NAME_200.png) for displays at 144 and 192 DPI. It reuses the installer's drawing code and colours
 (app/resources/art/draw_artwork.py), so both programs look alike.
 
 Output is deterministic: no timestamps, fixed zlib settings, a palette
@@ -15,8 +16,9 @@ import sys
 HERE = os.path.dirname(os.path.abspath(__file__))
 sys.path.insert(0, os.path.join(HERE, "..", "..", "..", "app", "resources", "art"))
 
-from draw_artwork import (Canvas, Lcg, clamp01, draw_badge, draw_bar, hex_rgb, inside_polygon,  # noqa: E402
-                          mix, sd_circle, sd_ring, sd_round_rect, sd_segment)
+from draw_artwork import (SCALES, Canvas, Lcg, clamp01, draw_badge, draw_bar, hex_rgb,  # noqa: E402
+                          inside_polygon, mix, scaled_length, sd_circle, sd_ring, sd_round_rect,
+                          sd_segment)
 
 # The header band fills the top of the window body (the body starts at
 # (5, 5) of the window); the logo picture sits on it at LOGO_AT (window
@@ -29,9 +31,9 @@ LOGO_SIZE = 60
 
 # ---------------------------------------------------------------- header ---
 
-def draw_header():
+def draw_header(scale=1.0):
     w, h = HEADER_W, HEADER_H
-    c = Canvas(w, h)
+    c = Canvas(w, h, scale)
     deep, mid, teal = hex_rgb("081E4A"), hex_rgb("0B4F96"), hex_rgb("0FA3B5")
 
     def base(x, y):
@@ -79,13 +81,17 @@ FRAME_DELAY = 9  # hundredths of a second
 def logo_frame(header, index):
     """One frame: the header pixels behind the picture, a pulsing halo and
     the logo badge whose speed chevrons light up one after another."""
-    ox, oy = LOGO_AT[0] - BODY_ORIGIN, LOGO_AT[1] - BODY_ORIGIN
+    scale = header.scale
+    # The header pixels behind the picture (at 150 % its corner falls
+    # between pixels: the nearest pixel is taken).
+    ox = scaled_length(LOGO_AT[0] - BODY_ORIGIN, scale)
+    oy = scaled_length(LOGO_AT[1] - BODY_ORIGIN, scale)
     size = LOGO_SIZE
-    c = Canvas(size, size)
-    for y in range(size):
-        for x in range(size):
+    c = Canvas(size, size, scale)
+    for y in range(c.h):
+        for x in range(c.w):
             si = ((oy + y) * header.w + ox + x) * 4
-            di = (y * size + x) * 4
+            di = (y * c.w + x) * 4
             c.px[di:di + 4] = header.px[si:si + 4]
     # The first REST_FRAMES frames are the logo at rest (also what shows
     # once the window stops the animation); then a halo grows and fades
@@ -214,15 +220,15 @@ def encode_gif(width, height, frames, delay):
 
 
 def draw_logo_gif(header):
-    frames = [rgb_rows(logo_frame(header, i)) for i in range(FRAMES)]
-    return encode_gif(LOGO_SIZE, LOGO_SIZE, frames, FRAME_DELAY)
+    frames = [logo_frame(header, i) for i in range(FRAMES)]
+    return encode_gif(frames[0].w, frames[0].h, [rgb_rows(f) for f in frames], FRAME_DELAY)
 
 
 # ----------------------------------------------------------------- buttons --
 
-def draw_light_button(width, height, radius, hover):
+def draw_light_button(width, height, radius, hover, scale=1.0):
     """Secondary button: white (light blue when hovered) with a grey rim."""
-    c = Canvas(width, height)
+    c = Canvas(width, height, scale)
     body = sd_round_rect(1, 1, width - 1, height - 1, radius)
     top = hex_rgb("F2F8FF") if hover else hex_rgb("FFFFFF")
     bottom = hex_rgb("DCEBFF") if hover else hex_rgb("F1F4F8")
@@ -232,9 +238,9 @@ def draw_light_button(width, height, radius, hover):
     return c
 
 
-def draw_glass_button(width, height, radius, hover):
+def draw_glass_button(width, height, radius, hover, scale=1.0):
     """Header button: translucent white on the dark band."""
-    c = Canvas(width, height)
+    c = Canvas(width, height, scale)
     body = sd_round_rect(1, 1, width - 1, height - 1, radius)
     c.fill_sdf(body, (1.0, 1.0, 1.0, 0.26 if hover else 0.14))
     c.fill_sdf(sd_ring(body, 0.5), (1.0, 1.0, 1.0, 0.55 if hover else 0.35))
@@ -243,8 +249,8 @@ def draw_glass_button(width, height, radius, hover):
 
 # ------------------------------------------------------------------- icons --
 
-def icon_gear(colour):
-    c = Canvas(16, 16)
+def icon_gear(colour, scale=1.0):
+    c = Canvas(16, 16, scale)
 
     def inside(x, y):
         dx, dy = x - 8, y - 8
@@ -255,17 +261,17 @@ def icon_gear(colour):
     return c
 
 
-def icon_check(colour):
+def icon_check(colour, scale=1.0):
     """A document with a tick: checking files."""
-    c = Canvas(16, 16)
+    c = Canvas(16, 16, scale)
     c.fill_sdf(sd_ring(sd_round_rect(2.5, 1.5, 12.5, 14.5, 1.5), 0.6), colour)
     tick = [sd_segment(5.0, 8.5, 7.2, 10.8, 0.9), sd_segment(7.2, 10.8, 11.5, 5.0, 0.9)]
     c.fill_sdf(lambda x, y: min(tick[0](x, y), tick[1](x, y)), colour)
     return c
 
 
-def icon_save(colour):
-    c = Canvas(16, 16)
+def icon_save(colour, scale=1.0):
+    c = Canvas(16, 16, scale)
     outline = sd_round_rect(1.5, 1.5, 14.5, 14.5, 1.5)
     c.fill_sdf(sd_ring(outline, 0.6), colour)
     c.fill_sdf(sd_round_rect(4.5, 2.0, 11.5, 6.0, 0.5), colour)
@@ -273,8 +279,8 @@ def icon_save(colour):
     return c
 
 
-def icon_trash(colour):
-    c = Canvas(16, 16)
+def icon_trash(colour, scale=1.0):
+    c = Canvas(16, 16, scale)
     c.fill_sdf(sd_segment(2.5, 3.5, 13.5, 3.5, 0.7), colour)
     c.fill_sdf(sd_segment(6.0, 1.8, 10.0, 1.8, 0.7), colour)
     c.fill_inside(inside_polygon([(3.6, 5.0), (12.4, 5.0), (11.4, 14.6), (4.6, 14.6)]), colour)
@@ -287,29 +293,43 @@ WHITE = (1.0, 1.0, 1.0, 1.0)
 BLUE = hex_rgb("1766E0") + (1.0,)
 GREY = hex_rgb("5A6678") + (1.0,)
 
-IMAGES = {
-    "primary_normal.png": lambda: draw_bar(132, 34, 8, "2E8BFF", "1766E0", 0.2),
-    "primary_hover.png": lambda: draw_bar(132, 34, 8, "63B0FF", "3B8CF5", 0.26),
-    "light_normal.png": lambda: draw_light_button(96, 30, 6, False),
-    "light_hover.png": lambda: draw_light_button(96, 30, 6, True),
-    "glass_normal.png": lambda: draw_glass_button(96, 30, 6, False),
-    "glass_hover.png": lambda: draw_glass_button(96, 30, 6, True),
-    "icon_gear.png": lambda: icon_gear(WHITE),
-    "icon_check.png": lambda: icon_check(WHITE),
-    "icon_save.png": lambda: icon_save(BLUE),
-    "icon_trash.png": lambda: icon_trash(GREY),
+# Each drawing takes the scale it is drawn at.
+DRAWINGS = {
+    "primary_normal": lambda s: draw_bar(132, 34, 8, "2E8BFF", "1766E0", 0.2, s),
+    "primary_hover": lambda s: draw_bar(132, 34, 8, "63B0FF", "3B8CF5", 0.26, s),
+    "light_normal": lambda s: draw_light_button(96, 30, 6, False, s),
+    "light_hover": lambda s: draw_light_button(96, 30, 6, True, s),
+    "glass_normal": lambda s: draw_glass_button(96, 30, 6, False, s),
+    "glass_hover": lambda s: draw_glass_button(96, 30, 6, True, s),
+    "icon_gear": lambda s: icon_gear(WHITE, s),
+    "icon_check": lambda s: icon_check(WHITE, s),
+    "icon_save": lambda s: icon_save(BLUE, s),
+    "icon_trash": lambda s: icon_trash(GREY, s),
 }
+
+# File name -> (drawing, scale).
+IMAGES = {stem + suffix + ".png": (draw, scale)
+          for stem, draw in DRAWINGS.items() for suffix, scale in SCALES.items()}
+# The header and the logo, drawn apart: the logo's frames carry the header's
+# pixels. File name -> (header?, scale).
+BANDS = {}
+for _suffix, _scale in SCALES.items():
+    BANDS["header" + _suffix + ".png"] = (True, _scale)
+    BANDS["logo" + _suffix + ".gif"] = (False, _scale)
 
 
 def main():
-    names = sys.argv[1:] or ["header.png", "logo.gif"] + list(IMAGES)
-    header = None
+    names = sys.argv[1:] or list(BANDS) + list(IMAGES)
+    headers = {}  # scale -> header canvas
     for name in names:
-        if name in ("header.png", "logo.gif"):
-            header = header or draw_header()
-            data = header.png() if name == "header.png" else draw_logo_gif(header)
+        if name in BANDS:
+            is_header, scale = BANDS[name]
+            if scale not in headers:
+                headers[scale] = draw_header(scale)
+            data = headers[scale].png() if is_header else draw_logo_gif(headers[scale])
         else:
-            data = IMAGES[name]().png()
+            draw, scale = IMAGES[name]
+            data = draw(scale).png()
         with open(os.path.join(HERE, name), "wb") as out:
             out.write(data)
         print(f"{name}: {len(data)} bytes")

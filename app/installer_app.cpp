@@ -1,5 +1,7 @@
 #include "app/installer_app.h"
 
+#include <algorithm>
+
 #include "app/resources/resources.h"
 #include "ui/core/color.h"
 #include "ui/core/library.h"
@@ -24,7 +26,14 @@ bool InstallerApp::Start(ui::ByteView glyphStrip) {
   if (!uiApartment_) uiApartment_.emplace();
   ui::LibraryInit init;
   init.glyphStrip = glyphStrip;
+  // The embedded strip's larger drawings belong to it alone, not to a strip given instead.
+  const ui::ByteView ownStrip = resources::LibraryGlyphStrip();
+  if (std::ranges::equal(glyphStrip, ownStrip)) {
+    init.glyphStrip150 = resources::LibraryGlyphStrip150();
+    init.glyphStrip200 = resources::LibraryGlyphStrip200();
+  }
   init.editMenu = objects_.editMenu.get();
+  resources::RegisterArtworkVariants();
   ui::InitLibrary(init);
   return startWindow_.Load([this](HWND hwnd) { OnStartWindowCreated(hwnd); });
 }

@@ -19,4 +19,20 @@ ui::ByteView BrowseHoverImage();       // 152 x 39
 // "qingwu.exe" and "uninst.exe".
 ui::ByteView PayloadArchive();
 
+// The glyph strip drawn at 150 % (1094 x 30) and 200 % (1458 x 40), also
+// without the PNG signature.
+ui::ByteView LibraryGlyphStrip150();
+ui::ByteView LibraryGlyphStrip200();
+
+// Each image above but the glyph strip and the archive, with its drawings
+// at 150 % and 200 % (round(w * 1.5) x round(h * 1.5) and 2w x 2h).
+struct ArtworkDrawings {
+  ui::ByteView base, x150, x200;
+};
+// Every image of the window's artwork; the glyph strip is the library's.
+std::span<const ArtworkDrawings> WindowArtwork();
+// Registers the larger drawings of the window's artwork with the library
+// (ui/core/image_variants.h).
+void RegisterArtworkVariants();
+
 }  // namespace app::resources

@@ -9,7 +9,11 @@ namespace qingwu {
 // They stay valid for the life of the process.
 ui::ByteView Resource(int id);
 // The caption glyph strip without its 8-byte PNG signature, as the library
-// start-up takes it.
-ui::ByteView GlyphStripWithoutSignature();
+// start-up takes it; `id` names one of its drawings (QW_RES_GLYPH_STRIP,
+// _150 or _200).
+ui::ByteView GlyphStripWithoutSignature(int id = QW_RES_GLYPH_STRIP);
+// Registers the 150 % and 200 % drawings of every image but the glyph strip
+// (the library's) with the library (ui/core/image_variants.h).
+void RegisterArtworkVariants();
 
 }  // namespace qingwu

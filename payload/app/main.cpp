@@ -19,6 +19,9 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
   ui::UiMenu editMenu;  // the edit boxes' context menu
   ui::LibraryInit init;
   init.glyphStrip = qingwu::GlyphStripWithoutSignature();
+  init.glyphStrip150 = qingwu::GlyphStripWithoutSignature(QW_RES_GLYPH_STRIP_150);
+  init.glyphStrip200 = qingwu::GlyphStripWithoutSignature(QW_RES_GLYPH_STRIP_200);
+  qingwu::RegisterArtworkVariants();
   init.editMenu = &editMenu;
   ui::InitLibrary(init);
 

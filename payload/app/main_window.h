@@ -114,6 +114,7 @@ class MainWindow {
   bool loadingNotes_ = false;
   int routeCount_ = -1;  // -1: qwcore.dll or servers.ini missing
   ui::gp::Image headerImage_;  // owned: the header band, drawn by PaintBackground
+  int headerDecodedFor_ = 0;   // the display scale (quarters) headerImage_ was decoded for
 
   // The host first: the elements below are destroyed before it.
   ui::UiWindow host_;

@@ -91,7 +91,6 @@ void DrawAccent(Gdiplus::GpGraphics* g, const Box& title) {
 }  // namespace
 
 void MainWindow::CreateHost() {
-  headerImage_ = ui::ImageFromMemory(Resource(QW_RES_HEADER));
   ui::UiWindow::CreateOptions o;
   o.backgroundColor = kBodyColour;
   o.captionStyle = ui::caption::kClose | ui::caption::kMaximize | ui::caption::kMinimize;
@@ -122,19 +121,30 @@ void MainWindow::CreateHost() {
 
 void MainWindow::PaintBackground(Gdiplus::GpGraphics* g, int width, int height) {
   const MainLayout l = ComputeLayout(width, height);
+  // The header's drawing for the window's display scale, decoded again
+  // when the scale changes.
+  const int scale = host_.Scale().Quarters();
+  if (!headerImage_ || headerDecodedFor_ != scale) {
+    headerImage_ = ui::ImageFromMemory(Resource(QW_RES_HEADER), false, scale);
+    headerDecodedFor_ = scale;
+  }
   if (Gdiplus::GpImage* header = headerImage_.get()) {
     // The left part keeps its pixels (the logo's frames carry them); the
     // rest stretches with the window. The stretched part starts under the
-    // fixed one, so their soft edges meet without a gap.
-    const float iw = static_cast<float>(ui::ImageWidth(header));
-    const float ih = static_cast<float>(ui::ImageHeight(header));
+    // fixed one, so their soft edges meet without a gap. Layout is in
+    // logical pixels; source rectangles in the drawing's own pixels.
+    const float iw = static_cast<float>(ui::ImageLogicalWidth(header));
+    const float ih = static_cast<float>(ui::ImageLogicalHeight(header));
+    const float f = ui::ImagePixelsPerLogical(header);
     const float fixed = 400.0f, overlap = 4.0f;
     const float x = static_cast<float>(l.header.x), y = static_cast<float>(l.header.y);
     const float stretched = static_cast<float>(l.header.width) - fixed + overlap;
-    ui::gp::GdipDrawImageRectRect(g, header, x + fixed - overlap, y, stretched, ih, fixed - overlap, 0,
-                                  iw - fixed + overlap, ih, Gdiplus::UnitPixel, nullptr, nullptr, nullptr);
-    ui::gp::GdipDrawImageRectRect(g, header, x, y, fixed, ih, 0, 0, fixed, ih, Gdiplus::UnitPixel, nullptr,
-                                  nullptr, nullptr);
+    const ui::LargerDrawingInterpolation interpolation(g, header);
+    ui::gp::GdipDrawImageRectRect(g, header, x + fixed - overlap, y, stretched, ih, (fixed - overlap) * f, 0,
+                                  (iw - fixed + overlap) * f, ih * f, Gdiplus::UnitPixel, nullptr, nullptr,
+                                  nullptr);
+    ui::gp::GdipDrawImageRectRect(g, header, x, y, fixed, ih, 0, 0, fixed * f, ih * f, Gdiplus::UnitPixel,
+                                  nullptr, nullptr, nullptr);
   }
   DrawCard(g, l.leftCard);
   DrawCard(g, l.rightCard);

@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "ui/controls/caption_glyphs.h"
+#include "ui/core/image.h"
 #include "ui/core/library.h"
 
 namespace ui {
@@ -24,6 +25,7 @@ void DrawCell(Gdiplus::GpGraphics* g, Gdiplus::GpImage* strip, Gdiplus::RectF sr
   if (width <= 0 || height <= 0 || src.X < 0 || src.Y < 0) return;
   const float dstWidth = dst.width * width / src.Width;
   const float dstHeight = dst.height * height / src.Height;
+  const LargerDrawingInterpolation interpolation(g, strip);
   gp::GdipDrawImageRectRect(g, strip, dst.x, dst.y, dstWidth, dstHeight, src.X, src.Y, width, height,
                             Gdiplus::UnitPixel, nullptr, nullptr, nullptr);
 }
@@ -51,11 +53,15 @@ void UiCaptionButton::SetState(int state, bool force, int transitionSteps) {
 
 void UiCaptionButton::DrawGlyph(int state) {
   Paint([&](const PaintContext& pc) {
-    Gdiplus::GpImage* strip = Library().glyphImage;
+    // The strip drawn for the host's scale; its cells lie at the 100 %
+    // coordinates times the scale it was drawn at.
+    Gdiplus::GpImage* strip = GlyphImageFor(Scale().Quarters());
     if (!strip) return;
     const bool maximized = pc.window && IsZoomed(pc.window);
-    const Gdiplus::RectF cell = GlyphCell(buttonKind_, state, maximized);
+    Gdiplus::RectF cell = GlyphCell(buttonKind_, state, maximized);
     if (cell.Width <= 0 || cell.Height <= 0) return;
+    const float f = ImagePixelsPerLogical(strip);
+    if (f != 1.0f) cell = Gdiplus::RectF(cell.X * f, cell.Y * f, cell.Width * f, cell.Height * f);
     DrawCell(pc.graphics, strip, cell, pc.area);
   });
 }

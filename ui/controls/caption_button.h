@@ -1,7 +1,7 @@
 #pragma once
 // UiCaptionButton: a button of a host's custom title bar (close, maximise /
 // restore, minimise and four further kinds). It draws one cell of the
-// library's caption glyph strip (Library().glyphImage) for its kind and
+// library's caption glyph strip (GlyphImageFor the host's scale) for its kind and
 // mouse state over its whole rectangle, and turns a click into the window
 // command of its kind, posted to the host window.
 //

@@ -44,12 +44,24 @@ void DrawArrow(Gdiplus::GpGraphics* g, float w, float h, Argb colour) {
     gp::GdipDrawPolygon(g, pen.get(), points, 3);
 }
 
-void DrawIcon(Gdiplus::GpGraphics* g, ByteView bytes) {
+// The built-in check mark, with its larger drawings registered on first use.
+ByteView MenuTick() {
+  static const bool registered = (RegisterImageVariants(MenuTickPng(), MenuTickPng150(), MenuTickPng200()), true);
+  (void)registered;
+  return MenuTickPng();
+}
+
+// The item's icon (or check mark) in the 20 x 20 box at (2, 1), decoded for
+// the display scale: a larger drawing is drawn down with high quality.
+void DrawIcon(Gdiplus::GpGraphics* g, ByteView bytes, int scaleQuarters) {
   if (bytes.empty()) return;
-  gp::Image image = ImageFromMemory(bytes);
+  gp::Image image = ImageFromMemory(bytes, false, scaleQuarters);
   if (!image) return;
   gp::GdipSetClipRect(g, 2, 1, 20, 20, Gdiplus::CombineModeReplace);
-  gp::GdipDrawImageRect(g, image.get(), 2, 1, 20, 20);
+  {
+    const LargerDrawingInterpolation interpolation(g, image.get());
+    gp::GdipDrawImageRect(g, image.get(), 2, 1, 20, 20);
+  }
   gp::GdipResetClip(g);
 }
 
@@ -230,7 +242,7 @@ void UiMenuItem::DrawRow(const PaintContext& pc, bool hot) {
                        static_cast<Argb>(item_.extra2));
   }
   if (isSubmenu) DrawArrow(g, w, h, hot ? kHotArrowColour : kArrowColour);
-  DrawIcon(g, item_.state == 4 ? MenuTickPng() : ByteView(item_.image));
+  DrawIcon(g, item_.state == 4 ? MenuTick() : ByteView(item_.image), Scale().Quarters());
 }
 
 }  // namespace ui

@@ -1,5 +1,6 @@
 #include "ui/core/image.h"
 
+#include <cmath>
 #include <cstring>
 
 namespace ui {
@@ -27,8 +28,9 @@ HGLOBAL FillGlobal(ByteView bytes, bool addPngSignature) {
 }
 }  // namespace
 
-gp::Image ImageFromMemory(ByteView bytes, bool addPngSignature) {
-  KeptImage decoded = KeptImage::Decode(bytes, addPngSignature);
+gp::Image ImageFromMemory(ByteView bytes, bool addPngSignature, int scaleQuarters) {
+  KeptImage decoded = KeptImage::Decode(bytes, addPngSignature, scaleQuarters);
+  const int drawnAt = decoded.DrawnAt();
   if (!decoded) return {};
   const auto w = ImageWidth(decoded.get());
   const auto h = ImageHeight(decoded.get());
@@ -41,25 +43,42 @@ gp::Image ImageFromMemory(ByteView bytes, bool addPngSignature) {
     gp::GdipGetImageGraphicsContext(copy.get(), g.put());
     gp::GdipDrawImageRectI(g.get(), decoded.get(), 0, 0, static_cast<INT>(w), static_cast<INT>(h));
   }
+  TagImageScale(copy.get(), drawnAt);
   return gp::Image(copy.release());
 }
 
-KeptImage KeptImage::Decode(ByteView bytes, bool addPngSignature) {
+KeptImage KeptImage::Decode(ByteView bytes, bool addPngSignature, int scaleQuarters) {
   KeptImage out;
   if (bytes.empty()) return out;
-  out.memory_ = FillGlobal(bytes, addPngSignature);
+  const ImageVariant variant = PickImageVariant(bytes, scaleQuarters);
+  if (variant.quarters != kUnitScaleQuarters) {
+    out = DecodeDrawing(variant, addPngSignature);
+    if (out) return out;
+    // A larger drawing that does not decode: the image itself is still shown.
+  }
+  return DecodeDrawing(ImageVariant{bytes, kUnitScaleQuarters}, addPngSignature);
+}
+
+KeptImage KeptImage::DecodeDrawing(const ImageVariant& variant, bool addPngSignature) {
+  KeptImage out;
+  out.memory_ = FillGlobal(variant.bytes, addPngSignature);
   if (!out.memory_) return out;
   if (FAILED(CreateStreamOnHGlobal(out.memory_, FALSE, &out.stream_))) {
     out.stream_ = nullptr;
     out.reset();
     return out;
   }
-  if (!gp::Ok(gp::GdipLoadImageFromStream(out.stream_, out.image_.put()))) out.reset();
+  if (!gp::Ok(gp::GdipLoadImageFromStream(out.stream_, out.image_.put()))) {
+    out.reset();
+    return out;
+  }
+  TagImageScale(out.image_.get(), variant.quarters);
+  out.drawnAt_ = variant.quarters;
   return out;
 }
 
 KeptImage::KeptImage(KeptImage&& o) noexcept
-    : image_(std::move(o.image_)), stream_(o.stream_), memory_(o.memory_) {
+    : image_(std::move(o.image_)), stream_(o.stream_), memory_(o.memory_), drawnAt_(o.drawnAt_) {
   o.stream_ = nullptr;
   o.memory_ = nullptr;
 }
@@ -70,6 +89,7 @@ KeptImage& KeptImage::operator=(KeptImage&& o) noexcept {
     image_ = std::move(o.image_);
     stream_ = o.stream_;
     memory_ = o.memory_;
+    drawnAt_ = o.drawnAt_;
     o.stream_ = nullptr;
     o.memory_ = nullptr;
   }
@@ -84,6 +104,7 @@ void KeptImage::reset() {
   stream_ = nullptr;
   if (memory_) GlobalFree(memory_);
   memory_ = nullptr;
+  drawnAt_ = kUnitScaleQuarters;
 }
 
 std::uint32_t ImageWidth(Gdiplus::GpImage* image) {
@@ -96,6 +117,63 @@ std::uint32_t ImageHeight(Gdiplus::GpImage* image) {
   UINT h = 0;
   if (image) gp::GdipGetImageHeight(image, &h);
   return h;
+}
+
+namespace {
+constexpr float kUnitDpi = 96.0f;
+
+// Logical length of `pixels` at resolution `dpi`: pixels unless the image
+// is marked as drawn above 96 DPI.
+std::uint32_t LogicalLength(std::uint32_t pixels, float dpi) {
+  if (!(dpi > kUnitDpi + 0.5f)) return pixels;
+  return static_cast<std::uint32_t>(std::floor(pixels * kUnitDpi / dpi + 0.5f));
+}
+
+float HorizontalDpi(Gdiplus::GpImage* image) {
+  Gdiplus::REAL dpi = 0;
+  if (!image || !gp::Ok(gp::GdipGetImageHorizontalResolution(image, &dpi))) return 0;
+  return dpi;
+}
+
+float VerticalDpi(Gdiplus::GpImage* image) {
+  Gdiplus::REAL dpi = 0;
+  if (!image || !gp::Ok(gp::GdipGetImageVerticalResolution(image, &dpi))) return 0;
+  return dpi;
+}
+}  // namespace
+
+std::uint32_t ImageLogicalWidth(Gdiplus::GpImage* image) {
+  return LogicalLength(ImageWidth(image), HorizontalDpi(image));
+}
+
+std::uint32_t ImageLogicalHeight(Gdiplus::GpImage* image) {
+  return LogicalLength(ImageHeight(image), VerticalDpi(image));
+}
+
+float ImagePixelsPerLogical(Gdiplus::GpImage* image) {
+  // The scale the image was drawn at (exactly 1.5 or 2), not the ratio of
+  // its rounded sizes: cell coordinates multiply by it.
+  const float dpi = HorizontalDpi(image);
+  return dpi > kUnitDpi + 0.5f ? dpi / kUnitDpi : 1.0f;
+}
+
+bool IsLargerDrawing(Gdiplus::GpImage* image) { return HorizontalDpi(image) > kUnitDpi + 0.5f; }
+
+void TagImageScale(Gdiplus::GpImage* image, int quarters) {
+  if (!image || quarters <= 0) return;
+  const float dpi = kUnitDpi * static_cast<float>(quarters) / kUnitScaleQuarters;
+  gp::GdipBitmapSetResolution(reinterpret_cast<Gdiplus::GpBitmap*>(image), dpi, dpi);
+}
+
+LargerDrawingInterpolation::LargerDrawingInterpolation(Gdiplus::GpGraphics* graphics, Gdiplus::GpImage* image) {
+  if (!graphics || !IsLargerDrawing(image)) return;
+  if (!gp::Ok(gp::GdipGetInterpolationMode(graphics, &saved_))) return;
+  if (gp::Ok(gp::GdipSetInterpolationMode(graphics, Gdiplus::InterpolationModeHighQualityBicubic)))
+    graphics_ = graphics;
+}
+
+LargerDrawingInterpolation::~LargerDrawingInterpolation() {
+  if (graphics_) gp::GdipSetInterpolationMode(graphics_, saved_);
 }
 
 void CopyToMemory(void* destination, ByteView bytes, std::size_t count) {

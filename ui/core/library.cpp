@@ -45,7 +45,13 @@ void InitLibrary(const LibraryInit& init) {
   lib.osMajorVersion = ReadOsMajorVersion();
   lib.defaultFont = CreateDefaultFont();
   SetDefaultCursor(reinterpret_cast<UINT_PTR>(IDC_ARROW));
-  if (!init.glyphStrip.empty()) lib.glyphImage = ImageFromMemory(init.glyphStrip, true).release();
+  if (!init.glyphStrip.empty()) {
+    lib.glyphImage = ImageFromMemory(init.glyphStrip, true).release();
+    // The library's own copy is the registered 100 % drawing: the caller's
+    // view of the strip need not outlive start-up.
+    lib.glyphStripBytes.assign(init.glyphStrip.begin(), init.glyphStrip.end());
+    RegisterImageVariants(lib.glyphStripBytes, init.glyphStrip150, init.glyphStrip200);
+  }
   WindowClassOptions cls;
   cls.windowProc = ForwardToDefault;
   RegisterWindowClass(cls);
@@ -70,6 +76,16 @@ bool RegisterWindowClass(const WindowClassOptions& options) {
   lib.defaultIcon = icon;
   if (!options.name || lstrcmpW(options.name, kWindowClassName) == 0) lib.classRegistered = true;
   return true;
+}
+
+Gdiplus::GpImage* GlyphImageFor(int scaleQuarters) {
+  LibraryState& lib = Library();
+  if (lib.glyphStripBytes.empty()) return lib.glyphImage;
+  const int drawnAt = PickImageVariant(lib.glyphStripBytes, scaleQuarters).quarters;
+  if (drawnAt <= kUnitScaleQuarters) return lib.glyphImage;
+  Gdiplus::GpImage*& larger = lib.largerGlyphImages[drawnAt >= 8 ? 1 : 0];
+  if (!larger) larger = ImageFromMemory(lib.glyphStripBytes, true, drawnAt).release();
+  return larger ? larger : lib.glyphImage;
 }
 
 void SetDefaultCursor(UINT_PTR id, HCURSOR handle) {

@@ -5,6 +5,7 @@
 #include <windows.h>
 
 #include <string>
+#include <vector>
 
 #include "ui/core/bytes.h"
 #include "ui/platform/gdiplus_api.h"
@@ -20,6 +21,10 @@ struct LibraryState {
   HCURSOR defaultCursor = nullptr;
   HICON defaultIcon = nullptr;
   Gdiplus::GpImage* glyphImage = nullptr;   // caption-button glyph strip; may be null
+  // The strip's bytes (without the PNG signature) and its larger drawings,
+  // decoded on first use at 150 % and 200 %; never released.
+  std::vector<std::uint8_t> glyphStripBytes;
+  Gdiplus::GpImage* largerGlyphImages[2] = {nullptr, nullptr};
   bool classRegistered = false;
   UiMenu* editMenu = nullptr;               // the edit boxes' shared context menu; not owned
 };
@@ -31,8 +36,13 @@ inline constexpr wchar_t kWindowClassName[] = L"Zq_DirectUI";
 inline constexpr wchar_t kHostProperty[] = L"Zq_Wnd_Control";
 
 struct LibraryInit {
-  // The caption-glyph strip as PNG bytes without the 8-byte signature.
+  // The caption-glyph strip as PNG bytes without the 8-byte signature,
+  // and the same strip drawn at 150 % and 200 % (also without signature;
+  // either may be empty). The larger drawings must stay valid for the life
+  // of the process (embedded data); the strip itself is copied.
   ByteView glyphStrip;
+  ByteView glyphStrip150;
+  ByteView glyphStrip200;
   // The edit boxes' context menu; InitLibrary appends its five items.
   UiMenu* editMenu = nullptr;
 };
@@ -53,6 +63,12 @@ struct WindowClassOptions {
 // True when RegisterClassExW succeeded. A failed registration changes no
 // process-wide value.
 bool RegisterWindowClass(const WindowClassOptions& options = {});
+
+// The caption glyph strip for a display at `scaleQuarters` (4 = 100 %):
+// glyphImage at 100 % or when no larger drawing of the strip exists, else
+// the larger drawing picked for the scale (source rectangles then count
+// ImagePixelsPerLogical times the 100 % cell coordinates). May be null.
+Gdiplus::GpImage* GlyphImageFor(int scaleQuarters);
 
 // DefaultCursor := `handle` when given, else LoadCursorW(NULL, id).
 void SetDefaultCursor(UINT_PTR id, HCURSOR handle = nullptr);

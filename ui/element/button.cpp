@@ -5,6 +5,7 @@
 #include "ui/core/image.h"
 #include "ui/core/text.h"
 #include "ui/element/contrast.h"
+#include "ui/element/nine_grid_at_scale.h"
 #include "ui/element/parent_host.h"
 #include "ui/element/text_drawing.h"
 #include "ui/host/draw_image.h"
@@ -63,12 +64,18 @@ void UiButton::StateImage::Set(ByteView image) {
   tried = false;
 }
 
-Gdiplus::GpImage* UiButton::StateImage::Get() {
-  if (!tried) {
-    decoded = ImageFromMemory(bytes);
+Gdiplus::GpImage* UiButton::StateImage::Get(int scaleQuarters) {
+  if (!tried || decodedFor != scaleQuarters) {
+    decoded = ImageFromMemory(bytes, false, scaleQuarters);
     tried = true;
+    decodedFor = scaleQuarters;
   }
   return decoded.get();
+}
+
+void UiButton::StateImage::Forget() {
+  decoded.reset();
+  tried = false;
 }
 
 // ---- creation and events ------------------------------------------------------------
@@ -111,6 +118,11 @@ int UiButton::ImageEvent(UINT message, WPARAM, LPARAM) {
     case ev::kFocusGained:
     case ev::kFocusLost:
       return 0;  // focus does not change the look
+    case ev::kScaleChanged:
+      // Drawings picked for the old scale: decoded again when next drawn.
+      for (StateImage& image : images_) image.Forget();
+      iconImage_.Forget();
+      return -1;
     default:
       return -1;
   }
@@ -303,10 +315,12 @@ int UiButton::DrawImage(const PaintContext& pc, int state) {
     case button_state::kDisabled: slot = kDisabledSlot; break;
     default: return 1;
   }
-  Gdiplus::GpImage* image = images_[slot].Get();
+  Gdiplus::GpImage* image = images_[slot].Get(Scale().Quarters());
   if (!image || !pc.graphics) return 1;
-  const float iw = static_cast<float>(ImageWidth(image)), ih = static_cast<float>(ImageHeight(image));
+  // Laid out at its logical size; a larger drawing is drawn down smoothly.
+  const float iw = static_cast<float>(ImageLogicalWidth(image)), ih = static_cast<float>(ImageLogicalHeight(image));
   const RectF& a = pc.area;
+  const LargerDrawingInterpolation interpolation(pc.graphics, image);
   switch (imageLayout_) {
     case 0:
       gp::GdipDrawImageRect(pc.graphics, image, 0, 0, iw, ih);
@@ -319,7 +333,7 @@ int UiButton::DrawImage(const PaintContext& pc, int state) {
       if (IsRectEmpty(&imageMargins_))
         gp::GdipDrawImageRect(pc.graphics, image, 0, 0, iw, ih);
       else
-        DrawNineGrid(pc.graphics, image, a, imageMargins_);
+        DrawNineGridAtScale(pc.graphics, image, a, imageMargins_);
       break;
     default:
       break;
@@ -339,9 +353,9 @@ void UiButton::DrawState(std::optional<int> state, bool fresh) {
         const Gdiplus::RectF inside(a.x + 1, a.y + 1, a.width - 2, a.height - 2);
         gp::GdipSetClipRect(g, inside.X, inside.Y, inside.Width, inside.Height, Gdiplus::CombineModeReplace);
 
-        Gdiplus::GpImage* icon = iconImage_.Get();
-        const float iw = icon ? static_cast<float>(ImageWidth(icon)) : 0.0f;
-        const float ih = icon ? static_cast<float>(ImageHeight(icon)) : 0.0f;
+        Gdiplus::GpImage* icon = iconImage_.Get(Scale().Quarters());
+        const float iw = icon ? static_cast<float>(ImageLogicalWidth(icon)) : 0.0f;
+        const float ih = icon ? static_cast<float>(ImageLogicalHeight(icon)) : 0.0f;
         const Gdiplus::SizeF t = MeasureCaption(g, text_, font_.get(), format_.Handle(), inside);
         const float gap = static_cast<float>(iconGap_);
         const float ox = static_cast<float>(iconOffsetX_), oy = static_cast<float>(iconOffsetY_);
@@ -400,7 +414,10 @@ void UiButton::DrawState(std::optional<int> state, bool fresh) {
           caption.Offset(1, 1);
         }
         AfterLayout(pc, s, caption, iconRect);
-        if (icon) gp::GdipDrawImageRect(g, icon, iconRect.X, iconRect.Y, iw, ih);
+        if (icon) {
+          const LargerDrawingInterpolation interpolation(g, icon);
+          gp::GdipDrawImageRect(g, icon, iconRect.X, iconRect.Y, iw, ih);
+        }
         if (!text_.empty()) {
           const Argb colour = autoContrast_ ? ContrastTextColor(*this, textColor_) : textColor_;
           DrawTextWithEffect(g, caption, text_, font_.get(), colour, format_.Handle(), textEffect_, effectColor_);

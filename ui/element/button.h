@@ -150,13 +150,16 @@ class UiButton : public UiElement {
 
  private:
   enum Slot { kNormalSlot, kHoverSlot, kPressedSlot, kDisabledSlot, kSlotCount };
-  // Encoded bytes and, decoded on first use, the image they give.
+  // Encoded bytes and, decoded on first use, the image they give at the
+  // display scale it was asked for (decoded again for another scale).
   struct StateImage {
     Bytes bytes;
     gp::Image decoded;     // owned; empty until first drawn or when undecodable
     bool tried = false;    // decoding was attempted
+    int decodedFor = 0;    // the scale (quarters) of that attempt
     void Set(ByteView image);
-    Gdiplus::GpImage* Get();
+    Gdiplus::GpImage* Get(int scaleQuarters);
+    void Forget();         // decode again on next use
   };
 
   void RegisterAccessKey();

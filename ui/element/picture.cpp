@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "ui/element/image_frames.h"
+#include "ui/element/nine_grid_at_scale.h"
 #include "ui/element/text_drawing.h"
 #include "ui/host/draw_image.h"
 #include "ui/host/window.h"
@@ -40,6 +41,7 @@ ElementHandle UiPicture::CreateFromIcon(UiParent parent, int x, int y, int width
   if (IsCreated()) return GetHandle();
   ReleaseImage();
   iconBitmap_ = BitmapFromIcon(icon);
+  TagImageScale(iconBitmap_.get(), kUnitScaleQuarters);  // whatever the screen's resolution
   animate_ = false;
   fixZeroDelays_ = false;
   backColor_ = o.backColor;
@@ -67,11 +69,29 @@ void UiPicture::ReleaseImage() {
 
 void UiPicture::ReadFrames(bool atCreate) {
   ReleaseImage();
-  decoded_ = KeptImage::Decode(imageBytes_);
+  decodedFor_ = Scale().Quarters();
+  decoded_ = KeptImage::Decode(imageBytes_, false, decodedFor_);
   const FrameInfo info = ReadFrameInfo(decoded_.get(), fixZeroDelays_, /*defaultDelay=*/atCreate);
   frameCount_ = info.frameCount;
   currentFrame_ = frameCount_ > 0 ? 1 : 0;
   frameDelays_ = info.delays;
+}
+
+void UiPicture::FollowScale() {
+  const int quarters = Scale().Quarters();
+  if (quarters == decodedFor_ || imageBytes_.empty()) return;
+  decodedFor_ = quarters;
+  KeptImage redecoded = KeptImage::Decode(imageBytes_, false, quarters);
+  if (!redecoded) return;  // keep the drawing there is
+  // A larger drawing carries the same frames; should it hold fewer, play those.
+  const FrameInfo info = ReadFrameInfo(redecoded.get(), fixZeroDelays_, /*defaultDelay=*/false);
+  if (info.frameCount <= 0) return;
+  decoded_ = std::move(redecoded);
+  if (info.frameCount != frameCount_) {
+    frameCount_ = info.frameCount;
+    frameDelays_ = info.delays;
+    if (currentFrame_ > frameCount_) currentFrame_ = 1;
+  }
 }
 
 int UiPicture::HandleEvent(UINT message, WPARAM, LPARAM) {
@@ -92,6 +112,9 @@ int UiPicture::HandleEvent(UINT message, WPARAM, LPARAM) {
         KillFrameTimer();
       else
         DrawFrame();
+      break;
+    case ev::kScaleChanged:
+      FollowScale();
       break;
     case ev::kPaint:
     case ev::kShown:
@@ -165,8 +188,10 @@ UINT UiPicture::DelayMsOf(int frame) const {
 }
 
 void UiPicture::DrawImageByLayout(Gdiplus::GpGraphics* g, Gdiplus::GpImage* image, const RectF& area) const {
-  const float iw = static_cast<float>(ImageWidth(image));
-  const float ih = static_cast<float>(ImageHeight(image));
+  // Laid out at its logical size; a larger drawing is drawn down smoothly.
+  const float iw = static_cast<float>(ImageLogicalWidth(image));
+  const float ih = static_cast<float>(ImageLogicalHeight(image));
+  const LargerDrawingInterpolation interpolation(g, image);
   switch (imageLayout_) {
     case picture_layout::kOwnSize:
       gp::GdipDrawImageRect(g, image, 0, 0, iw, ih);
@@ -182,7 +207,7 @@ void UiPicture::DrawImageByLayout(Gdiplus::GpGraphics* g, Gdiplus::GpImage* imag
       if (IsRectEmpty(&imageMargins_))
         gp::GdipDrawImageRect(g, image, 0, 0, iw, ih);
       else
-        DrawNineGrid(g, image, area, imageMargins_);
+        DrawNineGridAtScale(g, image, area, imageMargins_);
       break;
     default:
       break;
@@ -205,6 +230,7 @@ void UiPicture::DrawFrame() {
     ++currentFrame_;  // the frame timer keeps its period; drawing resumes when enabled
     return;
   }
+  FollowScale();  // a picture made before its host knew its scale
   if (currentFrame_ > frameCount_ || !animate_) currentFrame_ = 1;
   const int frame = currentFrame_;
   const WeakRef<UiElement> self(this);  // painting may run handlers that delete the picture
@@ -219,7 +245,11 @@ void UiPicture::DrawFrame() {
         gp::GdipFillRectangle(g, brush.get(), 0, 0, pc.area.width - 1, pc.area.height - 1);
     }
     if (image) {
-      if (frameCount_ >= 2) SelectFrame(image, frame - 1);
+      if (frameCount_ >= 2) {
+        SelectFrame(image, frame - 1);
+        // Selecting a frame may read the frame's own resolution: mark the scale again.
+        if (decoded_ && image == decoded_.get()) TagImageScale(image, decoded_.DrawnAt());
+      }
       DrawImageByLayout(g, image, pc.area);
     }
     const Gdiplus::RectF area = pc.area.ToGdiplus();

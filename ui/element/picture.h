@@ -91,6 +91,9 @@ class UiPicture : public UiElement {
 
  private:
   void ReadFrames(bool atCreate);
+  // Decodes the image again when the display scale differs from the one it
+  // was decoded for (the frame shown next stays).
+  void FollowScale();
   void ArmFrameTimer(UINT periodMs);
   void KillFrameTimer();
   UINT DelayMsOf(int frame) const;
@@ -100,6 +103,7 @@ class UiPicture : public UiElement {
 
   Bytes imageBytes_;
   KeptImage decoded_;            // owned: image from bytes with its stream and memory
+  int decodedFor_ = kUnitScaleQuarters;  // the display scale decoded_ was picked for
   gp::Bitmap iconBitmap_;        // owned: image from an icon
   bool animate_ = false;
   Argb borderStyle_ = 0;

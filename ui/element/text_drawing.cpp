@@ -129,12 +129,14 @@ bool IsBackgroundDark(Gdiplus::GpImage* backgroundImage, COLORREF backgroundColo
   auto* bitmap = reinterpret_cast<Gdiplus::GpBitmap*>(backgroundImage);
   const int width = static_cast<int>(ImageWidth(backgroundImage));
   const int height = static_cast<int>(ImageHeight(backgroundImage));
+  // Bounds are logical; a larger drawing holds more pixels per logical pixel.
+  const float f = ImagePixelsPerLogical(backgroundImage);
   static constexpr float kFractions[3] = {0.2f, 0.5f, 0.8f};
   int dark = 0;
   for (float fy : kFractions) {
     for (float fx : kFractions) {
-      const int px = static_cast<int>(bounds.X + fx * bounds.Width);
-      const int py = static_cast<int>(bounds.Y + fy * bounds.Height);
+      const int px = static_cast<int>((bounds.X + fx * bounds.Width) * f);
+      const int py = static_cast<int>((bounds.Y + fy * bounds.Height) * f);
       // A sample outside the image cannot be read and does not count as dark.
       if (px < 0 || py < 0 || px >= width || py >= height) continue;
       Gdiplus::ARGB c = 0;

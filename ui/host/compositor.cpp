@@ -10,6 +10,7 @@
 #include "ui/core/image.h"
 #include "ui/core/library.h"
 #include "ui/element/element.h"
+#include "ui/element/nine_grid_at_scale.h"
 #include "ui/host/draw_image.h"
 #include "ui/host/show_effects.h"
 #include "ui/host/window.h"
@@ -125,7 +126,8 @@ void UiCompositor::Redraw(ByteView image, std::optional<COLORREF> colour, int mo
     backgroundColor_ = lender->BackgroundColor();
   } else {
     if (!image.empty()) {
-      backgroundImage_ = ImageFromMemory(image);
+      if (image.data() != backgroundBytes_.data()) backgroundBytes_.assign(image.begin(), image.end());
+      backgroundImage_ = ImageFromMemory(backgroundBytes_, false, host_.Scale().Quarters());
       if (backgroundImage_) backgroundColor_ = AverageColour(backgroundImage_.get());
     }
     if (colour && *colour != CLR_INVALID) backgroundColor_ = *colour;
@@ -176,16 +178,23 @@ void UiCompositor::Redraw(ByteView image, std::optional<COLORREF> colour, int mo
   RepairDeferred();
 }
 
+void UiCompositor::RedecodeBackground(DisplayScale scale) {
+  if (!backgroundImage_ || backgroundBytes_.empty()) return;
+  gp::Image redecoded = ImageFromMemory(backgroundBytes_, false, scale.Quarters());
+  if (redecoded) backgroundImage_ = std::move(redecoded);
+}
+
 void UiCompositor::ComposeBody(Gdiplus::GpGraphics* g, int w, int h) {
   Gdiplus::GpImage* img = BackgroundImage();
   gp::GdipGraphicsClear(g, 0);
   if (look_.frameMode == 1) {
     if (!img) return;
     if (IsRectEmpty(&look_.nineGrid)) {
-      gp::GdipDrawImageRect(g, img, 0.0f, 0.0f, static_cast<float>(ImageWidth(img)),
-                            static_cast<float>(ImageHeight(img)));
+      const LargerDrawingInterpolation interpolation(g, img);
+      gp::GdipDrawImageRect(g, img, 0.0f, 0.0f, static_cast<float>(ImageLogicalWidth(img)),
+                            static_cast<float>(ImageLogicalHeight(img)));
     } else {
-      DrawNineGrid(g, img, RectF{0, 0, static_cast<float>(w), static_cast<float>(h)}, look_.nineGrid);
+      DrawNineGridAtScale(g, img, RectF{0, 0, static_cast<float>(w), static_cast<float>(h)}, look_.nineGrid);
     }
     return;
   }
@@ -196,7 +205,7 @@ void UiCompositor::ComposeBody(Gdiplus::GpGraphics* g, int w, int h) {
     return;
   }
   gp::GdipGraphicsClear(g, Opaque(backgroundColor_));
-  const float iw = static_cast<float>(ImageWidth(img)), ih = static_cast<float>(ImageHeight(img));
+  const float iw = static_cast<float>(ImageLogicalWidth(img)), ih = static_cast<float>(ImageLogicalHeight(img));
   const RectF inner{5, 5, static_cast<float>(w - 10), static_cast<float>(h - 10)};
   RectF placed{inner.x, inner.y, iw, ih};
   if (look_.imageLayout == 1) {
@@ -205,7 +214,10 @@ void UiCompositor::ComposeBody(Gdiplus::GpGraphics* g, int w, int h) {
     placed = RectF{static_cast<float>((w - static_cast<int>(iw)) / 2),
                    static_cast<float>((h - static_cast<int>(ih)) / 2), iw, ih};
   }
-  gp::GdipDrawImageRect(g, img, placed.x, placed.y, placed.width, placed.height);
+  {
+    const LargerDrawingInterpolation interpolation(g, img);
+    gp::GdipDrawImageRect(g, img, placed.x, placed.y, placed.width, placed.height);
+  }
   if ((look_.imageLayout == 0 || look_.imageLayout == 2) && look_.imageFrame) {
     // Soften the image's edges into the body colour: each band is opaque
     // body colour at the image's outer edge and clear 6 pixels inside.

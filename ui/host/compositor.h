@@ -20,6 +20,7 @@
 #include "ui/core/bytes.h"
 #include "ui/element/element_types.h"
 #include "ui/host/canvas.h"
+#include "ui/host/display_scale.h"
 #include "ui/host/redraw_queue.h"
 #include "ui/platform/gdiplus_handles.h"
 
@@ -72,6 +73,9 @@ class UiCompositor {
   Gdiplus::GpImage* BackgroundImage() const;
   // This host's own image, lent to hosts that inherit it.
   Gdiplus::GpImage* OwnBackgroundImage() const { return backgroundImage_.get(); }
+  // Decodes the background image again from its bytes, picking its drawing
+  // for `scale`; nothing is redrawn. No effect without an own image.
+  void RedecodeBackground(DisplayScale scale);
   COLORREF BackgroundColor() const { return backgroundColor_; }
 
   // ---- frames (see UiWindow for the public meaning) ---------------------------
@@ -140,6 +144,7 @@ class UiCompositor {
   Canvas background_;             // owned: body without elements
   Canvas fade_;                   // owned: only during a cross-fade
   gp::Image backgroundImage_;     // owned (unused while inheriting)
+  Bytes backgroundBytes_;         // what backgroundImage_ was decoded from
   COLORREF backgroundColor_ = 0;
   gp::Region clipRegion_;         // owned: rounded body clip
   int fadeAlpha_ = 0;

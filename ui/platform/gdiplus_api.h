@@ -37,6 +37,10 @@
   X(GdipCloneBitmapAreaI)                                                       \
   X(GdipCreateImageAttributes) X(GdipSetImageAttributesColorMatrix)             \
   X(GdipDisposeImageAttributes)                                                 \
+  /* images at a display scale */                                              \
+  X(GdipBitmapSetResolution) X(GdipGetImageHorizontalResolution)                \
+  X(GdipGetImageVerticalResolution) X(GdipGetInterpolationMode)                 \
+  X(GdipScaleWorldTransform)                                                    \
   /* brushes and pens */                                                        \
   X(GdipCreateSolidFill) X(GdipSetSolidFillColor) X(GdipDeleteBrush)            \
   X(GdipCreateLineBrush) X(GdipCreateLineBrushI) X(GdipCreateLineBrushFromRect) \

@@ -126,7 +126,7 @@ void UiCompositor::Redraw(ByteView image, std::optional<COLORREF> colour, int mo
     backgroundColor_ = lender->BackgroundColor();
   } else {
     if (!image.empty()) {
-      if (image.data() != backgroundBytes_.data()) backgroundBytes_.assign(image.begin(), image.end());
+      backgroundBytes_ = Bytes(image.begin(), image.end());  // `image` may lie in the old bytes
       backgroundImage_ = ImageFromMemory(backgroundBytes_, false, host_.Scale().Quarters());
       if (backgroundImage_) backgroundColor_ = AverageColour(backgroundImage_.get());
     }

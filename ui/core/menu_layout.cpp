@@ -32,6 +32,8 @@ int ScreenTextWidth(const std::wstring& text) {
   SIZE extent{};
   if (!screen || text.empty()) return 0;
   GetTextExtentPoint32W(screen.get(), text.c_str(), static_cast<int>(text.size()), &extent);
+  // Taken as logical pixels at every display scale: where the system grows
+  // the screen's font with the DPI the menu comes out wider, never clipped.
   return extent.cx;
 }
 

@@ -22,6 +22,7 @@
   X(GdipGetVisibleClipBounds) X(GdipGetDC) X(GdipReleaseDC) X(GdipFlush)        \
   X(GdipSaveGraphics) X(GdipRestoreGraphics) X(GdipTranslateWorldTransform)     \
   X(GdipResetWorldTransform)                                                    \
+  X(GdipScaleWorldTransform)                                                    \
   /* images and bitmaps */                                                      \
   X(GdipLoadImageFromStream) X(GdipDisposeImage) X(GdipCloneImage)              \
   X(GdipGetImageWidth) X(GdipGetImageHeight) X(GdipGetImagePixelFormat)         \
@@ -40,7 +41,6 @@
   /* images at a display scale */                                              \
   X(GdipBitmapSetResolution) X(GdipGetImageHorizontalResolution)                \
   X(GdipGetImageVerticalResolution) X(GdipGetInterpolationMode)                 \
-  X(GdipScaleWorldTransform)                                                    \
   /* brushes and pens */                                                        \
   X(GdipCreateSolidFill) X(GdipSetSolidFillColor) X(GdipDeleteBrush)            \
   X(GdipCreateLineBrush) X(GdipCreateLineBrushI) X(GdipCreateLineBrushFromRect) \

@@ -1,11 +1,12 @@
-// The main window at 150 % in this process (a DPI change sent to it, as
-// the system sends when the window moves to such a display): the window,
-// its buttons, the settings menu and the notes edit at device positions.
+// The main window at 125 % and 150 % in this process (a DPI change sent to
+// it, as the system sends when the window moves to such a display): the
+// window, its buttons, the settings menu and the notes edit at device
+// positions.
 #include <windows.h>
 
 #include <gtest/gtest.h>
 
-#include <cmath>
+#include <functional>
 #include <string>
 
 #include "payload/app/main_window.h"
@@ -64,9 +65,11 @@ void CALLBACK VisitMenuWhenShown(HWND, UINT, UINT_PTR id, DWORD) {
   PostMessageW(menu, WM_LBUTTONUP, 0, at);
 }
 
-class MainWindowAt150 : public testing::Test {
+// The main window after the system told it of a new DPI (the rectangle it
+// suggests: the logical size at the new scale, about the top-left corner).
+class ScaledMainWindow : public testing::Test {
  protected:
-  void SetUp() override {
+  void Open(UINT dpi) {
     for (const std::wstring& name : qingwu::InstalledFileNames())
       if (name != L"resources.pak") ASSERT_TRUE(program_.Put(name, "x"));
     window_ = std::make_unique<qingwu::MainWindow>(qingwu::MainWindowPaths{program_.path(), data_.path()});
@@ -76,13 +79,30 @@ class MainWindowAt150 : public testing::Test {
     unscaled_ = SizeOf(hwnd_);
     RECT r{};
     GetWindowRect(hwnd_, &r);
-    RECT suggested{r.left, r.top, r.left + unscaled_.cx * 3 / 2, r.top + unscaled_.cy * 3 / 2};
-    SendMessageW(hwnd_, WM_DPICHANGED, MAKEWPARAM(144, 144), reinterpret_cast<LPARAM>(&suggested));
+    RECT suggested{r.left, r.top, r.left + MulDiv(unscaled_.cx, dpi, 96), r.top + MulDiv(unscaled_.cy, dpi, 96)};
+    SendMessageW(hwnd_, WM_DPICHANGED, MAKEWPARAM(dpi, dpi), reinterpret_cast<LPARAM>(&suggested));
     qwtest::PumpPending();
   }
   void TearDown() override {
     g_visit = nullptr;
     window_.reset();
+  }
+  // Opens the settings menu (`open` posts what does it), clicks `row` at
+  // its device centre once it shows; true once `done` holds.
+  bool VisitMenu(MenuVisit& visit, const std::function<void()>& open, const std::function<bool()>& done) {
+    g_visit = &visit;
+    const UINT_PTR timer = SetTimer(nullptr, 0, 20, VisitMenuWhenShown);
+    open();
+    const bool ok = qwtest::PumpUntil(done, 20000);
+    KillTimer(nullptr, timer);
+    qwtest::PumpUntil([&] { return !window_->Menu().Menu().IsOpen(); }, 10000);
+    g_visit = nullptr;
+    return ok;
+  }
+  void PostClickAt(LPARAM at) {
+    PostMessageW(hwnd_, WM_MOUSEMOVE, 0, at);
+    PostMessageW(hwnd_, WM_LBUTTONDOWN, MK_LBUTTON, at);
+    PostMessageW(hwnd_, WM_LBUTTONUP, 0, at);
   }
 
   qwtest::ScratchFolder program_{L"program"};
@@ -94,39 +114,31 @@ class MainWindowAt150 : public testing::Test {
 
 }  // namespace
 
-TEST_F(MainWindowAt150, TheWindowAndItsControlsTakeTheScale) {
+// At 125 % the whole window fits the test display (1024 x 768).
+TEST_F(ScaledMainWindow, At125TheWindowGrowsAndTheSettingsButtonOpensAScaledMenuBelowIt) {
+  Open(120);
   ui::UiWindow& host = window_->Host();
-  EXPECT_EQ(host.Scale().Quarters(), 6);
-  EXPECT_EQ(SizeOf(hwnd_).cx, unscaled_.cx * 3 / 2);
+  ASSERT_EQ(host.Scale().Quarters(), 5);
+  EXPECT_EQ(SizeOf(hwnd_).cx, MulDiv(unscaled_.cx, 5, 4));
+  EXPECT_EQ(SizeOf(hwnd_).cy, MulDiv(unscaled_.cy, 5, 4));
   EXPECT_EQ(host.LogicalSize().cx, unscaled_.cx);
   EXPECT_EQ(host.LogicalSize().cy, unscaled_.cy);
-  // Laid out in logical pixels as before: the notes edit keeps its place.
-  const ui::RectF notes = window_->NotesEdit().Bounds();
-  EXPECT_EQ(host.HitTest(notes.x + 5, notes.y + 5), &window_->NotesEdit());
-  // The save button answers a click at its device centre.
-  PostMessageW(hwnd_, WM_MOUSEMOVE, 0, DeviceCentre(host, window_->CheckButton()));
-  PostMessageW(hwnd_, WM_LBUTTONDOWN, MK_LBUTTON, DeviceCentre(host, window_->CheckButton()));
-  PostMessageW(hwnd_, WM_LBUTTONUP, 0, DeviceCentre(host, window_->CheckButton()));
-  EXPECT_TRUE(qwtest::PumpUntil([&] { return window_->CheckRunning() || window_->CheckProgress().Position() > 0; }, 10000));
-}
+  // The layout's minimum holds in logical pixels: the system is told it in device pixels.
+  MINMAXINFO info{};
+  SendMessageW(hwnd_, WM_GETMINMAXINFO, 0, reinterpret_cast<LPARAM>(&info));
+  EXPECT_EQ(info.ptMinTrackSize.x, host.Scale().ToDevice(static_cast<int>(unscaled_.cx)));
+  EXPECT_EQ(info.ptMinTrackSize.y, host.Scale().ToDevice(static_cast<int>(unscaled_.cy)));
 
-TEST_F(MainWindowAt150, TheSettingsMenuOpensScaledUnderItsButtonAndItsRowsAnswerThere) {
   MenuVisit visit;
   visit.clickRow = L"窗口置顶(&T)";
-  g_visit = &visit;
-  const UINT_PTR timer = SetTimer(nullptr, 0, 20, VisitMenuWhenShown);
-  ui::UiWindow& host = window_->Host();
-  const LPARAM at = DeviceCentre(host, window_->SettingsButton());
-  PostMessageW(hwnd_, WM_MOUSEMOVE, 0, at);
-  PostMessageW(hwnd_, WM_LBUTTONDOWN, MK_LBUTTON, at);
-  PostMessageW(hwnd_, WM_LBUTTONUP, 0, at);
-  const bool toggled = qwtest::PumpUntil([&] { return window_->CurrentSettings().alwaysOnTop; }, 20000);
-  KillTimer(nullptr, timer);
-  ASSERT_TRUE(visit.seen) << "the menu never showed";
+  const bool toggled = VisitMenu(
+      visit, [&] { PostClickAt(DeviceCentre(host, window_->SettingsButton())); },
+      [&] { return window_->CurrentSettings().alwaysOnTop; });
+  ASSERT_TRUE(visit.seen) << "the settings button's device centre did not open the menu";
   EXPECT_TRUE(toggled) << "the row's device centre did not choose it";
-  EXPECT_EQ(visit.quarters, 6);
+  EXPECT_EQ(visit.quarters, 5);
   const ui::DisplayScale s = host.Scale();
-  EXPECT_EQ(visit.rect.right - visit.rect.left, s.ToDevice(static_cast<int>(visit.logical.cx)));
+  EXPECT_NEAR(visit.rect.right - visit.rect.left, visit.logical.cx * s.Factor(), s.Factor());
   EXPECT_EQ(visit.rowBitmap.cx, s.SurfaceLength(visit.rowWidth));
   EXPECT_EQ(visit.rowBitmap.cy, s.SurfaceLength(visit.rowHeight));
   // Just below the button, in screen (device) pixels.
@@ -135,11 +147,26 @@ TEST_F(MainWindowAt150, TheSettingsMenuOpensScaledUnderItsButtonAndItsRowsAnswer
   ClientToScreen(hwnd_, &below);
   EXPECT_GE(visit.rect.top, below.y);
   EXPECT_LE(visit.rect.top, below.y + s.ToDevice(4));
-  EXPECT_TRUE(qwtest::PumpUntil([&] { return !window_->Menu().Menu().IsOpen(); }, 10000));
 }
 
-TEST_F(MainWindowAt150, TheNotesEditTakesAClickAndTypingAtDevicePositions) {
+// At 150 % the window is larger than the test display: the system keeps it
+// on the screen, and the host lays out the logical size it got.
+TEST_F(ScaledMainWindow, At150TheMenuTheButtonsAndTheNotesEditAnswerAtDevicePositions) {
+  Open(144);
   ui::UiWindow& host = window_->Host();
+  ASSERT_EQ(host.Scale().Quarters(), 6);
+  const SIZE now = SizeOf(hwnd_);
+  EXPECT_GT(now.cx, unscaled_.cx * 5 / 4) << "the window grew";
+  EXPECT_EQ(host.ClientSize().cx, now.cx);
+  EXPECT_EQ(host.LogicalSize().cx, static_cast<LONG>(now.cx / 1.5f));
+  EXPECT_EQ(host.LogicalSize().cy, static_cast<LONG>(now.cy / 1.5f));
+
+  // The check button answers a click at its device centre.
+  PostClickAt(DeviceCentre(host, window_->CheckButton()));
+  EXPECT_TRUE(qwtest::PumpUntil([&] { return window_->CheckRunning() || window_->CheckProgress().Position() > 0; }, 10000));
+
+  // The notes edit: a click at its device centre focuses it, typing goes in,
+  // and the caret stands at the device position of the text's end.
   ui::UiEdit& notes = window_->NotesEdit();
   ASSERT_EQ(notes.Text(), "");
   const LPARAM at = DeviceCentre(host, notes);
@@ -147,19 +174,31 @@ TEST_F(MainWindowAt150, TheNotesEditTakesAClickAndTypingAtDevicePositions) {
   SendMessageW(hwnd_, WM_LBUTTONDOWN, MK_LBUTTON, at);
   SendMessageW(hwnd_, WM_LBUTTONUP, 0, at);
   EXPECT_EQ(host.FocusedElement(), &notes);
-  for (wchar_t c : std::wstring(L"ab\u6781\u901f")) SendMessageW(hwnd_, WM_CHAR, c, 1);
-  EXPECT_EQ(notes.Text(), "ab极速");
-  // The caret stands after the text, at its device position.
-  const Gdiplus::RectF caret = notes.ComputeCaretRect(1, 4, false);
+  for (char c : std::string("ab12")) SendMessageW(hwnd_, WM_CHAR, static_cast<WPARAM>(c), 1);
+  EXPECT_EQ(notes.Text(), "ab12");
+  // The caret place after a character is that character's right edge.
+  const Gdiplus::RectF end = notes.ComputeCaretRect(1, 3, false);
   POINT system{};
   GetCaretPos(&system);
-  EXPECT_EQ(system.x, host.Scale().ToDevice(static_cast<int>(notes.Left() + caret.X)));
-  EXPECT_EQ(system.y, host.Scale().ToDevice(static_cast<int>(notes.Top() + caret.Y)));
-  // A click at the device point of the text's start puts the caret there.
-  const Gdiplus::RectF start = notes.ComputeCaretRect(1, 0, false);
+  EXPECT_EQ(system.x, host.Scale().ToDevice(static_cast<int>(notes.Left() + end.X)));
+  EXPECT_EQ(system.y, host.Scale().ToDevice(static_cast<int>(notes.Top() + end.Y)));
+  // A click one logical pixel right of the text's start puts the caret there.
+  const Gdiplus::RectF start = notes.ComputeCaretRect(1, -1, false);
   const LPARAM home = MAKELPARAM(host.Scale().ToDevice(notes.Left() + start.X + 1.0f),
                                  host.Scale().ToDevice(notes.Top() + start.Y + start.Height / 2));
   SendMessageW(hwnd_, WM_LBUTTONDOWN, MK_LBUTTON, home);
   SendMessageW(hwnd_, WM_LBUTTONUP, 0, home);
   EXPECT_EQ(notes.Caret(), (ui::TextPosition{1, 0}));
+
+  // The settings menu (Alt+M) comes up at the window's scale and its rows
+  // answer at their device centres.
+  MenuVisit visit;
+  visit.clickRow = L"窗口置顶(&T)";
+  const bool toggled = VisitMenu(
+      visit, [&] { PostMessageW(hwnd_, WM_SYSCHAR, 'm', 0); }, [&] { return window_->CurrentSettings().alwaysOnTop; });
+  ASSERT_TRUE(visit.seen) << "the menu never showed";
+  EXPECT_TRUE(toggled) << "the row's device centre did not choose it";
+  EXPECT_EQ(visit.quarters, 6);
+  EXPECT_EQ(visit.rowBitmap.cx, host.Scale().SurfaceLength(visit.rowWidth));
+  EXPECT_EQ(visit.rowBitmap.cy, host.Scale().SurfaceLength(visit.rowHeight));
 }

@@ -215,6 +215,35 @@ TEST(ScaleChange, WithoutASuggestedRectangleTheLogicalSizeIsKept) {
   EXPECT_TRUE(SameSize(WindowSize(w.hwnd()), 882, 657));
 }
 
+TEST(ScaleChange, EveryQuarterFromOneToThreeTimesSizesDrawsAndHits) {
+  HostedWindow w(200, 150);
+  Recorder a(kRed);
+  a.Make(w.hwnd(), 21, 13, 57, 31);
+  for (UINT dpi = 96; dpi <= 288; dpi += 24) {
+    SCOPED_TRACE(dpi);
+    ChangeDpi(w.hwnd(), dpi);
+    w.Settle();
+    const DisplayScale s = w.host.Scale();
+    ASSERT_EQ(s.Quarters(), static_cast<int>(dpi / 24));
+    EXPECT_TRUE(SameSize(WindowSize(w.hwnd()), s.ToDevice(200), s.ToDevice(150)));
+    EXPECT_TRUE(SameSize(w.host.LogicalSize(), 200, 150));
+    EXPECT_TRUE(SameSize(BitmapSize(a), s.ToDevice(57), s.ToDevice(31)));
+    const RECT placed = s.ToDevice(a.Bounds());
+    // Its surface shows at its place: corners and centre red, just outside not.
+    for (POINT p : {POINT{placed.left, placed.top}, POINT{placed.right - 1, placed.bottom - 1},
+                    POINT{(placed.left + placed.right) / 2, (placed.top + placed.bottom) / 2}})
+      EXPECT_TRUE(qwtest::ColorNear(w.Canvas(p.x, p.y), kRed)) << p.x << "," << p.y;
+    EXPECT_TRUE(qwtest::ColorNear(w.Canvas(placed.right, placed.top + 2), kWindowGreen));
+    EXPECT_TRUE(qwtest::ColorNear(w.Canvas(placed.left + 2, placed.bottom), kWindowGreen));
+    // The pointer at its device centre is over it.
+    const POINT centre = DevicePoint(w.host, 21 + 57 / 2.0f, 13 + 31 / 2.0f);
+    SendMessageW(w.hwnd(), WM_MOUSEMOVE, 0, scaletest::AsLParam(centre));
+    EXPECT_EQ(w.host.HoverElement(), &a);
+    SendMessageW(w.hwnd(), WM_MOUSEMOVE, 0, MAKELPARAM(s.ToDevice(190), s.ToDevice(140)));
+    EXPECT_EQ(w.host.HoverElement(), nullptr);
+  }
+}
+
 // ---- 100 % stays pixel for pixel what it was ----------------------------------
 
 namespace {

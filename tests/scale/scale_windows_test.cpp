@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <tuple>
 
 #include "tests/menu/menu_test_support.h"
 #include "tests/scale/scale_support.h"
@@ -168,39 +169,46 @@ TEST(ScaleWindows, AMenuOfAScaledOwnerIsScaledAndItsRowsAreHitThere) {
   const SIZE unit = MenuWindowSize(menu, plain.hwnd());
   ASSERT_GT(unit.cx, 100);
 
-  qwtest::MenuOwner owner;
-  ChangeDpi(owner.hwnd(), 144);
-  qwtest::PumpPending();
-  const DisplayScale s = DisplayScale::FromQuarters(6);
-  int quarters = 0;
-  const SIZE scaled = MenuWindowSize(menu, owner.hwnd(), &quarters);
-  EXPECT_EQ(quarters, 6);
-  EXPECT_EQ(scaled.cx, s.ToDevice(static_cast<int>(unit.cx)));
-  EXPECT_EQ(scaled.cy, s.ToDevice(static_cast<int>(unit.cy)));
+  for (UINT dpi : {144u, 192u}) {
+    SCOPED_TRACE(dpi);
+    qwtest::MenuOwner owner;
+    ChangeDpi(owner.hwnd(), dpi);
+    qwtest::PumpPending();
+    const DisplayScale s = DisplayScale::FromDpi(dpi);
+    int quarters = 0;
+    const SIZE scaled = MenuWindowSize(menu, owner.hwnd(), &quarters);
+    EXPECT_EQ(quarters, s.Quarters());
+    EXPECT_EQ(scaled.cx, s.ToDevice(static_cast<int>(unit.cx)));
+    EXPECT_EQ(scaled.cy, s.ToDevice(static_cast<int>(unit.cy)));
 
-  // The rows are device-sized and a click at a row's device centre chooses it.
-  SIZE rowBitmap{};
-  RECT rect{};
-  ASSERT_TRUE(qwtest::ShowAndRun(menu, owner.hwnd(), 100, 100, [&](HWND m) {
-    rect = scaletest::WindowRect(m);
-    UiWindow* host = UiWindow::FromWindow(m);
-    ui::UiMenuItem* second = qwtest::RowWithText(m, L"第二项");
-    ASSERT_NE(second, nullptr);
-    rowBitmap = scaletest::BitmapSize(*second);
-    EXPECT_EQ(rowBitmap.cx, s.ToDevice(static_cast<int>(second->Width())));
-    EXPECT_EQ(rowBitmap.cy, s.ToDevice(static_cast<int>(second->Height())));
-    // Just inside the second row's bottom edge: still the second row.
-    const int bottom = scaletest::LastDeviceInside(*host, second->Top(), second->Height());
-    const LPARAM at = MAKELPARAM(DevicePoint(*host, second->Left() + second->Width() / 2.0f, 0).x, bottom);
-    PostMessageW(m, WM_MOUSEMOVE, 0, at);
-    PostMessageW(m, WM_LBUTTONDOWN, MK_LBUTTON, at);
-    PostMessageW(m, WM_LBUTTONUP, 0, at);
-    EXPECT_TRUE(PumpUntil([&] { return !IsWindow(m); }));
-  }));
-  EXPECT_EQ(rect.left, 100);
-  EXPECT_EQ(rect.top, 100);
-  ASSERT_EQ(owner.commands.size(), 1u);
-  EXPECT_EQ(owner.commands[0].id, 2u);
+    // The rows are device-sized; a click just inside a row's bottom edge
+    // chooses it, and one just below its top edge chooses the row itself,
+    // not the one above.
+    for (const auto& [text, id, atBottom] : {std::tuple{L"第二项", 2u, true}, std::tuple{L"第三项", 3u, false}}) {
+      RECT rect{};
+      owner.commands.clear();
+      ASSERT_TRUE(qwtest::ShowAndRun(menu, owner.hwnd(), 100, 100, [&](HWND m) {
+        rect = scaletest::WindowRect(m);
+        UiWindow* host = UiWindow::FromWindow(m);
+        ui::UiMenuItem* row = qwtest::RowWithText(m, text);
+        ASSERT_NE(row, nullptr);
+        const SIZE bitmap = scaletest::BitmapSize(*row);
+        EXPECT_EQ(bitmap.cx, s.ToDevice(static_cast<int>(row->Width())));
+        EXPECT_EQ(bitmap.cy, s.ToDevice(static_cast<int>(row->Height())));
+        const int y = atBottom ? scaletest::LastDeviceInside(*host, row->Top(), row->Height())
+                               : scaletest::FirstDeviceInside(*host, row->Top());
+        const LPARAM at = MAKELPARAM(DevicePoint(*host, row->Left() + row->Width() / 2.0f, 0).x, y);
+        PostMessageW(m, WM_MOUSEMOVE, 0, at);
+        PostMessageW(m, WM_LBUTTONDOWN, MK_LBUTTON, at);
+        PostMessageW(m, WM_LBUTTONUP, 0, at);
+        EXPECT_TRUE(PumpUntil([&] { return !IsWindow(m); }));
+      }));
+      EXPECT_EQ(rect.left, 100);
+      EXPECT_EQ(rect.top, 100);
+      ASSERT_EQ(owner.commands.size(), 1u);
+      EXPECT_EQ(owner.commands[0].id, id);
+    }
+  }
 }
 
 TEST(ScaleWindows, ASubmenuOfAScaledMenuIsScaledToo) {

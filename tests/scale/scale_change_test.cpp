@@ -235,12 +235,22 @@ TEST(ScaleChange, EveryQuarterFromOneToThreeTimesSizesDrawsAndHits) {
       EXPECT_TRUE(qwtest::ColorNear(w.Canvas(p.x, p.y), kRed)) << p.x << "," << p.y;
     EXPECT_TRUE(qwtest::ColorNear(w.Canvas(placed.right, placed.top + 2), kWindowGreen));
     EXPECT_TRUE(qwtest::ColorNear(w.Canvas(placed.left + 2, placed.bottom), kWindowGreen));
-    // The pointer at its device centre is over it.
+    // The pointer is over it on exactly the pixels that show it.
+    auto over = [&](int x, int y) {
+      SendMessageW(w.hwnd(), WM_MOUSEMOVE, 0, MAKELPARAM(x, y));
+      const bool hit = w.host.HoverElement() == &a;
+      SendMessageW(w.hwnd(), WM_MOUSEMOVE, 0, MAKELPARAM(s.ToDevice(190), s.ToDevice(140)));
+      EXPECT_EQ(w.host.HoverElement(), nullptr);
+      return hit;
+    };
     const POINT centre = DevicePoint(w.host, 21 + 57 / 2.0f, 13 + 31 / 2.0f);
-    SendMessageW(w.hwnd(), WM_MOUSEMOVE, 0, scaletest::AsLParam(centre));
-    EXPECT_EQ(w.host.HoverElement(), &a);
-    SendMessageW(w.hwnd(), WM_MOUSEMOVE, 0, MAKELPARAM(s.ToDevice(190), s.ToDevice(140)));
-    EXPECT_EQ(w.host.HoverElement(), nullptr);
+    EXPECT_TRUE(over(centre.x, centre.y));
+    EXPECT_TRUE(over(placed.left, placed.top)) << "first pixel " << placed.left << "," << placed.top;
+    EXPECT_TRUE(over(placed.right - 1, placed.bottom - 1)) << "last pixel";
+    EXPECT_FALSE(over(placed.left - 1, placed.top + 2));
+    EXPECT_FALSE(over(placed.left + 2, placed.top - 1));
+    EXPECT_FALSE(over(placed.right, placed.bottom - 1));
+    EXPECT_FALSE(over(placed.right - 1, placed.bottom));
   }
 }
 

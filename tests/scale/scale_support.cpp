@@ -38,17 +38,10 @@ POINT DevicePoint(const ui::UiWindow& host, float x, float y) {
   return POINT{host.Scale().ToDevice(x), host.Scale().ToDevice(y)};
 }
 
-int FirstDeviceInside(const ui::UiWindow& host, float start) {
-  int d = static_cast<int>(std::floor(start * host.Scale().Factor())) - 2;
-  while (host.Scale().ToLogical(d) < start) ++d;
-  return d;
-}
+int FirstDeviceInside(const ui::UiWindow& host, float start) { return host.Scale().ToDevice(start); }
 
 int LastDeviceInside(const ui::UiWindow& host, float start, float length) {
-  const float end = start + length;
-  int d = static_cast<int>(std::ceil(end * host.Scale().Factor())) + 2;
-  while (host.Scale().ToLogical(d) >= end) --d;
-  return d;
+  return host.Scale().ToDevice(start) + host.Scale().SurfaceLength(length) - 1;
 }
 
 void ClickAt(HWND hwnd, POINT device) {

@@ -30,8 +30,9 @@ SIZE BitmapSize(const ui::UiElement& element);
 POINT DevicePoint(const ui::UiWindow& host, float x, float y);
 inline LPARAM AsLParam(POINT p) { return MAKELPARAM(p.x, p.y); }
 
-// First and last device column (or row) whose logical position lies inside
-// [start, start + length): what hit testing counts as the element.
+// First and last device column (or row) of an element's surface placed at
+// `start` with `length` logical pixels: the pixels that show it, and so
+// the pixels hit testing counts as the element.
 int FirstDeviceInside(const ui::UiWindow& host, float start);
 int LastDeviceInside(const ui::UiWindow& host, float start, float length);
 

@@ -108,7 +108,7 @@ void MainWindow::CreateHost() {
   host_.SetOnMessage([this](HWND, UINT msg, WPARAM, LPARAM lp) -> LRESULT {
     if (msg != WM_GETMINMAXINFO || !lp) return -1;
     // The layout's minimum; maximised, the shadow margin lies off screen.
-    // The system asks in device pixels.
+    // The layout is logical; the system sizes windows in device pixels.
     const ui::DisplayScale scale = host_.Scale();
     const int margin = scale.ToDevice(kBodyMargin);
     auto* info = reinterpret_cast<MINMAXINFO*>(lp);

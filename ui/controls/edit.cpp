@@ -122,6 +122,11 @@ int UiEdit::HandleEvent(UINT message, WPARAM wParam, LPARAM lParam) {
     case ev::kResized:
       Render(true);
       return -1;
+    case ev::kScaleChanged:
+      // The system caret is sized in device pixels: the focused edit makes
+      // it again at the new scale.
+      if (Host() && Host()->FocusedElement() == this) TakeSystemCaret();
+      return -1;
     case ev::kOpacityChanged:
       if (scrollBars_ & 1) hScrollBar_.Opacity(static_cast<int>(lParam));
       if (scrollBars_ & 2) vScrollBar_.Opacity(static_cast<int>(lParam));
@@ -160,15 +165,7 @@ void UiEdit::OnCreated() {
   textStore_.SetSpacesAsTabs(TabsAdvance(Graphics(), font_, stringFormat_.Handle()));
   if (!Render(true)) return;
 
-  float fontHeight = 0;
-  gp::GdipGetFontHeight(font_, Graphics(), &fontHeight);
-  // The system caret only places the input method's window: device pixels.
-  CreateCaret(GetWindow(), nullptr, std::max(1, Scale().ToDevice(1)), Scale().ToDevice(static_cast<int>(fontHeight + 3)));
-  // The system caret only tells the input method where the caret is; the
-  // edit draws its own. Hide it once more than it is shown, so that a
-  // system that shows it on its own (when the window gets the keyboard
-  // focus) still never draws it.
-  HideCaret(GetWindow());
+  CreateSystemCaret();
   const WeakRef<UiElement> self(this);
   const Gdiplus::RectF caret = ComputeCaretRect(1, -1, false);
   if (!self) return;
@@ -233,8 +230,31 @@ void UiEdit::OnSetText(const char* text, bool caretToEnd) {
   if (!HasFocus() && GetWindow()) KillTimer(GetWindow(), GetHandle());
 }
 
+void UiEdit::CreateSystemCaret() {
+  float fontHeight = 0;
+  gp::GdipGetFontHeight(font_, Graphics(), &fontHeight);
+  // The system caret only places the input method's window: device pixels.
+  const DisplayScale scale = Scale();
+  CreateCaret(GetWindow(), nullptr, std::max(1, scale.ToDevice(1)), scale.ToDevice(static_cast<int>(fontHeight + 3)));
+  // The system caret only tells the input method where the caret is; the
+  // edit draws its own. Hide it once more than it is shown, so that a
+  // system that shows it on its own (when the window gets the keyboard
+  // focus) still never draws it.
+  HideCaret(GetWindow());
+}
+
+void UiEdit::TakeSystemCaret() {
+  CreateSystemCaret();
+  const RectF b = Bounds();
+  const DisplayScale scale = Scale();
+  SetCaretPos(scale.ToDevice(static_cast<int>(b.x + caretRect_.X)), scale.ToDevice(static_cast<int>(b.y + caretRect_.Y)));
+}
+
 void UiEdit::OnFocusGained() {
   HWND window = GetWindow();
+  // The window's one system caret is this edit's now (another edit, or
+  // another scale, may have made it since).
+  TakeSystemCaret();
   KillTimer(window, GetHandle());
   SetTimer(window, GetHandle(), kCaretBlinkMs, nullptr);
   if (!Render(false)) return;

@@ -149,6 +149,11 @@ class UiEdit : public UiElement {
   void OnSetText(const char* text, bool caretToEnd);
   void OnFocusGained();
   void OnFocusLost();
+  // Makes the window's system caret at this edit's line height in device
+  // pixels (hidden: it only places the input method's window).
+  void CreateSystemCaret();
+  // The same, put where this edit's caret stands.
+  void TakeSystemCaret();
   int OnChar(WPARAM code);
   void OnImeComposition(LPARAM flags);
   int OnMenuCommand(WPARAM wParam, LPARAM lParam);

@@ -172,6 +172,16 @@ void ShowMenuWindow(const WeakRef<UiMenu>& menu, HWND owner, POINT at, HWND pare
     AbandonMenuWindow(hwnd, parentMenu);
     return;
   }
+  // The host took the scale the system reports for the new window; the
+  // menu was measured and placed at its owner's. Told that scale the way
+  // the system tells a window, the host rebuilds at it and the window
+  // takes its placed rectangle.
+  if (!(host->Scale() == scale)) {
+    RECT placed{place.position.x, place.position.y, place.position.x + onScreen.width,
+                place.position.y + onScreen.height};
+    SendMessageW(hwnd, WM_DPICHANGED, MAKEWPARAM(scale.Dpi(), scale.Dpi()), reinterpret_cast<LPARAM>(&placed));
+    if (!IsWindow(hwnd)) return;
+  }
   SetWindowLongPtrW(hwnd, GWL_STYLE, GetWindowLongPtrW(hwnd, GWL_STYLE) & ~kStrippedStyles);
   if (!menu) {  // destroyed by the paint handler
     AbandonMenuWindow(hwnd, parentMenu);

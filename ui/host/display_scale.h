@@ -26,7 +26,11 @@ class DisplayScale {
     return s;
   }
   // The nearest quarter to dpi / 96 (0 and unknown values: 100 %).
-  static constexpr DisplayScale FromDpi(UINT dpi) { return FromQuarters(static_cast<int>((dpi + 12) / 24)); }
+  static constexpr DisplayScale FromDpi(UINT dpi) {
+    // Rounded without adding first, so that no value wraps round to 100 %.
+    const UINT quarters = dpi / 24 + (dpi % 24 >= 12 ? 1 : 0);
+    return FromQuarters(static_cast<int>(std::min<UINT>(quarters, kMaxQuarters)));
+  }
 
   constexpr int Quarters() const { return quarters_; }
   constexpr UINT Dpi() const { return static_cast<UINT>(quarters_) * 24; }

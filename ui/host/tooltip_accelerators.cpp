@@ -32,6 +32,7 @@ void UiTooltipAccelerators::DestroyTooltip() {
     tooltip_ = nullptr;
   }
   tipText_.clear();
+  toolElement_ = 0;
 }
 
 void UiTooltipAccelerators::SetTooltip(UiElement* element, std::optional<std::string_view> text) {
@@ -42,6 +43,7 @@ void UiTooltipAccelerators::SetTooltip(UiElement* element, std::optional<std::st
   ti.hwnd = host_.Window();
   ti.hinst = GetModuleHandleW(nullptr);
   SendMessageW(tooltip_, TTM_DELTOOLW, 0, reinterpret_cast<LPARAM>(&ti));
+  toolElement_ = 0;
   if (!host_.Owns(element)) return;
   const std::string chosen = text ? std::string(*text) : element->TipText();
   if (chosen.empty()) return;
@@ -53,6 +55,17 @@ void UiTooltipAccelerators::SetTooltip(UiElement* element, std::optional<std::st
   SendMessageW(tooltip_, TTM_NEWTOOLRECTW, 0, reinterpret_cast<LPARAM>(&ti));
   SendMessageW(tooltip_, TTM_UPDATETIPTEXTW, 0, reinterpret_cast<LPARAM>(&ti));
   tipText_ = chosen;
+  toolElement_ = element->Self();
+}
+
+void UiTooltipAccelerators::UpdateToolRect() {
+  UiElement* element = UiElement::FromHandle(toolElement_);
+  if (!tooltip_ || !host_.Owns(element)) return;
+  TTTOOLINFOW ti{};
+  ti.cbSize = TTTOOLINFOW_V2_SIZE;
+  ti.hwnd = host_.Window();
+  ti.rect = host_.Scale().ToDevice(element->Bounds());
+  SendMessageW(tooltip_, TTM_NEWTOOLRECTW, 0, reinterpret_cast<LPARAM>(&ti));
 }
 
 int UiTooltipAccelerators::SetAccelerator(UiElement* element, int key) {

@@ -32,6 +32,9 @@ class UiTooltipAccelerators {
   // Tooltip for the element's rectangle; no text: the element's TipText.
   // Any element not of this host (or null) only removes the tool.
   void SetTooltip(UiElement* element, std::optional<std::string_view> text);
+  // Gives the tool its element's rectangle at the host's current scale
+  // (after a DPI change the old device rectangle no longer covers it).
+  void UpdateToolRect();
   HWND TooltipWindow() const { return tooltip_; }
 
   // Adds, changes or (key 0) removes the element's accelerator. Returns 1.
@@ -46,6 +49,7 @@ class UiTooltipAccelerators {
   UiWindow& host_;
   HWND tooltip_ = nullptr;  // owned: destroyed by DestroyTooltip (the host's Detach)
   std::string tipText_;     // text of the tooltip tool
+  ElementHandle toolElement_ = 0;  // the element the tool stands for (0: no tool)
   std::vector<std::pair<ElementHandle, int>> accelerators_;
 };
 

@@ -170,6 +170,8 @@ class UiWindow {
   bool EffectStopRequested() const { return effects_.StopRequested(); }
 
   // ---- input and focus -------------------------------------------------------
+  // The element under a logical point (null: none). Scaled, an element is
+  // hit on the device pixels its surface shows on.
   UiElement* HitTest(float x, float y) const { return input_.HitTest(x, y); }
   void SetFocusElement(UiElement* element, bool fromKeyboard) { input_.SetFocusElement(element, fromKeyboard); }
   // Adds, changes or (key 0) removes the element's accelerator. Returns 1.

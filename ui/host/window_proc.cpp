@@ -275,7 +275,10 @@ void UiWindow::OnDpiChanged(UINT dpi, const RECT* suggested) {
   if (clientSize_.cx == before.cx && clientSize_.cy == before.cy) {
     compositor_.CreateBuffers();
     Redraw({}, BackgroundColor(), 0, true);
+    if (!alive) return;
   }
+  // The tooltip's tool covers its element in device pixels.
+  tooltipAccelerators_.UpdateToolRect();
 }
 
 void UiWindow::RebuildSurfaces(DisplayScale old) {

@@ -192,8 +192,10 @@ void MainWindow::OpenSettingsMenu() {
   Record("打开设置菜单");
   // The button's tooltip would stay up beside the menu.
   if (HWND tip = host_.TooltipWindow()) SendMessageW(tip, TTM_POP, 0, 0);
+  // Under the button's right edge; screen positions are device pixels.
   const ui::RectF b = settingsButton_.Bounds();
-  POINT p{static_cast<LONG>(b.x + b.width) - 150, static_cast<LONG>(b.y + b.height) + 2};
+  const ui::DisplayScale scale = host_.Scale();
+  POINT p{scale.ToDevice(static_cast<int>(b.x + b.width) - 150), scale.ToDevice(static_cast<int>(b.y + b.height) + 2)};
   ClientToScreen(hwnd_, &p);
   ui::ShowMenu(menu_->Menu(), hwnd_, p.x, p.y);
 }

@@ -162,7 +162,8 @@ void UiEdit::OnCreated() {
 
   float fontHeight = 0;
   gp::GdipGetFontHeight(font_, Graphics(), &fontHeight);
-  CreateCaret(GetWindow(), nullptr, 1, static_cast<int>(fontHeight + 3));
+  // The system caret only places the input method's window: device pixels.
+  CreateCaret(GetWindow(), nullptr, std::max(1, Scale().ToDevice(1)), Scale().ToDevice(static_cast<int>(fontHeight + 3)));
   // The system caret only tells the input method where the caret is; the
   // edit draws its own. Hide it once more than it is shown, so that a
   // system that shows it on its own (when the window gets the keyboard

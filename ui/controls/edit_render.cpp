@@ -271,10 +271,14 @@ bool UiEdit::DrawCaret(bool show, bool place) {
   // Only a caret that stands inside the text rect is drawn.
   if (!Contains(textRect_, c.X, c.Y + 2) || c.Y + prevCaretRect_.Height > textRect_.Y + textRect_.Height) return true;
 
+  // The caret is found in logical pixels and drawn straight onto the
+  // host's canvas, which holds device pixels.
+  const DisplayScale scale = Scale();
   const RectF b = Bounds();
   const int x = Trunc(b.x + c.X), y = Trunc(b.y + c.Y);
+  const int dx = scale.ToDevice(x), dy = scale.ToDevice(y);
   if (show && place) {
-    SetCaretPos(x, y);  // the input method's window follows the caret
+    SetCaretPos(dx, dy);  // the input method's window follows the caret
     caretPhase_ = 1;
   }
   caretPhase_ += show ? 1 : -1;
@@ -284,13 +288,18 @@ bool UiEdit::DrawCaret(bool show, bool place) {
     host->RedrawRect(RectF{float(x), float(y), 1, float(Trunc(c.Height))}, true);  // runs handlers
     return static_cast<bool>(self);
   }
+  const int thickness = std::max(1, scale.ToDevice(1));
   gp::Pen pen;
-  if (!gp::Ok(gp::GdipCreatePen1(kCaretColor, 1.0f, Gdiplus::UnitWorld, pen.put()))) return true;
-  gp::GdipDrawLineI(host->CanvasGraphics(), pen.get(), x, Trunc(b.y + c.Y + 1), x, Trunc(b.y + c.Y + c.Height - 1));
-  if (host->IsLayered())
+  if (!gp::Ok(gp::GdipCreatePen1(kCaretColor, static_cast<float>(thickness), Gdiplus::UnitWorld, pen.put())))
+    return true;
+  gp::GdipDrawLineI(host->CanvasGraphics(), pen.get(), dx, scale.ToDevice(Trunc(b.y + c.Y + 1)), dx,
+                    scale.ToDevice(Trunc(b.y + c.Y + c.Height - 1)));
+  if (host->IsLayered()) {
     SendMessageW(GetWindow(), kPresentCanvasMessage, 0, 0);
-  else
-    BitBlt(host->WindowDc(), x, y, 1, Trunc(c.Height), host->CanvasDc(), x, y, SRCCOPY);
+  } else {
+    const int left = dx - (thickness - 1), width = 2 * thickness - 1;
+    BitBlt(host->WindowDc(), left, dy, width, scale.ToDevice(Trunc(c.Height)), host->CanvasDc(), left, dy, SRCCOPY);
+  }
   return true;
 }
 

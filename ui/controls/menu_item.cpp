@@ -175,7 +175,8 @@ void UiMenuItem::UpdateSubmenu(bool immediate) {
     }
     POINT client = cursor;
     ScreenToClient(window, &client);
-    UiElement* under = host->HitTest(static_cast<float>(client.x), static_cast<float>(client.y));
+    UiElement* under = host->HitTest(host->Scale().ToLogical(static_cast<int>(client.x)),
+                                     host->Scale().ToLogical(static_cast<int>(client.y)));
     if (under == act && act) return;
     SetForegroundWindow(::GetParent(sub));
     SetPropW(window, kMenuSubProperty, nullptr);

@@ -39,7 +39,8 @@ ElementHandle OwnerElementUnderCursor(HWND owner) {
   POINT p{};
   GetCursorPos(&p);
   ScreenToClient(owner, &p);
-  UiElement* e = host->HitTest(static_cast<float>(p.x), static_cast<float>(p.y));
+  UiElement* e = host->HitTest(host->Scale().ToLogical(static_cast<int>(p.x)),
+                               host->Scale().ToLogical(static_cast<int>(p.y)));
   return e ? e->Self() : 0;
 }
 
@@ -73,6 +74,16 @@ void AbandonMenuWindow(HWND hwnd, HWND parentMenu) {
   DestroyWindow(hwnd);
 }
 
+// The scale a menu is drawn at: its parent menu's, else its owner's, else
+// the screen's.
+DisplayScale MenuScale(HWND owner, HWND parentMenu) {
+  if (UiWindow* host = UiWindow::FromWindow(parentMenu ? parentMenu : owner)) return host->Scale();
+  HDC screen = GetDC(nullptr);
+  const int dpi = screen ? GetDeviceCaps(screen, LOGPIXELSX) : 96;
+  if (screen) ReleaseDC(nullptr, screen);
+  return DisplayScale::FromDpi(static_cast<UINT>(dpi));
+}
+
 struct Placement {
   POINT position{};
   MenuSize size;
@@ -91,11 +102,15 @@ void ShowMenuWindow(const WeakRef<UiMenu>& menu, HWND owner, POINT at, HWND pare
   RECT work{};
   SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0);
   Placement place;
-  place.size = MeasureMenu(*menu.get(), ScreenTextWidth);
+  place.size = MeasureMenu(*menu.get(), ScreenTextWidth);  // logical pixels
+  // Placed on the screen at the size it will have there; the window is
+  // created at its logical size and its host scales it.
+  const DisplayScale scale = MenuScale(owner, parentMenu);
+  const MenuSize onScreen{scale.ToDevice(place.size.width), scale.ToDevice(place.size.height)};
 
   if (topLevel) {
     if (at.x == 0 && at.y == 0) GetCursorPos(&at);
-    place.position = PlaceTopLevelMenu(at, place.size, work);
+    place.position = PlaceTopLevelMenu(at, onScreen, work);
   } else {
     UiWindow* parentHost = UiWindow::FromWindow(parentMenu);
     if (!parentHost) return;
@@ -104,8 +119,8 @@ void ShowMenuWindow(const WeakRef<UiMenu>& menu, HWND owner, POINT at, HWND pare
         reinterpret_cast<ElementHandle>(GetPropW(parentMenu, kMenuActProperty)));
     RECT parentRect{};
     GetWindowRect(parentMenu, &parentRect);
-    const RECT hotRect = hot ? ToRect(hot->Bounds()) : RECT{};
-    const SubmenuPlacement sub = PlaceSubmenu(parentRect, hotRect, place.size, work);
+    const RECT hotRect = hot ? parentHost->Scale().ToDevice(hot->Bounds()) : RECT{};
+    const SubmenuPlacement sub = PlaceSubmenu(parentRect, hotRect, onScreen, work);
     place.position = sub.position;
     place.showEffect = sub.opensLeft ? kWipeFromRight : kWipeFromLeft;
     place.closeEffect = sub.opensLeft ? kWipeFromLeft : kWipeFromRight;

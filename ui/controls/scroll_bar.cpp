@@ -147,7 +147,10 @@ POINT UiScrollBar::CursorPoint() const {
   POINT p{};
   GetCursorPos(&p);
   if (GetWindow()) ScreenToClient(GetWindow(), &p);
-  return p;
+  // Client device pixels to the logical pixels the bar is laid out in.
+  const DisplayScale scale = Scale();
+  return POINT{static_cast<LONG>(scale.ToLogical(static_cast<int>(p.x))),
+               static_cast<LONG>(scale.ToLogical(static_cast<int>(p.y)))};
 }
 
 UiScrollBar::Part UiScrollBar::PartAt(float x, float y) const {

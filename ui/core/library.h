@@ -29,6 +29,9 @@ LibraryState& Library();
 
 inline constexpr wchar_t kWindowClassName[] = L"Zq_DirectUI";
 inline constexpr wchar_t kHostProperty[] = L"Zq_Wnd_Control";
+// The display scale (quarters) a host last sized the window for, so that a
+// host attaching again does not scale it twice.
+inline constexpr wchar_t kScaleProperty[] = L"Zq_Wnd_Scale";
 
 struct LibraryInit {
   // The caption-glyph strip as PNG bytes without the 8-byte signature.

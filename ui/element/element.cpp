@@ -141,8 +141,13 @@ bool UiElement::CreateSurface() {
   // resize inside a paint's own callouts): it is released after the
   // outermost message, never under that caller.
   ReleaseSurfaceSafely();
-  const int w = kind_ == kind::kNoBitmap ? 1 : static_cast<int>(bounds_.width);
-  const int h = kind_ == kind::kNoBitmap ? 1 : static_cast<int>(bounds_.height);
+  // The bitmap holds device pixels; the graphics scales the element's
+  // logical drawing onto them, so text and shapes are rasterised at the
+  // display's resolution.
+  const DisplayScale scale = Scale();
+  const bool single = kind_ == kind::kNoBitmap;
+  const int w = single ? 1 : scale.SurfaceLength(bounds_.width);
+  const int h = single ? 1 : scale.SurfaceLength(bounds_.height);
   if (w <= 0 || h <= 0) return false;
   gp::GdipCreateBitmapFromScan0(w, h, 0, PixelFormat32bppARGB, nullptr, bitmap_.put());
   if (!bitmap_) return false;
@@ -150,6 +155,8 @@ bool UiElement::CreateSurface() {
   if (graphics_) {
     gp::GdipSetSmoothingMode(graphics_.get(), Gdiplus::SmoothingModeAntiAlias);
     gp::GdipSetTextRenderingHint(graphics_.get(), Gdiplus::TextRenderingHintAntiAliasGridFit);
+    if (!scale.IsUnit() && !single)
+      gp::GdipScaleWorldTransform(graphics_.get(), scale.Factor(), scale.Factor(), Gdiplus::MatrixOrderPrepend);
   }
   return true;
 }

@@ -90,7 +90,8 @@ bool UiElement::BeginPaint(PaintContext& pc, std::optional<RectF> area, bool fre
       host->RedrawRect(bounds_, true);  // runs element events and the overlay
       if (!self || !window_ || !Host()) return false;
       if (bitmap_) {
-        const RectF part = area.value_or(RectF{0, 0, bounds_.width, bounds_.height});
+        // The bitmap holds device pixels.
+        const RectF part = Scale().ToDeviceF(area.value_or(RectF{0, 0, bounds_.width, bounds_.height}));
         UINT bw = 0, bh = 0;
         gp::GdipGetImageWidth(bitmap_.get(), &bw);
         gp::GdipGetImageHeight(bitmap_.get(), &bh);

@@ -109,7 +109,8 @@ struct TransitionContext {
   Gdiplus::GpGraphics* scratchGraphics = nullptr;
   Gdiplus::GpBitmap* bitmap = nullptr;
   Gdiplus::GpBitmap* snapshot = nullptr;
-  RectF elementRect;   // window coordinates
+  // Canvas (device) pixels: the canvas graphics draws without a scale.
+  RectF elementRect;   // where the element's bitmap goes, one to one
   RectF clipBounds;    // visible clip bounds when the element was reached
   int step = 0;
   int steps = 0;

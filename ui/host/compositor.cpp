@@ -99,6 +99,13 @@ COLORREF AverageColour(Gdiplus::GpImage* image) {
   return RGB(static_cast<BYTE>(r / n), static_cast<BYTE>(gr / n), static_cast<BYTE>(b / n));
 }
 
+// Draws in logical pixels on a device canvas (nothing at 100 %).
+void UseLogical(Gdiplus::GpGraphics* g, DisplayScale scale) {
+  gp::GdipResetWorldTransform(g);
+  if (!scale.IsUnit()) gp::GdipScaleWorldTransform(g, scale.Factor(), scale.Factor(), Gdiplus::MatrixOrderPrepend);
+}
+void UseDevice(Gdiplus::GpGraphics* g) { gp::GdipResetWorldTransform(g); }
+
 // Pixel rectangle covering `r` (partly covered pixels included), within the canvas.
 RECT CoverRect(const RectF& r, SIZE limit) {
   RECT out{static_cast<LONG>(std::floor(r.x)), static_cast<LONG>(std::floor(r.y)),
@@ -131,25 +138,32 @@ void UiCompositor::Redraw(ByteView image, std::optional<COLORREF> colour, int mo
     if (colour && *colour != CLR_INVALID) backgroundColor_ = *colour;
   }
 
-  const int w = host_.ClientSize().cx, h = host_.ClientSize().cy;
+  const DisplayScale scale = host_.Scale();
+  const int w = host_.ClientSize().cx, h = host_.ClientSize().cy;  // device pixels
+  const int lw = host_.LogicalSize().cx, lh = host_.LogicalSize().cy;
   if (mode == 1 && IsLayered()) {
     fade_.Create(host_.WindowDc(), w, h, false);
     BitBlt(fade_.dc(), 0, 0, w, h, canvas_.dc(), 0, 0, SRCCOPY);
   }
 
+  // The body, its frame and the application's background are drawn in
+  // logical pixels; elements are placed in device pixels.
   Gdiplus::GpGraphics* g = canvas_.graphics();
-  ComposeBody(g, w, h);
+  ComposeBody(g, lw, lh);
   if (onPaintBackground_) {
+    UseLogical(g, scale);
     HostPaintBackgroundFn fn = onPaintBackground_;
-    fn(hwnd, g, w, h);
+    fn(hwnd, g, lw, lh);
     if (!alive) return;
   }
-  if (look_.frameMode != 1) DrawBorderRings(g, w, h);
+  if (look_.frameMode != 1) DrawBorderRings(g, lw, lh);
+  UseDevice(g);
 
   BitBlt(background_.dc(), 0, 0, w, h, canvas_.dc(), 0, 0, SRCCOPY);
 
   if (look_.frameMode != 1) {
-    clipRegion_ = RoundRegion(7, 7, w - 6, h - 6, look_.frameMode == 0 ? 0 : 3);
+    clipRegion_ = RoundRegion(scale.ToDevice(7), scale.ToDevice(7), w - scale.ToDevice(6), h - scale.ToDevice(6),
+                              look_.frameMode == 0 ? 0 : scale.ToDevice(3));
     if (clipRegion_) gp::GdipSetClipRegion(g, clipRegion_.get(), Gdiplus::CombineModeReplace);
   } else {
     clipRegion_.reset();
@@ -158,11 +172,13 @@ void UiCompositor::Redraw(ByteView image, std::optional<COLORREF> colour, int mo
   host_.LayoutCaption();
   PaintAll(host_.FirstElement(), g, !keepElements);
   if (!alive) return;
-  if (!PaintOverlay(g, RectF{0, 0, static_cast<float>(w), static_cast<float>(h)})) return;
+  if (!PaintOverlay(g, RectF{0, 0, static_cast<float>(lw), static_cast<float>(lh)})) return;
   gp::GdipResetClip(g);
   busy_ = false;
 
-  if (look_.blurBehind && IsLayered()) SetBlur(hwnd, 6, 6, w - 5, h - 5, 6, look_.frameMode, look_.windowAlpha);
+  if (look_.blurBehind && IsLayered())
+    SetBlur(hwnd, scale.ToDevice(6), scale.ToDevice(6), w - scale.ToDevice(5), h - scale.ToDevice(5),
+            scale.ToDevice(6), look_.frameMode, look_.windowAlpha);
 
   if (mode == 0) {
     Present(nullptr);
@@ -176,8 +192,11 @@ void UiCompositor::Redraw(ByteView image, std::optional<COLORREF> colour, int mo
   RepairDeferred();
 }
 
+// `w` and `h` are logical; the graphics is left drawing in logical pixels.
 void UiCompositor::ComposeBody(Gdiplus::GpGraphics* g, int w, int h) {
+  const DisplayScale scale = host_.Scale();
   Gdiplus::GpImage* img = BackgroundImage();
+  UseLogical(g, scale);
   gp::GdipGraphicsClear(g, 0);
   if (look_.frameMode == 1) {
     if (!img) return;
@@ -189,8 +208,13 @@ void UiCompositor::ComposeBody(Gdiplus::GpGraphics* g, int w, int h) {
     }
     return;
   }
-  gp::Region body = RoundRegion(6, 6, w - 5, h - 5, look_.frameMode == 0 ? 0 : 4);
+  // The clip is cut in device pixels (a region scaled up would have stepped corners).
+  const int dw = host_.ClientSize().cx, dh = host_.ClientSize().cy;
+  gp::Region body = RoundRegion(scale.ToDevice(6), scale.ToDevice(6), dw - scale.ToDevice(5), dh - scale.ToDevice(5),
+                                look_.frameMode == 0 ? 0 : scale.ToDevice(4));
+  UseDevice(g);
   if (body) gp::GdipSetClipRegion(g, body.get(), Gdiplus::CombineModeReplace);
+  UseLogical(g, scale);
   if (!img) {
     gp::GdipGraphicsClear(g, Opaque(backgroundColor_, IsLayered() ? look_.windowAlpha : 255));
     return;
@@ -237,10 +261,12 @@ void UiCompositor::DrawBorderRings(Gdiplus::GpGraphics* g, int w, int h) {
   gp::GdipResetClip(g);
   if (!IsLayered()) {
     const HWND hwnd = host_.Window();
-    const int i = IsZoomed(hwnd) ? 5 : 6;
-    const int corner = look_.frameMode == 0 ? 0 : 5;
+    const DisplayScale scale = host_.Scale();
+    const int i = scale.ToDevice(IsZoomed(hwnd) ? 5 : 6);
+    const int corner = look_.frameMode == 0 ? 0 : scale.ToDevice(5);
+    const int dw = host_.ClientSize().cx, dh = host_.ClientSize().cy;
     // The system owns the region once SetWindowRgn accepted it.
-    HRGN shape = CreateRoundRectRgn(i, i, w - i + 1, h - i + 1, corner, corner);
+    HRGN shape = CreateRoundRectRgn(i, i, dw - i + 1, dh - i + 1, corner, corner);
     if (shape && !SetWindowRgn(hwnd, shape, TRUE)) DeleteObject(shape);
   } else if (host_.CaptionFlags() & caption::kShadow) {
     const COLORREF c = look_.shadowColor == CLR_INVALID ? RGB(0, 0, 0) : look_.shadowColor;
@@ -279,11 +305,12 @@ void UiCompositor::PaintAll(UiElement* first, Gdiplus::GpGraphics* g, bool annou
       const int alpha = CompositeAlpha(e, false);
       if (!alive || alpha < 0 || !host_.Owns(element)) return;
       next = e->NextSibling();
-      DrawImageAlpha(g, e->Bitmap(), e->Bounds(), alpha);
+      const RectF placed = host_.Scale().ToDeviceF(e->Bounds());
+      DrawImageAlpha(g, e->Bitmap(), placed, alpha);
       if (e->FirstChild()) {
         Gdiplus::GraphicsState state = 0;
         gp::GdipSaveGraphics(g, &state);
-        const RectF b = e->Bounds();
+        const RectF b = placed;
         gp::GdipSetClipRect(g, b.x, b.y, b.width, b.height, Gdiplus::CombineModeIntersect);
         PaintAll(e->FirstChild(), g, announce);
         if (!alive) return;
@@ -298,9 +325,10 @@ void UiCompositor::PaintAll(UiElement* first, Gdiplus::GpGraphics* g, bool annou
 
 void UiCompositor::PaintElements(UiElement* first, Gdiplus::GpGraphics* g, const RectF& dirty) {
   const WeakRef<UiWindow> alive(&host_);
+  const DisplayScale scale = host_.Scale();
   for (UiElement* e = first; e;) {
     const WeakRef<UiElement> element(e);
-    if (!e->Visible() || !RectsOverlap(e->Bounds(), dirty)) {
+    if (!e->Visible() || !RectsOverlap(scale.ToDeviceF(e->Bounds()), dirty)) {
       e = e->NextSibling();
       continue;
     }
@@ -313,14 +341,14 @@ void UiCompositor::PaintElements(UiElement* first, Gdiplus::GpGraphics* g, const
     tc.scratchGraphics = ScratchCanvas().graphics();
     tc.bitmap = e->Bitmap();
     tc.snapshot = e->Snapshot();
-    tc.elementRect = e->Bounds();
+    tc.elementRect = scale.ToDeviceF(e->Bounds());
     tc.clipBounds = RectF{clip.X, clip.Y, clip.Width, clip.Height};
     tc.step = e->TransitionStep();
     tc.steps = e->Transition();
     if (e->Disabled()) {
       const int alpha = CompositeAlpha(e, true);
       if (!alive || alpha < 0) return;
-      DrawImageAlphaWithin(g, e->Bitmap(), e->Bounds(), alpha, dirty);
+      DrawImageAlphaWithin(g, e->Bitmap(), scale.ToDeviceF(e->Bounds()), alpha, dirty);
     } else if (e->TransitionRunning()) {
       const LRESULT r = host_.SendTo(e, ev::kTransitionFrame, 0, reinterpret_cast<LPARAM>(&tc));
       if (!alive) return;
@@ -330,22 +358,22 @@ void UiCompositor::PaintElements(UiElement* first, Gdiplus::GpGraphics* g, const
         if (e->TransitionRunning()) {
           tc.bitmap = e->Bitmap();
           tc.snapshot = e->Snapshot();
-          tc.elementRect = e->Bounds();
+          tc.elementRect = scale.ToDeviceF(e->Bounds());
           tc.step = e->TransitionStep();
           tc.steps = e->Transition();
           DrawTransition(e, g, tc);
         } else {
-          DrawImageAlphaWithin(g, e->Bitmap(), e->Bounds(), e->Opacity(), dirty);
+          DrawImageAlphaWithin(g, e->Bitmap(), scale.ToDeviceF(e->Bounds()), e->Opacity(), dirty);
         }
       }
     } else {
-      DrawImageAlphaWithin(g, e->Bitmap(), e->Bounds(), e->Opacity(), dirty);
+      DrawImageAlphaWithin(g, e->Bitmap(), scale.ToDeviceF(e->Bounds()), e->Opacity(), dirty);
     }
     if (!host_.Owns(element)) return;  // the tree changed under us
     if (e->FirstChild()) {
       Gdiplus::GraphicsState state = 0;
       gp::GdipSaveGraphics(g, &state);
-      const RectF b = e->Bounds();
+      const RectF b = scale.ToDeviceF(e->Bounds());
       gp::GdipSetClipRect(g, b.x, b.y, b.width, b.height, Gdiplus::CombineModeIntersect);
       PaintElements(e->FirstChild(), g, dirty);
       if (!alive) return;
@@ -360,8 +388,11 @@ bool UiCompositor::PaintOverlay(Gdiplus::GpGraphics* g, const RectF& area) {
   if (!onPaintOverlay_) return true;
   const WeakRef<UiWindow> alive(&host_);
   HostPaintOverlayFn fn = onPaintOverlay_;  // the callback may replace itself
+  UseLogical(g, host_.Scale());
   fn(host_.Window(), g, area);
-  return static_cast<bool>(alive);
+  if (!alive) return false;
+  UseDevice(g);
+  return true;
 }
 
 void UiCompositor::DrawTransition(UiElement* e, Gdiplus::GpGraphics* g, const TransitionContext& tc) {
@@ -411,7 +442,8 @@ void UiCompositor::RedrawRect(const RectF& rect, bool present) {
   // The whole pixels the rectangle touches: the background is restored on
   // all of them, so all of them are painted again (a fractional clip would
   // leave its edge pixels half painted over the restored background).
-  const RECT px = CoverRect(rect, host_.ClientSize());
+  const DisplayScale scale = host_.Scale();
+  const RECT px = CoverRect(scale.CoverDevice(rect), host_.ClientSize());
   const RectF whole{static_cast<float>(px.left), static_cast<float>(px.top), static_cast<float>(px.right - px.left),
                     static_cast<float>(px.bottom - px.top)};
   if (clipRegion_) {
@@ -426,7 +458,7 @@ void UiCompositor::RedrawRect(const RectF& rect, bool present) {
   const WeakRef<UiWindow> alive(&host_);
   PaintElements(host_.FirstElement(), g, whole);
   if (!alive || !canvas_) return;
-  if (!PaintOverlay(g, whole) || !canvas_) return;
+  if (!PaintOverlay(g, scale.ToLogical(whole)) || !canvas_) return;
   gp::GdipResetClip(g);
   if (present) Present(&px);
 }

@@ -44,15 +44,25 @@ class DisplayScale {
   // A device coordinate in logical pixels (fractional).
   float ToLogical(int device) const { return static_cast<float>(device) * kUnit / quarters_; }
   float ToLogical(float device) const { return device * kUnit / quarters_; }
-  // Logical rectangle to the device rectangle that shows it: each edge
-  // rounded on its own, so neighbours that touch keep touching.
+  // Where an element's surface goes: its origin rounded, its size the
+  // surface's (so the surface is copied one to one, never stretched).
   RECT ToDevice(const RectF& r) const {
-    return RECT{ToDevice(r.x), ToDevice(r.y), ToDevice(r.x + r.width), ToDevice(r.y + r.height)};
+    const int x = ToDevice(r.x), y = ToDevice(r.y);
+    return RECT{x, y, x + SurfaceLength(r.width), y + SurfaceLength(r.height)};
   }
   RectF ToDeviceF(const RectF& r) const {
     const RECT d = ToDevice(r);
     return RectF{static_cast<float>(d.left), static_cast<float>(d.top), static_cast<float>(d.right - d.left),
                  static_cast<float>(d.bottom - d.top)};
+  }
+  // Device area that covers every pixel a logical rectangle may touch,
+  // surfaces placed by ToDevice included (one pixel more on each side
+  // when the scale is not whole, where rounding may move an edge).
+  RectF CoverDevice(const RectF& r) const {
+    if (IsUnit()) return r;
+    const float f = Factor();
+    return RectF{std::floor(r.x * f) - 1, std::floor(r.y * f) - 1, std::ceil(r.width * f) + 3,
+                 std::ceil(r.height * f) + 3};
   }
   // Device rectangle to the logical rectangle it shows.
   RectF ToLogical(const RectF& r) const {
@@ -61,8 +71,9 @@ class DisplayScale {
   // Size in device pixels of a surface for a logical size (at least 1 when
   // the logical size is positive).
   int SurfaceLength(float logical) const {
-    if (logical <= 0) return 0;
-    return std::max(1, ToDevice(static_cast<float>(static_cast<int>(logical))));
+    const int whole = static_cast<int>(logical);
+    if (whole <= 0) return 0;
+    return std::max(1, ToDevice(whole));
   }
 
  private:

@@ -22,6 +22,7 @@ EffectHost EffectHostOf(UiWindow& host) {
   e.frameMode = host.FrameMode();
   e.windowAlpha = host.WindowAlpha();
   e.blurBehind = host.BlurBehind();
+  e.scale = host.Scale();
   const WeakRef<UiWindow> owner(&host);
   e.setBusy = [owner](bool busy) {
     if (UiWindow* h = owner.get()) h->SetBusy(busy);

@@ -7,6 +7,8 @@
 // reference, and the host's life, afterwards.
 #include "ui/host/input_router.h"
 
+#include <cmath>
+
 #include "ui/element/element.h"
 #include "ui/host/window.h"
 #include "ui/platform/system_api.h"
@@ -17,6 +19,15 @@ namespace {
 int SignedLow(LPARAM lp) { return static_cast<short>(LOWORD(lp)); }
 int SignedHigh(LPARAM lp) { return static_cast<short>(HIWORD(lp)); }
 LPARAM HandleOf(const UiElement* e) { return e ? static_cast<LPARAM>(e->Self()) : 0; }
+
+// A mouse position in device pixels as the logical point elements and
+// callbacks are told (whole logical pixels, rounded down).
+LPARAM LogicalPoint(LPARAM lp, DisplayScale scale) {
+  if (scale.IsUnit()) return lp;
+  const int x = static_cast<int>(std::floor(scale.ToLogical(SignedLow(lp))));
+  const int y = static_cast<int>(std::floor(scale.ToLogical(SignedHigh(lp))));
+  return MAKELPARAM(static_cast<WORD>(static_cast<short>(x)), static_cast<WORD>(static_cast<short>(y)));
+}
 
 struct ResizeZone {
   LPCWSTR cursor;
@@ -34,13 +45,18 @@ void UiInputRouter::OnMouseMove(WPARAM wp, LPARAM lp) {
 
 void UiInputRouter::RouteMouse(UINT msg, WPARAM wp, LPARAM lp) {
   if (host_.Busy() || ResizeHitTest(msg, lp)) return;
+  // Hit testing uses the exact logical position; elements and callbacks
+  // get logical coordinates; the caption drag gets the device position.
+  const DisplayScale scale = host_.Scale();
+  const LPARAM deviceLp = lp;
+  const float x = scale.ToLogical(SignedLow(lp)), y = scale.ToLogical(SignedHigh(lp));
+  lp = LogicalPoint(lp, scale);
   const HWND hwnd = host_.Window();
   // Every element is held by a weak reference: any callout may destroy it
   // (or the host) and the reference then reads null.
   const WeakRef<UiWindow> alive(&host_);
   auto gone = [&] { return !alive; };
   using Ref = WeakRef<UiElement>;
-  const float x = static_cast<float>(SignedLow(lp)), y = static_cast<float>(SignedHigh(lp));
 
   if (buttonDown_) {
     // Captured: only the pressed element sees the mouse.
@@ -98,7 +114,7 @@ void UiInputRouter::RouteMouse(UINT msg, WPARAM wp, LPARAM lp) {
       auto startDrag = [&] {
         dragged = true;
         if (GetCapture() == hwnd) ReleaseCapture();
-        SendMessageW(hwnd, WM_NCLBUTTONDOWN, HTCAPTION, lp);
+        SendMessageW(hwnd, WM_NCLBUTTONDOWN, HTCAPTION, deviceLp);
       };
       auto toggleMaximized = [&] {
         PostMessageW(hwnd, WM_SYSCOMMAND, IsZoomed(hwnd) ? SC_RESTORE : SC_MAXIMIZE, 0);
@@ -189,9 +205,11 @@ bool UiInputRouter::ResizeHitTest(UINT msg, LPARAM lp) {
   const HWND hwnd = host_.Window();
   if (!host_.Resizable() || buttonDown_ || (msg != WM_MOUSEMOVE && msg != WM_LBUTTONDOWN) || IsZoomed(hwnd))
     return false;
-  const int x = SignedLow(lp), y = SignedHigh(lp);
-  const SIZE size = host_.ClientSize();
-  const int w = size.cx, h = size.cy;
+  // The zones are logical widths, like everything else the user sees.
+  const DisplayScale scale = host_.Scale();
+  const float x = scale.ToLogical(SignedLow(lp)), y = scale.ToLogical(SignedHigh(lp));
+  const float w = scale.ToLogical(static_cast<int>(host_.ClientSize().cx));
+  const float h = scale.ToLogical(static_cast<int>(host_.ClientSize().cy));
   const bool right = x > w - 10, bottom = y > h - 10;
   ResizeZone zone{nullptr, 0};
   if (y <= 7) {

@@ -84,16 +84,20 @@ SIZE WindowSize(HWND hwnd) {
 }
 
 void BlurRegion(const EffectHost& h, RECT r, SIZE size) {
-  // The blurred area stays inside the body (6 pixels in from the edges).
-  r.left = std::max<LONG>(r.left, 6);
-  r.top = std::max<LONG>(r.top, 6);
-  r.right = std::min<LONG>(r.right, size.cx - 5);
-  r.bottom = std::min<LONG>(r.bottom, size.cy - 5);
+  // The blurred area stays inside the body (6 logical pixels in from the edges).
+  const LONG in6 = h.scale.ToDevice(6), in5 = h.scale.ToDevice(5);
+  r.left = std::max<LONG>(r.left, in6);
+  r.top = std::max<LONG>(r.top, in6);
+  r.right = std::min<LONG>(r.right, size.cx - in5);
+  r.bottom = std::min<LONG>(r.bottom, size.cy - in5);
   if (r.right <= r.left || r.bottom <= r.top) r = RECT{0, 0, 0, 0};
-  SetBlur(h.hwnd, r.left, r.top, r.right, r.bottom, 6, h.frameMode, h.windowAlpha);
+  SetBlur(h.hwnd, r.left, r.top, r.right, r.bottom, in6, h.frameMode, h.windowAlpha);
 }
-void BlurOn(const EffectHost& h, SIZE size) { BlurRegion(h, RECT{6, 6, size.cx - 5, size.cy - 5}, size); }
-void BlurOff(const EffectHost& h) { SetBlur(h.hwnd, 0, 0, 0, 0, 6, h.frameMode, h.windowAlpha); }
+void BlurOn(const EffectHost& h, SIZE size) {
+  const LONG in6 = h.scale.ToDevice(6), in5 = h.scale.ToDevice(5);
+  BlurRegion(h, RECT{in6, in6, size.cx - in5, size.cy - in5}, size);
+}
+void BlurOff(const EffectHost& h) { SetBlur(h.hwnd, 0, 0, 0, 0, h.scale.ToDevice(6), h.frameMode, h.windowAlpha); }
 
 void SetBusy(const EffectHost& h, bool busy) {
   if (h.setBusy) h.setBusy(busy);
@@ -121,8 +125,8 @@ bool Stopped(const EffectHost& h) {
 // The rounded window shape of a body with corners (frame modes other than 1).
 void ApplyRoundedShape(const EffectHost& h, SIZE size) {
   if (h.frameMode == 1) return;
-  const int inset = IsZoomed(h.hwnd) ? 5 : 6;
-  const int corner = h.frameMode == 0 ? 0 : 5;
+  const int inset = h.scale.ToDevice(IsZoomed(h.hwnd) ? 5 : 6);
+  const int corner = h.frameMode == 0 ? 0 : h.scale.ToDevice(5);
   HRGN rgn = CreateRoundRectRgn(inset, inset, size.cx - inset + 1, size.cy - inset + 1, corner, corner);
   if (rgn && !SetWindowRgn(h.hwnd, rgn, TRUE)) DeleteObject(rgn);  // the window owns it on success
 }
@@ -279,11 +283,12 @@ void RunCloseEffect(const EffectHost& h, int effect) {
       const int alpha = 255 - 12 * i;
       RECT dst;
       if (1.5 * i <= 5) {  // first a little larger than the window ...
-        const int grow = static_cast<int>(1.5 * i);
+        const int grow = h.scale.ToDevice(static_cast<int>(1.5 * i));
         dst = RECT{-grow / 2, -grow / 2, size.cx - grow / 2 + grow, size.cy - grow / 2 + grow};
       } else {  // ... then shrinking towards the centre
-        const int k = 2 * (i - 3);
-        dst = RECT{k / 2 - 5, k / 2 - 5, k / 2 - 5 + size.cx + 10 - k, k / 2 - 5 + size.cy + 10 - k};
+        const int k = h.scale.ToDevice(2 * (i - 3)), five = h.scale.ToDevice(5);
+        dst = RECT{k / 2 - five, k / 2 - five, k / 2 - five + size.cx + 2 * five - k,
+                   k / 2 - five + size.cy + 2 * five - k};
       }
       t.Clear();
       t.Blend(Source(h), dst, whole, alpha);

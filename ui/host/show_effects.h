@@ -9,6 +9,7 @@
 #include <functional>
 
 #include "ui/core/lifetime.h"
+#include "ui/host/display_scale.h"
 
 namespace ui {
 
@@ -28,6 +29,7 @@ struct EffectHost {
   int frameMode = 7;       // 1 = the background image alone (no blur, no rounded shape)
   int windowAlpha = -1;    // -1 = not layered
   bool blurBehind = false;
+  DisplayScale scale;      // the frame's fixed insets are logical pixels
   std::function<void(bool)> setBusy;  // the host's busy flag
 };
 

@@ -46,9 +46,8 @@ void UiTooltipAccelerators::SetTooltip(UiElement* element, std::optional<std::st
   const std::string chosen = text ? std::string(*text) : element->TipText();
   if (chosen.empty()) return;
   std::wstring wide = ToWide(chosen);
-  const RectF b = element->Bounds();
-  ti.rect = RECT{static_cast<LONG>(b.x), static_cast<LONG>(b.y), static_cast<LONG>(b.x + b.width),
-                 static_cast<LONG>(b.y + b.height)};
+  // The tool's rectangle is where the element shows: device pixels.
+  ti.rect = host_.Scale().ToDevice(element->Bounds());
   ti.lpszText = wide.data();
   SendMessageW(tooltip_, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&ti));
   SendMessageW(tooltip_, TTM_NEWTOOLRECTW, 0, reinterpret_cast<LPARAM>(&ti));

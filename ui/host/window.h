@@ -280,6 +280,10 @@ class UiWindow {
   LRESULT OnElementMoved(UiElement* element, bool redraw);
   void OnSize(WPARAM wp);
   void OnGetMinMaxInfo(MINMAXINFO* info);
+  // WM_DPICHANGED: re-renders every element at the new scale and takes the
+  // suggested window rectangle (the same logical size when there is none).
+  void OnDpiChanged(UINT dpi, const RECT* suggested);
+  void RebuildSurfaces(DisplayScale old);
   void OnSetText(LRESULT result, LPARAM lp);
 
   void CreateCaptionParts(int flags);

@@ -2,6 +2,7 @@
 // teardown.
 #include <windows.h>
 
+#include <cmath>
 #include <memory>
 #include <string>
 #include <unordered_map>
@@ -13,6 +14,7 @@
 #include "ui/host/caption_parts.h"
 #include "ui/host/tickets.h"
 #include "ui/host/window.h"
+#include "ui/platform/system_api.h"
 
 namespace ui {
 
@@ -37,6 +39,17 @@ std::unordered_map<HWND, WNDPROC>& OrphanProcs() {
 }
 
 constexpr int kCaptionButtonKinds[] = {4, 8, 16, 32, 64, 128, 256};
+
+// The display scale of a window: its own DPI where the system tells it
+// (a DPI-aware process), else the screen's.
+DisplayScale ScaleOfWindow(HWND hwnd) {
+  UINT dpi = sys::GetDpiForWindow(hwnd);
+  if (dpi == 0) {
+    gdi::WindowDc screen(nullptr);
+    dpi = screen ? static_cast<UINT>(GetDeviceCaps(screen.get(), LOGPIXELSX)) : 96;
+  }
+  return DisplayScale::FromDpi(dpi);
+}
 }  // namespace
 
 WNDPROC OrphanProcFor(HWND hwnd);
@@ -114,6 +127,18 @@ bool UiWindow::Create(HWND hwnd, const CreateOptions& o) {
   SetDragToMove(o.dragToMove.value_or(true));
   RECT wr{};
   GetWindowRect(hwnd, &wr);
+  // The application sized the window in logical pixels: it grows by the
+  // display scale about its top-left corner.
+  scale_ = ScaleOfWindow(hwnd);
+  const auto sizedFor = DisplayScale::FromQuarters(
+      static_cast<int>(reinterpret_cast<std::uintptr_t>(GetPropW(hwnd, kScaleProperty))));
+  if (!(scale_ == sizedFor)) {
+    const int w = static_cast<int>(std::lround(static_cast<double>(wr.right - wr.left) * scale_.Quarters() / sizedFor.Quarters()));
+    const int h = static_cast<int>(std::lround(static_cast<double>(wr.bottom - wr.top) * scale_.Quarters() / sizedFor.Quarters()));
+    SetWindowPos(hwnd, nullptr, 0, 0, w, h, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+    GetWindowRect(hwnd, &wr);
+  }
+  SetPropW(hwnd, kScaleProperty, reinterpret_cast<HANDLE>(static_cast<std::uintptr_t>(scale_.Quarters())));
   clientSize_ = SIZE{wr.right - wr.left, wr.bottom - wr.top};
   windowDc_ = gdi::WindowDc(hwnd);
   compositor_.CreateBuffers();
@@ -157,7 +182,7 @@ bool UiWindow::Create(HWND hwnd, const CreateOptions& o) {
 
 void UiWindow::LayoutCaption() {
   if (captionFlags_ == 0) return;
-  float x = static_cast<float>(clientSize_.cx - 5 - ((captionFlags_ & caption::kClose) ? 12 : 0));
+  float x = static_cast<float>(LogicalSize().cx - 5 - ((captionFlags_ & caption::kClose) ? 12 : 0));
   for (auto& button : captionButtons_) {
     x -= 28;
     if (button && button->IsCreated()) button->SetBounds(static_cast<int>(x), 7, {}, {}, false);
@@ -186,7 +211,7 @@ void UiWindow::CreateCaptionParts(int flags) {
   }
   DestroyCaptionParts();
   if (!parts.button) return;
-  float x = static_cast<float>(clientSize_.cx - 12);
+  float x = static_cast<float>(LogicalSize().cx - 12);
   for (int k : kCaptionButtonKinds) {
     if (!(flags & k)) continue;
     const float w = k == caption::kClose ? 39.0f : 28.0f;

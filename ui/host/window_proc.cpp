@@ -2,6 +2,10 @@
 // and the cross-fade's timer routine.
 #include <windows.h>
 
+#include <cmath>
+#include <vector>
+
+#include "ui/core/library.h"
 #include "ui/core/text.h"
 #include "ui/element/element.h"
 #include "ui/host/caption_parts.h"
@@ -92,6 +96,9 @@ LRESULT UiWindow::WindowProc(UINT msg, WPARAM wp, LPARAM lp) {
       if (style & frame) SetWindowLongPtrW(hwnd, GWL_STYLE, style & ~frame);
       return passOn();
     }
+    case WM_DPICHANGED:
+      OnDpiChanged(LOWORD(wp), reinterpret_cast<const RECT*>(lp));
+      return 0;
     case WM_NCCALCSIZE:
       // The whole window rectangle is client area.
       if (wp == TRUE) return 0;
@@ -207,15 +214,17 @@ void UiWindow::OnGetMinMaxInfo(MINMAXINFO* info) {
   if (!info) return;
   RECT work{};
   SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0);
-  info->ptMaxSize = POINT{work.right + 14, work.bottom + 14};
-  info->ptMaxPosition = POINT{work.left - 7, work.top - 7};
+  // The frame's shadow band (7 logical pixels) lies outside the work area.
+  const LONG band = scale_.ToDevice(7);
+  info->ptMaxSize = POINT{work.right + 2 * band, work.bottom + 2 * band};
+  info->ptMaxPosition = POINT{work.left - band, work.top - band};
   if (captionFlags_ == 0) {
-    info->ptMinTrackSize = POINT{21, 20};
+    info->ptMinTrackSize = POINT{scale_.ToDevice(21), scale_.ToDevice(20)};
     return;
   }
-  const LONG buttons = static_cast<LONG>(captionButtons_.size());
-  const LONG closeExtra = (captionFlags_ & caption::kClose) ? 11 : 0;
-  info->ptMinTrackSize = POINT{buttons * 28 + closeExtra + 35 + 1, 38};
+  const int buttons = static_cast<int>(captionButtons_.size());
+  const int closeExtra = (captionFlags_ & caption::kClose) ? 11 : 0;
+  info->ptMinTrackSize = POINT{scale_.ToDevice(buttons * 28 + closeExtra + 35 + 1), scale_.ToDevice(38)};
 }
 
 
@@ -229,11 +238,66 @@ void UiWindow::OnSize(WPARAM wp) {
   if (onResize_) {
     const WeakRef<UiWindow> alive(this);
     ResizeFn fn = onResize_;
-    fn(hwnd_, size.cx, size.cy);
+    fn(hwnd_, LogicalSize().cx, LogicalSize().cy);  // the application lays out in logical pixels
     if (!alive) return;
   }
   compositor_.CreateBuffers();
   Redraw({}, BackgroundColor(), 0, true);
+}
+
+void UiWindow::OnDpiChanged(UINT dpi, const RECT* suggested) {
+  if (!IsAttached()) return;
+  const WeakRef<UiWindow> alive(this);
+  const DisplayScale old = scale_;
+  scale_ = DisplayScale::FromDpi(dpi);
+  SetPropW(hwnd_, kScaleProperty, reinterpret_cast<HANDLE>(static_cast<std::uintptr_t>(scale_.Quarters())));
+  if (!(scale_ == old)) {
+    RebuildSurfaces(old);
+    if (!alive) return;
+  }
+  RECT target{};
+  if (suggested) {
+    target = *suggested;
+  } else {
+    // No rectangle offered: the same logical size about the top-left corner.
+    GetWindowRect(hwnd_, &target);
+    target.right = target.left + static_cast<LONG>(std::lround(static_cast<double>(target.right - target.left) *
+                                                               scale_.Quarters() / old.Quarters()));
+    target.bottom = target.top + static_cast<LONG>(std::lround(static_cast<double>(target.bottom - target.top) *
+                                                               scale_.Quarters() / old.Quarters()));
+  }
+  const SIZE before = clientSize_;
+  SetWindowPos(hwnd_, nullptr, target.left, target.top, target.right - target.left, target.bottom - target.top,
+               SWP_NOZORDER | SWP_NOACTIVATE);
+  if (!alive) return;
+  // Resized: WM_SIZE has recomposed at the new size. Otherwise the
+  // surfaces changed under the same window: compose them now.
+  if (clientSize_.cx == before.cx && clientSize_.cy == before.cy) {
+    compositor_.CreateBuffers();
+    Redraw({}, BackgroundColor(), 0, true);
+  }
+}
+
+void UiWindow::RebuildSurfaces(DisplayScale old) {
+  // Every element once: told of the scale, a new surface at device size,
+  // then one paint. The host stays busy meanwhile, so nothing is composed
+  // until the window is recomposed as a whole.
+  const WeakRef<UiWindow> alive(this);
+  std::vector<WeakRef<UiElement>> elements;
+  for (UiElement* e : UiElement::LiveElementsOf(this)) elements.emplace_back(e);
+  const bool wasBusy = compositor_.Busy();
+  compositor_.SetBusyFlag(true);
+  for (const WeakRef<UiElement>& ref : elements) {
+    UiElement* e = Owned(ref);
+    if (!e) continue;
+    SendTo(e, ev::kScaleChanged, static_cast<WPARAM>(scale_.Quarters()), static_cast<LPARAM>(old.Quarters()));
+    if (!alive) return;
+    if (!(e = Owned(ref))) continue;
+    e->CreateSurface();
+    SendTo(e, ev::kPaint, reinterpret_cast<WPARAM>(e->Bitmap()), reinterpret_cast<LPARAM>(e->Graphics()));
+    if (!alive) return;
+  }
+  compositor_.SetBusyFlag(wasBusy);
 }
 
 void CALLBACK UiWindow::FadeTimerProc(HWND hwnd, UINT, UINT_PTR id, DWORD) {

@@ -22,6 +22,7 @@
   X(GdipGetVisibleClipBounds) X(GdipGetDC) X(GdipReleaseDC) X(GdipFlush)        \
   X(GdipSaveGraphics) X(GdipRestoreGraphics) X(GdipTranslateWorldTransform)     \
   X(GdipResetWorldTransform)                                                    \
+  X(GdipScaleWorldTransform)                                                    \
   /* images and bitmaps */                                                      \
   X(GdipLoadImageFromStream) X(GdipDisposeImage) X(GdipCloneImage)              \
   X(GdipGetImageWidth) X(GdipGetImageHeight) X(GdipGetImagePixelFormat)         \

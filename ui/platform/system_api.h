@@ -14,6 +14,7 @@ namespace ui::sys {
 
 using RtlGetVersionFn = LONG(WINAPI*)(OSVERSIONINFOW*);
 using MakeSureDirectoryPathExistsFn = BOOL(WINAPI*)(PCSTR);
+using GetDpiForWindowFn = UINT(WINAPI*)(HWND);
 
 // X(dll, name, type, fallback)
 #define UI_SYSTEM_FUNCTIONS(X)                                                     \
@@ -24,6 +25,7 @@ using MakeSureDirectoryPathExistsFn = BOOL(WINAPI*)(PCSTR);
   X(L"user32.dll", UpdateLayeredWindow, decltype(&::UpdateLayeredWindow), FALSE)   \
   X(L"user32.dll", SetLayeredWindowAttributes, decltype(&::SetLayeredWindowAttributes), FALSE) \
   X(L"user32.dll", TrackMouseEvent, decltype(&::TrackMouseEvent), FALSE)           \
+  X(L"user32.dll", GetDpiForWindow, GetDpiForWindowFn, 0)                          \
   X(L"gdi32.dll", GdiAlphaBlend, decltype(&::GdiAlphaBlend), FALSE)                \
   X(L"imm32.dll", ImmGetContext, decltype(&::ImmGetContext), nullptr)              \
   X(L"imm32.dll", ImmReleaseContext, decltype(&::ImmReleaseContext), FALSE)        \

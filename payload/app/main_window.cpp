@@ -80,6 +80,12 @@ bool MainWindow::Create(HINSTANCE instance, bool quitOnDestroy) {
                           kMinWindowWidth, kMinWindowHeight, nullptr, nullptr, instance, this);
   if (!hwnd_) return false;
   CreateHost();
+  // The host has grown the window by the display scale: centre what it became.
+  RECT placed{};
+  GetWindowRect(hwnd_, &placed);
+  SetWindowPos(hwnd_, nullptr, work.left + (work.right - work.left - (placed.right - placed.left)) / 2,
+               work.top + (work.bottom - work.top - (placed.bottom - placed.top)) / 2, 0, 0,
+               SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
   CreateControls();
   BindHandlers();
   LoadNotes();

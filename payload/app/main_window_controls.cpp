@@ -106,15 +106,18 @@ void MainWindow::CreateHost() {
   host_.SetShadowColor(RGB(0x08, 0x1E, 0x4A));
   host_.SetCloseEffect(1);  // fade out
   host_.SetOnResize([this](HWND, int w, int h) { LayOut(w, h); });
-  host_.SetOnMessage([](HWND, UINT msg, WPARAM, LPARAM lp) -> LRESULT {
+  host_.SetOnMessage([this](HWND, UINT msg, WPARAM, LPARAM lp) -> LRESULT {
     if (msg != WM_GETMINMAXINFO || !lp) return -1;
     // The layout's minimum; maximised, the shadow margin lies off screen.
+    // The system asks in device pixels.
+    const ui::DisplayScale scale = host_.Scale();
+    const int margin = scale.ToDevice(kBodyMargin);
     auto* info = reinterpret_cast<MINMAXINFO*>(lp);
     RECT work{};
     SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0);
-    info->ptMaxPosition = POINT{work.left - kBodyMargin, work.top - kBodyMargin};
-    info->ptMaxSize = POINT{work.right - work.left + 2 * kBodyMargin, work.bottom - work.top + 2 * kBodyMargin};
-    info->ptMinTrackSize = POINT{kMinWindowWidth, kMinWindowHeight};
+    info->ptMaxPosition = POINT{work.left - margin, work.top - margin};
+    info->ptMaxSize = POINT{work.right - work.left + 2 * margin, work.bottom - work.top + 2 * margin};
+    info->ptMinTrackSize = POINT{scale.ToDevice(kMinWindowWidth), scale.ToDevice(kMinWindowHeight)};
     return 0;
   });
   host_.Redraw({}, std::nullopt, -1, true);  // with the header painter in place

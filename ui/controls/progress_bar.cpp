@@ -33,18 +33,28 @@ void FillSolid(Gdiplus::GpGraphics* g, const RectF& area, Argb color) {
     gp::GdipFillRectangle(g, brush.get(), area.x, area.y, area.width, area.height);
 }
 
-// Clips `g` to `rect`, with slightly rounded corners when `rounded`.
-void ClipTo(Gdiplus::GpGraphics* g, const RectF& rect, bool rounded) {
+// Clips `g` (drawing at `scale`) to `rect`, with slightly rounded corners
+// when `rounded`. The rounded region is cut in device pixels: a region
+// scaled up would have stepped corners.
+void ClipTo(Gdiplus::GpGraphics* g, const RectF& rect, bool rounded, DisplayScale scale) {
   if (!rounded) {
     gp::GdipSetClipRect(g, rect.x, rect.y, rect.width, rect.height, Gdiplus::CombineModeReplace);
     return;
   }
   const int x = static_cast<int>(rect.x), y = static_cast<int>(rect.y);
   const int w = static_cast<int>(rect.width), h = static_cast<int>(rect.height);
-  gdi::Region rgn(CreateRoundRectRgn(x, y, x + w + 1, y + h + 1, 3, 3));
+  gdi::Region rgn(CreateRoundRectRgn(scale.ToDevice(x), scale.ToDevice(y), scale.ToDevice(x + w) + 1,
+                                     scale.ToDevice(y + h) + 1, scale.ToDevice(3), scale.ToDevice(3)));
   gp::Region region;
   if (rgn) gp::GdipCreateRegionHrgn(rgn.get(), region.put());
-  if (region) gp::GdipSetClipRegion(g, region.get(), Gdiplus::CombineModeReplace);
+  if (!region) return;
+  if (scale.IsUnit()) {
+    gp::GdipSetClipRegion(g, region.get(), Gdiplus::CombineModeReplace);
+    return;
+  }
+  gp::GdipResetWorldTransform(g);
+  gp::GdipSetClipRegion(g, region.get(), Gdiplus::CombineModeReplace);
+  gp::GdipScaleWorldTransform(g, scale.Factor(), scale.Factor(), Gdiplus::MatrixOrderPrepend);
 }
 }  // namespace
 
@@ -130,7 +140,7 @@ void UiProgressBar::Draw() {
         else
           FillSolid(g, r, trackColor_);
       }
-      ClipTo(g, inner, rounded_);
+      ClipTo(g, inner, rounded_, Scale());
       FillGradient(g, r, 0, kTrackShade, across);
       gp::GdipResetClip(g);
     }
@@ -145,7 +155,7 @@ void UiProgressBar::Draw() {
     }
     // A fill of zero or less shows nothing (a negative clip would reach outside the track).
     if (!OnDrawBar(pc, r, fill) && fillLength_ > 0) {
-      ClipTo(g, fill, rounded_);
+      ClipTo(g, fill, rounded_, Scale());
       if (vertical_)
         FillGradient(g, r, barColor2_, barColor1_, Gdiplus::LinearGradientModeVertical);
       else

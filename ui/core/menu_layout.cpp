@@ -32,11 +32,9 @@ int ScreenTextWidth(const std::wstring& text) {
   SIZE extent{};
   if (!screen || text.empty()) return 0;
   GetTextExtentPoint32W(screen.get(), text.c_str(), static_cast<int>(text.size()), &extent);
-  // The screen's font grows with the display's DPI: the width in logical
-  // (96-DPI) pixels, rounded up.
-  const int dpi = GetDeviceCaps(screen.get(), LOGPIXELSX);
-  if (dpi <= 96) return extent.cx;
-  return static_cast<int>((static_cast<long long>(extent.cx) * 96 + dpi - 1) / dpi);
+  // Taken as logical pixels at every display scale: where the system grows
+  // the screen's font with the DPI the menu comes out wider, never clipped.
+  return extent.cx;
 }
 
 POINT PlaceTopLevelMenu(POINT at, const MenuSize& size, const RECT& workArea) {

@@ -11,6 +11,9 @@
 #   WT_WINTOOL  tests/tools/wintool.exe of the same build
 #   WT_WORK     a folder of this run's own (prefix, home, screenshots)
 #   WT_PRISTINE (optional) where the pristine prefix is kept
+#   WT_DPI      (optional) the display's DPI in the run's prefix (96, 120,
+#               144, 192; default 96); places below are logical (96 DPI)
+#               and are clicked and read scaled to it
 # Every wait polls with a generous limit; nothing sleeps a fixed time to
 # let something happen.
 
@@ -18,11 +21,11 @@ QW_WALKTHROUGH_DIR="$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)"
 WT_PRODUCT=青梧网游加速器
 WT_FORM_CLASS=QingwuSetupForm
 
-# Places in the installer window (client pixels), from its layout.
+# Places in the installer window (logical client pixels), from its layout.
 WT_INSTALL_BUTTON="290 385"   # 极速安装, 190,360 200x50
 WT_RUN_BUTTON="296 361"       # 立即运行, 196,336 200x50 once finished
 WT_CLOSE_BUTTON="569 18"      # 554,3 30x30
-# Pixels that tell the phases apart: name, x, y.
+# Pixels that tell the phases apart: name, x, y (logical).
 WT_PROBES=(
   install 290 400     # inside the install button only
   run 296 352         # inside the run button only (below the progress bar)
@@ -34,6 +37,16 @@ WT_PROBES=(
 )
 
 wt_log() { echo "[walkthrough] $*" >&2; }
+
+# The installer's window, logical.
+WT_INSTALLER_SIZE="588 438"
+# A logical length or coordinate in device pixels at WT_DPI, rounded half
+# up as the library's display scale rounds it (lengths of whole quarters
+# from 100 % to 300 %: 96 DPI is 4 quarters).
+wt_scaled() {  # logical
+  local quarters=$(((${WT_DPI:-96} + 12) / 24))
+  echo $(((2 * $1 * quarters + 4) / 8))
+}
 
 # Seconds since the epoch with a fraction, for time limits.
 wt_now() { date +%s.%N; }
@@ -79,6 +92,10 @@ wt_fresh_prefix() {
   [ -d "$WINEPREFIX" ] && wineserver -k 2>/dev/null
   rm -rf "$WINEPREFIX"
   cp -a "$pristine" "$WINEPREFIX"
+  # The display's scale: a new prefix reads 96 DPI.
+  if [ "${WT_DPI:-96}" != 96 ]; then
+    "$WT_WINE" reg add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD /d "$WT_DPI" /f >/dev/null 2>&1
+  fi
   WT_C="$WINEPREFIX/drive_c"
   WT_USER=$(ls "$WT_C/users" | grep -v '^Public$' | head -n 1)
   # The desktop of a new prefix links to $HOME; give this run a real one.
@@ -92,6 +109,37 @@ wt_fresh_prefix() {
 
 # Ends every process of this run's prefix (and nothing else).
 wt_stop_all() { [ -n "${WINEPREFIX:-}" ] && wineserver -k 2>/dev/null; true; }
+
+# Makes sure the X display holds at least `width` x `height` pixels: a
+# window scaled to 200 % outgrows the usual 1024 x 768 virtual display, and
+# X neither shows nor takes clicks outside the screen. When the display is
+# smaller, a virtual display of this run's own (WT_DISPLAY_PID) takes its
+# place; wt_close_display ends it. Call before the prefix's first program:
+# Wine reads the screen's size when it starts.
+wt_display_at_least() {  # width height
+  local size
+  size=$(xdotool getdisplaygeometry 2>/dev/null) || size="0 0"
+  read -r WT_SCREEN_W WT_SCREEN_H <<<"$size"
+  [ "$WT_SCREEN_W" -ge "$1" ] && [ "$WT_SCREEN_H" -ge "$2" ] && return 0
+  local n
+  for n in $(seq 141 190); do
+    [ -e "/tmp/.X$n-lock" ] && continue
+    Xvfb ":$n" -screen 0 "$1x$2x24" -nolisten tcp >/dev/null 2>&1 &
+    WT_DISPLAY_PID=$!
+    export DISPLAY=":$n"
+    wt_wait_until 30 test -e "/tmp/.X11-unix/X$n" && xdotool getdisplaygeometry >/dev/null 2>&1 ||
+      { wt_close_display; return 1; }
+    WT_SCREEN_W=$1 WT_SCREEN_H=$2
+    wt_log "virtual display $DISPLAY of $1x$2 pixels (pid $WT_DISPLAY_PID)"
+    return 0
+  done
+  return 1
+}
+wt_close_display() {
+  [ -n "${WT_DISPLAY_PID:-}" ] && kill "$WT_DISPLAY_PID" 2>/dev/null
+  WT_DISPLAY_PID=
+  true
+}
 
 # The installer unpacks its few files in a fraction of a second. To see,
 # photograph and interrupt the installing phase, its writes into the
@@ -115,7 +163,8 @@ wt_slow_writes_library() {
 }
 
 # Starts the installer (with its own loader when given, e.g. 32-bit wine);
-# sets WT_PID and the window's place WT_X, WT_Y.
+# sets WT_PID and the window's place and size WT_X, WT_Y, WT_W, WT_H; false
+# when no window came or it is not the installer's size at WT_DPI.
 wt_start_installer() {  # exe [loader]
   local slow
   slow=$(wt_slow_writes_library) || return 1
@@ -125,7 +174,9 @@ wt_start_installer() {  # exe [loader]
   geometry=$("$WT_WINE" "$WT_WINTOOL" wait "$WT_FORM_CLASS" 60000 | tr -d '\r') || return 1
   read -r WT_X WT_Y WT_W WT_H <<<"$geometry"
   wt_log "installer window at $WT_X,$WT_Y size ${WT_W}x$WT_H (pid $WT_PID)"
-  [ "$WT_W" = 588 ] && [ "$WT_H" = 438 ]
+  local width height
+  read -r width height <<<"$WT_INSTALLER_SIZE"
+  [ "$WT_W" = "$(wt_scaled "$width")" ] && [ "$WT_H" = "$(wt_scaled "$height")" ]
 }
 
 # Waits for the installer process (or the child process `pid`) to end;
@@ -142,9 +193,9 @@ wt_wait_exit() {  # [seconds] [pid]
   WT_CODE=$?
 }
 
-# A left click at window pixel (x, y).
+# A left click at logical window pixel (x, y), scaled to WT_DPI.
 wt_click() {  # x y
-  xdotool mousemove --sync $((WT_X + $1)) $((WT_Y + $2)) click 1
+  xdotool mousemove --sync $((WT_X + $(wt_scaled "$1"))) $((WT_Y + $(wt_scaled "$2"))) click 1
 }
 
 # Grabs the window as it shows now and reads the probe pixels of it into
@@ -153,7 +204,8 @@ declare -A WT_PIXEL
 wt_grab() {
   local format="" i
   for ((i = 0; i < ${#WT_PROBES[@]}; i += 3)); do
-    local x=${WT_PROBES[i + 1]} y=${WT_PROBES[i + 2]}
+    local x y
+    x=$(wt_scaled "${WT_PROBES[i + 1]}") y=$(wt_scaled "${WT_PROBES[i + 2]}")
     format+="${WT_PROBES[i]} %[fx:int(255*p{$x,$y}.r)] %[fx:int(255*p{$x,$y}.g)] %[fx:int(255*p{$x,$y}.b)]\n"
   done
   local values name r g b
@@ -308,4 +360,27 @@ wt_reg_value() {  # name
   # reg prints in the prefix's code page, 936.
   "$WT_WINE" reg query "$WT_KEY" /v "$1" 2>/dev/null | iconv -f GBK -t UTF-8 | tr -d '\r' |
     sed -n "s/^ *$1 *REG_SZ *//p"
+}
+
+# The installed tree is exactly the archive's members with their sizes, and
+# Uninstall.dat (the temporary archive is gone). Prints what is wrong and
+# returns 1 otherwise.
+wt_installed_tree() {  # payload.zip
+  local expected name size installed
+  expected=$(python3 - "$1" <<'EOF'
+import sys, zipfile
+for info in zipfile.ZipFile(sys.argv[1]).infolist():
+    print(info.filename, info.file_size)
+print("Uninstall.dat")
+EOF
+  ) || { echo "cannot read the archive $1"; return 1; }
+  [ "$(echo "$expected" | wc -l)" = 9 ] || { echo "the archive does not hold 8 members: $expected"; return 1; }
+  while read -r name size; do
+    [ -f "$WT_FOLDER/$name" ] || { echo "$name not installed"; return 1; }
+    [ -z "$size" ] || [ "$(stat -c %s "$WT_FOLDER/$name")" = "$size" ] ||
+      { echo "$name has $(stat -c %s "$WT_FOLDER/$name") bytes, expected $size"; return 1; }
+  done <<<"$expected"
+  installed=$(cd "$WT_FOLDER" && ls -A | LC_ALL=C sort)
+  [ "$installed" = "$(echo "$expected" | cut -d' ' -f1 | LC_ALL=C sort)" ] ||
+    { echo "the folder holds: $installed"; return 1; }
 }

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # The product is one statically linked 32-bit GUI executable that imports
 # only the system's known DLLs (and comctl32), with a manifest that asks
-# for administrator rights and common controls 6. The loader resolves only
+# for administrator rights and common controls 6; it and the programs it
+# carries declare per-monitor DPI awareness. The loader resolves only
 # kernel32; every other import is bound by the program's own entry point
 # (cmake/defer_imports.py, ui/platform/process_entry.cpp).
 #   product_binary_test.sh <qingwu_setup.exe> [carried programs and DLLs...]
@@ -40,7 +41,17 @@ for file in "$@"; do
     *.exe) for os in 35138b9a-5d96-4fbd-8e2d-a2440225f93a 4a2f28e3-53b9-4441-ba9c-d69d4a4a6e38 \
              1f676c76-80e1-4239-95bb-83d0f6d0da78 8e0f7a12-bfb3-4fe8-b9a5-48fd50a15a9a; do
              grep -qa "supportedOS Id=\"{$os}\"" "$file" || fail "$file: manifest lacks supportedOS {$os}"
-           done ;;
+           done
+           # Drawn at the display's scale: per-monitor aware (v2, then v1),
+           # system-aware where only the older entry is known; each entry in
+           # the namespace the system reads it from, or it is ignored.
+           settings=$(python3 "${QW_SOURCE_DIR:?}/tests/app/manifest_settings.py" "$file") ||
+             fail "$file: no readable manifest"
+           grep -qx '2005:dpiAware=true/pm' <<<"$settings" ||
+             fail "$file: manifest lacks <dpiAware>true/pm</dpiAware> (2005 namespace): $settings"
+           grep -qx '2016:dpiAwareness=PerMonitorV2, PerMonitor' <<<"$settings" ||
+             fail "$file: manifest lacks <dpiAwareness>PerMonitorV2, PerMonitor</dpiAwareness> (2016 namespace): $settings"
+           ;;
   esac
   # Reproducible: the header's link-time field (4 bytes, 8 after the
   # "PE\0\0" signature whose offset sits at 0x3C) is zero.

@@ -50,23 +50,8 @@ wt_install_and_catch "$shots/installing.png" || fail "the installation was never
 wt_wait_until 180 wt_finished || fail "the installation did not finish (phase: $(wt_grab; wt_phase))"
 wt_shot "$shots/finished.png" || fail "no screenshot"
 
-# The installed tree: exactly the archive's members with their sizes, and
-# Uninstall.dat; the temporary archive is gone.
-expected=$(python3 - "$archive" <<'EOF'
-import sys, zipfile
-for info in zipfile.ZipFile(sys.argv[1]).infolist():
-    print(info.filename, info.file_size)
-print("Uninstall.dat")
-EOF
-)
-[ "$(echo "$expected" | wc -l)" = 9 ] || fail "the archive does not hold 8 members: $expected"
-while read -r name size; do
-  [ -f "$WT_FOLDER/$name" ] || fail "$name not installed"
-  [ -z "$size" ] || [ "$(stat -c %s "$WT_FOLDER/$name")" = "$size" ] ||
-    fail "$name has $(stat -c %s "$WT_FOLDER/$name") bytes, expected $size"
-done <<<"$expected"
-installed=$(cd "$WT_FOLDER" && ls -A | LC_ALL=C sort)
-[ "$installed" = "$(echo "$expected" | cut -d' ' -f1 | LC_ALL=C sort)" ] || fail "the folder holds: $installed"
+# The installed tree: exactly the archive's members and Uninstall.dat.
+problem=$(wt_installed_tree "$archive") || fail "$problem"
 
 # Uninstall.dat: the folder, the program group, the desktop link, the program.
 programs_win="C:\\users\\$WT_USER\\AppData\\Roaming\\Microsoft\\Windows\\Start Menu\\Programs\\"

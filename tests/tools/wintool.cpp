@@ -22,6 +22,7 @@
 //                                         open <file> without sharing, create
 //                                         <marker>, keep the file open until
 //                                         <marker> is deleted; prints "released"
+//   wintool dpi                           print the display's DPI (LogPixels)
 //   wintool finish <program> <folder>     start "<program> /finish <handle> <event>
 //                                         <folder>" with real inherited handles (to
 //                                         wintool itself and an event), as the
@@ -185,6 +186,28 @@ int StartFinishing(const wchar_t* program, const wchar_t* folder) {
   return static_cast<int>(code);
 }
 
+// Window places and sizes are read in device pixels, whatever the program
+// under test declares: the system scales what a DPI-unaware caller reads
+// to 96 DPI.
+void ReadInDevicePixels() {
+  using SetAwareness = BOOL(WINAPI*)(HANDLE);
+  const HMODULE user32 = GetModuleHandleW(L"user32.dll");
+  if (!user32) return;
+  const FARPROC found = GetProcAddress(user32, "SetProcessDpiAwarenessContext");
+  if (!found) return;  // a system without DPI awareness contexts scales nothing
+  const HANDLE perMonitorV2 = reinterpret_cast<HANDLE>(static_cast<INT_PTR>(-4));
+  reinterpret_cast<SetAwareness>(reinterpret_cast<void*>(found))(perMonitorV2);
+}
+
+// The DPI of the screen as this (DPI-aware) process sees it.
+int ScreenDpi() {
+  HDC screen = GetDC(nullptr);
+  if (!screen) return 0;
+  const int dpi = GetDeviceCaps(screen, LOGPIXELSX);
+  ReleaseDC(nullptr, screen);
+  return dpi;
+}
+
 void PrintGeometry(HWND hwnd) {
   RECT r;
   GetWindowRect(hwnd, &r);
@@ -194,8 +217,13 @@ void PrintGeometry(HWND hwnd) {
 }  // namespace
 
 int wmain(int argc, wchar_t** argv) {
+  ReadInDevicePixels();
+  if (argc == 2 && std::wstring(argv[1]) == L"dpi") {
+    std::printf("%d\n", ScreenDpi());
+    return 0;
+  }
   if (argc < 3) {
-    std::fprintf(stderr, "usage: wintool wait|gone|close|text|body|command|waitexe|hold ...\n");
+    std::fprintf(stderr, "usage: wintool wait|gone|close|text|body|command|waitexe|hold|finish|dpi ...\n");
     return 2;
   }
   const std::wstring cmd = argv[1];

@@ -113,3 +113,26 @@ TEST_F(ScaledImages, AButtonLaysTheDrawingOutAtItsLogicalSize) {
   EXPECT_EQ(AlphaOf(Px(button, 24, 5)), 0u);
   EXPECT_EQ(AlphaOf(Px(button, 5, 14)), 0u);
 }
+
+TEST(ScaledBackground, TheBodyImageIsDecodedAgainForANewScale) {
+  ClearImageVariants();
+  const Bytes base = qwtest::SolidPng(10, 6, kGrey);
+  const Bytes x200 = Stripes(20, 12);
+  RegisterImageVariants(base, {}, x200);
+  UiWindow::CreateOptions o = HostedWindow::Plain();
+  o.image = base;
+  o.imageLayout = 0;      // at the body's top-left corner: logical (5, 5)
+  o.imageFrame = false;
+  HostedWindow w(200, 150, o);
+  ASSERT_TRUE(w.attached);
+  w.Settle();
+  ChangeDpi(w, 192);
+  ASSERT_EQ(w.host.Scale().Quarters(), 8);
+  // Device row 16 crosses the image (device 10..30 across, inside the
+  // body's clip from 12): the 200 % stripes, not the grey enlarged.
+  int edges = 0;
+  for (int x = 13; x < 29; ++x)
+    edges += std::abs(Luma(w.Canvas(x, 16)) - Luma(w.Canvas(x + 1, 16))) > 128;
+  EXPECT_GE(edges, 14);
+  ClearImageVariants();
+}

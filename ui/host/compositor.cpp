@@ -4,11 +4,13 @@
 
 #include <algorithm>
 #include <cmath>
+#include <memory>
 #include <vector>
 
 #include "ui/core/color.h"
 #include "ui/core/image.h"
 #include "ui/core/library.h"
+#include "ui/core/lifetime.h"
 #include "ui/element/element.h"
 #include "ui/element/nine_grid_at_scale.h"
 #include "ui/host/draw_image.h"
@@ -197,7 +199,12 @@ void UiCompositor::Redraw(ByteView image, std::optional<COLORREF> colour, int mo
 void UiCompositor::RedecodeBackground(DisplayScale scale) {
   if (!backgroundImage_ || backgroundBytes_.empty()) return;
   gp::Image redecoded = ImageFromMemory(backgroundBytes_, false, scale.Quarters());
-  if (redecoded) backgroundImage_ = std::move(redecoded);
+  if (!redecoded) return;
+  // A frame further up the stack (or a host borrowing this image) may be
+  // drawing the old one: it goes once the outermost message has returned.
+  auto old = std::make_shared<gp::Image>(std::move(backgroundImage_));
+  ReleaseLater([old] { old->reset(); });
+  backgroundImage_ = std::move(redecoded);
 }
 
 // `w` and `h` are logical; the graphics is left drawing in logical pixels.

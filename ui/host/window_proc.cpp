@@ -252,6 +252,7 @@ void UiWindow::OnDpiChanged(UINT dpi, const RECT* suggested) {
   scale_ = DisplayScale::FromDpi(dpi);
   SetPropW(hwnd_, kScaleProperty, reinterpret_cast<HANDLE>(static_cast<std::uintptr_t>(scale_.Quarters())));
   if (!(scale_ == old)) {
+    compositor_.RedecodeBackground(scale_);
     RebuildSurfaces(old);
     if (!alive) return;
   }

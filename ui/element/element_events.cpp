@@ -91,7 +91,7 @@ bool UiElement::BeginPaint(PaintContext& pc, std::optional<RectF> area, bool fre
       if (!self || !window_ || !Host()) return false;
       if (bitmap_) {
         // The bitmap holds device pixels.
-        const RectF part = Scale().ToDeviceF(area.value_or(RectF{0, 0, bounds_.width, bounds_.height}));
+        const RectF part = Scale().PlaceSurface(area.value_or(RectF{0, 0, bounds_.width, bounds_.height}));
         UINT bw = 0, bh = 0;
         gp::GdipGetImageWidth(bitmap_.get(), &bw);
         gp::GdipGetImageHeight(bitmap_.get(), &bh);

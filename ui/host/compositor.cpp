@@ -324,7 +324,7 @@ void UiCompositor::PaintAll(UiElement* first, Gdiplus::GpGraphics* g, bool annou
       const int alpha = CompositeAlpha(e, false);
       if (!alive || alpha < 0 || !host_.Owns(element)) return;
       next = e->NextSibling();
-      const RectF placed = host_.Scale().ToDeviceF(e->Bounds());
+      const RectF placed = host_.Scale().PlaceSurface(e->Bounds());
       DrawImageAlpha(g, e->Bitmap(), placed, alpha);
       if (e->FirstChild()) {
         Gdiplus::GraphicsState state = 0;
@@ -347,7 +347,7 @@ void UiCompositor::PaintElements(UiElement* first, Gdiplus::GpGraphics* g, const
   const DisplayScale scale = host_.Scale();
   for (UiElement* e = first; e;) {
     const WeakRef<UiElement> element(e);
-    if (!e->Visible() || !RectsOverlap(scale.ToDeviceF(e->Bounds()), dirty)) {
+    if (!e->Visible() || !RectsOverlap(scale.PlaceSurface(e->Bounds()), dirty)) {
       e = e->NextSibling();
       continue;
     }
@@ -360,14 +360,14 @@ void UiCompositor::PaintElements(UiElement* first, Gdiplus::GpGraphics* g, const
     tc.scratchGraphics = ScratchCanvas().graphics();
     tc.bitmap = e->Bitmap();
     tc.snapshot = e->Snapshot();
-    tc.elementRect = scale.ToDeviceF(e->Bounds());
+    tc.elementRect = scale.PlaceSurface(e->Bounds());
     tc.clipBounds = RectF{clip.X, clip.Y, clip.Width, clip.Height};
     tc.step = e->TransitionStep();
     tc.steps = e->Transition();
     if (e->Disabled()) {
       const int alpha = CompositeAlpha(e, true);
       if (!alive || alpha < 0) return;
-      DrawImageAlphaWithin(g, e->Bitmap(), scale.ToDeviceF(e->Bounds()), alpha, dirty);
+      DrawImageAlphaWithin(g, e->Bitmap(), scale.PlaceSurface(e->Bounds()), alpha, dirty);
     } else if (e->TransitionRunning()) {
       const LRESULT r = host_.SendTo(e, ev::kTransitionFrame, 0, reinterpret_cast<LPARAM>(&tc));
       if (!alive) return;
@@ -377,22 +377,22 @@ void UiCompositor::PaintElements(UiElement* first, Gdiplus::GpGraphics* g, const
         if (e->TransitionRunning()) {
           tc.bitmap = e->Bitmap();
           tc.snapshot = e->Snapshot();
-          tc.elementRect = scale.ToDeviceF(e->Bounds());
+          tc.elementRect = scale.PlaceSurface(e->Bounds());
           tc.step = e->TransitionStep();
           tc.steps = e->Transition();
           DrawTransition(e, g, tc);
         } else {
-          DrawImageAlphaWithin(g, e->Bitmap(), scale.ToDeviceF(e->Bounds()), e->Opacity(), dirty);
+          DrawImageAlphaWithin(g, e->Bitmap(), scale.PlaceSurface(e->Bounds()), e->Opacity(), dirty);
         }
       }
     } else {
-      DrawImageAlphaWithin(g, e->Bitmap(), scale.ToDeviceF(e->Bounds()), e->Opacity(), dirty);
+      DrawImageAlphaWithin(g, e->Bitmap(), scale.PlaceSurface(e->Bounds()), e->Opacity(), dirty);
     }
     if (!host_.Owns(element)) return;  // the tree changed under us
     if (e->FirstChild()) {
       Gdiplus::GraphicsState state = 0;
       gp::GdipSaveGraphics(g, &state);
-      const RectF b = scale.ToDeviceF(e->Bounds());
+      const RectF b = scale.PlaceSurface(e->Bounds());
       gp::GdipSetClipRect(g, b.x, b.y, b.width, b.height, Gdiplus::CombineModeIntersect);
       PaintElements(e->FirstChild(), g, dirty);
       if (!alive) return;

@@ -59,6 +59,10 @@ class DisplayScale {
     return RectF{static_cast<float>(d.left), static_cast<float>(d.top), static_cast<float>(d.right - d.left),
                  static_cast<float>(d.bottom - d.top)};
   }
+  // Where the compositor copies an element's surface: at 100 % the
+  // element's own rectangle (fractional bounds draw as they always have),
+  // scaled the device rectangle of ToDevice.
+  RectF PlaceSurface(const RectF& r) const { return IsUnit() ? r : ToDeviceF(r); }
   // Device area that covers every pixel a logical rectangle may touch,
   // surfaces placed by ToDevice included (one pixel more on each side
   // when the scale is not whole, where rounding may move an edge).

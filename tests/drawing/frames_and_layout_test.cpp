@@ -157,3 +157,20 @@ TEST(MenuLayout, PlacementStaysInTheWorkArea) {
   EXPECT_EQ(left.position.x, 900 - 120 + 10);
   EXPECT_EQ(left.position.y, 650 + 52 - 107 + 7);
 }
+
+// At 200 % the overlaps with the parent menu and the point are twice as
+// many device pixels (the sizes given are already device pixels).
+TEST(MenuLayout, OverlapsGrowWithTheDisplayScale) {
+  const RECT work{0, 0, 2048, 1476};
+  const MenuSize size{240, 214, false};
+  POINT p = PlaceTopLevelMenu({2000, 1400}, size, work, 8);
+  EXPECT_EQ(p.y, 1400 - 214 + 10);
+  const RECT parent{200, 200, 440, 414};
+  const RECT item{16, 60, 224, 104};
+  SubmenuPlacement right = PlaceSubmenu(parent, item, size, work, 8);
+  EXPECT_EQ(right.position.x, 440 - 20);
+  EXPECT_EQ(right.position.y, 200 + 60 - 14);
+  SubmenuPlacement atSix = PlaceSubmenu(parent, item, size, work, 6);
+  EXPECT_EQ(atSix.position.x, 440 - 15);
+  EXPECT_EQ(atSix.position.y, 200 + 60 - 11);  // 7 x 1.5 = 10.5, rounded half up
+}

@@ -110,7 +110,7 @@ void ShowMenuWindow(const WeakRef<UiMenu>& menu, HWND owner, POINT at, HWND pare
 
   if (topLevel) {
     if (at.x == 0 && at.y == 0) GetCursorPos(&at);
-    place.position = PlaceTopLevelMenu(at, onScreen, work);
+    place.position = PlaceTopLevelMenu(at, onScreen, work, scale.Quarters());
   } else {
     UiWindow* parentHost = UiWindow::FromWindow(parentMenu);
     if (!parentHost) return;
@@ -120,7 +120,7 @@ void ShowMenuWindow(const WeakRef<UiMenu>& menu, HWND owner, POINT at, HWND pare
     RECT parentRect{};
     GetWindowRect(parentMenu, &parentRect);
     const RECT hotRect = hot ? parentHost->Scale().ToDevice(hot->Bounds()) : RECT{};
-    const SubmenuPlacement sub = PlaceSubmenu(parentRect, hotRect, onScreen, work);
+    const SubmenuPlacement sub = PlaceSubmenu(parentRect, hotRect, onScreen, work, scale.Quarters());
     place.position = sub.position;
     place.showEffect = sub.opensLeft ? kWipeFromRight : kWipeFromLeft;
     place.closeEffect = sub.opensLeft ? kWipeFromLeft : kWipeFromRight;

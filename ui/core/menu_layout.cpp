@@ -37,23 +37,31 @@ int ScreenTextWidth(const std::wstring& text) {
   return extent.cx;
 }
 
-POINT PlaceTopLevelMenu(POINT at, const MenuSize& size, const RECT& workArea) {
-  if (at.x + size.width - 5 > workArea.right) at.x -= size.width;
-  if (at.y + size.height > workArea.bottom) at.y = at.y - size.height + 5;
+namespace {
+// A menu's fixed overlaps are logical pixels: in device pixels at `quarters`
+// (4 = 100 %), rounded half up.
+int Scaled(int logical, int quarters) { return (logical * quarters + 2) / 4; }
+}  // namespace
+
+POINT PlaceTopLevelMenu(POINT at, const MenuSize& size, const RECT& workArea, int quarters) {
+  const int overlap = Scaled(5, quarters);
+  if (at.x + size.width - overlap > workArea.right) at.x -= size.width;
+  if (at.y + size.height > workArea.bottom) at.y = at.y - size.height + overlap;
   return at;
 }
 
 SubmenuPlacement PlaceSubmenu(const RECT& parentWindow, const RECT& hotItem, const MenuSize& size,
-                              const RECT& workArea) {
+                              const RECT& workArea, int quarters) {
+  const int across = Scaled(10, quarters), up = Scaled(7, quarters), edge = Scaled(5, quarters);
   SubmenuPlacement p;
-  p.position.x = parentWindow.right - 10;
-  p.position.y = parentWindow.top + hotItem.top - 7;
-  if (p.position.x + size.width - 5 > workArea.right) {
-    p.position.x = parentWindow.left - size.width + 10;
+  p.position.x = parentWindow.right - across;
+  p.position.y = parentWindow.top + hotItem.top - up;
+  if (p.position.x + size.width - edge > workArea.right) {
+    p.position.x = parentWindow.left - size.width + across;
     p.opensLeft = true;
   }
   if (p.position.y + size.height > workArea.bottom)
-    p.position.y = parentWindow.top + hotItem.bottom - size.height + 7;
+    p.position.y = parentWindow.top + hotItem.bottom - size.height + up;
   return p;
 }
 

@@ -24,9 +24,12 @@ MenuSize MeasureMenu(const UiMenu& menu, const std::function<int(const std::wstr
 // Caption width on the screen DC, as the menu window measures it.
 int ScreenTextWidth(const std::wstring& text);
 
+// Screen positions and sizes below are device pixels; `quarters` is the
+// menu's display scale (4 = 100 %), which sizes the fixed overlaps.
+//
 // Top-level position: (x, y), moved to the left of / above the point when
 // the menu would leave the work area on the right / at the bottom.
-POINT PlaceTopLevelMenu(POINT at, const MenuSize& size, const RECT& workArea);
+POINT PlaceTopLevelMenu(POINT at, const MenuSize& size, const RECT& workArea, int quarters = 4);
 
 struct SubmenuPlacement {
   POINT position{};
@@ -36,6 +39,6 @@ struct SubmenuPlacement {
 // coordinates): to the right, or to the left when there is no room; moved
 // up when it would leave the work area at the bottom.
 SubmenuPlacement PlaceSubmenu(const RECT& parentWindow, const RECT& hotItem, const MenuSize& size,
-                              const RECT& workArea);
+                              const RECT& workArea, int quarters = 4);
 
 }  // namespace ui

@@ -12,6 +12,7 @@
 #include "payload/app/main_window.h"
 #include "payload/app/settings.h"
 #include "tests/menu/menu_test_support.h"
+#include "tests/payload/main_window_fixture.h"
 #include "tests/payload/payload_test_util.h"
 #include "tests/support/test_env.h"
 
@@ -70,11 +71,8 @@ void CALLBACK VisitMenuWhenShown(HWND, UINT, UINT_PTR id, DWORD) {
 class ScaledMainWindow : public testing::Test {
  protected:
   void Open(UINT dpi) {
-    for (const std::wstring& name : qingwu::InstalledFileNames())
-      if (name != L"resources.pak") ASSERT_TRUE(program_.Put(name, "x"));
-    window_ = std::make_unique<qingwu::MainWindow>(qingwu::MainWindowPaths{program_.path(), data_.path()});
-    ASSERT_TRUE(window_->Create(GetModuleHandleW(nullptr), false));
-    window_->Show();
+    window_ = qwtest::OpenMainWindow(program_, data_);
+    ASSERT_NE(window_, nullptr);
     hwnd_ = window_->hwnd();
     unscaled_ = SizeOf(hwnd_);
     RECT r{};

@@ -427,4 +427,14 @@ void UiButton::DrawState(std::optional<int> state, bool fresh) {
       fresh);
 }
 
+AccessibleInfo UiButton::Accessible() {
+  AccessibleInfo info = UiElement::Accessible();
+  info.role = AccessibleRole::kPushButton;
+  if (const std::string caption = WithoutAccessKey(Text()); !caption.empty()) info.name = caption;
+  if (const UiWindow* host = Host(); host && host->PressedElement() == this)
+    info.state |= accessible_state::kPressed;
+  info.defaultAction = "按下";
+  return info;
+}
+
 }  // namespace ui

@@ -185,6 +185,23 @@ void UiElement::ReleaseSurfaceSafely() {
 
 UiWindow* UiElement::Host() const { return host_.get(); }
 
+AccessibleInfo UiElement::Accessible() {
+  AccessibleInfo info;
+  info.name = tipText_;
+  const UiWindow* host = Host();
+  if (focusable_) info.state |= accessible_state::kFocusable;
+  if (host && host->FocusedElement() == this) info.state |= accessible_state::kFocused;
+  if (disabled_) info.state |= accessible_state::kUnavailable;
+  // Hidden itself or under a hidden parent: not on screen.
+  for (const UiElement* e = this; e; e = e->parent_) {
+    if (!e->visible_) {
+      info.state |= accessible_state::kInvisible;
+      break;
+    }
+  }
+  return info;
+}
+
 DisplayScale UiElement::Scale() const {
   const UiWindow* host = Host();
   return host ? host->Scale() : DisplayScale{};

@@ -318,4 +318,11 @@ void UiLabel::Draw() {
   if (self && animateText_ && !TransitionRunning()) ResetTextTransition();
 }
 
+AccessibleInfo UiLabel::Accessible() {
+  AccessibleInfo info = UiElement::Accessible();
+  info.role = AccessibleRole::kStaticText;
+  info.name = WithoutAccessKey(Text());
+  return info;
+}
+
 }  // namespace ui

@@ -206,3 +206,43 @@ TEST_F(HostAccessibleTest, TheWindowHandsOutItsObjectToAScreenReader) {
   EXPECT_EQ(count, 3);
   EXPECT_EQ(c.Name(static_cast<long>(button_.Self())), L"极速安装");
 }
+
+namespace {
+struct Heard {
+  DWORD event;
+  long child;
+};
+std::vector<Heard>* g_heard = nullptr;
+HWND g_heardWindow = nullptr;
+void CALLBACK HearWinEvent(HWINEVENTHOOK, DWORD event, HWND hwnd, LONG object, LONG child, DWORD, DWORD) {
+  if (g_heard && hwnd == g_heardWindow && object == OBJID_CLIENT) g_heard->push_back({event, child});
+}
+bool HeardOf(const std::vector<Heard>& heard, DWORD event, long child) {
+  for (const Heard& h : heard)
+    if (h.event == event && h.child == child) return true;
+  return false;
+}
+}  // namespace
+
+TEST_F(HostAccessibleTest, ChangesAreAnnouncedAsWinEvents) {
+  std::vector<Heard> heard;
+  g_heard = &heard;
+  g_heardWindow = w_.hwnd();
+  HWINEVENTHOOK hook = SetWinEventHook(EVENT_MIN, EVENT_MAX, nullptr, HearWinEvent, GetCurrentProcessId(), 0,
+                                       WINEVENT_OUTOFCONTEXT);
+  ASSERT_NE(hook, nullptr);
+  w_.host.SetFocusElement(&edit_, true);
+  label_.Text("正在安装……");
+  button_.Text("立即运行");
+  hidden_.Visible(true);
+  button_.Disabled(true);
+  // Out-of-context events arrive through this thread's queue.
+  for (int i = 0; i < 50 && heard.size() < 5; ++i) w_.Settle();
+  UnhookWinEvent(hook);
+  g_heard = nullptr;
+  EXPECT_TRUE(HeardOf(heard, EVENT_OBJECT_FOCUS, static_cast<long>(edit_.Self())));
+  EXPECT_TRUE(HeardOf(heard, EVENT_OBJECT_NAMECHANGE, static_cast<long>(label_.Self())));
+  EXPECT_TRUE(HeardOf(heard, EVENT_OBJECT_NAMECHANGE, static_cast<long>(button_.Self())));
+  EXPECT_TRUE(HeardOf(heard, EVENT_OBJECT_SHOW, static_cast<long>(hidden_.Self())));
+  EXPECT_TRUE(HeardOf(heard, EVENT_OBJECT_STATECHANGE, static_cast<long>(button_.Self())));
+}

@@ -109,6 +109,7 @@ int UiProgressBar::Position(int value) {
   const WeakRef<UiElement> self(this);  // the repaint may run handlers that delete it
   if (value != position_) {
     position_ = value;
+    NotifyAccessibility(EVENT_OBJECT_VALUECHANGE);
     Repaint();
   }
   if (!self) return {};

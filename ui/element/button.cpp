@@ -184,6 +184,7 @@ void UiButton::RegisterAccessKey() {
 void UiButton::SetCaption(std::wstring caption) {
   if (caption == text_) return;
   text_ = std::move(caption);
+  NotifyAccessibility(EVENT_OBJECT_NAMECHANGE);
   RegisterAccessKey();
   Repaint();
 }

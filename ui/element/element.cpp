@@ -202,6 +202,10 @@ AccessibleInfo UiElement::Accessible() {
   return info;
 }
 
+void UiElement::NotifyAccessibility(DWORD event) const {
+  if (window_ && handle_) NotifyWinEvent(event, window_, OBJID_CLIENT, static_cast<LONG>(handle_));
+}
+
 DisplayScale UiElement::Scale() const {
   const UiWindow* host = Host();
   return host ? host->Scale() : DisplayScale{};
@@ -388,6 +392,7 @@ int UiElement::Height(int v) {
 bool UiElement::Visible(bool value) {
   if (value == visible_ || !handle_) return visible_;
   visible_ = value;
+  NotifyAccessibility(value ? EVENT_OBJECT_SHOW : EVENT_OBJECT_HIDE);
   const WeakRef<UiElement> self(this);
   SendEvent(value ? ev::kShown : ev::kHidden);
   if (self) Refresh();
@@ -399,6 +404,7 @@ bool UiElement::Disabled(bool value) {
   const WeakRef<UiElement> self(this);  // the repaint may run handlers that delete it
   if (value == disabled_ || !handle_) return disabled_;
   disabled_ = value;
+  NotifyAccessibility(EVENT_OBJECT_STATECHANGE);
   if (UiWindow* host = Host(); host && host->FocusedElement() == this) {
     host->SetFocusedElementDirect(nullptr);
     PostEvent(ev::kFocusLost);

@@ -223,6 +223,9 @@ class UiElement {
   // states every element has (focus, focusable, disabled, hidden) and its
   // tooltip text as the name; classes add their role, name and value.
   virtual AccessibleInfo Accessible();
+  // Tells assistive technology that something about the element changed
+  // (a WinEvent such as EVENT_OBJECT_NAMECHANGE, for the element's id).
+  void NotifyAccessibility(DWORD event) const;
 
   // ---- read access for the host and subclasses --------------------------------
   UiWindow* Host() const;  // null unless the host is alive

@@ -154,6 +154,7 @@ bool UiLabel::SetText(std::wstring text, std::optional<int> effect, int steps, i
     if (text == text_) return false;
   }
   text_ = std::move(text);
+  NotifyAccessibility(EVENT_OBJECT_NAMECHANGE);
   MeasureText();
   Repaint();
   return true;

@@ -119,4 +119,11 @@ int UiCaptionButton::HandleEvent(UINT message, WPARAM, LPARAM) {
   }
 }
 
+AccessibleInfo UiCaptionButton::Accessible() {
+  AccessibleInfo info = UiElement::Accessible();
+  info.role = AccessibleRole::kTitleBarButton;
+  info.defaultAction = "按下";
+  return info;
+}
+
 }  // namespace ui

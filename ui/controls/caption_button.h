@@ -42,6 +42,7 @@ class UiCaptionButton : public UiElement {
   void SetState(int state, bool force, int transitionSteps);
 
   int HandleEvent(UINT message, WPARAM wParam, LPARAM lParam) override;
+  AccessibleInfo Accessible() override;
 
  private:
   void DrawGlyph(int state);

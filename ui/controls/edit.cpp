@@ -8,6 +8,7 @@
 #include "ui/controls/text_metrics.h"
 #include "ui/core/font.h"
 #include "ui/core/library.h"
+#include "ui/core/text.h"
 #include "ui/host/window.h"
 #include "ui/platform/system_api.h"
 
@@ -330,6 +331,23 @@ void UiEdit::NotifyChanged() {
   if (!changeHandler_) return;
   const ChangeHandler handler = changeHandler_;  // may replace itself
   handler(GetParent(), GetHandle());
+}
+
+AccessibleInfo UiEdit::Accessible() {
+  AccessibleInfo info = UiElement::Accessible();
+  info.role = AccessibleRole::kEditableText;
+  const std::string text = Text();
+  if (mode_ == EditMode::Password) {
+    // Never the password itself: one mask per character.
+    info.state |= accessible_state::kProtected;
+    std::string masked;
+    for (std::size_t n = ToWide(text).size(); n > 0; --n) masked += maskChar_;
+    info.value = masked;
+  } else {
+    info.value = text;
+  }
+  if (mode_ == EditMode::ReadOnly) info.state |= accessible_state::kReadOnly;
+  return info;
 }
 
 }  // namespace ui

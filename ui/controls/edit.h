@@ -62,6 +62,7 @@ class UiEdit : public UiElement {
   ElementHandle Create(UiParent parent, int left, int top, int width, int height, const Options& options = {});
 
   int HandleEvent(UINT message, WPARAM wParam, LPARAM lParam) override;
+  AccessibleInfo Accessible() override;
 
   // ---- text ------------------------------------------------------------------------
   // The whole text (through the get-text event, so bound handlers see it).

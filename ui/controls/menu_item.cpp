@@ -4,6 +4,7 @@
 #include "ui/controls/menu_tick_png.h"
 #include "ui/core/image.h"
 #include "ui/core/library.h"
+#include "ui/core/text.h"
 #include "ui/element/text_drawing.h"
 #include "ui/host/window.h"
 
@@ -244,6 +245,16 @@ void UiMenuItem::DrawRow(const PaintContext& pc, bool hot) {
   }
   if (isSubmenu) DrawArrow(g, w, h, hot ? kHotArrowColour : kArrowColour);
   DrawIcon(g, item_.state == 4 ? MenuTick() : ByteView(item_.image), Scale().Quarters());
+}
+
+AccessibleInfo UiMenuItem::Accessible() {
+  AccessibleInfo info = UiElement::Accessible();
+  info.role = AccessibleRole::kMenuItem;
+  info.name = WithoutAccessKey(FromWide(item_.text));
+  if (item_.state == 4) info.state |= accessible_state::kChecked;
+  if (item_.state == -1) info.state |= accessible_state::kUnavailable;
+  if (item_.kind != UiMenu::kSeparator) info.defaultAction = "执行";
+  return info;
 }
 
 }  // namespace ui

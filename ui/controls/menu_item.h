@@ -44,6 +44,7 @@ class UiMenuItem : public UiElement {
   void Draw(bool hot);
 
   int HandleEvent(UINT message, WPARAM wParam, LPARAM lParam) override;
+  AccessibleInfo Accessible() override;
 
  private:
   void RegisterMnemonic();

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <string>
 
 #include "ui/core/shapes.h"
 #include "ui/element/parent_host.h"
@@ -108,6 +109,7 @@ int UiProgressBar::Position(int value) {
   const WeakRef<UiElement> self(this);  // the repaint may run handlers that delete it
   if (value != position_) {
     position_ = value;
+    NotifyAccessibility(EVENT_OBJECT_VALUECHANGE);
     Repaint();
   }
   if (!self) return {};
@@ -171,6 +173,17 @@ void UiProgressBar::Draw() {
         DrawBorderStyle(g, r.ToGdiplus(), kFlatFrame, frameColor_, 1.0f);
     }
   });
+}
+
+AccessibleInfo UiProgressBar::Accessible() {
+  AccessibleInfo info = UiElement::Accessible();
+  info.role = AccessibleRole::kProgressBar;
+  // The position as a whole percentage of the range.
+  const long long span = static_cast<long long>(maximum_) - minimum_;
+  const long long done = static_cast<long long>(position_) - minimum_;
+  const long long percent = span > 0 ? std::clamp(done * 100 / span, 0LL, 100LL) : 0;
+  info.value = std::to_string(percent) + "%";
+  return info;
 }
 
 }  // namespace ui

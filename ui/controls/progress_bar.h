@@ -34,6 +34,7 @@ class UiProgressBar : public UiElement {
                        const ProgressBarOptions& options = {});
 
   int HandleEvent(UINT message, WPARAM wParam, LPARAM lParam) override;
+  AccessibleInfo Accessible() override;
 
   // Stores the colours given, then repaints.
   void SetBarColors(std::optional<Argb> color1, std::optional<Argb> color2);

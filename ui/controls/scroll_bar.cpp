@@ -274,4 +274,11 @@ bool UiScrollBar::FadeWhenIdle(bool value) {
   return fadeWhenIdle_;
 }
 
+AccessibleInfo UiScrollBar::Accessible() {
+  AccessibleInfo info = UiElement::Accessible();
+  info.role = AccessibleRole::kScrollBar;
+  info.value = std::to_string(Position());
+  return info;
+}
+
 }  // namespace ui

@@ -45,6 +45,7 @@ class UiScrollBar : public UiElement {
   ElementHandle Create(UiParent parent, int x, int y, int width, int height, const Options& options = {});
 
   int HandleEvent(UINT message, WPARAM wParam, LPARAM lParam) override;
+  AccessibleInfo Accessible() override;
 
   // Re-renders the bar: `capture` is the element holding the pressed left
   // button, `point` is in client coordinates of the host window.

@@ -184,6 +184,7 @@ void UiButton::RegisterAccessKey() {
 void UiButton::SetCaption(std::wstring caption) {
   if (caption == text_) return;
   text_ = std::move(caption);
+  NotifyAccessibility(EVENT_OBJECT_NAMECHANGE);
   RegisterAccessKey();
   Repaint();
 }
@@ -425,6 +426,16 @@ void UiButton::DrawState(std::optional<int> state, bool fresh) {
         gp::GdipResetClip(g);
       },
       fresh);
+}
+
+AccessibleInfo UiButton::Accessible() {
+  AccessibleInfo info = UiElement::Accessible();
+  info.role = AccessibleRole::kPushButton;
+  if (const std::string caption = WithoutAccessKey(Text()); !caption.empty()) info.name = caption;
+  if (const UiWindow* host = Host(); host && host->PressedElement() == this)
+    info.state |= accessible_state::kPressed;
+  info.defaultAction = "按下";
+  return info;
 }
 
 }  // namespace ui

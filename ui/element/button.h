@@ -65,6 +65,7 @@ class UiButton : public UiElement {
                        const ButtonOptions& options = {});
 
   int HandleEvent(UINT message, WPARAM wParam, LPARAM lParam) override;
+  AccessibleInfo Accessible() override;
 
   // ---- caption (a change also re-registers the access key) ----------------------
   std::string Text() const;

@@ -185,6 +185,27 @@ void UiElement::ReleaseSurfaceSafely() {
 
 UiWindow* UiElement::Host() const { return host_.get(); }
 
+AccessibleInfo UiElement::Accessible() {
+  AccessibleInfo info;
+  info.name = tipText_;
+  const UiWindow* host = Host();
+  if (focusable_) info.state |= accessible_state::kFocusable;
+  if (host && host->FocusedElement() == this) info.state |= accessible_state::kFocused;
+  if (disabled_) info.state |= accessible_state::kUnavailable;
+  // Hidden itself or under a hidden parent: not on screen.
+  for (const UiElement* e = this; e; e = e->parent_) {
+    if (!e->visible_) {
+      info.state |= accessible_state::kInvisible;
+      break;
+    }
+  }
+  return info;
+}
+
+void UiElement::NotifyAccessibility(DWORD event) const {
+  if (window_ && handle_) NotifyWinEvent(event, window_, OBJID_CLIENT, static_cast<LONG>(handle_));
+}
+
 DisplayScale UiElement::Scale() const {
   const UiWindow* host = Host();
   return host ? host->Scale() : DisplayScale{};
@@ -371,6 +392,7 @@ int UiElement::Height(int v) {
 bool UiElement::Visible(bool value) {
   if (value == visible_ || !handle_) return visible_;
   visible_ = value;
+  NotifyAccessibility(value ? EVENT_OBJECT_SHOW : EVENT_OBJECT_HIDE);
   const WeakRef<UiElement> self(this);
   SendEvent(value ? ev::kShown : ev::kHidden);
   if (self) Refresh();
@@ -382,6 +404,7 @@ bool UiElement::Disabled(bool value) {
   const WeakRef<UiElement> self(this);  // the repaint may run handlers that delete it
   if (value == disabled_ || !handle_) return disabled_;
   disabled_ = value;
+  NotifyAccessibility(EVENT_OBJECT_STATECHANGE);
   if (UiWindow* host = Host(); host && host->FocusedElement() == this) {
     host->SetFocusedElementDirect(nullptr);
     PostEvent(ev::kFocusLost);

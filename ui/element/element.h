@@ -53,6 +53,7 @@
 
 #include "ui/core/color.h"
 #include "ui/core/lifetime.h"
+#include "ui/element/accessible_info.h"
 #include "ui/element/element_types.h"
 #include "ui/host/display_scale.h"
 #include "ui/platform/gdiplus_handles.h"
@@ -216,6 +217,15 @@ class UiElement {
 
   // The class's event procedure; -1 means not handled (do the default).
   virtual int HandleEvent(UINT message, WPARAM wParam, LPARAM lParam) { return -1; }
+
+  // ---- accessibility -------------------------------------------------------------
+  // What assistive technology is told about the element. The base gives the
+  // states every element has (focus, focusable, disabled, hidden) and its
+  // tooltip text as the name; classes add their role, name and value.
+  virtual AccessibleInfo Accessible();
+  // Tells assistive technology that something about the element changed
+  // (a WinEvent such as EVENT_OBJECT_NAMECHANGE, for the element's id).
+  void NotifyAccessibility(DWORD event) const;
 
   // ---- read access for the host and subclasses --------------------------------
   UiWindow* Host() const;  // null unless the host is alive

@@ -154,6 +154,7 @@ bool UiLabel::SetText(std::wstring text, std::optional<int> effect, int steps, i
     if (text == text_) return false;
   }
   text_ = std::move(text);
+  NotifyAccessibility(EVENT_OBJECT_NAMECHANGE);
   MeasureText();
   Repaint();
   return true;
@@ -316,6 +317,13 @@ void UiLabel::Draw() {
   // A paint that could not start the text transition (hidden label, no
   // refresh) drops it, so that later paints are not animated by surprise.
   if (self && animateText_ && !TransitionRunning()) ResetTextTransition();
+}
+
+AccessibleInfo UiLabel::Accessible() {
+  AccessibleInfo info = UiElement::Accessible();
+  info.role = AccessibleRole::kStaticText;
+  info.name = WithoutAccessKey(Text());
+  return info;
 }
 
 }  // namespace ui

@@ -48,6 +48,7 @@ class UiLabel : public UiElement {
                        const LabelOptions& options = {});
 
   int HandleEvent(UINT message, WPARAM wParam, LPARAM lParam) override;
+  AccessibleInfo Accessible() override;
 
   // Measures the text with the label's font and format (no width limit
   // when wrapping, else the label's width and one line's height).

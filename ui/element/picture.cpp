@@ -270,4 +270,10 @@ void UiPicture::DrawFrame() {
   ArmFrameTimer(DelayMsOf(frame));
 }
 
+AccessibleInfo UiPicture::Accessible() {
+  AccessibleInfo info = UiElement::Accessible();
+  info.role = AccessibleRole::kGraphic;
+  return info;
+}
+
 }  // namespace ui

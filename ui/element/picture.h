@@ -59,6 +59,7 @@ class UiPicture : public UiElement {
                                const IconPictureOptions& options = {});
 
   int HandleEvent(UINT message, WPARAM wParam, LPARAM lParam) override;
+  AccessibleInfo Accessible() override;
 
   bool Animate() const { return animate_; }
   // Restarts at frame 1 and repaints.

@@ -15,6 +15,7 @@ inline constexpr UINT kInvalidate = 10256;      // wParam: mode, lParam: rectang
 inline constexpr UINT kElementMoved = 10257;    // wParam: element handle, lParam: 1 = redraw
 inline constexpr UINT kDeliverEvent = 10258;    // wParam: element handle, lParam: event ticket
 inline constexpr UINT kPresentHeld = 10259;     // repair and present what a hold collected
+inline constexpr UINT kActivate = 10266;        // wParam: element handle; do what a click does
 }  // namespace hostmsg
 
 }  // namespace ui

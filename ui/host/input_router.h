@@ -54,6 +54,8 @@ class UiInputRouter {
   // ---- focus and hit testing -----------------------------------------------
   UiElement* HitTest(float x, float y) const;
   void SetFocusElement(UiElement* element, bool fromKeyboard);
+  // The element's click event, then the click callback.
+  void Activate(UiElement* element);
   UiElement* FocusedElement() const { return focusedElement_.get(); }
   UiElement* HoverElement() const { return hoverElement_.get(); }
   UiElement* PressedElement() const { return pressedElement_.get(); }

@@ -51,6 +51,7 @@ void UiInputRouter::SetFocusElement(UiElement* element, bool fromKeyboard) {
   UiElement* old = host_.Owned(focusedElement_);
   focusedElement_ = element;
   keyboardFocus_ = fromKeyboard ? WeakRef<UiElement>(element) : WeakRef<UiElement>();
+  element->NotifyAccessibility(EVENT_OBJECT_FOCUS);
   if (old) old->PostEvent(ev::kFocusLost, 0, static_cast<LPARAM>(element->Self()));
   element->PostEvent(ev::kFocusGained, 0, static_cast<LPARAM>(old ? old->Self() : 0));
 }

@@ -56,6 +56,14 @@ LRESULT UiInputRouter::OnKeyDown(UINT msg, WPARAM wp, LPARAM lp) {
   }
 }
 
+void UiInputRouter::Activate(UiElement* element) {
+  const WeakRef<UiWindow> alive(&host_);
+  const WeakRef<UiElement> e(element);
+  host_.SendTo(element, ev::kClick, 0, 0);
+  if (!alive) return;
+  host_.CallElementFn(callbacks_.click, host_.Owned(e), 0, 0);
+}
+
 bool UiInputRouter::OnSysChar(UINT msg, WPARAM wp, LPARAM lp) {
   const WeakRef<UiWindow> alive(&host_);
   host_.SendTo(focusedElement_.get(), msg, wp, lp);

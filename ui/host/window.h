@@ -174,6 +174,10 @@ class UiWindow {
   // hit on the device pixels its surface shows on.
   UiElement* HitTest(float x, float y) const { return input_.HitTest(x, y); }
   void SetFocusElement(UiElement* element, bool fromKeyboard) { input_.SetFocusElement(element, fromKeyboard); }
+  // Does what a click does (the element's click event, then the click
+  // callback), posted: it runs after the current message, so a caller such
+  // as an accessibility client is never held inside the click's work.
+  void ActivateElement(UiElement* element);
   // Adds, changes or (key 0) removes the element's accelerator. Returns 1.
   int SetAccelerator(UiElement* element, int key) { return tooltipAccelerators_.SetAccelerator(element, key); }
   // Tooltip for the element's rectangle; no text: the element's TipText.

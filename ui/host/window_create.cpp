@@ -296,6 +296,10 @@ void UiWindow::SetDefaultCursor(UINT_PTR systemCursorId) {
   defaultCursor_ = LoadCursorW(nullptr, MAKEINTRESOURCEW(systemCursorId));
 }
 
+void UiWindow::ActivateElement(UiElement* element) {
+  if (Owns(element)) PostMessageW(hwnd_, hostmsg::kActivate, static_cast<WPARAM>(element->Self()), 0);
+}
+
 bool UiWindow::Owns(const UiElement* element) const {
   return element && element->IsCreated() && element->host_.get() == this;
 }

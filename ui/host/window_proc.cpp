@@ -9,8 +9,10 @@
 #include "ui/core/text.h"
 #include "ui/element/element.h"
 #include "ui/host/caption_parts.h"
+#include "ui/host/host_accessible.h"
 #include "ui/host/tickets.h"
 #include "ui/host/window.h"
+#include "ui/platform/system_api.h"
 
 namespace ui {
 
@@ -96,6 +98,15 @@ LRESULT UiWindow::WindowProc(UINT msg, WPARAM wp, LPARAM lp) {
       if (style & frame) SetWindowLongPtrW(hwnd, GWL_STYLE, style & ~frame);
       return passOn();
     }
+    case WM_GETOBJECT:
+      if (static_cast<LONG>(lp) == OBJID_CLIENT) {
+        // The client area's accessibility object: the element tree.
+        HostAccessible* object = HostAccessible::Create(*this, nullptr);
+        const LRESULT r = sys::LresultFromObject(IID_IAccessible, wp, object);
+        object->Release();
+        if (r > 0) return r;
+      }
+      return passOn();
     case WM_DPICHANGED:
       OnDpiChanged(LOWORD(wp), reinterpret_cast<const RECT*>(lp));
       return 0;
@@ -141,7 +152,7 @@ LRESULT UiWindow::WindowProc(UINT msg, WPARAM wp, LPARAM lp) {
     default:
       break;
   }
-  if (msg >= hostmsg::kSetFocus && msg <= hostmsg::kPresentHeld) {
+  if ((msg >= hostmsg::kSetFocus && msg <= hostmsg::kPresentHeld) || msg == hostmsg::kActivate) {
     bool handled = false;
     const LRESULT r = OnHostMessage(msg, wp, lp, handled);
     if (handled) return r;
@@ -175,6 +186,12 @@ LRESULT UiWindow::OnHostMessage(UINT msg, WPARAM wp, LPARAM lp, bool& handled) {
       handled = true;
       UiElement* e = UiElement::FromHandle(wp);
       return OnElementMoved(Owns(e) ? e : nullptr, lp == 1);
+    }
+    case hostmsg::kActivate: {
+      handled = true;
+      UiElement* e = UiElement::FromHandle(wp);
+      if (Owns(e) && e->Visible() && !e->Disabled()) input_.Activate(e);
+      return 0;
     }
     case hostmsg::kPresentHeld:
       handled = true;

@@ -6,6 +6,7 @@
 #include <windows.h>
 #include <dwmapi.h>
 #include <imm.h>
+#include <oleacc.h>
 #include <shlobj.h>
 
 #include <utility>
@@ -32,7 +33,9 @@ using GetDpiForWindowFn = UINT(WINAPI*)(HWND);
   X(L"imm32.dll", ImmAssociateContext, decltype(&::ImmAssociateContext), nullptr)  \
   X(L"imm32.dll", ImmGetCompositionStringA, decltype(&::ImmGetCompositionStringA), 0) \
   X(L"shell32.dll", SHBrowseForFolderA, decltype(&::SHBrowseForFolderA), nullptr)  \
-  X(L"shell32.dll", SHGetPathFromIDListA, decltype(&::SHGetPathFromIDListA), FALSE)
+  X(L"shell32.dll", SHGetPathFromIDListA, decltype(&::SHGetPathFromIDListA), FALSE) \
+  X(L"oleacc.dll", LresultFromObject, decltype(&::LresultFromObject), 0)          \
+  X(L"oleaut32.dll", SysAllocStringLen, decltype(&::SysAllocStringLen), nullptr)
 
 struct Table {
 #define UI_SYS_FIELD(dll, name, type, fallback) type name = nullptr;

@@ -139,6 +139,61 @@ TEST_F(HostAccessibleTest, TheClientListsTheVisibleElementsWithTheirNamesRolesAn
   EXPECT_TRUE(c.State(ids[2]) & STATE_SYSTEM_UNAVAILABLE);
 }
 
+// Screen readers list children with AccessibleChildren, which takes the
+// object's enumeration when it has one and otherwise makes up the ids 1..n;
+// element handles are not positions, so the object must enumerate.
+TEST_F(HostAccessibleTest, AccessibleChildrenListsTheElementIdsAndObjectsForElementsWithChildren) {
+  UiLabel inner;
+  ASSERT_NE(inner.Create(w_.hwnd(), 12, 112, 20, 10, "内"), 0u);
+  inner.SetParent(&button_);
+  w_.Settle();
+  Client c(w_.host);
+  ASSERT_NE(c.acc, nullptr);
+  VARIANT children[5];
+  long obtained = -1;
+  ASSERT_EQ(AccessibleChildren(c.acc, 0, 5, children, &obtained), S_FALSE);  // fewer than asked
+  ASSERT_EQ(obtained, 3);
+  EXPECT_EQ(children[0].vt, VT_I4);
+  EXPECT_EQ(children[0].lVal, static_cast<long>(label_.Self()));
+  EXPECT_EQ(children[1].vt, VT_I4);
+  EXPECT_EQ(children[1].lVal, static_cast<long>(edit_.Self()));
+  // The button holds an element: it comes as an object of its own.
+  ASSERT_EQ(children[2].vt, VT_DISPATCH);
+  IAccessible* button = nullptr;
+  ASSERT_EQ(children[2].pdispVal->QueryInterface(IID_IAccessible, reinterpret_cast<void**>(&button)), S_OK);
+  VariantClear(&children[2]);
+  BSTR name = nullptr;
+  EXPECT_EQ(button->get_accName(Child(CHILDID_SELF), &name), S_OK);
+  EXPECT_EQ(Take(name), L"极速安装");
+  VARIANT below[2];
+  ASSERT_EQ(AccessibleChildren(button, 0, 2, below, &obtained), S_FALSE);
+  ASSERT_EQ(obtained, 1);
+  EXPECT_EQ(below[0].vt, VT_I4);
+  EXPECT_EQ(below[0].lVal, static_cast<long>(inner.Self()));
+  button->Release();
+
+  // Starting part-way, skipping past the end, and a copy that goes on alone.
+  ASSERT_EQ(AccessibleChildren(c.acc, 1, 1, children, &obtained), S_OK);
+  EXPECT_EQ(children[0].lVal, static_cast<long>(edit_.Self()));
+  IEnumVARIANT* e = nullptr;
+  ASSERT_EQ(c.acc->QueryInterface(IID_IEnumVARIANT, reinterpret_cast<void**>(&e)), S_OK);
+  EXPECT_EQ(e->Reset(), S_OK);
+  EXPECT_EQ(e->Skip(1), S_OK);
+  IEnumVARIANT* copy = nullptr;
+  ASSERT_EQ(e->Clone(&copy), S_OK);
+  EXPECT_EQ(e->Skip(5), S_FALSE);
+  ULONG fetched = 9;
+  EXPECT_EQ(e->Next(1, children, &fetched), S_FALSE);
+  EXPECT_EQ(fetched, 0u);
+  EXPECT_EQ(copy->Next(1, children, &fetched), S_OK);
+  EXPECT_EQ(children[0].lVal, static_cast<long>(edit_.Self()));
+  copy->Release();
+  inner.Destroy();
+  w_.host.Detach();
+  EXPECT_EQ(e->Next(1, children, &fetched), RPC_E_DISCONNECTED);
+  e->Release();
+}
+
 TEST_F(HostAccessibleTest, LocationsAndHitTestsAreScreenDevicePixels) {
   RECT r{};
   GetWindowRect(w_.hwnd(), &r);

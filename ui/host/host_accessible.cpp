@@ -102,6 +102,11 @@ HRESULT HostAccessible::QueryInterface(REFIID riid, void** out) {
     AddRef();
     return S_OK;
   }
+  if (riid == IID_IEnumVARIANT) {
+    *out = static_cast<IEnumVARIANT*>(this);
+    AddRef();
+    return S_OK;
+  }
   *out = nullptr;
   return E_NOINTERFACE;
 }
@@ -388,6 +393,58 @@ HRESULT HostAccessible::accDoDefaultAction(VARIANT child) {
   if (info.defaultAction.empty()) return DISP_E_MEMBERNOTFOUND;
   if (info.state & (accessible_state::kUnavailable | accessible_state::kInvisible)) return E_FAIL;
   host->ActivateElement(e);  // what a click does
+  return S_OK;
+}
+
+// ---- enumeration -------------------------------------------------------------------
+
+HRESULT HostAccessible::Next(ULONG count, VARIANT* out, ULONG* fetched) {
+  if (fetched) *fetched = 0;
+  if (!out || (count > 1 && !fetched)) return E_POINTER;
+  UiWindow* host = Host();
+  if (!host) return RPC_E_DISCONNECTED;
+  if (!isWindow_ && !host->Owns(root_)) return RPC_E_DISCONNECTED;
+  ULONG index = 0, given = 0;
+  for (UiElement* e = FirstChild(); e && given < count; e = e->NextSibling()) {
+    if (!e->Visible()) continue;
+    if (index++ < cursor_) continue;
+    VARIANT& v = out[given++];
+    if (e->FirstChild()) {
+      v.vt = VT_DISPATCH;
+      v.pdispVal = HostAccessible::Create(*host, e);
+    } else {
+      SetId(&v, IdOf(e));
+    }
+  }
+  cursor_ += given;
+  if (fetched) *fetched = given;
+  return given == count ? S_OK : S_FALSE;
+}
+
+HRESULT HostAccessible::Skip(ULONG count) {
+  long visible = 0;
+  if (const HRESULT hr = get_accChildCount(&visible); FAILED(hr)) return hr;
+  cursor_ += count;
+  if (cursor_ > static_cast<ULONG>(visible)) {
+    cursor_ = static_cast<ULONG>(visible);
+    return S_FALSE;
+  }
+  return S_OK;
+}
+
+HRESULT HostAccessible::Reset() {
+  cursor_ = 0;
+  return Host() ? S_OK : RPC_E_DISCONNECTED;
+}
+
+HRESULT HostAccessible::Clone(IEnumVARIANT** out) {
+  if (!out) return E_POINTER;
+  *out = nullptr;
+  UiWindow* host = Host();
+  if (!host || (!isWindow_ && !host->Owns(root_))) return RPC_E_DISCONNECTED;
+  HostAccessible* copy = HostAccessible::Create(*host, isWindow_ ? nullptr : root_.get());
+  copy->cursor_ = cursor_;
+  *out = copy;
   return S_OK;
 }
 

@@ -7,6 +7,9 @@
 // Everything is read from the elements' own descriptions
 // (UiElement::Accessible). Once the host is gone every call fails with
 // RPC_E_DISCONNECTED. Locations are screen device pixels.
+// Child ids are element handles, not positions, so the object also
+// enumerates its children (IEnumVARIANT): AccessibleChildren asks for that
+// first and would otherwise make up ids 1..n that name nothing.
 #include <windows.h>
 #include <oleacc.h>
 
@@ -17,7 +20,7 @@ namespace ui {
 class UiElement;
 class UiWindow;
 
-class HostAccessible final : public IAccessible {
+class HostAccessible final : public IAccessible, public IEnumVARIANT {
  public:
   // A new object with one reference; `root` null: the window's client area.
   static HostAccessible* Create(UiWindow& host, UiElement* root);
@@ -53,6 +56,13 @@ class HostAccessible final : public IAccessible {
   HRESULT STDMETHODCALLTYPE accDoDefaultAction(VARIANT child) override;
   HRESULT STDMETHODCALLTYPE put_accName(VARIANT child, BSTR name) override;
   HRESULT STDMETHODCALLTYPE put_accValue(VARIANT child, BSTR value) override;
+  // IEnumVARIANT: the visible children of this level, in tree order; an
+  // element with children comes as its object (VT_DISPATCH), others as
+  // their ids (VT_I4).
+  HRESULT STDMETHODCALLTYPE Next(ULONG count, VARIANT* out, ULONG* fetched) override;
+  HRESULT STDMETHODCALLTYPE Skip(ULONG count) override;
+  HRESULT STDMETHODCALLTYPE Reset() override;
+  HRESULT STDMETHODCALLTYPE Clone(IEnumVARIANT** out) override;
 
  private:
   HostAccessible(UiWindow& host, UiElement* root);
@@ -69,6 +79,7 @@ class HostAccessible final : public IAccessible {
   HWND hwnd_ = nullptr;
   WeakRef<UiElement> root_;
   bool isWindow_ = true;
+  ULONG cursor_ = 0;  // the enumeration's next visible child
 };
 
 }  // namespace ui

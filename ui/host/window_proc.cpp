@@ -104,7 +104,10 @@ LRESULT UiWindow::WindowProc(UINT msg, WPARAM wp, LPARAM lp) {
         HostAccessible* object = HostAccessible::Create(*this, nullptr);
         const LRESULT r = sys::LresultFromObject(IID_IAccessible, wp, object);
         object->Release();
-        if (r > 0) return r;
+        // A failure's HRESULT goes back too: the client's
+        // AccessibleObjectFromWindow reports it instead of handing out a
+        // stand-in object without the elements.
+        if (r != 0) return r;
       }
       return passOn();
     case WM_DPICHANGED:

@@ -115,6 +115,8 @@ void InstallerApp::CreateControls(HWND hwnd) {
   ui::ButtonOptions closeOptions;
   closeOptions.textColor = white;
   objects_.closeButton->Create(hwnd, 554, 3, 30, 30, "", closeOptions);
+  // An image without a caption: the tooltip gives it the name a screen reader reads.
+  objects_.closeButton->TipText("关闭", false);
   objects_.closeButton->SetImages(images(resources::CloseNormalImage(), resources::CloseHoverImage(),
                                          resources::CloseNormalImage()));
   // Closing asks first while an installation runs.

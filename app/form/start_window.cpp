@@ -75,6 +75,8 @@ void StartWindow::DrawLabelsWith(ui::UiWindow& host) {
   };
   locationLabel_.SetRepaintRequest(repaint);
   statusLabel_.SetRepaintRequest(repaint);
+  locationLabel_.Expose();
+  statusLabel_.Expose();
 }
 
 bool StartWindow::Load(const std::function<void(HWND)>& onCreated) {

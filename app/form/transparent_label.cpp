@@ -33,19 +33,31 @@ RECT TransparentLabel::Box() const {
 void TransparentLabel::SetCaption(const std::string& caption) {
   if (caption == spec_.caption) return;
   spec_.caption = caption;
+  if (proxy_) proxy_->SetCaption(caption);
   if (spec_.visible) Repaint(Box());
 }
 
 void TransparentLabel::SetVisible(bool visible) {
   if (visible == spec_.visible) return;
   spec_.visible = visible;
+  if (proxy_) proxy_->Visible(visible);
   Repaint(Box());
+}
+
+bool TransparentLabel::Expose() {
+  if (!created_) return false;
+  if (proxy_) return true;
+  auto proxy = std::make_unique<AccessibleLabelProxy>();
+  if (!proxy->Create(parent_, Box(), spec_.caption, spec_.visible)) return false;
+  proxy_ = std::move(proxy);
+  return true;
 }
 
 void TransparentLabel::SetTop(int top) {
   if (top == spec_.top) return;
   const RECT before = Box();
   spec_.top = top;
+  if (proxy_) proxy_->SetBox(Box());
   if (!spec_.visible) return;
   Repaint(before);  // the old place shows what is behind it again
   Repaint(Box());

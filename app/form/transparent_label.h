@@ -14,7 +14,10 @@
 #include <windows.h>
 
 #include <functional>
+#include <memory>
 #include <string>
+
+#include "app/form/accessible_label_proxy.h"
 
 #include "ui/element/element_types.h"
 #include "ui/platform/gdiplus_api.h"
@@ -60,6 +63,12 @@ class TransparentLabel {
   // the new one at once, so it shows without waiting for a change.
   void SetRepaintRequest(RepaintRequest request);
 
+  // Once the UI host has taken the window over: an element of the host
+  // tells screen readers the label's text from now on (the drawn text is
+  // only pixels of the frames), following its caption, place and
+  // visibility. False when the window has no host.
+  bool Expose();
+
   // Draws the text ("宋体", 12 pixels, one line, vertically centred) into
   // `g` (window coordinates) when the label is visible and meets `area`.
   // The background is the caller's: the label itself is clear.
@@ -72,6 +81,7 @@ class TransparentLabel {
   HWND parent_ = nullptr;  // not owned: the form window
   bool created_ = false;
   RepaintRequest repaint_;
+  std::unique_ptr<AccessibleLabelProxy> proxy_;  // owned; set by Expose
 };
 
 }  // namespace app::form

@@ -148,4 +148,21 @@ TEST_F(AccessibleInfoTest, MenuRowsAreCheckedOrUnavailableAndCaptionButtonsAreTi
   EXPECT_EQ(x.role, AccessibleRole::kTitleBarButton);
   EXPECT_EQ(x.name, "关闭");
   EXPECT_EQ(x.defaultAction, "按下");
+
+  // Without a tooltip a title bar button is named by its window command.
+  UiCaptionButton untipped, maximise, minimise;
+  ASSERT_NE(untipped.Create(hwnd(), 240, 7, 39, 19, 4), 0u);
+  ASSERT_NE(maximise.Create(hwnd(), 200, 7, 39, 19, 8), 0u);
+  ASSERT_NE(minimise.Create(hwnd(), 160, 7, 39, 19, 16), 0u);
+  EXPECT_EQ(untipped.Accessible().name, "关闭");
+  EXPECT_EQ(maximise.Accessible().name, IsZoomed(hwnd()) ? "还原" : "最大化");
+  EXPECT_EQ(minimise.Accessible().name, "最小化");
+
+  // A separator row is a separator, with nothing to do.
+  UiMenuItemRecord line;
+  line.kind = UiMenu::kSeparator;
+  UiMenuItem separator;
+  ASSERT_NE(separator.Create(hwnd(), 8, 52, 120, 3, line), 0u);
+  EXPECT_EQ(separator.Accessible().role, AccessibleRole::kSeparator);
+  EXPECT_TRUE(separator.Accessible().defaultAction.empty());
 }

@@ -245,7 +245,7 @@ TEST_F(HostAccessibleTest, TheWindowHandsOutItsObjectToAScreenReader) {
   // Wine's 64-bit oleacc refuses to marshal IAccessible (LresultFromObject
   // answers E_NOINTERFACE); the object itself is tested above either way.
   HostAccessible* object = HostAccessible::Create(w_.host, nullptr);
-  const LRESULT probe = LresultFromObject(IID_IAccessible, 0, object);
+  const LRESULT probe = LresultFromObject(IID_IAccessible, 0, static_cast<IAccessible*>(object));
   object->Release();
   if (probe == static_cast<LRESULT>(E_NOINTERFACE))
     GTEST_SKIP() << "LresultFromObject(IID_IAccessible) returns 0x80004002 (E_NOINTERFACE) here";

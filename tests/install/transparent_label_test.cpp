@@ -4,11 +4,16 @@
 // data of the start window.
 #include <gtest/gtest.h>
 
+#include <oleacc.h>
+
 #include <algorithm>
+#include <string>
+#include <vector>
 
 #include "app/form/start_window.h"
 #include "app/form/transparent_label.h"
 #include "tests/support/host_fixture.h"
+#include "ui/host/host_accessible.h"
 #include "ui/platform/gdi_handles.h"
 
 namespace {
@@ -180,6 +185,47 @@ TEST_F(DrawnLabelTest, AsksForRepaintsOnlyWhenSomethingChanged) {
 
 // A layered window shows no child windows at all: a label drawn into the
 // frame shows there too, opaque over the panel.
+// The drawn text is only pixels of the frames: once exposed, a screen
+// reader reads each label as static text with its caption, follows its
+// changes and visibility, and the mouse still reaches what lies below.
+TEST_F(DrawnLabelTest, ExposedLabelsAreReadAsStaticTextAndLetTheMouseThrough) {
+  ASSERT_TRUE(location_.Expose());
+  ASSERT_TRUE(status_.Expose());
+  EXPECT_TRUE(location_.Expose());  // once only
+  w_.Settle();
+  IAccessible* client = ui::HostAccessible::Create(w_.host, nullptr);
+  // Names and roles of the listed (visible) children, in order.
+  auto listed = [client] {
+    std::vector<std::wstring> out;
+    VARIANT children[8];
+    long n = 0;
+    AccessibleChildren(client, 0, 8, children, &n);
+    for (long i = 0; i < n; ++i) {
+      BSTR name = nullptr;
+      VARIANT role;
+      VariantInit(&role);
+      client->get_accName(children[i], &name);
+      client->get_accRole(children[i], &role);
+      out.push_back(std::to_wstring(role.lVal) + L":" + (name ? std::wstring(name) : L""));
+      SysFreeString(name);
+      VariantClear(&children[i]);
+    }
+    return out;
+  };
+  const std::wstring text = std::to_wstring(ROLE_SYSTEM_STATICTEXT) + L":";
+  std::vector<std::wstring> names = listed();
+  EXPECT_NE(std::find(names.begin(), names.end(), text + L"安装位置："), names.end());
+  EXPECT_EQ(std::find(names.begin(), names.end(), text + L"正在安装中......"), names.end());  // hidden
+  status_.SetVisible(true);
+  status_.SetCaption("正在解压文件");
+  names = listed();
+  EXPECT_NE(std::find(names.begin(), names.end(), text + L"正在解压文件"), names.end());
+  // Neither a label nor its proxy takes the mouse: the panel below does.
+  EXPECT_EQ(w_.host.HitTest(40.0f, 290.0f), &panel_);
+  EXPECT_EQ(w_.host.HitTest(300.0f, 380.0f), &panel_);
+  client->Release();
+}
+
 TEST(TransparentLabel, IsDrawnIntoTheFrameOfALayeredWindowToo) {
   ui::UiWindow::CreateOptions options = qwtest::HostedWindow::Plain();
   options.windowAlpha = 255;

@@ -99,7 +99,8 @@ void Write(OutFile& out, const Heard& heard) {
   Ref<IAccessible> object;
   Variant child;
   if (SUCCEEDED(AccessibleObjectFromEvent(heard.hwnd, static_cast<DWORD>(heard.object),
-                                          static_cast<DWORD>(heard.child), object.receive(), &child)) &&
+                                          static_cast<DWORD>(heard.child),
+                                          reinterpret_cast<IAccessible**>(object.receive()), &child)) &&
       object && child.get().vt == VT_I4) {
     const NodeInfo info = Describe(Node{object.get(), child.get().lVal});
     line += L'\t' + info.name + L'\t' + info.value + L'\t' + info.role;

@@ -122,6 +122,14 @@ int UiCaptionButton::HandleEvent(UINT message, WPARAM, LPARAM) {
 AccessibleInfo UiCaptionButton::Accessible() {
   AccessibleInfo info = UiElement::Accessible();
   info.role = AccessibleRole::kTitleBarButton;
+  // Without a tooltip of the program's own, the name of the window command
+  // it gives, as a title bar's buttons are read.
+  if (info.name.empty()) {
+    const HWND window = GetWindow();
+    if (buttonKind_ == 4) info.name = "关闭";
+    if (buttonKind_ == 8) info.name = window && IsZoomed(window) ? "还原" : "最大化";
+    if (buttonKind_ == 16) info.name = "最小化";
+  }
   info.defaultAction = "按下";
   return info;
 }

@@ -249,7 +249,7 @@ void UiMenuItem::DrawRow(const PaintContext& pc, bool hot) {
 
 AccessibleInfo UiMenuItem::Accessible() {
   AccessibleInfo info = UiElement::Accessible();
-  info.role = AccessibleRole::kMenuItem;
+  info.role = item_.kind == UiMenu::kSeparator ? AccessibleRole::kSeparator : AccessibleRole::kMenuItem;
   info.name = WithoutAccessKey(FromWide(item_.text));
   if (item_.state == 4) info.state |= accessible_state::kChecked;
   if (item_.state == -1) info.state |= accessible_state::kUnavailable;

@@ -19,6 +19,7 @@ enum class AccessibleRole {
   kProgressBar,
   kScrollBar,
   kMenuItem,
+  kSeparator,       // a menu's dividing line
   kTitleBarButton,
 };
 

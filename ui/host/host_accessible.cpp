@@ -31,6 +31,7 @@ long RoleOf(AccessibleRole role) {
     case AccessibleRole::kProgressBar: return ROLE_SYSTEM_PROGRESSBAR;
     case AccessibleRole::kScrollBar: return ROLE_SYSTEM_SCROLLBAR;
     case AccessibleRole::kMenuItem: return ROLE_SYSTEM_MENUITEM;
+    case AccessibleRole::kSeparator: return ROLE_SYSTEM_SEPARATOR;
     case AccessibleRole::kTitleBarButton: return ROLE_SYSTEM_PUSHBUTTON;  // a button on the title bar
     case AccessibleRole::kNone: break;
   }

@@ -102,7 +102,7 @@ LRESULT UiWindow::WindowProc(UINT msg, WPARAM wp, LPARAM lp) {
       if (static_cast<LONG>(lp) == OBJID_CLIENT) {
         // The client area's accessibility object: the element tree.
         HostAccessible* object = HostAccessible::Create(*this, nullptr);
-        const LRESULT r = sys::LresultFromObject(IID_IAccessible, wp, object);
+        const LRESULT r = sys::LresultFromObject(IID_IAccessible, wp, static_cast<IAccessible*>(object));
         object->Release();
         // A failure's HRESULT goes back too: the client's
         // AccessibleObjectFromWindow reports it instead of handing out a

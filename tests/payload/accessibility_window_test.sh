@@ -5,7 +5,8 @@
 # caption buttons by their commands, the edit boxes and the progress bar);
 # the settings menu opened by the settings button's default action; the
 # menu's own window read the same way (items without "&", the toggles'
-# checked states, separators); an item's default action toggles its option
+# checked states, separators; its start and end heard by a WinEvent hook);
+# an item's default action toggles its option
 # (settings.ini, and the checked state when the menu opens again); the
 # caption's close button's default action ends the program with 0.
 # Where the platform cannot hand the window's object to another process
@@ -85,6 +86,13 @@ open_menu() {
   a11y do QingwuAccelerator "设置(M)" 5000 >/dev/null &&
     "$WT_WINE" "$WT_WINTOOL" wait Zq_DirectUI 2000 >/dev/null
 }
+# The menu's start and end are heard by a WinEvent hook.
+events=$WT_WORK/events.txt
+rm -f "$events"
+touch "$WT_WORK/recording"
+a11y events QingwuAccelerator "Z:$events" "Z:$WT_WORK/recording" 30000 >"$WT_WORK/recorder.out" 2>&1 &
+recorder=$!
+wt_wait_until 60 grep -q '^ready' "$events" 2>/dev/null || fail "the event recorder never got ready"
 wt_wait_until 60 open_menu || fail "the settings button's default action never opened the menu"
 read_tree Zq_DirectUI
 expect_node "窗口置顶(T)" menuitem 执行
@@ -101,6 +109,12 @@ $TREE"
 out=$(a11y do Zq_DirectUI "窗口置顶(T)" 10000) || fail "the item's default action failed: $out"
 wt_wait_until 30 ini_has always_on_top=1 || fail "窗口置顶 was not turned on"
 "$WT_WINE" "$WT_WINTOOL" gone Zq_DirectUI 30000 >/dev/null || fail "the menu stayed open"
+wt_wait_until 30 grep -q '^menupopupend' "$events" || fail "the menu's end was not heard: $(cat "$events")"
+rm -f "$WT_WORK/recording"
+wait "$recorder"
+heard=$(grep -E '^menupopup(start|end)' "$events" | cut -f1 | tr '\n' ' ')
+[ "$heard" = "menupopupstart menupopupend " ] || fail "the menu was heard as: $heard"
+grep -qP '^menupopupstart\tZq_DirectUI_Menu\t' "$events" || fail "the menu's start does not name its window: $(cat "$events")"
 # Opened again, the item reads checked; its action turns the option off.
 wt_wait_until 60 open_menu || fail "the menu did not open again"
 read_tree Zq_DirectUI

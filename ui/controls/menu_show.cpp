@@ -218,6 +218,10 @@ void ShowMenuWindow(const WeakRef<UiMenu>& menu, HWND owner, POINT at, HWND pare
       host->SetCloseEffect(place.closeEffect);
       host->Show(place.showEffect, kSubmenuEffectMs);
     }
+    // Screen readers announce a menu on this event and read its window's
+    // items; the window's end announces EVENT_SYSTEM_MENUPOPUPEND
+    // (MenuMessageHook).
+    NotifyWinEvent(EVENT_SYSTEM_MENUPOPUPSTART, hwnd, OBJID_CLIENT, CHILDID_SELF);
   }
   if (IsWindow(hwnd)) SetForegroundWindow(hwnd);
   RunMenuLoop(hwnd, owner);

@@ -60,6 +60,7 @@ LRESULT MenuMessageHook(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
       break;
     case WM_DESTROY:
       if (flags == kMenuWindowFlags) {
+        NotifyWinEvent(EVENT_SYSTEM_MENUPOPUPEND, hwnd, OBJID_CLIENT, CHILDID_SELF);
         RemovePropW(hwnd, kMenuRootProperty);
         RemovePropW(hwnd, kMenuSubProperty);
         RemovePropW(hwnd, kMenuActProperty);

@@ -17,7 +17,8 @@ void PaintDefaultMenuBackground(Gdiplus::GpGraphics* g, int width, int height);
 
 // Closes the menu family when a window outside it is activated, closes a
 // menu on Escape, turns key presses into mnemonics, and removes the
-// window's menu properties when it is destroyed. Never consumes a message
+// window's menu properties (announcing the menu's end to assistive
+// technology) when it is destroyed. Never consumes a message
 // (always returns -1).
 LRESULT MenuMessageHook(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp);
 

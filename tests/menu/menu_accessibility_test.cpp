@@ -108,8 +108,15 @@ TEST(MenuAccessibility, TheMenuWindowListsItsRowsAndItsStartAndEndAreAnnounced) 
     PostMessageW(m, WM_KEYDOWN, VK_ESCAPE, 0);
     EXPECT_TRUE(qwtest::PumpUntil([&] { return !IsWindow(m); }));
   }));
-  qwtest::PumpUntil([&] { return listener.heard().size() >= 2; });
-  const std::vector<Heard> heard = listener.heard();
+  // This menu's events only: a window another test left may end meanwhile.
+  auto ofThisMenu = [&] {
+    std::vector<Heard> mine;
+    for (const Heard& h : listener.heard())
+      if (h.hwnd == shown) mine.push_back(h);
+    return mine;
+  };
+  qwtest::PumpUntil([&] { return ofThisMenu().size() >= 2; });
+  const std::vector<Heard> heard = ofThisMenu();
   ASSERT_EQ(rows.size(), 3u);
   EXPECT_EQ(rows[0], std::to_wstring(ROLE_SYSTEM_MENUITEM) + L" 窗口置顶(T) " + std::to_wstring(STATE_SYSTEM_CHECKED) +
                          L" 执行");

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "ui/controls/menu_item.h"
+#include "ui/controls/menu_keys.h"
 #include "ui/controls/menu_window.h"
 #include "ui/core/library.h"
 #include "ui/core/menu.h"
@@ -219,8 +220,19 @@ void ShowMenuWindow(const WeakRef<UiMenu>& menu, HWND owner, POINT at, HWND pare
       host->Show(place.showEffect, kSubmenuEffectMs);
     }
   }
-  if (IsWindow(hwnd)) SetForegroundWindow(hwnd);
+  if (IsWindow(hwnd)) {
+    NotifyWinEvent(EVENT_SYSTEMMENUPOPUPSTART, hwnd, OBJID_CLIENT, CHILDID_SELF);
+    SetForegroundWindow(hwnd);
+  }
+  // A submenu opened from the keyboard starts with its first row lit.
+  if (!topLevel && IsWindow(hwnd) && live && GetPropW(parentMenu, kMenuKeyOpenProperty)) {
+    RemovePropW(parentMenu, kMenuKeyOpenProperty);
+    MoveMenuHighlight(*host, 1);
+  }
   RunMenuLoop(hwnd, owner);
+  // A top-level menu closed with nothing else taking its place hands the
+  // keyboard back to its owner.
+  if (topLevel && owner && IsWindow(owner) && !GetForegroundWindow()) SetForegroundWindow(owner);
   rows.clear();
   host.reset();
 }

@@ -3,6 +3,7 @@
 #include "ui/controls/menu_window.h"
 
 #include "ui/controls/menu_item.h"
+#include "ui/controls/menu_keys.h"
 #include "ui/core/shapes.h"
 
 namespace ui {
@@ -55,11 +56,15 @@ LRESULT MenuMessageHook(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
       }
       break;
     case WM_KEYDOWN:
+      // Navigation keys are the menu's own; the rest are mnemonics.
+      if (flags == kMenuWindowFlags && HandleMenuKey(hwnd, wp)) return 0;
       if (flags == kMenuWindowFlags) SendMessageW(hwnd, WM_SYSCHAR, wp, lp);
       if (wp == VK_ESCAPE && IsWindow(hwnd)) PostMessageW(hwnd, WM_CLOSE, 0, 0);
       break;
     case WM_DESTROY:
       if (flags == kMenuWindowFlags) {
+        NotifyWinEvent(EVENT_SYSTEMMENUPOPUPEND, hwnd, OBJID_CLIENT, CHILDID_SELF);
+        RemovePropW(hwnd, kMenuKeyOpenProperty);
         RemovePropW(hwnd, kMenuRootProperty);
         RemovePropW(hwnd, kMenuSubProperty);
         RemovePropW(hwnd, kMenuActProperty);

@@ -377,6 +377,42 @@ TEST(HostInput, EnterAndSpaceClickTheFocusedElement) {
   EXPECT_EQ(a.Count(WM_CHAR), 1);
 }
 
+// Enter, Space and access keys do what a mouse click on the element's
+// centre does, so handlers bound to the button going down run too; a held
+// key activates once; an element that destroys itself while pressed is left.
+TEST(HostInput, KeyActivationDoesWhatAClickDoes) {
+  InputWindow w;
+  Recorder a;
+  a.Make(w.hwnd(), 10, 20, 40, 30);
+  w.Name(a, "a");
+  int downs = 0;
+  a.BindEvent(WM_LBUTTONDOWN, [&](const ElementEvent& e) {
+    ++downs;
+    EXPECT_EQ(e.lParam, At(30, 35));
+  });
+  w.host.SetFocusElement(&a, true);
+  qwtest::PumpPending();
+  w.Send(WM_KEYDOWN, VK_RETURN, 0);
+  EXPECT_EQ(downs, 1);
+  EXPECT_EQ(MouseEvents(a), (std::vector<UINT>{ev::kFocusGained, WM_LBUTTONDOWN, WM_LBUTTONUP, ev::kClick}));
+  w.Send(WM_KEYDOWN, VK_RETURN, 1L << 30);  // auto-repeat
+  w.Send(WM_KEYDOWN, VK_SPACE, 1L << 30);
+  EXPECT_EQ(downs, 1);
+  EXPECT_EQ(w.Send(hostmsg::kAccelerator, a.GetHandle(), 'q'), 1);
+  w.Send(WM_SYSCHAR, 'q', 0);
+  EXPECT_EQ(downs, 2);
+  EXPECT_EQ(a.Count(ev::kClick), 2);
+
+  auto* c = new Recorder();
+  c->Make(w.hwnd(), 60, 20, 40, 30);
+  c->BindEvent(WM_LBUTTONDOWN, [&](const ElementEvent&) { delete c; });
+  w.host.SetFocusElement(c, true);
+  qwtest::PumpPending();
+  w.Send(WM_KEYDOWN, VK_SPACE, 0);
+  EXPECT_EQ(w.host.FocusedElement(), nullptr);
+  EXPECT_EQ(w.calls.back(), "click:0");
+}
+
 TEST(HostInput, AcceleratorsClickVisibleEnabledElements) {
   InputWindow w;
   Recorder a, b;

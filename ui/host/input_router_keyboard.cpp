@@ -9,6 +9,9 @@
 namespace ui {
 
 namespace {
+// Bit 30 of a key message: the key was already down (auto-repeat).
+bool KeyRepeats(LPARAM lp) { return (lp & (1L << 30)) != 0; }
+
 bool IsTabStop(const UiElement* e) {
   return e->Visible() && e->Focusable() && e->Kind() != kind::kCaptionButton && !e->Disabled();
 }
@@ -37,11 +40,9 @@ LRESULT UiInputRouter::OnKeyDown(UINT msg, WPARAM wp, LPARAM lp) {
       return 0;
     case VK_RETURN:
     case VK_SPACE:
-      if (focused && focused->Visible() && !focused->Disabled()) {
-        host_.SendTo(focused, ev::kClick, 0, 0);
-        if (!alive) return 0;
-        host_.CallElementFn(callbacks_.click, host_.Owned(focusedRef), 0, 0);
-      }
+      // A held key repeats: it activates once, as a held mouse button clicks once.
+      if (KeyRepeats(lp)) return 0;
+      if (focused && focused->Visible() && !focused->Disabled()) Activate(focused);
       return 0;
     default:
       return 0;
@@ -91,12 +92,24 @@ void UiInputRouter::RepaintFocusMark() {
   if (UiElement* focused = host_.Owned(focusedElement_)) focused->Repaint();
 }
 
+// What a mouse click on the element's centre does, for the keyboard and for
+// assistive technology: the element and its bound handlers see the button go
+// down and up, then the click event and the click callback follow. Any of
+// them may hide or destroy the element or the host.
 void UiInputRouter::Activate(UiElement* element) {
   const WeakRef<UiWindow> alive(&host_);
   const WeakRef<UiElement> e(element);
-  host_.SendTo(element, ev::kClick, 0, 0);
+  if (!host_.Owns(e)) return;
+  const RectF b = element->Bounds();
+  const auto half = [](float from, float length) { return static_cast<WORD>(static_cast<short>(from + length / 2)); };
+  const LPARAM centre = MAKELPARAM(half(b.x, b.width), half(b.y, b.height));
+  host_.SendTo(e.get(), WM_LBUTTONDOWN, MK_LBUTTON, centre);
   if (!alive) return;
-  host_.CallElementFn(callbacks_.click, host_.Owned(e), 0, 0);
+  if (UiElement* down = host_.Owned(e)) host_.SendTo(down, WM_LBUTTONUP, down->Self(), centre);
+  if (!alive) return;
+  if (UiElement* up = host_.Owned(e)) host_.SendTo(up, ev::kClick, up->Self(), centre);
+  if (!alive) return;
+  host_.CallElementFn(callbacks_.click, host_.Owned(e), 0, centre);
 }
 
 bool UiInputRouter::OnSysChar(UINT msg, WPARAM wp, LPARAM lp) {
@@ -109,9 +122,7 @@ bool UiInputRouter::OnSysChar(UINT msg, WPARAM wp, LPARAM lp) {
     const WeakRef<UiElement> e(UiElement::FromHandle(handle));
     if (!host_.Owns(e) || static_cast<wint_t>(std::towlower(static_cast<wint_t>(key))) != typed) continue;
     if (!e->Visible() || e->Disabled()) continue;
-    host_.SendTo(e.get(), ev::kClick, 0, 0);
-    if (!alive) return true;
-    host_.CallElementFn(callbacks_.click, host_.Owned(e), wp, lp);
+    Activate(e.get());
     return true;
   }
   return false;

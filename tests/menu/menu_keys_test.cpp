@@ -33,8 +33,9 @@ class WinEventRecorder {
  public:
   WinEventRecorder() {
     g_events.clear();
-    hook_ = SetWinEventHook(EVENT_SYSTEMMENUPOPUPSTART, EVENT_OBJECT_FOCUS, nullptr, RecordWinEvent,
-                            GetCurrentProcessId(), 0, WINEVENT_OUTOFCONTEXT);
+    // In context: called at once, even for a window destroyed right after.
+    hook_ = SetWinEventHook(EVENT_SYSTEM_MENUPOPUPSTART, EVENT_OBJECT_FOCUS, GetModuleHandleW(nullptr),
+                            RecordWinEvent, GetCurrentProcessId(), GetCurrentThreadId(), WINEVENT_INCONTEXT);
   }
   ~WinEventRecorder() {
     if (hook_) UnhookWinEvent(hook_);
@@ -72,7 +73,7 @@ TEST(MenuKeys, ArrowsSkipSeparatorsAndDisabledRowsWrapAndEnterPerforms) {
   ParkCursor();
   WinEventRecorder events;
   ASSERT_TRUE(events.ok());
-  std::vector<ui::UiElement*> lit;
+  std::vector<ui::ElementHandle> litHandles;
   std::vector<ui::ElementHandle> rows;
   HWND menuWindow = nullptr;
   ASSERT_TRUE(ShowAndRun(menu, owner.hwnd(), 100, 100, [&](HWND m) {
@@ -81,15 +82,13 @@ TEST(MenuKeys, ArrowsSkipSeparatorsAndDisabledRowsWrapAndEnterPerforms) {
     EXPECT_EQ(Lit(m), nullptr) << "nothing lit before a key";
     for (WPARAM key : {VK_DOWN, VK_DOWN, VK_DOWN, VK_DOWN, VK_UP, VK_UP}) {
       Key(m, key);
-      lit.push_back(Lit(m));
+      litHandles.push_back(Lit(m) ? Lit(m)->GetHandle() : 0);
     }
     Key(m, VK_RETURN);
     EXPECT_TRUE(PumpUntil([&] { return !IsWindow(m); }));
   }));
   ASSERT_EQ(rows.size(), 5u);
   // Rows 0, 3 and 4 are selectable: down 0, 3, 4, 0 (wrapped); up 4, 3.
-  std::vector<ui::ElementHandle> litHandles;
-  for (ui::UiElement* e : lit) litHandles.push_back(e ? e->GetHandle() : 0);
   EXPECT_EQ(litHandles, (std::vector<ui::ElementHandle>{rows[0], rows[3], rows[4], rows[0], rows[4], rows[3]}));
   ASSERT_EQ(owner.commands.size(), 1u);
   EXPECT_EQ(owner.commands[0].id, 3u) << "Enter performs the lit row";
@@ -98,10 +97,10 @@ TEST(MenuKeys, ArrowsSkipSeparatorsAndDisabledRowsWrapAndEnterPerforms) {
   // Each lit row is announced as the focus, by its element id.
   std::vector<ui::ElementHandle> focused;
   for (const WinEvent& e : events.Of(EVENT_OBJECT_FOCUS))
-    if (e.hwnd == menuWindow && e.object == OBJID_CLIENT) focused.push_back(static_cast<ui::ElementHandle>(e.child));
+    if (e.hwnd == menuWindow && e.object == OBJID_CLIENT && e.child != CHILDID_SELF) focused.push_back(static_cast<ui::ElementHandle>(e.child));
   EXPECT_EQ(focused, litHandles);
   // The popup's start and end, for the menu window's client object.
-  const auto starts = events.Of(EVENT_SYSTEMMENUPOPUPSTART), ends = events.Of(EVENT_SYSTEMMENUPOPUPEND);
+  const auto starts = events.Of(EVENT_SYSTEM_MENUPOPUPSTART), ends = events.Of(EVENT_SYSTEM_MENUPOPUPEND);
   ASSERT_EQ(starts.size(), 1u);
   ASSERT_EQ(ends.size(), 1u);
   EXPECT_EQ(starts[0].hwnd, menuWindow);
@@ -165,6 +164,7 @@ TEST(MenuKeys, EscapeClosesTheMenuAndTheOwnerGetsTheKeysBack) {
   MenuOwner owner;
   ParkCursor();
   SetForegroundWindow(owner.hwnd());
+  WinEventRecorder events;
   HWND keysInMenu = nullptr;
   ASSERT_TRUE(ShowAndRun(menu, owner.hwnd(), 100, 100, [&](HWND m) {
     keysInMenu = GetForegroundWindow() == m ? m : nullptr;
@@ -173,6 +173,9 @@ TEST(MenuKeys, EscapeClosesTheMenuAndTheOwnerGetsTheKeysBack) {
     EXPECT_TRUE(PumpUntil([&] { return !IsWindow(m); }));
   }));
   EXPECT_NE(keysInMenu, nullptr) << "the open menu takes the keys";
+  qwtest::PumpPending();
+  EXPECT_EQ(events.Of(EVENT_SYSTEM_MENUPOPUPSTART).size(), 1u);
+  EXPECT_EQ(events.Of(EVENT_SYSTEM_MENUPOPUPEND).size(), 1u) << "announced once, though closed and destroyed";
   EXPECT_TRUE(PumpUntil([&] { return GetForegroundWindow() == owner.hwnd(); }));
   EXPECT_EQ(GetFocus(), owner.hwnd());
   EXPECT_TRUE(owner.commands.empty());

@@ -208,6 +208,11 @@ void ShowMenuWindow(const WeakRef<UiMenu>& menu, HWND owner, POINT at, HWND pare
     rows.push_back(std::move(row));
   }
 
+  // A submenu opened from the keyboard starts with its first row lit.
+  if (!topLevel && GetPropW(parentMenu, kMenuKeyOpenProperty)) {
+    RemovePropW(parentMenu, kMenuKeyOpenProperty);
+    MoveMenuHighlight(*host, 1);
+  }
   const WeakRef<UiWindow> live(host.get());
   if (UiMenu::PopupHandler handler = menu ? menu->GetPopupHandler() : nullptr) {
     handler(hwnd, topLevel);  // a copy: it may destroy the menu
@@ -221,13 +226,8 @@ void ShowMenuWindow(const WeakRef<UiMenu>& menu, HWND owner, POINT at, HWND pare
     }
   }
   if (IsWindow(hwnd)) {
-    NotifyWinEvent(EVENT_SYSTEMMENUPOPUPSTART, hwnd, OBJID_CLIENT, CHILDID_SELF);
+    NotifyWinEvent(EVENT_SYSTEM_MENUPOPUPSTART, hwnd, OBJID_CLIENT, CHILDID_SELF);
     SetForegroundWindow(hwnd);
-  }
-  // A submenu opened from the keyboard starts with its first row lit.
-  if (!topLevel && IsWindow(hwnd) && live && GetPropW(parentMenu, kMenuKeyOpenProperty)) {
-    RemovePropW(parentMenu, kMenuKeyOpenProperty);
-    MoveMenuHighlight(*host, 1);
   }
   RunMenuLoop(hwnd, owner);
   // A top-level menu closed with nothing else taking its place hands the

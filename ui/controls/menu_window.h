@@ -15,6 +15,11 @@ inline constexpr INT_PTR kMenuWindowFlags = 1;
 // the corners outside the rings stay transparent.
 void PaintDefaultMenuBackground(Gdiplus::GpGraphics* g, int width, int height);
 
+// Tells assistive technology the menu window's popup ended, once per
+// window: before it hides (the system drops events of hidden windows), or
+// at the latest when it is destroyed.
+void AnnouncePopupEnd(HWND hwnd);
+
 // Closes the menu family when a window outside it is activated, takes the
 // navigation keys (menu_keys.h; answers 0 for those), turns other key
 // presses into mnemonics, closes a menu on Escape, and when the window is

@@ -113,7 +113,7 @@ void DrawFocusMark(Gdiplus::GpGraphics* g, const RectF& area, Argb textColour) {
   gp::Pen pen;
   if (!gp::Ok(gp::GdipCreatePen1(colour, 1.0f, Gdiplus::UnitWorld, pen.put()))) return;
   gp::GdipSetPenDashStyle(pen.get(), Gdiplus::DashStyleDot);
-  gp::GdipDrawRectangle(g, pen.get(), area.x + 3.5f, area.y + 3.5f, area.width - 8, area.height - 8);
+  gp::GdipDrawRectangle(g, pen.get(), area.x + 3, area.y + 3, area.width - 7, area.height - 7);
 }
 }  // namespace
 

@@ -1,9 +1,10 @@
 #pragma once
 // UiInputRouter: routes a host's mouse and keyboard input to its
 // elements and the application's element callbacks: hover, press, click,
-// double click, focus by click and by Tab, Enter / Space, accelerators,
-// edge resizing, caption dragging, activation and mouse leave. Keeps who
-// is hovered, pressed and focused. Owned by the UiWindow it serves.
+// double click, focus by click and by Tab / Shift+Tab, focus cues, Enter /
+// Space, accelerators, edge resizing, caption dragging, activation and
+// mouse leave. Keeps who is hovered, pressed and focused. Owned by the
+// UiWindow it serves.
 //
 // Every call into an element or an application callback may destroy
 // elements, or detach or delete the host (and this router with it): what

@@ -1,5 +1,5 @@
-// UiInputRouter: keys for the focused element, Tab order, Enter / Space
-// and accelerators.
+// UiInputRouter: keys for the focused element, Tab order (both ways), focus
+// cues, Enter / Space and accelerators.
 #include <cwctype>
 
 #include "ui/element/element.h"

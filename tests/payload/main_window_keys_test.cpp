@@ -41,16 +41,13 @@ class MainWindowKeysTest : public testing::Test {
     window_ = qwtest::OpenMainWindow(program_, data_);
     ASSERT_NE(window_, nullptr);
     hwnd_ = window_->hwnd();
-    // The pointer off the window: a menu reports the element under the
-    // pointer to its owner, which focuses it; only the keys move here.
-    RECT r{};
-    GetWindowRect(hwnd_, &r);
-    for (POINT p : {POINT{0, 0}, POINT{1023, 767}, POINT{0, 767}, POINT{1023, 0}}) {
-      if (!PtInRect(&r, p)) {
-        SetCursorPos(p.x, p.y);
-        break;
-      }
-    }
+    // The pointer rests over the action log, away from where the menu
+    // opens: opening the menu must not move the focus there (a menu
+    // focuses the element under the pointer).
+    const ui::RectF log = window_->LogEdit().Bounds();
+    POINT p{static_cast<LONG>(log.x + 20), static_cast<LONG>(log.y + log.height - 10)};
+    ClientToScreen(hwnd_, &p);
+    SetCursorPos(p.x, p.y);
     SetForegroundWindow(hwnd_);
     qwtest::PumpPending();
   }

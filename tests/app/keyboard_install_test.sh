@@ -5,7 +5,8 @@
 # changes nothing, the installation finishes with the focus on "立即运行",
 # Enter starts qingwu.exe and the installer ends with exit code 0. A second
 # run is closed with Escape in its ready phase: exit code 0, nothing
-# installed. Keys go to the focused window (xdotool key); the mouse never
+# installed; a third installs with Enter and is closed with Escape once
+# finished: exit code 0, the installation kept. Keys go to the focused window (xdotool key); the mouse never
 # clicks.
 #   keyboard_install_test.sh <qingwu_setup.exe> <wintool.exe>
 set -u
@@ -83,6 +84,20 @@ key Escape
 wt_wait_exit 60 || fail "Escape did not close the ready installer"
 [ "$WT_CODE" = 0 ] || fail "Escape ended the installer with exit code $WT_CODE"
 [ ! -e "$WT_FOLDER" ] || fail "Escape installed something: $(ls -A "$WT_FOLDER")"
+wt_stop_all
+
+# --- Escape once finished closes the installer, the installation stays ------------
+WT_X=
+wt_start_installer "$exe" || fail "no installer window on the third run"
+wt_wait_phase ready 60 || fail "the third run never showed the ready layout"
+wt_wait_until 30 installer_has_keys || fail "the third installer window never got the keyboard"
+key Return
+wt_wait_until 180 wt_finished || fail "the third installation did not finish"
+wt_wait_phase finished 60 || fail "the third run never showed the finished layout"
+key Escape
+wt_wait_exit 60 || fail "Escape did not close the finished installer"
+[ "$WT_CODE" = 0 ] || fail "Escape ended the finished installer with exit code $WT_CODE"
+[ -f "$WT_FOLDER/qingwu.exe" ] || fail "the installation is gone after Escape"
 wt_stop_all
 echo "screenshots: $shots"
 echo "1 passed, 0 failed"

@@ -58,8 +58,15 @@ void InstallerApp::BuildWindow(HWND hwnd) {
   objects_.mainHost->Create(hwnd, host);
   // Alt+F4 and WM_CLOSE from elsewhere: while installing the installation
   // answers (it asks first); otherwise the window closes as usual.
-  objects_.mainHost->SetOnMessage([this](HWND, UINT msg, WPARAM, LPARAM) -> LRESULT {
-    if (msg != WM_CLOSE || !installation_ || !installation_->Busy()) return -1;
+  // Escape does what the close button does, but not while installing.
+  objects_.mainHost->SetOnMessage([this](HWND, UINT msg, WPARAM wp, LPARAM) -> LRESULT {
+    if (!installation_) return -1;
+    if (msg == WM_KEYDOWN && wp == VK_ESCAPE) {
+      if (installation_->Busy()) return -1;
+      installation_->OnCloseRequest();
+      return 0;
+    }
+    if (msg != WM_CLOSE || !installation_->Busy()) return -1;
     installation_->OnCloseRequest();
     return 0;
   });
@@ -68,6 +75,12 @@ void InstallerApp::BuildWindow(HWND hwnd) {
   startWindow_.DrawLabelsWith(*objects_.mainHost);
 
   CreateControls(hwnd);
+  // Tab walks the folder field, 浏览, then the phase's main button; the
+  // close button is left out (Escape does its work). Ready starts on
+  // 极速安装, so Enter installs at once and Tab reaches the folder field.
+  objects_.mainHost->SetTabOrder({objects_.pathEdit->GetHandle(), objects_.browseButton->GetHandle(),
+                                  objects_.installButton->GetHandle(), objects_.runButton->GetHandle()});
+  objects_.mainHost->SetFocusElement(objects_.installButton.get(), false);
 
   install::InstallerWindowParts parts;
   parts.installButton = objects_.installButton.get();

@@ -30,7 +30,15 @@ void WindowInstallerUi::SetFolderText(const std::string& text) {
 }
 
 void WindowInstallerUi::SetVisible(Control control, bool visible) {
-  if (auto* element = Element(control)) element->Visible(visible);
+  if (auto* element = Element(control)) {
+    element->Visible(visible);
+    // The phase's main button takes the focus as it shows, so that Enter
+    // does what the phase is for (install, then run).
+    const bool mainButton = control == Control::InstallButton || control == Control::RunButton;
+    if (visible && mainButton && element->Visible()) {
+      if (ui::UiWindow* host = element->Host()) host->SetFocusElement(element, false);
+    }
+  }
   if (auto* label = Label(control)) label->SetVisible(visible);
 }
 

@@ -203,7 +203,14 @@ void MainWindow::OpenSettingsMenu() {
   const ui::DisplayScale scale = host_.Scale();
   POINT p{scale.ToDevice(static_cast<int>(b.x + b.width) - 150), scale.ToDevice(static_cast<int>(b.y + b.height) + 2)};
   ClientToScreen(hwnd_, &p);
+  // Opening a menu focuses the element under the pointer, wherever the
+  // pointer rests; opened from the keyboard, the focus belongs where it was.
+  const ui::WeakRef<ui::UiWindow> host(&host_);
+  const ui::WeakRef<ui::UiElement> focused(host_.FocusedElement());
   ui::ShowMenu(menu_->Menu(), hwnd_, p.x, p.y);
+  // The menu's loop may have ended the window (and this object with it).
+  if (host && focused && host->Owns(focused) && host->FocusedElement() != focused.get())
+    host->SetFocusElement(focused.get(), false);
 }
 
 void MainWindow::OpenFile(const std::wstring& path, const char* what) {

@@ -328,6 +328,8 @@ Argb UiEdit::BackColor(Argb colour) {
 }
 
 void UiEdit::NotifyChanged() {
+  // Every change of the text (typing, deleting, pasting, setting) passes here.
+  NotifyAccessibility(EVENT_OBJECT_VALUECHANGE);
   if (!changeHandler_) return;
   const ChangeHandler handler = changeHandler_;  // may replace itself
   handler(GetParent(), GetHandle());

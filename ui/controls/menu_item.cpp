@@ -2,6 +2,7 @@
 
 #include "ui/controls/menu_show.h"
 #include "ui/controls/menu_tick_png.h"
+#include "ui/controls/menu_window.h"
 #include "ui/core/image.h"
 #include "ui/core/library.h"
 #include "ui/core/text.h"
@@ -153,6 +154,7 @@ void UiMenuItem::Activate() {
   if (!menuWindow || !IsWindow(menuWindow)) return;
   // Everything needed is read first: closing the family may tear this row down.
   const UiMenuItemRecord item = item_;
+  AnnouncePopupEnd(menuWindow);
   ShowWindow(menuWindow, SW_HIDE);
   HWND root = PropWindow(menuWindow, kMenuRootProperty);
   if (!root || !IsWindow(root)) root = menuWindow;

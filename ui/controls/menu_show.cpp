@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "ui/controls/menu_item.h"
+#include "ui/controls/menu_keys.h"
 #include "ui/controls/menu_window.h"
 #include "ui/core/library.h"
 #include "ui/core/menu.h"
@@ -207,6 +208,11 @@ void ShowMenuWindow(const WeakRef<UiMenu>& menu, HWND owner, POINT at, HWND pare
     rows.push_back(std::move(row));
   }
 
+  // A submenu opened from the keyboard starts with its first row lit.
+  if (!topLevel && GetPropW(parentMenu, kMenuKeyOpenProperty)) {
+    RemovePropW(parentMenu, kMenuKeyOpenProperty);
+    MoveMenuHighlight(*host, 1);
+  }
   const WeakRef<UiWindow> live(host.get());
   if (UiMenu::PopupHandler handler = menu ? menu->GetPopupHandler() : nullptr) {
     handler(hwnd, topLevel);  // a copy: it may destroy the menu
@@ -218,13 +224,15 @@ void ShowMenuWindow(const WeakRef<UiMenu>& menu, HWND owner, POINT at, HWND pare
       host->SetCloseEffect(place.closeEffect);
       host->Show(place.showEffect, kSubmenuEffectMs);
     }
-    // Screen readers announce a menu on this event and read its window's
-    // items; the window's end announces EVENT_SYSTEM_MENUPOPUPEND
-    // (MenuMessageHook).
-    NotifyWinEvent(EVENT_SYSTEM_MENUPOPUPSTART, hwnd, OBJID_CLIENT, CHILDID_SELF);
   }
-  if (IsWindow(hwnd)) SetForegroundWindow(hwnd);
+  if (IsWindow(hwnd)) {
+    NotifyWinEvent(EVENT_SYSTEM_MENUPOPUPSTART, hwnd, OBJID_CLIENT, CHILDID_SELF);
+    SetForegroundWindow(hwnd);
+  }
   RunMenuLoop(hwnd, owner);
+  // A top-level menu closed with nothing else taking its place hands the
+  // keyboard back to its owner.
+  if (topLevel && owner && IsWindow(owner) && !GetForegroundWindow()) SetForegroundWindow(owner);
   rows.clear();
   host.reset();
 }

@@ -3,6 +3,7 @@
 #include "ui/controls/menu_window.h"
 
 #include "ui/controls/menu_item.h"
+#include "ui/controls/menu_keys.h"
 #include "ui/core/shapes.h"
 
 namespace ui {
@@ -14,7 +15,16 @@ constexpr INT_PTR kFlagsMessageBox = 3;
 
 HWND PropWindow(HWND hwnd, const wchar_t* name) { return static_cast<HWND>(GetPropW(hwnd, name)); }
 
+// Set once the menu window's end was announced.
+constexpr wchar_t kPopupEndedProperty[] = L"Zq_DirectUI_PopupEnded";
+
 }  // namespace
+
+void AnnouncePopupEnd(HWND hwnd) {
+  if (GetPropW(hwnd, kPopupEndedProperty)) return;
+  SetPropW(hwnd, kPopupEndedProperty, reinterpret_cast<HANDLE>(1));
+  NotifyWinEvent(EVENT_SYSTEM_MENUPOPUPEND, hwnd, OBJID_CLIENT, CHILDID_SELF);
+}
 
 void PaintDefaultMenuBackground(Gdiplus::GpGraphics* g, int width, int height) {
   if (!g) return;
@@ -54,13 +64,20 @@ LRESULT MenuMessageHook(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
         PostMessageW(hwnd, WM_CLOSE, 0, 0);
       }
       break;
+    case WM_CLOSE:
+      if (flags == kMenuWindowFlags) AnnouncePopupEnd(hwnd);
+      break;
     case WM_KEYDOWN:
+      // Navigation keys are the menu's own; the rest are mnemonics.
+      if (flags == kMenuWindowFlags && HandleMenuKey(hwnd, wp)) return 0;
       if (flags == kMenuWindowFlags) SendMessageW(hwnd, WM_SYSCHAR, wp, lp);
       if (wp == VK_ESCAPE && IsWindow(hwnd)) PostMessageW(hwnd, WM_CLOSE, 0, 0);
       break;
     case WM_DESTROY:
       if (flags == kMenuWindowFlags) {
-        NotifyWinEvent(EVENT_SYSTEM_MENUPOPUPEND, hwnd, OBJID_CLIENT, CHILDID_SELF);
+        AnnouncePopupEnd(hwnd);
+        RemovePropW(hwnd, kPopupEndedProperty);
+        RemovePropW(hwnd, kMenuKeyOpenProperty);
         RemovePropW(hwnd, kMenuRootProperty);
         RemovePropW(hwnd, kMenuSubProperty);
         RemovePropW(hwnd, kMenuActProperty);

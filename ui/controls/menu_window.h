@@ -15,11 +15,16 @@ inline constexpr INT_PTR kMenuWindowFlags = 1;
 // the corners outside the rings stay transparent.
 void PaintDefaultMenuBackground(Gdiplus::GpGraphics* g, int width, int height);
 
-// Closes the menu family when a window outside it is activated, closes a
-// menu on Escape, turns key presses into mnemonics, and removes the
-// window's menu properties (announcing the menu's end to assistive
-// technology) when it is destroyed. Never consumes a message
-// (always returns -1).
+// Tells assistive technology the menu window's popup ended, once per
+// window: before it hides (the system drops events of hidden windows), or
+// at the latest when it is destroyed.
+void AnnouncePopupEnd(HWND hwnd);
+
+// Closes the menu family when a window outside it is activated, takes the
+// navigation keys (menu_keys.h; answers 0 for those), turns other key
+// presses into mnemonics, closes a menu on Escape, and when the window is
+// destroyed announces the popup's end and removes its menu properties.
+// Every other message is passed on (-1).
 LRESULT MenuMessageHook(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp);
 
 }  // namespace ui

@@ -105,6 +105,18 @@ ElementHandle UiButton::Create(UiParent parent, int x, int y, int width, int hei
                            kFadeInterval, /*transitionSteps=*/0, /*transitionEffect=*/0);
 }
 
+namespace {
+// The keyboard focus mark: a dotted rectangle 3 logical pixels inside the
+// button, in the caption's colour (the graphics scales it with the display).
+void DrawFocusMark(Gdiplus::GpGraphics* g, const RectF& area, Argb textColour) {
+  const Argb colour = (textColour & 0x00FFFFFF) | 0xDC000000;
+  gp::Pen pen;
+  if (!gp::Ok(gp::GdipCreatePen1(colour, 1.0f, Gdiplus::UnitWorld, pen.put()))) return;
+  gp::GdipSetPenDashStyle(pen.get(), Gdiplus::DashStyleDot);
+  gp::GdipDrawRectangle(g, pen.get(), area.x + 3, area.y + 3, area.width - 7, area.height - 7);
+}
+}  // namespace
+
 int UiButton::ImageEvent(UINT message, WPARAM, LPARAM) {
   switch (message) {
     case ev::kDestroyed:
@@ -117,7 +129,10 @@ int UiButton::ImageEvent(UINT message, WPARAM, LPARAM) {
       return 0;
     case ev::kFocusGained:
     case ev::kFocusLost:
-      return 0;  // focus does not change the look
+      // Focus changes the look only through the focus mark, which shows
+      // once the keyboard has been used to move around.
+      if (UiWindow* host = Host(); host && host->FocusCuesShown()) DrawState();
+      return 0;
     case ev::kScaleChanged:
       // Drawings picked for the old scale: decoded again when next drawn.
       for (StateImage& image : images_) image.Forget();
@@ -424,6 +439,7 @@ void UiButton::DrawState(std::optional<int> state, bool fresh) {
           DrawTextWithEffect(g, caption, text_, font_.get(), colour, format_.Handle(), textEffect_, effectColor_);
         }
         gp::GdipResetClip(g);
+        if (pc.host && pc.host->ShowsFocusMark(this)) DrawFocusMark(g, a, textColor_);
       },
       fresh);
 }

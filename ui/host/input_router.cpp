@@ -243,6 +243,12 @@ bool UiInputRouter::ResizeHitTest(UINT msg, LPARAM lp) {
 void UiInputRouter::OnActivate(WPARAM wp, LPARAM lp) {
   const WeakRef<UiWindow> alive(&host_);
   const HWND hwnd = host_.Window();
+  // The focus mark shows only while the window is active.
+  windowActive_ = LOWORD(wp) != WA_INACTIVE;
+  if (focusCuesShown_) {
+    RepaintFocusMark();
+    if (!alive) return;
+  }
   if (LOWORD(wp) != WA_INACTIVE) {
     host_.SendTo(pressedElement_.get(), ev::kFocusGained, wp, lp);
     return;
@@ -303,6 +309,7 @@ void UiInputRouter::Forget() {
   focusedElement_.reset();
   hoverElement_.reset();
   keyboardFocus_.reset();
+  windowActive_.reset();
 }
 
 }  // namespace ui

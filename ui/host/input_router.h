@@ -1,9 +1,10 @@
 #pragma once
 // UiInputRouter: routes a host's mouse and keyboard input to its
 // elements and the application's element callbacks: hover, press, click,
-// double click, focus by click and by Tab, Enter / Space, accelerators,
-// edge resizing, caption dragging, activation and mouse leave. Keeps who
-// is hovered, pressed and focused. Owned by the UiWindow it serves.
+// double click, focus by click and by Tab / Shift+Tab, focus cues, Enter /
+// Space, accelerators, edge resizing, caption dragging, activation and
+// mouse leave. Keeps who is hovered, pressed and focused. Owned by the
+// UiWindow it serves.
 //
 // Every call into an element or an application callback may destroy
 // elements, or detach or delete the host (and this router with it): what
@@ -12,6 +13,8 @@
 #include <windows.h>
 
 #include <functional>
+#include <optional>
+#include <vector>
 
 #include "ui/core/lifetime.h"
 #include "ui/element/element_types.h"
@@ -61,6 +64,16 @@ class UiInputRouter {
   UiElement* PressedElement() const { return pressedElement_.get(); }
   bool ButtonDown() const { return buttonDown_; }
   UiElement* KeyboardFocus() const { return keyboardFocus_.get(); }
+  // The order Tab walks (Shift+Tab backwards); empty: the top-level
+  // elements in z-order. Stale handles are skipped.
+  void SetTabOrder(std::vector<ElementHandle> order) { tabOrder_ = std::move(order); }
+  // Focus cues (the focused control's mark) stay hidden until the keyboard
+  // is used to move around (Tab, the arrow keys); then they stay shown.
+  bool FocusCuesShown() const { return focusCuesShown_; }
+  void ShowFocusCues();
+  // Whether `element` shows the focus mark now: it has the focus, the cues
+  // are shown and the window is the active one.
+  bool ShowsFocusMark(const UiElement* element) const;
   // Direct state changes used by menu items (no events are sent).
   void SetHoverElement(UiElement* element);
   void SetFocusedElementDirect(UiElement* element);
@@ -73,6 +86,11 @@ class UiInputRouter {
 
  private:
   bool ResizeHitTest(UINT msg, LPARAM lp);
+  // The next tab stop after (or before) the focused element, wrapping;
+  // null when there is none other than it.
+  UiElement* NextTabStop(UiElement* focused, bool backwards) const;
+  // Redraws the focused element, whose mark may have come or gone.
+  void RepaintFocusMark();
 
   UiWindow& host_;
   WeakRef<UiElement> focusedElement_;  // not owned (elements are the application's)
@@ -81,6 +99,10 @@ class UiInputRouter {
   WeakRef<UiElement> keyboardFocus_;
   bool buttonDown_ = false;
   bool mouseTracked_ = false;
+  bool focusCuesShown_ = false;
+  // Activation as WM_ACTIVATE last told it; unset until the first one.
+  std::optional<bool> windowActive_;
+  std::vector<ElementHandle> tabOrder_;
   Callbacks callbacks_;
 };
 

@@ -1,5 +1,5 @@
-// UiInputRouter: keys for the focused element, Tab order, Enter / Space
-// and accelerators.
+// UiInputRouter: keys for the focused element, Tab order (both ways), focus
+// cues, Enter / Space and accelerators.
 #include <cwctype>
 
 #include "ui/element/element.h"
@@ -23,6 +23,11 @@ void UiInputRouter::SendToFocused(UINT msg, WPARAM wp, LPARAM lp) {
 
 LRESULT UiInputRouter::OnKeyDown(UINT msg, WPARAM wp, LPARAM lp) {
   const WeakRef<UiWindow> alive(&host_);
+  // Moving around with the keyboard shows where the focus is from now on.
+  if (wp == VK_TAB || (wp >= VK_LEFT && wp <= VK_DOWN)) {
+    ShowFocusCues();
+    if (!alive) return 0;
+  }
   const WeakRef<UiElement> focusedRef(host_.Owned(focusedElement_));
   const LRESULT answer = host_.SendTo(focusedRef.get(), msg, wp, lp);
   if (!alive) return 0;
@@ -30,22 +35,9 @@ LRESULT UiInputRouter::OnKeyDown(UINT msg, WPARAM wp, LPARAM lp) {
   if (focused && answer != -1) return 0;
 
   switch (wp) {
-    case VK_TAB: {
-      UiElement* start = focused ? focused : host_.FirstElement();
-      if (!start) return 0;
-      while (start->ParentElement()) start = start->ParentElement();
-      UiElement* from =
-          (start == host_.LastElement() || !start->NextSibling()) ? host_.FirstElement() : start->NextSibling();
-      UiElement* e = from;
-      do {
-        if (IsTabStop(e)) {
-          if (e != focused) SetFocusElement(e, true);
-          break;
-        }
-        e = e->NextSibling() ? e->NextSibling() : host_.FirstElement();
-      } while (e && e != from);
+    case VK_TAB:
+      if (UiElement* next = NextTabStop(focused, GetKeyState(VK_SHIFT) < 0)) SetFocusElement(next, true);
       return 0;
-    }
     case VK_RETURN:
     case VK_SPACE:
       // A held key repeats: it activates once, as a held mouse button clicks once.
@@ -55,6 +47,49 @@ LRESULT UiInputRouter::OnKeyDown(UINT msg, WPARAM wp, LPARAM lp) {
     default:
       return 0;
   }
+}
+
+UiElement* UiInputRouter::NextTabStop(UiElement* focused, bool backwards) const {
+  // The walk's ring: the program's order, else the top-level elements.
+  std::vector<UiElement*> ring;
+  if (!tabOrder_.empty()) {
+    for (ElementHandle handle : tabOrder_)
+      if (UiElement* e = UiElement::FromHandle(handle); host_.Owns(e)) ring.push_back(e);
+  } else {
+    for (UiElement* e = host_.FirstElement(); e; e = e->NextSibling()) ring.push_back(e);
+  }
+  const int n = static_cast<int>(ring.size());
+  if (n == 0) return nullptr;
+  // Where the walk starts: the focused element or the ring's member that
+  // holds it; without focus the first top-level element (Tab then goes on
+  // from it), or, outside the ring, just before its first (after its last).
+  UiElement* start = focused ? focused : host_.FirstElement();
+  int at = -1;
+  for (UiElement* e = start; e && at < 0; e = e->ParentElement()) {
+    for (int i = 0; i < n; ++i)
+      if (ring[i] == e) at = i;
+  }
+  if (at < 0) at = backwards ? 0 : n - 1;
+  for (int step = 1; step <= n; ++step) {
+    UiElement* e = ring[((at + (backwards ? -step : step)) % n + n) % n];
+    if (IsTabStop(e)) return e == focused ? nullptr : e;
+  }
+  return nullptr;
+}
+
+void UiInputRouter::ShowFocusCues() {
+  if (focusCuesShown_) return;
+  focusCuesShown_ = true;
+  RepaintFocusMark();
+}
+
+bool UiInputRouter::ShowsFocusMark(const UiElement* element) const {
+  if (!focusCuesShown_ || !element || focusedElement_ != element || !host_.Window()) return false;
+  return windowActive_ ? *windowActive_ : GetActiveWindow() == host_.Window();
+}
+
+void UiInputRouter::RepaintFocusMark() {
+  if (UiElement* focused = host_.Owned(focusedElement_)) focused->Repaint();
 }
 
 // What a mouse click on the element's centre does, for the keyboard and for

@@ -243,6 +243,11 @@ class UiWindow {
   UiElement* PressedElement() const { return input_.PressedElement(); }
   bool ButtonDown() const { return input_.ButtonDown(); }
   UiElement* KeyboardFocus() const { return input_.KeyboardFocus(); }
+  // Tab's order (see UiInputRouter::SetTabOrder) and the focus mark.
+  void SetTabOrder(std::vector<ElementHandle> order) { input_.SetTabOrder(std::move(order)); }
+  bool FocusCuesShown() const { return input_.FocusCuesShown(); }
+  void ShowFocusCues() { input_.ShowFocusCues(); }
+  bool ShowsFocusMark(const UiElement* element) const { return input_.ShowsFocusMark(element); }
   // Direct state changes used by menu items (no events are sent).
   void SetHoverElement(UiElement* element) { input_.SetHoverElement(element); }
   void SetFocusedElementDirect(UiElement* element) { input_.SetFocusedElementDirect(element); }

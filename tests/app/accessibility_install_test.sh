@@ -8,7 +8,7 @@
 #             installation through the default action of 极速安装 alone (no
 #             mouse): the progress bar reads a percentage and the status line
 #             its text while it installs, the hook hears the values rise and
-#             the status change to 完成安装, 立即运行 comes focusable and its
+#             the status change to 完成安装, 立即运行 shows and takes the focus, and its
 #             default action starts qingwu.exe and ends the installer with 0.
 #   ready-144 the Ready tree at 144 DPI: the same nodes at 1.5 times the places
 #             and sizes, in device pixels.
@@ -121,11 +121,15 @@ recorder=$!
 wt_wait_until 60 grep -q '^ready' "$events" 2>/dev/null || fail "the event recorder never got ready"
 
 # A Tab moves the focus; the hook hears the element that took it, by name.
+# (The focused node's line: role, name and value tell it apart from the others.)
+before=$(a11y focus "$WT_FORM_CLASS" line)
 xdotool key Tab
-has_focus() { focused=$(a11y focus "$WT_FORM_CLASS") && [ -n "$focused" ]; }
-wt_wait_until 30 has_focus || fail "no element has the focus after a Tab: $focused"
-wt_wait_until 30 grep -qF "$(printf 'focus\t%s\t' "$focused")" "$events" ||
+moved_focus() { focused=$(a11y focus "$WT_FORM_CLASS" line) && [ "$focused" != "$before" ]; }
+wt_wait_until 30 moved_focus || fail "the focus did not move on a Tab: '$before' -> '$focused'"
+heard_as=$(printf 'focus\t%s\t%s\t%s' "$(field "$focused" 3)" "$(field "$focused" 4)" "$(field "$focused" 2)")
+wt_wait_until 30 grep -qxF "$heard_as" "$events" ||
   fail "no focus event for '$focused' after the Tab: $(cat "$events")"
+echo "the Tab moved the focus to: $focused"
 
 # --- Installing, started by the default action alone ------------------------------------
 moved=$(xdotool getmouselocation)
@@ -178,6 +182,11 @@ sort -n -c <<<"$values" 2>/dev/null || fail "the progress values fell: $(echo $v
 statuses=$(awk -F'\t' '$1 == "namechange" && $4 == "statictext" { print $2 }' "$events")
 grep -q '^正在' <<<"$statuses" || fail "no status line change was heard while installing: $(cat "$events")"
 [ "$(tail -n 1 <<<"$statuses")" = 完成安装 ] || fail "the last status heard is not 完成安装: $statuses"
-grep -qP '^show\t立即运行\t' "$events" || fail "the run button's appearance was not heard: $(cat "$events")"
+shown_at=$(grep -nP '^show\t立即运行\t' "$events" | head -n 1 | cut -d: -f1)
+[ -n "$shown_at" ] || fail "the run button's appearance was not heard: $(cat "$events")"
+# Once finished the focus goes to 立即运行, and a screen reader hears it.
+focused_at=$(grep -nP '^focus\t立即运行\t' "$events" | head -n 1 | cut -d: -f1)
+[ -n "$focused_at" ] && [ "$focused_at" -gt "$shown_at" ] ||
+  fail "the focus on 立即运行 was not heard after it showed: $(cat "$events")"
 wt_stop_all
 echo "1 passed, 0 failed"

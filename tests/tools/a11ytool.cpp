@@ -11,7 +11,7 @@
 //   a11ytool do <window> <name> [timeout-ms]
 //       waits for a node named exactly <name> that is neither invisible nor
 //       unavailable and does its default action
-//   a11ytool focus <window>            the focused node's name
+//   a11ytool focus <window> [line]     the focused node's name (or its tree line)
 //   a11ytool hit <window> <x> <y>      the name of the node at a screen point
 //   a11ytool events <window> <out-file> <stop-marker> [timeout-ms]
 //       records the window's process's WinEvents, see a11ytool_events.cpp
@@ -121,23 +121,25 @@ int Do(const std::wstring& spec, const std::wstring& name, DWORD timeoutMs) {
   }
 }
 
-// The name of what a VARIANT from get_accFocus or accHitTest names.
-int PrintNamed(IAccessible* object, VARIANT& found) {
+// What a VARIANT from get_accFocus or accHitTest names: its name, or its
+// whole line as the tree prints it (depth 0).
+int PrintNamed(IAccessible* object, VARIANT& found, bool wholeLine) {
+  auto print = [wholeLine](const NodeInfo& info) { PrintLine(wholeLine ? FormatNode(0, info) : info.name); };
   if (found.vt == VT_I4) {
-    PrintLine(Describe(Node{object, found.lVal}).name);
+    print(Describe(Node{object, found.lVal}));
     return 0;
   }
   if (found.vt == VT_DISPATCH && found.pdispVal) {
     Ref<IAccessible> sub;
     if (FAILED(found.pdispVal->QueryInterface(IID_IAccessible, sub.receive()))) return 1;
-    PrintLine(Describe(Node{sub.get(), CHILDID_SELF}).name);
+    print(Describe(Node{sub.get(), CHILDID_SELF}));
     return 0;
   }
   PrintLine(L"none");
   return 1;
 }
 
-int Focus(const std::wstring& spec) {
+int Focus(const std::wstring& spec, bool wholeLine) {
   int code = 0;
   Ref<IAccessible> client = Open(spec, 30000, code);
   if (!client) return code;
@@ -147,7 +149,7 @@ int Focus(const std::wstring& spec) {
     PrintLine(L"get_accFocus failed: " + Hex(hr));
     return 1;
   }
-  return PrintNamed(client.get(), focus.get());
+  return PrintNamed(client.get(), focus.get(), wholeLine);
 }
 
 int Hit(const std::wstring& spec, long x, long y) {
@@ -160,7 +162,7 @@ int Hit(const std::wstring& spec, long x, long y) {
     PrintLine(L"accHitTest failed: " + Hex(hr));
     return 1;
   }
-  return PrintNamed(client.get(), hit.get());
+  return PrintNamed(client.get(), hit.get(), false);
 }
 
 }  // namespace
@@ -179,7 +181,7 @@ int wmain(int argc, wchar_t** argv) {
   };
   if (cmd == L"tree") return Tree(window, timeoutAt(3, 30000));
   if (cmd == L"do" && argc > 3) return Do(window, argv[3], timeoutAt(4, 30000));
-  if (cmd == L"focus") return Focus(window);
+  if (cmd == L"focus") return Focus(window, argc > 3 && std::wstring(argv[3]) == L"line");
   if (cmd == L"hit" && argc > 4) return Hit(window, _wtol(argv[3]), _wtol(argv[4]));
   if (cmd == L"events" && argc > 4) return RecordEvents(window, argv[3], argv[4], timeoutAt(5, 30000));
   std::fprintf(stderr, "unknown command\n");

@@ -152,6 +152,7 @@ void InstallerApp::CreateControls(HWND hwnd) {
   field.textColor = RGB(0, 0, 0);
   field.fontFamily = "宋体";
   objects_.pathEdit->Create(hwnd, 28, 304, 474, 30, field);
+  objects_.pathEdit->LabelledBy(startWindow_.locationLabel().AccessibleElement());
 
   ui::ProgressBarOptions bar;
   bar.maximum = 100;

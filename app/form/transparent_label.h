@@ -68,6 +68,8 @@ class TransparentLabel {
   // only pixels of the frames), following its caption, place and
   // visibility. False when the window has no host.
   bool Expose();
+  // The element that reads the label to assistive technology (null before Expose).
+  ui::UiElement* AccessibleElement() const { return proxy_.get(); }
 
   // Draws the text ("宋体", 12 pixels, one line, vertically centred) into
   // `g` (window coordinates) when the label is visible and meets `area`.

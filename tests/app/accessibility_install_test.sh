@@ -94,6 +94,7 @@ expect_place "$NODE" "the close button" 554 3 30 30
 folder=$(awk -F'\t' '$2 == "text" { print; exit }' <<<"$TREE")
 [ -n "$folder" ] || fail "no editable text in the tree"
 [ "$(field "$folder" 4)" = "C:\\$WT_PRODUCT\\" ] || fail "the folder field reads '$(field "$folder" 4)'"
+[ "$(field "$folder" 3)" = 安装位置： ] || fail "the folder field is named '$(field "$folder" 3)', not by its label"
 case ",$(field "$folder" 5)," in *,focusable,*) ;; *) fail "the folder field is not focusable" ;; esac
 expect_place "$folder" "the folder field" 28 304 474 30
 # The label drawn over the frames is read too, as static text.

@@ -96,6 +96,22 @@ TEST_F(AccessibleInfoTest, AnEditTellsItsTextButNeverAPassword) {
   EXPECT_TRUE(secret.state & st::kProtected);
   EXPECT_TRUE(readOnly.Accessible().state & st::kReadOnly);
   EXPECT_FALSE(p.state & (st::kReadOnly | st::kProtected));
+
+  // Named by its label, without the access-key marker, until the label goes;
+  // a tooltip of its own names it first.
+  EXPECT_EQ(p.name, "");
+  {
+    UiLabel label;
+    LabelOptions lo;
+    ASSERT_NE(label.Create(hwnd(), 10, 100, 80, 20, "安装位置(&L)：", lo), 0u);
+    plain.LabelledBy(&label);
+    EXPECT_EQ(plain.Accessible().name, "安装位置(L)：");
+    plain.TipText("文件夹", true);
+    EXPECT_EQ(plain.Accessible().name, "文件夹");
+    plain.TipText("", true);
+    label.Destroy();
+  }
+  EXPECT_EQ(plain.Accessible().name, "");
 }
 
 TEST_F(AccessibleInfoTest, ProgressIsAPercentageOfItsRangeAndScrollBarsTheirPosition) {

@@ -338,6 +338,7 @@ void UiEdit::NotifyChanged() {
 AccessibleInfo UiEdit::Accessible() {
   AccessibleInfo info = UiElement::Accessible();
   info.role = AccessibleRole::kEditableText;
+  if (info.name.empty() && label_ && label_.get() != this) info.name = label_->Accessible().name;
   const std::string text = Text();
   if (mode_ == EditMode::Password) {
     // Never the password itself: one mask per character.

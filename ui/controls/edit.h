@@ -63,6 +63,10 @@ class UiEdit : public UiElement {
 
   int HandleEvent(UINT message, WPARAM wParam, LPARAM lParam) override;
   AccessibleInfo Accessible() override;
+  // The label that names the edit for assistive technology (the text beside
+  // it, e.g. "安装位置："); its name becomes the edit's when the edit has no
+  // tooltip of its own. Held weakly: a destroyed label names nothing.
+  void LabelledBy(UiElement* label) { label_ = WeakRef<UiElement>(label); }
 
   // ---- text ------------------------------------------------------------------------
   // The whole text (through the get-text event, so bound handlers see it).
@@ -207,6 +211,7 @@ class UiEdit : public UiElement {
   bool lineClickPending_ = false;      // after a double click, until the next press
   DWORD doubleClickTime_ = 0;
   ChangeHandler changeHandler_;
+  WeakRef<UiElement> label_;           // names the edit for assistive technology
 };
 
 }  // namespace ui

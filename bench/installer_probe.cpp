@@ -7,8 +7,10 @@
 // memory; with "sample" after the report file it also samples its private
 // memory every millisecond during the installation (for the peak). With
 // "floor" it does the floor of that installation instead (no click) and
-// reports its time.
-//   installer_probe [<folder> <report> [sample|floor]] <event>
+// reports its time ("install" installs, as no mode does). An archive file
+// given after the mode is mapped read-only and installed (or unpacked by
+// the floor) instead of the payload.
+//   installer_probe [<folder> <report> [sample|floor|install [<archive>]]] <event>
 #include <windows.h>
 #include <psapi.h>
 #include <shellapi.h>
@@ -16,6 +18,7 @@
 #include <algorithm>
 #include <atomic>
 #include <cstdio>
+#include <optional>
 #include <string>
 #include <thread>
 #include <vector>
@@ -23,6 +26,7 @@
 #include "app/installer_app.h"
 #include "ui/host/window.h"
 #include "app/resources/resources.h"
+#include "app/system/mapped_file.h"
 #include "bench/first_frame.h"
 #include "bench/install_floor.h"
 #include "ui/core/text.h"
@@ -144,8 +148,7 @@ int Install(app::InstallerApp& installer, HWND hwnd, const std::wstring& folder,
 // The floor of the same installation, done directly on the UI thread of a
 // process in the same state as the installer's at its click: same start-up,
 // window shown, payload not yet read.
-int RunFloor(const std::wstring& folder, const std::wstring& reportPath) {
-  const ui::ByteView zip = app::resources::PayloadArchive();
+int RunFloor(ui::ByteView zip, const std::wstring& folder, const std::wstring& reportPath) {
   const std::vector<bench::Member> members = bench::Members(zip);
   std::vector<std::uint8_t> buffer(1 << 20);
   const double t0 = bench::NowMs();
@@ -175,8 +178,16 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
 
   int result = 0;
   const std::wstring mode = argc >= 5 ? argv[3] : L"";
-  if (argc >= 4 && mode == L"floor") {
-    result = RunFloor(argv[1], argv[2]);
+  std::optional<app::sys::MappedFile> archive;
+  if (argc >= 6) {
+    archive.emplace(ui::FromWide(argv[4]));
+    installer.installation()->UseArchive(archive->bytes());
+  }
+  const ui::ByteView zip = archive ? archive->bytes() : app::resources::PayloadArchive();
+  if (zip.empty()) {
+    result = 4;
+  } else if (argc >= 4 && mode == L"floor") {
+    result = RunFloor(zip, argv[1], argv[2]);
   } else if (argc >= 4) {
     result = Install(installer, hwnd, argv[1], argv[2], mode == L"sample");
   }

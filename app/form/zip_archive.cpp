@@ -3,7 +3,10 @@
 #include <windows.h>
 
 #include <unzip.h>
+#include <zlib.h>
 
+#include <algorithm>
+#include <cstdint>
 #include <vector>
 
 #include "app/form/zip_memory_source.h"
@@ -108,36 +111,112 @@ void ResetAttributes(HANDLE file) {
   SetFileInformationByHandle(file, FileBasicInfo, &info, sizeof info);
 }
 
-// Writes the current (opened) entry to `path`, through `buffer`.
+// Writes `size` bytes to `file`. A short write without an error is a full
+// disk; the system's error code is left in `systemError`.
+bool WriteChunk(HANDLE file, const void* bytes, std::size_t size, DWORD& systemError) {
+  DWORD written = 0;
+  if (WriteFile(file, bytes, static_cast<DWORD>(size), &written, nullptr) && written == size) return true;
+  systemError = written != size && GetLastError() == ERROR_SUCCESS ? ERROR_DISK_FULL : GetLastError();
+  return false;
+}
+
+// The current entry's packed bytes, where they lie in `archive`, with what
+// the central directory says of them.
+struct EntryData {
+  ui::ByteView packed;
+  int method = 0;
+  std::uint64_t size = 0;  // unpacked
+  std::uint32_t crc = 0;
+};
+
+// False when the entry cannot be read: a damaged local header, data that
+// runs past the end of the archive, a method other than stored or deflate.
+bool FindEntryData(unzFile zip, ui::ByteView archive, EntryData& entry) {
+  unz_file_info64 info;
+  if (unzGetCurrentFileInfo64(zip, &info, nullptr, 0, nullptr, 0, nullptr, 0) != UNZ_OK) return false;
+  int method = 0, level = 0;
+  // Opened raw: the reader checks the local header and finds where the
+  // data begins; the data itself is read below, in place.
+  if (unzOpenCurrentFile2(zip, &method, &level, 1) != UNZ_OK) return false;
+  const ZPOS64_T at = unzGetCurrentFileZStreamPos64(zip);
+  unzCloseCurrentFile(zip);
+  if ((method != 0 && method != Z_DEFLATED) || at > archive.size() ||
+      info.compressed_size > archive.size() - at)
+    return false;
+  entry.packed = archive.subspan(static_cast<std::size_t>(at), static_cast<std::size_t>(info.compressed_size));
+  entry.method = method;
+  entry.size = info.uncompressed_size;
+  entry.crc = static_cast<std::uint32_t>(info.crc);
+  return true;
+}
+
+// Ends an inflate stream on every path.
+struct InflateStream {
+  z_stream z{};
+  bool ready = inflateInit2(&z, -MAX_WBITS) == Z_OK;
+  InflateStream() = default;
+  InflateStream(const InflateStream&) = delete;
+  InflateStream& operator=(const InflateStream&) = delete;
+  ~InflateStream() {
+    if (ready) inflateEnd(&z);
+  }
+};
+
+// Streams the entry into `file` in pieces of at most `buffer`'s size:
+// stored data straight from the archive, deflated data inflated into
+// `buffer`; the archive is never copied whole, nor a whole entry. The
+// checksum and size are checked against the directory's.
+UnpackError StreamEntry(HANDLE file, const EntryData& entry, std::vector<char>& buffer, DWORD& systemError) {
+  std::uint32_t crc = 0;
+  std::uint64_t total = 0;
+  if (entry.method == 0) {
+    if (entry.packed.size() != entry.size) return UnpackError::Corrupt;
+    for (std::size_t at = 0; at < entry.packed.size(); at += buffer.size()) {
+      const ui::ByteView piece = entry.packed.subspan(at, std::min(buffer.size(), entry.packed.size() - at));
+      crc = static_cast<std::uint32_t>(crc32(crc, piece.data(), static_cast<uInt>(piece.size())));
+      if (!WriteChunk(file, piece.data(), piece.size(), systemError)) return UnpackError::CannotWrite;
+    }
+    return crc == entry.crc ? UnpackError::None : UnpackError::Corrupt;
+  }
+  InflateStream stream;
+  if (!stream.ready) return UnpackError::Corrupt;
+  z_stream& z = stream.z;
+  std::size_t fed = 0;
+  for (;;) {
+    if (z.avail_in == 0 && fed < entry.packed.size()) {
+      const std::size_t piece = std::min<std::size_t>(entry.packed.size() - fed, 1u << 30);
+      z.next_in = const_cast<Bytef*>(entry.packed.data() + fed);
+      z.avail_in = static_cast<uInt>(piece);
+      fed += piece;
+    }
+    z.next_out = reinterpret_cast<Bytef*>(buffer.data());
+    z.avail_out = static_cast<uInt>(buffer.size());
+    const int rc = inflate(&z, Z_NO_FLUSH);
+    // Z_BUF_ERROR: the packed data ended before the deflate stream did.
+    if (rc != Z_OK && rc != Z_STREAM_END) return UnpackError::Corrupt;
+    const std::size_t produced = buffer.size() - z.avail_out;
+    total += produced;
+    if (total > entry.size) return UnpackError::Corrupt;  // more than the directory says
+    crc = static_cast<std::uint32_t>(crc32(crc, reinterpret_cast<const Bytef*>(buffer.data()),
+                                           static_cast<uInt>(produced)));
+    if (produced > 0 && !WriteChunk(file, buffer.data(), produced, systemError)) return UnpackError::CannotWrite;
+    if (rc == Z_STREAM_END) break;
+  }
+  return total == entry.size && crc == entry.crc ? UnpackError::None : UnpackError::Corrupt;
+}
+
+// Writes the current entry of `archive` to `path`, through `buffer`.
 // A write failure leaves the system's error code in `systemError`.
-UnpackError WriteCurrentEntry(unzFile zip, const std::string& path, std::vector<char>& buffer, DWORD& systemError) {
+UnpackError WriteCurrentEntry(unzFile zip, ui::ByteView archive, const std::string& path, std::vector<char>& buffer,
+                              DWORD& systemError) {
   sys::FileHandle file(CreateTarget(path));
   if (!file) {
     systemError = GetLastError();
     return UnpackError::CannotWrite;
   }
-  if (unzOpenCurrentFile(zip) != UNZ_OK) return UnpackError::Corrupt;
-  UnpackError error = UnpackError::None;
-  for (;;) {
-    const int n = unzReadCurrentFile(zip, buffer.data(), static_cast<unsigned>(buffer.size()));
-    if (n == 0) break;
-    if (n < 0) {  // a damaged deflate stream, or the archive could not be read
-      error = UnpackError::Corrupt;
-      break;
-    }
-    DWORD written = 0;
-    if (!WriteFile(file.get(), buffer.data(), static_cast<DWORD>(n), &written, nullptr) ||
-        written != static_cast<DWORD>(n)) {
-      // A short write without an error is a full disk.
-      systemError = written != static_cast<DWORD>(n) && GetLastError() == ERROR_SUCCESS ? ERROR_DISK_FULL
-                                                                                          : GetLastError();
-      error = UnpackError::CannotWrite;
-      break;
-    }
-  }
-  // Closing checks the entry's CRC once all of it was read.
-  const int closed = unzCloseCurrentFile(zip);
-  if (error == UnpackError::None && closed != UNZ_OK) error = UnpackError::Corrupt;
+  EntryData entry;
+  UnpackError error = FindEntryData(zip, archive, entry) ? StreamEntry(file.get(), entry, buffer, systemError)
+                                                         : UnpackError::Corrupt;
   ResetAttributes(file.get());
   if (!file.Close() && error == UnpackError::None) {
     systemError = GetLastError();
@@ -148,8 +227,8 @@ UnpackError WriteCurrentEntry(unzFile zip, const std::string& path, std::vector<
 
 // The one unpacking path, whatever the reader reads from. `archiveName`
 // is the subject of failures that concern the archive as a whole.
-UnpackResult UnpackAll(const ZipReader& zip, const std::string& archiveName, const std::string& folderText,
-                       const UnpackProgress& onProgress, UnpackListener* listener) {
+UnpackResult UnpackAll(const ZipReader& zip, ui::ByteView archive, const std::string& archiveName,
+                       const std::string& folderText, const UnpackProgress& onProgress, UnpackListener* listener) {
   const std::string folder = sys::WithTrailingBackslash(folderText);
   if (!zip.get()) return Fail(UnpackError::CannotOpen, archiveName, 0);
   unz_global_info64 global;
@@ -167,7 +246,8 @@ UnpackResult UnpackAll(const ZipReader& zip, const std::string& archiveName, con
   if (listed != n) return Fail(UnpackError::CannotOpen, archiveName, n);
 
   // One buffer for every entry: large, so that a big member is written in
-  // a few calls.
+  // a few calls, and small enough to stay in the processor's cache between
+  // inflate and the write.
   std::vector<char> buffer(kWriteBufferBytes);
   int index = 0;
   for (int rc = unzGoToFirstFile(zip.get()); rc == UNZ_OK; rc = unzGoToNextFile(zip.get()), ++index) {
@@ -179,7 +259,7 @@ UnpackResult UnpackAll(const ZipReader& zip, const std::string& archiveName, con
       const std::string path = TargetPath(folder, name);
       if (listener && !listener->BeforeFile(path)) return Fail(UnpackError::CannotWrite, path, n, GetLastError());
       DWORD systemError = 0;
-      const UnpackError error = WriteCurrentEntry(zip.get(), path, buffer, systemError);
+      const UnpackError error = WriteCurrentEntry(zip.get(), archive, path, buffer, systemError);
       if (error == UnpackError::CannotWrite) return Fail(error, path, n, systemError);
       if (error != UnpackError::None) return Fail(error, name, n);
     }
@@ -230,7 +310,7 @@ UnpackResult ZipArchive::Unpack(ui::ByteView archive, const std::string& folder,
                                 const std::string& archiveName) const {
   ZipMemoryCursor cursor{archive};
   ZipReader zip(cursor);
-  return UnpackAll(zip, archiveName, folder, onProgress_, listener_);
+  return UnpackAll(zip, archive, archiveName, folder, onProgress_, listener_);
 }
 
 }  // namespace app::form

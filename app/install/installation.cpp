@@ -170,6 +170,12 @@ Installation::~Installation() {
   EndDrawingHold();
 }
 
+void Installation::UseArchive(ui::ByteView archive) {
+  if (phase_ != Phase::Ready) return;
+  archive_ = archive;
+  memberNames_ = form::EntryNames(archive);
+}
+
 void Installation::SetDefaultFolder() {
   if (hooks_.windowsFolderExists()) ui_.SetFolderText(kDefaultFolder);
 }

@@ -72,6 +72,11 @@ class Installation {
   Installation& operator=(const Installation&) = delete;
   ~Installation();
 
+  // Installs `archive` from now on instead of the one given at
+  // construction (it must stay valid as long); ignored outside Ready.
+  // Lets a benchmark install an archive of its own through the window.
+  void UseArchive(ui::ByteView archive);
+
   // Puts "C:\青梧网游加速器\" into the folder field when C:\Windows exists.
   void SetDefaultFolder();
   // The browse button: folder dialog, then the product folder below the choice.

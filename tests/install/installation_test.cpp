@@ -145,6 +145,17 @@ TEST_F(InstallationTest, WithNoReportFrom21To70TheRegistryIsWrittenAtTheFinish) 
   ASSERT_TRUE(run.WaitForShortcuts());
 }
 
+TEST_F(InstallationTest, AnArchiveGivenWhileReadyIsTheOneInstalled) {
+  InstallRun run(qwtest::SingleMemberArchive());
+  run.installation.UseArchive(qwtest::InstallArchive());
+  run.ui.folder = folder_;
+  ASSERT_TRUE(run.ClickInstallAndWait());
+  ASSERT_EQ(run.installation.phase(), Phase::Finished);
+  EXPECT_EQ(run.ui.positions, (std::vector<int>{0, 12, 25, 37, 50, 62, 75, 87, 100}));
+  for (const auto& member : qwtest::kInstallMembers) EXPECT_TRUE(qwtest::Exists(folder_ + member.name)) << member.name;
+  ASSERT_TRUE(run.WaitForShortcuts());
+}
+
 TEST_F(InstallationTest, AFolderWithoutBackslashIsCompletedAndEveryMissingLevelCreated) {
   const std::string typed = std::string(qwtest::kTestRoot) + "a\\b\\c";
   InstallRun run(qwtest::SingleMemberArchive());

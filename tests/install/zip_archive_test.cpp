@@ -1,6 +1,6 @@
 // The archive operation: entry-by-entry unpacking with progress, overwriting,
 // and refusing archives that are damaged or would write outside the folder;
-// from a file and from bytes in memory.
+// from a file and from bytes in memory; members larger than the write buffer.
 #include <gtest/gtest.h>
 
 #include <cstdint>
@@ -14,6 +14,7 @@
 #include "app/system/owned_handles.h"
 #include "tests/install/install_env.h"
 #include "tests/install/test_archives.h"
+#include "tests/install/zip_builder.h"
 
 namespace {
 
@@ -357,5 +358,74 @@ TEST_F(ZipArchiveTest, FromMemoryTheProgressHandlerCanStopIt) {
   EXPECT_TRUE(qwtest::Exists(folder_ + "uninst.exe"));
   EXPECT_FALSE(qwtest::Exists(folder_ + "qwnet.dll"));
 }
+
+namespace large {
+
+using qwtest::BuiltMember;
+
+// Unpacks `archive` from memory or from a file into a fresh folder.
+class LargeZipTest : public ZipArchiveTest {
+ protected:
+  app::form::UnpackResult UnpackEither(const std::vector<std::uint8_t>& archive, bool inMemory) {
+    qwtest::RemoveTree(folder_);
+    EXPECT_TRUE(qwtest::MakeFolder(folder_));
+    reports_.clear();
+    const ui::ByteView bytes(archive.data(), archive.size());
+    return inMemory ? UnpackFromMemory(bytes) : Unpack(bytes);
+  }
+};
+
+TEST_F(LargeZipTest, MembersLargerThanTheWriteBufferArriveWhole) {
+  const std::vector<BuiltMember> members = {
+      {"big.pak", qwtest::NoiseBytes(2'500'000, 1), 0},
+      {"text.log", qwtest::TextBytes(3'300'000), 8},
+      {"noise.bin", qwtest::NoiseBytes(2'200'000, 2), 8},
+      {"empty.txt", "", 0},
+  };
+  const std::vector<std::uint8_t> archive = qwtest::BuildZip(members);
+  for (const bool inMemory : {true, false}) {
+    SCOPED_TRACE(inMemory ? "from memory" : "from a file");
+    const auto result = UnpackEither(archive, inMemory);
+    ASSERT_TRUE(result.ok()) << result.subject;
+    EXPECT_EQ(reports_, (std::vector<int>{0, 25, 50, 75, 100}));
+    for (const BuiltMember& m : members) {
+      const auto bytes = qwtest::ReadFileBytes(folder_ + m.name);
+      ASSERT_TRUE(bytes) << m.name;
+      EXPECT_TRUE(*bytes == m.data) << m.name << ": " << bytes->size() << " bytes, not " << m.data.size();
+    }
+  }
+}
+
+// A directory that misstates a member, or names a method the reader does
+// not know, makes that member corrupt; the unpacking stops there (and
+// does not hang or write past what the directory promises).
+TEST_F(LargeZipTest, AMemberTheDirectoryMisstatesIsCorrupt) {
+  const std::string text = qwtest::TextBytes(3'000'000);
+  const std::string noise = qwtest::NoiseBytes(40'000, 3);
+  auto size = [](const std::string& s) { return static_cast<std::uint32_t>(s.size()); };
+  struct Case {
+    const char* what;
+    BuiltMember bad;
+  } cases[] = {
+      {"unpacked size claimed smaller", {"bad.bin", text, 8, 1000, std::nullopt}},
+      {"unpacked size claimed larger", {"bad.bin", text, 8, size(text) + 1, std::nullopt}},
+      {"stored sizes differ", {"bad.bin", noise, 0, size(noise) + 5, std::nullopt}},
+      {"stored data past the end", {"bad.bin", noise, 0, size(noise) + (1 << 20), size(noise) + (1 << 20)}},
+      {"unknown method", {"bad.bin", noise, 12, std::nullopt, std::nullopt}},
+  };
+  for (const Case& c : cases) {
+    const std::vector<std::uint8_t> archive = qwtest::BuildZip({{"first.txt", "first member\r\n", 8}, c.bad});
+    for (const bool inMemory : {true, false}) {
+      SCOPED_TRACE(std::string(c.what) + (inMemory ? ", from memory" : ", from a file"));
+      const auto result = UnpackEither(archive, inMemory);
+      EXPECT_EQ(result.error, UnpackError::Corrupt);
+      EXPECT_EQ(result.subject, "bad.bin");
+      EXPECT_EQ(reports_, (std::vector<int>{0}));
+      EXPECT_EQ(qwtest::ReadFileBytes(folder_ + "first.txt"), "first member\r\n");
+    }
+  }
+}
+
+}  // namespace large
 
 }  // namespace

@@ -1,7 +1,8 @@
 #pragma once
 // The floor of an installation: the least work that puts the payload's
 // members into a folder. It writes the archive once, inflates every member
-// with zlib from memory and writes it out, then deletes the archive file.
+// with zlib from memory and writes it out, then deletes the archive file;
+// FloorLinks adds the finish steps' costly part, the four shell links.
 // Shared by the installation benchmark and the probe process that runs it
 // in the same conditions as the installer.
 #include <windows.h>
@@ -11,7 +12,10 @@
 #include <string>
 #include <vector>
 
+#include "app/system/shell_links.h"
 #include "ui/core/bytes.h"
+#include "ui/core/text.h"
+#include "ui/platform/com_apartment.h"
 
 namespace bench {
 
@@ -97,6 +101,20 @@ inline bool Floor(ui::ByteView zip, const std::vector<Member>& members, const st
     if (!CloseHandle(file) || !ok) return false;
   }
   return DeleteFileW(archive.c_str()) != FALSE;
+}
+
+// The installation's four shell links (three in the program group, one on
+// the desktop), made directly in `folder` (ends with a backslash) and
+// pointing at the application there. Saving a link is the finish steps'
+// costly part, so the floor of the same work includes it.
+inline bool FloorLinks(const std::wstring& folder) {
+  ui::platform::ComApartment com;
+  if (!com.usable()) return false;
+  const std::string at = ui::FromWide(folder);
+  for (const char* name : {"program.lnk", "uninstall.lnk", "group.lnk", "desktop.lnk"}) {
+    if (!app::sys::CreateShellLink(at + name, at + "qingwu.exe")) return false;
+  }
+  return true;
 }
 
 }  // namespace bench

@@ -166,12 +166,37 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
   if (argc < 2) return 1;
   const std::wstring eventName = argv[argc - 1];
 
+  // QW_STARTUP_TRACE=<file>: the start-up's stages, in ms since the process was created.
+  wchar_t traceFile[MAX_PATH] = {};
+  const bool trace = GetEnvironmentVariableW(L"QW_STARTUP_TRACE", traceFile, MAX_PATH) > 0;
+  FILETIME created{}, unused1{}, unused2{}, unused3{};
+  GetProcessTimes(GetCurrentProcess(), &created, &unused1, &unused2, &unused3);
+  auto sinceCreation = [&] {
+    FILETIME now{};
+    GetSystemTimeAsFileTime(&now);
+    const auto ticks = [](FILETIME f) { return (static_cast<unsigned long long>(f.dwHighDateTime) << 32) | f.dwLowDateTime; };
+    return static_cast<double>(ticks(now) - ticks(created)) / 10000.0;
+  };
+  std::string stages;
+  auto stage = [&](const char* name) {
+    if (trace) stages += std::string(name) + " " + std::to_string(sinceCreation()) + "\n";
+  };
+  stage("main");
   ui::platform::HardenDllSearch();
   static app::InstallerApp installer;
+  stage("objects");
   installer.Start(app::resources::LibraryGlyphStrip());
+  stage("started");
   const HWND hwnd = installer.texts().startWindowHandle;
   if (!bench::PumpUntilPresented(hwnd, 60000)) return 1;
+  stage("first-frame");
   bench::Signal(eventName.c_str());
+  if (trace) {
+    if (FILE* f = _wfopen(traceFile, L"ab")) {
+      std::fputs(stages.c_str(), f);
+      std::fclose(f);
+    }
+  }
 
   int result = 0;
   const std::wstring mode = argc >= 5 ? argv[3] : L"";

@@ -5,6 +5,7 @@
 #include "app/resources/resources.h"
 #include "ui/core/color.h"
 #include "ui/core/library.h"
+#include "ui/core/startup_trace.h"
 
 namespace app {
 
@@ -34,14 +35,19 @@ bool InstallerApp::Start(ui::ByteView glyphStrip) {
   }
   init.editMenu = objects_.editMenu.get();
   resources::RegisterArtworkVariants();
+  ui::TraceStage("app:variants");
   ui::InitLibrary(init);
+  ui::TraceStage("app:library");
   return startWindow_.Load([this](HWND hwnd) { OnStartWindowCreated(hwnd); });
 }
 
 void InstallerApp::OnStartWindowCreated(HWND hwnd) {
   texts_.startWindowHandle = hwnd;
+  ui::TraceStage("app:window");
   BuildWindow(hwnd);
+  ui::TraceStage("app:built");
   installation_->SetDefaultFolder();
+  ui::TraceStage("app:folder");
 }
 
 void InstallerApp::BuildWindow(HWND hwnd) {
@@ -56,6 +62,7 @@ void InstallerApp::BuildWindow(HWND hwnd) {
   host.imageFrame = true;
   host.blurBehind = true;
   objects_.mainHost->Create(hwnd, host);
+  ui::TraceStage("app:host");
   // Alt+F4 and WM_CLOSE from elsewhere: while installing the installation
   // answers (it asks first); otherwise the window closes as usual.
   // Escape does what the close button does, but not while installing.
@@ -73,8 +80,9 @@ void InstallerApp::BuildWindow(HWND hwnd) {
 
   // The form's labels are drawn over the host's frames.
   startWindow_.DrawLabelsWith(*objects_.mainHost);
-
+  ui::TraceStage("app:labels");
   CreateControls(hwnd);
+  ui::TraceStage("app:controls");
   // Tab walks the folder field, 浏览, then the phase's main button; the
   // close button is left out (Escape does its work). Ready starts on
   // 极速安装, so Enter installs at once and Tab reaches the folder field.

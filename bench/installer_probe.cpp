@@ -25,6 +25,7 @@
 #include "app/resources/resources.h"
 #include "bench/first_frame.h"
 #include "bench/install_floor.h"
+#include "ui/core/startup_trace.h"
 #include "ui/core/text.h"
 #include "ui/platform/system_library.h"
 
@@ -181,6 +182,8 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
   auto stage = [&](const char* name) {
     if (trace) stages += std::string(name) + " " + std::to_string(sinceCreation()) + "\n";
   };
+  static auto* stageOf = &stage;
+  if (trace) ui::StartupTraceSink() = [](const char* name) { (*stageOf)(name); };
   stage("main");
   ui::platform::HardenDllSearch();
   static app::InstallerApp installer;

@@ -18,6 +18,7 @@
 # let something happen.
 
 QW_WALKTHROUGH_DIR="$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)"
+source "$QW_WALKTHROUGH_DIR/wine_prefix.sh"
 WT_PRODUCT=青梧网游加速器
 WT_FORM_CLASS=QingwuSetupForm
 
@@ -64,34 +65,16 @@ wt_env() {
 }
 
 # A fresh prefix for this run in $WT_WORK/prefix, copied from a pristine
-# one made once in $WT_PRISTINE (default $WT_WORK/../walkthrough-pristine;
-# shared by runs, never written after it is made): code page 936 comes from
-# LC_ALL, 宋体 is mapped to the installed CJK font, X windows are unmanaged.
+# one made once in $WT_PRISTINE (default: one per build tree,
+# $QW_BUILD_DIR/tests/wine-pristine; shared by runs, never written after it
+# is made). See scripts/wine_prefix.sh.
 wt_fresh_prefix() {
   wt_env
-  local pristine=${WT_PRISTINE:-$(dirname "$WT_WORK")/walkthrough-pristine}
-  mkdir -p "$(dirname "$pristine")"
+  local pristine=${WT_PRISTINE:-${QW_BUILD_DIR:?}/tests/wine-pristine}
   mkdir -p "$WT_WORK"
-  (
-    flock 9
-    if [ ! -f "$pristine/.qw-ready" ]; then
-      wt_log "making a pristine Wine prefix (once)"
-      rm -rf "$pristine"
-      WINEPREFIX=$pristine "$WT_WINE" wineboot -i >/dev/null 2>&1
-      for face in 宋体 SimSun; do
-        WINEPREFIX=$pristine "$WT_WINE" reg add 'HKCU\Software\Wine\Fonts\Replacements' /v "$face" \
-          /t REG_SZ /d 'WenQuanYi Micro Hei' /f >/dev/null 2>&1
-      done
-      WINEPREFIX=$pristine "$WT_WINE" reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /t REG_SZ /d N \
-        /f >/dev/null 2>&1
-      WINEPREFIX=$pristine wineserver -w
-      touch "$pristine/.qw-ready"
-    fi
-  ) 9>"$pristine.lock"
+  qw_pristine_prefix "$WT_WINE" "$pristine"
   export WINEPREFIX="$WT_WORK/prefix"
-  [ -d "$WINEPREFIX" ] && wineserver -k 2>/dev/null
-  rm -rf "$WINEPREFIX"
-  cp -a "$pristine" "$WINEPREFIX"
+  qw_copy_prefix "$pristine" "$WINEPREFIX" || { wt_log "cannot copy the Wine prefix"; return 1; }
   # The display's scale: a new prefix reads 96 DPI.
   if [ "${WT_DPI:-96}" != 96 ]; then
     "$WT_WINE" reg add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD /d "$WT_DPI" /f >/dev/null 2>&1

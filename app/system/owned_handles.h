@@ -6,6 +6,8 @@
 
 #include <utility>
 
+#include "ui/platform/com_apartment.h"
+
 namespace app::sys {
 
 // A file handle from CreateFileA (INVALID_HANDLE_VALUE means none).
@@ -65,21 +67,7 @@ class ComRef {
   T* p_ = nullptr;
 };
 
-// Initialises COM (single-threaded apartment) on the calling thread for the
-// holder's life; the matching CoUninitialize runs only when it succeeded.
-class ComApartment {
- public:
-  ComApartment() : hr_(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED)) {}
-  ComApartment(const ComApartment&) = delete;
-  ComApartment& operator=(const ComApartment&) = delete;
-  ~ComApartment() {
-    if (SUCCEEDED(hr_)) CoUninitialize();
-  }
-  // COM is usable on this thread (also when another apartment kind was set up before).
-  bool usable() const { return SUCCEEDED(hr_) || hr_ == RPC_E_CHANGED_MODE; }
-
- private:
-  HRESULT hr_;
-};
+// COM on the calling thread for the holder's life (the library's owner).
+using ComApartment = ui::platform::ComApartment;
 
 }  // namespace app::sys

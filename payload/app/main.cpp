@@ -1,32 +1,13 @@
 // qingwu.exe: the 青梧网游加速器 application.
 #include <windows.h>
-#include <objbase.h>
 
 #include "payload/app/app_paths.h"
 #include "payload/app/app_resources.h"
 #include "payload/app/main_window.h"
 #include "ui/core/library.h"
 #include "ui/core/menu.h"
+#include "ui/platform/com_apartment.h"
 
-namespace {
-
-// The UI thread is a single-threaded COM apartment while the window lives:
-// handing the window's accessibility object to a screen reader in another
-// process marshals it (LresultFromObject), which needs one.
-class UiApartment {
- public:
-  UiApartment() : hr_(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED)) {}
-  UiApartment(const UiApartment&) = delete;
-  UiApartment& operator=(const UiApartment&) = delete;
-  ~UiApartment() {
-    if (SUCCEEDED(hr_)) CoUninitialize();
-  }
-
- private:
-  HRESULT hr_;
-};
-
-}  // namespace
 
 // System DLLs come from the system folder only (ui/platform/process_entry.cpp
 // restricts the search before this runs); qwcore.dll is loaded by its full path.
@@ -37,7 +18,10 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
     SetForegroundWindow(running);
     return 0;
   }
-  const UiApartment apartment;  // outlives every window and menu below
+  // The UI thread is a COM apartment while the window lives: handing the
+  // window's accessibility object to a screen reader in another process
+  // marshals it, which needs one.
+  const ui::platform::ComApartment apartment;  // outlives every window and menu below
   ui::UiMenu editMenu;           // the edit boxes' context menu
   ui::LibraryInit init;
   init.glyphStrip = qingwu::GlyphStripWithoutSignature();

@@ -75,7 +75,7 @@ $TREE"
 
 wt_display_at_least "$(wt_scaled 588)" "$(wt_scaled 438)" || fail "no display large enough"
 trap wt_close_display EXIT
-wt_fresh_prefix
+wt_fresh_prefix || fail "no fresh Wine prefix"
 wt_start_installer "$exe" || fail "no installer window of the expected size"
 wt_wait_phase ready 60 || fail "the window never showed the ready layout"
 

@@ -14,7 +14,6 @@ WT_WINE=${QW_WINE:-/usr/lib/wine/wine64}
 WT_WINTOOL=$wintool
 WT_WORK=${QW_BUILD_DIR:?}/tests/app/display_scale/$WT_DPI
 # The pristine prefix the hostile runs make too (made once, never written).
-WT_PRISTINE=${QW_BUILD_DIR}/tests/app/hostile/pristine
 source "${QW_SOURCE_DIR:?}/scripts/walkthrough.sh"
 fail() {
   echo "FAIL [$WT_DPI DPI]: $*"
@@ -29,7 +28,7 @@ read -r width height <<<"$WT_INSTALLER_SIZE"
 want_w=$(wt_scaled "$width") want_h=$(wt_scaled "$height")
 # The window opens at (50, 50); room for it and its scaled size.
 wt_display_at_least $((want_w + 100)) $((want_h + 100)) || fail "no display of $((want_w + 100))x$((want_h + 100))"
-wt_fresh_prefix
+wt_fresh_prefix || fail "no fresh Wine prefix"
 [ -e "$WT_FOLDER" ] && fail "the prefix is not clean: $WT_FOLDER exists"
 seen=$("$WT_WINE" "$WT_WINTOOL" dpi | tr -d '\r')
 [ "$seen" = "$WT_DPI" ] || fail "the prefix's display reads $seen DPI, not $WT_DPI"

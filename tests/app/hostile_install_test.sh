@@ -22,7 +22,6 @@ exe=$1 wintool=$2 archive=$3 case=$4
 WT_WINE=${QW_WINE:-/usr/lib/wine/wine64}
 WT_WINTOOL=$wintool
 WT_WORK=${QW_BUILD_DIR:?}/tests/app/hostile/$case
-WT_PRISTINE=${QW_BUILD_DIR}/tests/app/hostile/pristine
 source "${QW_SOURCE_DIR:?}/scripts/walkthrough.sh"
 disk=""
 fail() {
@@ -117,7 +116,7 @@ EOF
   echo "$total"
 }
 
-wt_fresh_prefix
+wt_fresh_prefix || fail "no fresh Wine prefix"
 case $case in
   long-folders)
     wt_start_installer "$exe" || fail "no installer window"
@@ -185,7 +184,7 @@ case $case in
     # Unpaced, the installation ends within a double click: the second
     # press may meet the run button where the install button was.
     for delay in 80 150 300; do
-      wt_fresh_prefix
+      wt_fresh_prefix || fail "no fresh Wine prefix"
       WT_X=
       QW_SLOW_WRITES_RATE=0 wt_start_installer "$exe" || fail "no installer window"
       wt_wait_phase ready 60 || fail "the window never showed the ready layout"

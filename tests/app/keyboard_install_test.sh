@@ -37,7 +37,7 @@ installer_has_keys() {
   [ -n "$name" ] && xdotool getwindowfocus getwindowgeometry 2>/dev/null | grep -q "Position: $WT_X,$WT_Y "
 }
 
-wt_fresh_prefix
+wt_fresh_prefix || fail "no fresh Wine prefix"
 rm -rf "$shots"
 mkdir -p "$shots"
 [ -e "$WT_FOLDER" ] && fail "the prefix is not clean: $WT_FOLDER exists"

@@ -23,7 +23,7 @@ fail() {
   exit 1
 }
 
-wt_fresh_prefix
+wt_fresh_prefix || fail "no fresh Wine prefix"
 rm -rf "$shots"
 mkdir -p "$shots"
 [ -e "$WT_FOLDER" ] && fail "the prefix is not clean: $WT_FOLDER exists"

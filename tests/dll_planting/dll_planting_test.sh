@@ -71,7 +71,7 @@ wait_exit() {  # pid seconds -> sets code
 
 for tool in xdotool import convert; do command -v $tool >/dev/null || fail "$tool is missing"; done
 [ -f "$marker" ] || fail "no marker DLL at $marker"
-wt_fresh_prefix
+wt_fresh_prefix || fail "no fresh Wine prefix"
 if [ "$mode" = native ]; then
   names=$(printf '%s\n' "${planted[@]}" winex11.drv | grep -vx 'kernel32\|kernelbase' | paste -sd, -)
   export WINEDLLOVERRIDES="$WINEDLLOVERRIDES;$names=n,b"

@@ -55,7 +55,7 @@ not_state() {  # line state
 }
 ini_has() { [ -f "$data/settings.ini" ] && tr -d '\r' <"$data/settings.ini" | grep -qx "$1"; }
 
-wt_fresh_prefix
+wt_fresh_prefix || fail "no fresh Wine prefix"
 data="$WT_C/users/$WT_USER/AppData/Roaming/Qingwu"
 rm -rf "$WT_WORK/app"
 mkdir -p "$WT_WORK/app"

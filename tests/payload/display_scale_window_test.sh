@@ -17,7 +17,6 @@ WT_WINTOOL=$wintool
 WT_WORK=${QW_BUILD_DIR:?}/tests/payload/display_scale
 # The pristine prefix the installer's black-box runs make too (made once,
 # never written).
-WT_PRISTINE=${QW_BUILD_DIR}/tests/app/hostile/pristine
 source "${QW_SOURCE_DIR:?}/scripts/walkthrough.sh"
 src=$QW_SOURCE_DIR
 WINDOW_CLASS=QingwuAccelerator
@@ -50,7 +49,7 @@ near() {  # got want
 # Installs the program into C:\青梧网游加速器\ of a clean prefix at WT_DPI
 # and starts it; sets WT_PID, the window WT_X WT_Y WT_W WT_H, and `data`.
 start_program() {
-  wt_fresh_prefix
+  wt_fresh_prefix || fail "no fresh Wine prefix"
   local seen
   seen=$("$WT_WINE" "$WT_WINTOOL" dpi | tr -d '\r')
   [ "$seen" = "$WT_DPI" ] || fail "the prefix's display reads $seen DPI"

@@ -3,12 +3,11 @@
 # real installed tree: the archive's files, Uninstall.dat, the four links
 # and the uninstall key, set up the way the installer leaves them.
 #   uninstaller_test.sh <payload.zip> <wintool.exe> <case>
-# Each case starts from a fresh copy of a pristine Wine prefix of its own.
+# Each case starts from a fresh copy of the build tree's pristine Wine prefix.
 set -u
 archive=$1 wintool=$2 case=$3
 wine=${QW_WINE:-/usr/lib/wine/wine64}
 work=${QW_BUILD_DIR:?}/tests/resources/uninstaller
-pristine=$work/pristine
 export WINEDEBUG=-all
 export LC_ALL=zh_CN.UTF-8 2>/dev/null
 export WINEDLLOVERRIDES="winemenubuilder.exe=d;mscoree=d;mshtml=d"
@@ -16,20 +15,12 @@ export HOME=$work/home
 mkdir -p "$HOME"
 fail() { echo "FAIL [$case]: $*"; WINEPREFIX=$prefix wineserver -k 2>/dev/null; exit 1; }
 
-# --- a pristine prefix, made once and shared by the cases (read-only) ---
-(
-  flock 9
-  if [ ! -f "$pristine/.qw-ready" ]; then
-    rm -rf "$pristine"
-    WINEPREFIX=$pristine "$wine" wineboot -i >/dev/null 2>&1
-    WINEPREFIX=$pristine wineserver -w
-    touch "$pristine/.qw-ready"
-  fi
-) 9>"$work.lock"
-
+# --- a fresh copy of the tree's pristine prefix (scripts/wine_prefix.sh) ---
+source "${QW_SOURCE_DIR:?}/scripts/wine_prefix.sh"
+pristine=${QW_BUILD_DIR}/tests/wine-pristine
+qw_pristine_prefix "$wine" "$pristine"
 prefix=$work/case-$case
-rm -rf "$prefix"
-cp -a "$pristine" "$prefix"
+qw_copy_prefix "$pristine" "$prefix" || fail "cannot copy the Wine prefix"
 export WINEPREFIX=$prefix
 c=$prefix/drive_c
 user=$(ls "$c/users" | grep -v '^Public$' | head -n 1)

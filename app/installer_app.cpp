@@ -38,7 +38,9 @@ bool InstallerApp::Start(ui::ByteView glyphStrip) {
   ui::TraceStage("app:variants");
   ui::InitLibrary(init);
   ui::TraceStage("app:library");
-  return startWindow_.Load([this](HWND hwnd) { OnStartWindowCreated(hwnd); });
+  if (!startWindow_.Load([this](HWND hwnd) { OnStartWindowCreated(hwnd); })) return false;
+  lateDlls_.LoadAfterFirstFrame(texts_.startWindowHandle);
+  return true;
 }
 
 void InstallerApp::OnStartWindowCreated(HWND hwnd) {
@@ -154,7 +156,10 @@ void InstallerApp::CreateControls(HWND hwnd) {
   objects_.installButton->SetImages(
       images(resources::BigButtonNormalImage(), resources::BigButtonHoverImage(), {}));
   objects_.installButton->BindEvent(WM_LBUTTONDOWN,
-                                    [this](const ui::ElementEvent&) { installation_->OnInstallClick(); });
+                                    [this](const ui::ElementEvent&) {
+                                      lateDlls_.LoadNow();
+                                      installation_->OnInstallClick();
+                                    });
 
   ui::EditOptions field;
   field.textColor = RGB(0, 0, 0);
@@ -176,13 +181,19 @@ void InstallerApp::CreateControls(HWND hwnd) {
   objects_.browseButton->Create(hwnd, 508, 305, 58, 28, "浏览", browse);
   objects_.browseButton->SetImages(images(resources::BrowseNormalImage(), resources::BrowseHoverImage(), {}));
   objects_.browseButton->BindEvent(WM_LBUTTONDOWN,
-                                   [this](const ui::ElementEvent&) { installation_->OnBrowseClick(); });
+                                   [this](const ui::ElementEvent&) {
+                                     lateDlls_.LoadNow();
+                                     installation_->OnBrowseClick();
+                                   });
 
   ui::ButtonOptions run = bigButton();
   run.visible = false;
   objects_.runButton->Create(hwnd, 196, 356, 200, 50, "立即运行", run);
   objects_.runButton->SetImages(images(resources::BigButtonNormalImage(), resources::BigButtonHoverImage(), {}));
-  objects_.runButton->BindEvent(WM_LBUTTONDOWN, [this](const ui::ElementEvent&) { installation_->OnRunClick(); });
+  objects_.runButton->BindEvent(WM_LBUTTONDOWN, [this](const ui::ElementEvent&) {
+    lateDlls_.LoadNow();
+    installation_->OnRunClick();
+  });
 }
 
 void InstallerApp::EndProgram() {
@@ -212,6 +223,7 @@ void InstallerApp::Teardown() {
   destroy(objects_.browseButton);
   destroy(objects_.runButton);
   texts_ = InstallerTexts{};
+  lateDlls_.StopWaiting();
   uiApartment_.reset();
 }
 

@@ -27,7 +27,6 @@
 #include "bench/install_floor.h"
 #include "ui/core/startup_trace.h"
 #include "ui/core/text.h"
-#include "ui/platform/system_library.h"
 
 namespace {
 
@@ -184,8 +183,10 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
   };
   static auto* stageOf = &stage;
   if (trace) ui::StartupTraceSink() = [](const char* name) { (*stageOf)(name); };
+  // The DLL search was hardened and the early system DLLs were loaded
+  // before the C runtime started, as in qingwu_setup.exe
+  // (ui/platform/process_entry.cpp): "main" comes after that.
   stage("main");
-  ui::platform::HardenDllSearch();
   static app::InstallerApp installer;
   stage("objects");
   installer.Start(app::resources::LibraryGlyphStrip());

@@ -196,6 +196,9 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
   stage("first-frame");
   bench::Signal(eventName.c_str());
   if (trace) {
+    // What the first frame no longer waits for: the system DLLs of the later work.
+    PumpUntil([&] { return !installer.lateSystemDlls().Waiting(); }, 60000);
+    stage("late-dlls");
     if (FILE* f = _wfopen(traceFile, L"ab")) {
       std::fputs(stages.c_str(), f);
       std::fclose(f);

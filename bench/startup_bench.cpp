@@ -44,6 +44,7 @@ constexpr StageStep kSteps[] = {
     {"app:folder", "default folder"},
     {"started", "window shown, first paint"},
     {"first-frame", "first frame presented (messages pumped, GDI flushed)"},
+    {"late-dlls", "after the first frame: the system DLLs of the later work loaded"},
 };
 
 const char* StepOf(const std::string& stage) {

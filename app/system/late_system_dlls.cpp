@@ -31,9 +31,22 @@ void LateSystemDlls::LoadNow() {
   if (load_) load_();
 }
 
+namespace {
+BOOL CALLBACK NoteChildWaitingForPaint(HWND child, LPARAM found) {
+  if (IsWindowVisible(child) && GetUpdateRect(child, nullptr, FALSE)) {
+    *reinterpret_cast<BOOL*>(found) = TRUE;
+    return FALSE;
+  }
+  return TRUE;
+}
+}  // namespace
+
 bool LateSystemDlls::FirstFrameShown() const {
   if (!IsWindow(window_)) return true;  // nothing left to wait for
   if (!IsWindowVisible(window_) || GetUpdateRect(window_, nullptr, FALSE)) return false;
+  BOOL childWaits = FALSE;
+  EnumChildWindows(window_, NoteChildWaitingForPaint, reinterpret_cast<LPARAM>(&childWaits));
+  if (childWaits) return false;
   const ui::UiWindow* host = ui::UiWindow::FromWindow(window_);
   return !host || (!host->RedrawsHeld() && host->PendingRedraws() == 0);
 }
@@ -44,13 +57,26 @@ void CALLBACK LateSystemDlls::Tick(HWND, UINT, UINT_PTR timer, DWORD) {
     KillTimer(nullptr, timer);  // left over from an instance that stopped waiting
     return;
   }
-  if (self->FirstFrameShown()) self->LoadNow();
+  if (!self->FirstFrameShown()) {
+    self->frameSeen_ = false;
+    return;
+  }
+  // The first tick that sees the frame drawn sends it to the display; the
+  // next one, after the thread has waited for messages again, loads them:
+  // the frame is on the screen before the loading starts.
+  if (!self->frameSeen_) {
+    self->frameSeen_ = true;
+    GdiFlush();
+    return;
+  }
+  self->LoadNow();
 }
 
 void LateSystemDlls::StopWaiting() {
   if (timer_) KillTimer(nullptr, timer_);
   timer_ = 0;
   window_ = nullptr;
+  frameSeen_ = false;
   if (g_waiting == this) g_waiting = nullptr;
 }
 

@@ -20,11 +20,14 @@ class LateSystemDlls {
   LateSystemDlls& operator=(const LateSystemDlls&) = delete;
   ~LateSystemDlls() { StopWaiting(); }
 
-  // Waits, on the calling thread, until `window` is visible, waits for no
-  // paint and its UI host neither holds nor queues a redraw, then loads
-  // them. The check runs on a thread timer: its message comes only when
-  // the thread has no posted message and no paint left, so it never runs
-  // ahead of the first frame. A window that is gone loads them at once.
+  // Waits, on the calling thread, until `window` is visible, neither it
+  // nor a visible child window waits for a paint and its UI host neither
+  // holds nor queues a redraw, then loads them. The check runs on a thread
+  // timer: its message comes only when the thread has no posted message
+  // and no paint left, so it never runs ahead of the first frame; the
+  // loading waits one more tick after the frame was seen drawn, so that
+  // the frame has reached the display first. A window that is gone loads
+  // them at the next tick.
   void LoadAfterFirstFrame(HWND window);
   // Loads them now unless this did already, and stops waiting.
   void LoadNow();
@@ -40,6 +43,7 @@ class LateSystemDlls {
   LoadFn load_;
   HWND window_ = nullptr;
   UINT_PTR timer_ = 0;
+  bool frameSeen_ = false;  // the last tick found the first frame drawn
   bool loaded_ = false;
 };
 

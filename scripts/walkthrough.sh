@@ -93,6 +93,16 @@ wt_fresh_prefix() {
 # Ends every process of this run's prefix (and nothing else).
 wt_stop_all() { [ -n "${WINEPREFIX:-}" ] && wineserver -k 2>/dev/null; true; }
 
+# A failed run's last words: the line given, a screenshot of the display
+# beside the run's files, and every process of the run's prefix ended (a
+# paused installer is let go first). The caller exits.
+wt_failed() {  # line
+  echo "$*"
+  [ -n "${WT_X:-}" ] && import -window root "$WT_WORK/failure.png" 2>/dev/null && echo "screen: $WT_WORK/failure.png"
+  [ -n "${WT_PID:-}" ] && kill -CONT "$WT_PID" 2>/dev/null
+  wt_stop_all
+}
+
 # Makes sure the X display holds at least `width` x `height` pixels: a
 # window scaled to 200 % outgrows the usual 1024 x 768 virtual display, and
 # X neither shows nor takes clicks outside the screen. When the display is

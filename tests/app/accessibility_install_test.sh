@@ -24,11 +24,8 @@ WT_DPI=96
 [ "$case" = ready-144 ] && WT_DPI=144
 source "${QW_SOURCE_DIR:?}/scripts/walkthrough.sh"
 fail() {
-  echo "FAIL: $*"
-  [ -n "${WT_X:-}" ] && import -window root "$WT_WORK/failure.png" 2>/dev/null && echo "screen: $WT_WORK/failure.png"
-  [ -n "${WT_PID:-}" ] && kill -CONT "$WT_PID" 2>/dev/null
   rm -f "$WT_WORK/recording"
-  wt_stop_all
+  wt_failed "FAIL: $*"
   exit 1
 }
 a11y() { "$WT_WINE" "$a11ytool" "$@"; }

@@ -16,10 +16,7 @@ WT_WORK=${QW_BUILD_DIR:?}/tests/app/display_scale/$WT_DPI
 # The pristine prefix the hostile runs make too (made once, never written).
 source "${QW_SOURCE_DIR:?}/scripts/walkthrough.sh"
 fail() {
-  echo "FAIL [$WT_DPI DPI]: $*"
-  [ -n "${WT_X:-}" ] && import -window root "$WT_WORK/failure.png" 2>/dev/null && echo "screen: $WT_WORK/failure.png"
-  [ -n "${WT_PID:-}" ] && kill -CONT "$WT_PID" 2>/dev/null
-  wt_stop_all
+  wt_failed "FAIL [$WT_DPI DPI]: $*"
   wt_close_display
   exit 1
 }

@@ -25,10 +25,7 @@ WT_WORK=${QW_BUILD_DIR:?}/tests/app/hostile/$case
 source "${QW_SOURCE_DIR:?}/scripts/walkthrough.sh"
 disk=""
 fail() {
-  echo "FAIL [$case]: $*"
-  [ -n "${WT_X:-}" ] && import -window root "$WT_WORK/failure.png" 2>/dev/null && echo "screen: $WT_WORK/failure.png"
-  [ -n "${WT_PID:-}" ] && kill -CONT "$WT_PID" 2>/dev/null
-  wt_stop_all
+  wt_failed "FAIL [$case]: $*"
   [ -n "$disk" ] && umount "$disk" 2>/dev/null
   exit 1
 }

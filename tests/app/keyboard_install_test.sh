@@ -16,13 +16,7 @@ WT_WINTOOL=$wintool
 WT_WORK=${QW_BUILD_DIR:?}/tests/app/keyboard/run
 source "${QW_SOURCE_DIR:?}/scripts/walkthrough.sh"
 shots=$WT_WORK/shots
-fail() {
-  echo "FAIL: $*"
-  [ -n "${WT_X:-}" ] && import -window root "$WT_WORK/failure.png" 2>/dev/null && echo "screen: $WT_WORK/failure.png"
-  [ -n "${WT_PID:-}" ] && kill -CONT "$WT_PID" 2>/dev/null
-  wt_stop_all
-  exit 1
-}
+fail() { wt_failed "FAIL: $*"; exit 1; }
 key() { xdotool key --delay 50 "$@"; }
 
 # The install button's area of a screenshot, as text of its pixels.

@@ -15,13 +15,7 @@ WT_WINTOOL=$wintool
 WT_WORK=${QW_BUILD_DIR:?}/tests/app/walkthrough/run
 source "${QW_SOURCE_DIR:?}/scripts/walkthrough.sh"
 shots=$WT_WORK/shots
-fail() {
-  echo "FAIL: $*"
-  [ -n "${WT_X:-}" ] && import -window root "$WT_WORK/failure.png" 2>/dev/null && echo "screen: $WT_WORK/failure.png"
-  [ -n "${WT_PID:-}" ] && kill -CONT "$WT_PID" 2>/dev/null
-  wt_stop_all
-  exit 1
-}
+fail() { wt_failed "FAIL: $*"; exit 1; }
 
 wt_fresh_prefix || fail "no fresh Wine prefix"
 rm -rf "$shots"

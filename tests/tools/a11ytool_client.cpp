@@ -1,4 +1,5 @@
 #include "tests/tools/a11ytool_client.h"
+#include "tests/tools/window_program.h"
 
 #include <cstdio>
 
@@ -37,21 +38,6 @@ void PrintLine(const std::wstring& text) {
 }
 
 namespace {
-
-std::wstring ProgramOf(HWND hwnd) {
-  DWORD pid = 0;
-  GetWindowThreadProcessId(hwnd, &pid);
-  HANDLE process = OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, pid);
-  if (!process) return {};
-  wchar_t path[MAX_PATH] = {};
-  DWORD size = MAX_PATH;
-  const BOOL ok = QueryFullProcessImageNameW(process, 0, path, &size);
-  CloseHandle(process);
-  if (!ok) return {};
-  const std::wstring full(path, size);
-  const size_t slash = full.find_last_of(L"\\/");
-  return slash == std::wstring::npos ? full : full.substr(slash + 1);
-}
 
 bool EqualNoCase(const std::wstring& a, const std::wstring& b) {
   return CompareStringOrdinal(a.c_str(), -1, b.c_str(), -1, TRUE) == CSTR_EQUAL;

@@ -35,6 +35,8 @@
 #include <cwchar>
 #include <string>
 
+#include "tests/tools/window_program.h"
+
 namespace {
 
 HWND Find(const wchar_t* cls, bool visibleOnly) {
@@ -50,22 +52,6 @@ HWND WaitFor(const wchar_t* cls, DWORD timeoutMs) {
     if (GetTickCount() - start > timeoutMs) return nullptr;
     Sleep(50);
   }
-}
-
-// The file name (without folder) of the program a window's process runs.
-std::wstring ProgramOf(HWND hwnd) {
-  DWORD pid = 0;
-  GetWindowThreadProcessId(hwnd, &pid);
-  HANDLE process = OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, pid);
-  if (!process) return {};
-  wchar_t path[MAX_PATH] = {};
-  DWORD size = MAX_PATH;
-  const BOOL ok = QueryFullProcessImageNameW(process, 0, path, &size);
-  CloseHandle(process);
-  if (!ok) return {};
-  const std::wstring full(path, size);
-  const size_t slash = full.find_last_of(L"\\/");
-  return slash == std::wstring::npos ? full : full.substr(slash + 1);
 }
 
 struct ProgramSearch {

@@ -5,6 +5,7 @@
 #include "app/resources/resources.h"
 #include "ui/core/color.h"
 #include "ui/core/library.h"
+#include "ui/core/startup_trace.h"
 
 namespace app {
 
@@ -34,14 +35,21 @@ bool InstallerApp::Start(ui::ByteView glyphStrip) {
   }
   init.editMenu = objects_.editMenu.get();
   resources::RegisterArtworkVariants();
+  ui::TraceStage("app:variants");
   ui::InitLibrary(init);
-  return startWindow_.Load([this](HWND hwnd) { OnStartWindowCreated(hwnd); });
+  ui::TraceStage("app:library");
+  if (!startWindow_.Load([this](HWND hwnd) { OnStartWindowCreated(hwnd); })) return false;
+  lateDlls_.LoadAfterFirstFrame(texts_.startWindowHandle);
+  return true;
 }
 
 void InstallerApp::OnStartWindowCreated(HWND hwnd) {
   texts_.startWindowHandle = hwnd;
+  ui::TraceStage("app:window");
   BuildWindow(hwnd);
+  ui::TraceStage("app:built");
   installation_->SetDefaultFolder();
+  ui::TraceStage("app:folder");
 }
 
 void InstallerApp::BuildWindow(HWND hwnd) {
@@ -56,6 +64,7 @@ void InstallerApp::BuildWindow(HWND hwnd) {
   host.imageFrame = true;
   host.blurBehind = true;
   objects_.mainHost->Create(hwnd, host);
+  ui::TraceStage("app:host");
   // Alt+F4 and WM_CLOSE from elsewhere: while installing the installation
   // answers (it asks first); otherwise the window closes as usual.
   // Escape does what the close button does, but not while installing.
@@ -73,8 +82,9 @@ void InstallerApp::BuildWindow(HWND hwnd) {
 
   // The form's labels are drawn over the host's frames.
   startWindow_.DrawLabelsWith(*objects_.mainHost);
-
+  ui::TraceStage("app:labels");
   CreateControls(hwnd);
+  ui::TraceStage("app:controls");
   // Tab walks the folder field, 浏览, then the phase's main button; the
   // close button is left out (Escape does its work). Ready starts on
   // 极速安装, so Enter installs at once and Tab reaches the folder field.
@@ -146,7 +156,10 @@ void InstallerApp::CreateControls(HWND hwnd) {
   objects_.installButton->SetImages(
       images(resources::BigButtonNormalImage(), resources::BigButtonHoverImage(), {}));
   objects_.installButton->BindEvent(WM_LBUTTONDOWN,
-                                    [this](const ui::ElementEvent&) { installation_->OnInstallClick(); });
+                                    [this](const ui::ElementEvent&) {
+                                      lateDlls_.LoadNow();
+                                      installation_->OnInstallClick();
+                                    });
 
   ui::EditOptions field;
   field.textColor = RGB(0, 0, 0);
@@ -168,13 +181,19 @@ void InstallerApp::CreateControls(HWND hwnd) {
   objects_.browseButton->Create(hwnd, 508, 305, 58, 28, "浏览", browse);
   objects_.browseButton->SetImages(images(resources::BrowseNormalImage(), resources::BrowseHoverImage(), {}));
   objects_.browseButton->BindEvent(WM_LBUTTONDOWN,
-                                   [this](const ui::ElementEvent&) { installation_->OnBrowseClick(); });
+                                   [this](const ui::ElementEvent&) {
+                                     lateDlls_.LoadNow();
+                                     installation_->OnBrowseClick();
+                                   });
 
   ui::ButtonOptions run = bigButton();
   run.visible = false;
   objects_.runButton->Create(hwnd, 196, 356, 200, 50, "立即运行", run);
   objects_.runButton->SetImages(images(resources::BigButtonNormalImage(), resources::BigButtonHoverImage(), {}));
-  objects_.runButton->BindEvent(WM_LBUTTONDOWN, [this](const ui::ElementEvent&) { installation_->OnRunClick(); });
+  objects_.runButton->BindEvent(WM_LBUTTONDOWN, [this](const ui::ElementEvent&) {
+    lateDlls_.LoadNow();
+    installation_->OnRunClick();
+  });
 }
 
 void InstallerApp::EndProgram() {
@@ -204,6 +223,7 @@ void InstallerApp::Teardown() {
   destroy(objects_.browseButton);
   destroy(objects_.runButton);
   texts_ = InstallerTexts{};
+  lateDlls_.StopWaiting();
   uiApartment_.reset();
 }
 

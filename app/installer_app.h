@@ -11,6 +11,7 @@
 #include "app/install/installation.h"
 #include "app/install/window_installer_ui.h"
 #include "app/installer_texts.h"
+#include "app/system/late_system_dlls.h"
 #include "app/system/owned_handles.h"
 #include "ui/controls/edit.h"
 #include "ui/controls/progress_bar.h"
@@ -45,7 +46,9 @@ class InstallerApp {
   // Enters a single-threaded COM apartment on the calling (UI) thread, as
   // the folder dialog and the shell links need, initialises the library
   // and loads the start window (whose creation event builds the installer
-  // window). False when no window came up.
+  // window). The system DLLs of the later work are loaded once the
+  // window's first frame is shown (sys::LateSystemDlls). False when no
+  // window came up.
   bool Start(ui::ByteView glyphStrip);
   // Ends the program with exit code 0: the message loop returns.
   void EndProgram();
@@ -56,6 +59,7 @@ class InstallerApp {
   InstallerObjects& objects() { return objects_; }
   InstallerTexts& texts() { return texts_; }
   StartWindow& startWindow() { return startWindow_; }
+  const sys::LateSystemDlls& lateSystemDlls() const { return lateDlls_; }
   // The installation procedure; null until the start window exists.
   install::Installation* installation() { return installation_.get(); }
 
@@ -71,6 +75,7 @@ class InstallerApp {
   StartWindow startWindow_;
   std::unique_ptr<install::WindowInstallerUi> installerUi_;
   std::unique_ptr<install::Installation> installation_;
+  sys::LateSystemDlls lateDlls_;
   bool tornDown_ = false;
 };
 

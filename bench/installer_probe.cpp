@@ -29,8 +29,8 @@
 #include "app/system/mapped_file.h"
 #include "bench/first_frame.h"
 #include "bench/install_floor.h"
+#include "ui/core/startup_trace.h"
 #include "ui/core/text.h"
-#include "ui/platform/system_library.h"
 
 namespace {
 
@@ -171,12 +171,44 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
   if (argc < 2) return 1;
   const std::wstring eventName = argv[argc - 1];
 
-  ui::platform::HardenDllSearch();
+  // QW_STARTUP_TRACE=<file>: the start-up's stages, in ms since the process was created.
+  wchar_t traceFile[MAX_PATH] = {};
+  const bool trace = GetEnvironmentVariableW(L"QW_STARTUP_TRACE", traceFile, MAX_PATH) > 0;
+  FILETIME created{}, unused1{}, unused2{}, unused3{};
+  GetProcessTimes(GetCurrentProcess(), &created, &unused1, &unused2, &unused3);
+  auto sinceCreation = [&] {
+    FILETIME now{};
+    GetSystemTimeAsFileTime(&now);
+    const auto ticks = [](FILETIME f) { return (static_cast<unsigned long long>(f.dwHighDateTime) << 32) | f.dwLowDateTime; };
+    return static_cast<double>(ticks(now) - ticks(created)) / 10000.0;
+  };
+  std::string stages;
+  auto stage = [&](const char* name) {
+    if (trace) stages += std::string(name) + " " + std::to_string(sinceCreation()) + "\n";
+  };
+  static auto* stageOf = &stage;
+  if (trace) ui::StartupTraceSink() = [](const char* name) { (*stageOf)(name); };
+  // The DLL search was hardened and the early system DLLs were loaded
+  // before the C runtime started, as in qingwu_setup.exe
+  // (ui/platform/process_entry.cpp): "main" comes after that.
+  stage("main");
   static app::InstallerApp installer;
+  stage("objects");
   installer.Start(app::resources::LibraryGlyphStrip());
+  stage("started");
   const HWND hwnd = installer.texts().startWindowHandle;
   if (!bench::PumpUntilPresented(hwnd, 60000)) return 1;
+  stage("first-frame");
   bench::Signal(eventName.c_str());
+  if (trace) {
+    // What the first frame no longer waits for: the system DLLs of the later work.
+    PumpUntil([&] { return !installer.lateSystemDlls().Waiting(); }, 60000);
+    stage("late-dlls");
+    if (FILE* f = _wfopen(traceFile, L"ab")) {
+      std::fputs(stages.c_str(), f);
+      std::fclose(f);
+    }
+  }
 
   int result = 0;
   const std::wstring mode = argc >= 5 ? argv[3] : L"";

@@ -3,9 +3,17 @@
 // the same size and blits one bitmap into it. Both are started the same
 // way and signal the same event once their window's first frame is shown
 // (installer_probe.exe and minimal_window.exe, beside this program).
+//
+// Then the installer's start-up stages: each run of the probe writes its
+// stages (ms since its process was created) to a trace file
+// (QW_STARTUP_TRACE, bench/installer_probe.cpp); the medians over the runs
+// are printed, each with the median of the step that led to it and what
+// that step does.
 #include <windows.h>
 
+#include <algorithm>
 #include <cstdio>
+#include <map>
 #include <string>
 #include <vector>
 
@@ -13,6 +21,55 @@
 
 namespace {
 constexpr int kRuns = 7;
+
+// What happens between the stage before and the named one.
+struct StageStep {
+  const char* stage;
+  const char* step;
+};
+constexpr StageStep kSteps[] = {
+    {"main", "process start: loader, DLL search hardening, early DLLs, C runtime"},
+    {"objects", "the nine UI objects constructed"},
+    {"app:variants", "larger artwork drawings registered"},
+    {"init:begin", "library start-up begins"},
+    {"init:gdiplus", "GDI+ start-up"},
+    {"init:font", "fonts: the library's default font"},
+    {"init:glyphs", "image decoding: the caption glyph strip"},
+    {"app:library", "window class, edit menu"},
+    {"app:window", "the start window created"},
+    {"app:host", "UI host attached: background decoded, body composed"},
+    {"app:labels", "form labels"},
+    {"app:controls", "control creation: buttons, edit, progress bar"},
+    {"app:built", "tab order, installation objects"},
+    {"app:folder", "default folder"},
+    {"started", "window shown, first paint"},
+    {"first-frame", "first frame presented (messages pumped, GDI flushed)"},
+    {"late-dlls", "after the first frame: the system DLLs of the later work loaded"},
+};
+
+const char* StepOf(const std::string& stage) {
+  for (const StageStep& s : kSteps)
+    if (stage == s.stage) return s.step;
+  return "";
+}
+
+std::wstring TraceFile() {
+  wchar_t temp[MAX_PATH];
+  GetTempPathW(MAX_PATH, temp);
+  return std::wstring(temp) + L"qw_startup_trace_" + std::to_wstring(GetCurrentProcessId()) + L".txt";
+}
+
+// The stages one probe run wrote, in order.
+std::vector<std::pair<std::string, double>> ReadStages(const std::wstring& file) {
+  std::vector<std::pair<std::string, double>> stages;
+  FILE* f = _wfopen(file.c_str(), L"rb");
+  if (!f) return stages;
+  char name[128];
+  double ms = 0;
+  while (std::fscanf(f, "%127s %lf", name, &ms) == 2) stages.emplace_back(name, ms);
+  std::fclose(f);
+  return stages;
+}
 
 bool Measure(const std::wstring& program, const wchar_t* tag, int run, std::vector<double>& into) {
   const std::wstring event = std::wstring(L"QwBenchFirstFrame-") + tag + L"-" + std::to_wstring(run) + L"-" +
@@ -25,16 +82,68 @@ bool Measure(const std::wstring& program, const wchar_t* tag, int run, std::vect
   if (run >= 0) into.push_back(r.signalMs);
   return true;
 }
+
+// The stages of the measured runs: their names in order, and per run the
+// time of each (ms since the process was created).
+struct StageRuns {
+  std::vector<std::string> order;
+  std::vector<std::map<std::string, double>> runs;
+};
+
+// Runs the probe with its trace on; a measured run's stages go into `stages`.
+bool MeasureInstaller(int run, std::vector<double>& into, StageRuns& stages) {
+  const std::wstring file = TraceFile();
+  DeleteFileW(file.c_str());
+  SetEnvironmentVariableW(L"QW_STARTUP_TRACE", file.c_str());
+  const bool ok = Measure(L"installer_probe.exe", L"i", run, into);
+  SetEnvironmentVariableW(L"QW_STARTUP_TRACE", nullptr);
+  if (ok && run >= 0) {
+    std::map<std::string, double>& times = stages.runs.emplace_back();
+    for (const auto& [name, ms] : ReadStages(file)) {
+      if (std::find(stages.order.begin(), stages.order.end(), name) == stages.order.end())
+        stages.order.push_back(name);
+      times[name] = ms;
+    }
+  }
+  DeleteFileW(file.c_str());
+  return ok;
+}
+
+// Per stage: the median of its time since process creation and the median
+// of its own step (from the stage before it, in the same run).
+void PrintStages(const StageRuns& stages) {
+  std::printf("startup: installer stages over %zu runs: median ms since process creation, median step\n",
+              stages.runs.size());
+  for (std::size_t i = 0; i < stages.order.size(); ++i) {
+    const std::string& name = stages.order[i];
+    std::vector<double> at, step;
+    for (const auto& run : stages.runs) {
+      const auto it = run.find(name);
+      if (it == run.end()) continue;
+      at.push_back(it->second);
+      double before = 0;
+      if (i > 0) {
+        const auto prev = run.find(stages.order[i - 1]);
+        if (prev == run.end()) continue;
+        before = prev->second;
+      }
+      step.push_back(it->second - before);
+    }
+    std::printf("startup:   %-14s %8.1f  +%6.1f  %s\n", name.c_str(), bench::Median(at), bench::Median(step),
+                StepOf(name));
+  }
+}
 }  // namespace
 
 int main() {
   std::vector<double> installer, minimal;
+  StageRuns stages;
   // One unmeasured start of each first: the first start of a program reads
   // it from disk and is not what a user sees twice.
-  if (!Measure(L"minimal_window.exe", L"m", -1, minimal) || !Measure(L"installer_probe.exe", L"i", -1, installer))
+  if (!Measure(L"minimal_window.exe", L"m", -1, minimal) || !MeasureInstaller(-1, installer, stages))
     return 1;
   for (int i = 0; i < kRuns; ++i) {
-    if (!Measure(L"minimal_window.exe", L"m", i, minimal) || !Measure(L"installer_probe.exe", L"i", i, installer))
+    if (!Measure(L"minimal_window.exe", L"m", i, minimal) || !MeasureInstaller(i, installer, stages))
       return 1;
   }
   const double mi = bench::Median(minimal), in = bench::Median(installer);
@@ -42,5 +151,6 @@ int main() {
   std::printf("startup: minimal window 588x438 + one blit: %8.1f ms (%.1f)\n", mi, bench::Best(minimal));
   std::printf("startup: installer window:                  %8.1f ms (%.1f)\n", in, bench::Best(installer));
   std::printf("startup: installer / minimal:               %8.2f\n", in / mi);
+  PrintStages(stages);
   return 0;
 }

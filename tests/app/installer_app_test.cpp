@@ -1,11 +1,16 @@
 // The installer process object in a test process: its UI thread lives in a
 // single-threaded COM apartment from start-up to teardown, as the folder
-// dialog with the new dialog style and the shell links require.
+// dialog with the new dialog style and the shell links require; its first
+// frame is the window as a complete recomposition draws it.
 #include <gtest/gtest.h>
 #include <objbase.h>
 
+#include <cstdint>
+#include <vector>
+
 #include "app/installer_app.h"
 #include "app/resources/resources.h"
+#include "tests/support/test_env.h"
 
 namespace {
 
@@ -35,4 +40,59 @@ TEST(InstallerApp, UiThreadIsASingleThreadedApartmentFromStartToTeardown) {
     EXPECT_EQ(CurrentApartment(), Apartment::kNone);
   }
   EXPECT_EQ(CurrentApartment(), Apartment::kNone);
+}
+
+namespace {
+
+// The host's canvas, row by row (BGRA).
+std::vector<std::uint32_t> CanvasPixels(ui::UiWindow& host) {
+  const SIZE size = host.ClientSize();
+  std::vector<std::uint32_t> pixels(static_cast<size_t>(size.cx) * size.cy);
+  HBITMAP bitmap = static_cast<HBITMAP>(GetCurrentObject(host.CanvasDc(), OBJ_BITMAP));
+  BITMAPINFO info{};
+  info.bmiHeader.biSize = sizeof info.bmiHeader;
+  info.bmiHeader.biWidth = size.cx;
+  info.bmiHeader.biHeight = -size.cy;
+  info.bmiHeader.biPlanes = 1;
+  info.bmiHeader.biBitCount = 32;
+  info.bmiHeader.biCompression = BI_RGB;
+  if (GetDIBits(host.CanvasDc(), bitmap, 0, size.cy, pixels.data(), &info, DIB_RGB_COLORS) != size.cy)
+    pixels.clear();
+  return pixels;
+}
+
+bool FirstFrameShown(HWND hwnd, ui::UiWindow& host) {
+  return IsWindowVisible(hwnd) && !GetUpdateRect(hwnd, nullptr, FALSE) && !host.RedrawsHeld() &&
+         host.PendingRedraws() == 0 && host.PresentCountForTest() > 0;
+}
+
+}  // namespace
+
+// Start-up draws the window in its own order (images decoded as they are
+// first drawn, the hidden 立即运行 button never drawn, held repaints
+// flushed in one frame): its first frame must be exactly what a complete
+// recomposition of the same window draws, every element rendered afresh.
+TEST(InstallerApp, FirstFrameIsExactlyTheFullyRecomposedWindow) {
+  SetCursorPos(0, 0);  // no button under the pointer: nothing fades in
+  app::InstallerApp installer;
+  ASSERT_TRUE(installer.Start(app::resources::LibraryGlyphStrip()));
+  const HWND hwnd = installer.texts().startWindowHandle;
+  ui::UiWindow& host = *installer.objects().mainHost;
+  ASSERT_TRUE(qwtest::PumpUntil([&] { return FirstFrameShown(hwnd, host); }, 30000));
+  const std::vector<std::uint32_t> first = CanvasPixels(host);
+  ASSERT_FALSE(first.empty());
+
+  host.Redraw();
+  ASSERT_TRUE(qwtest::PumpUntil([&] { return FirstFrameShown(hwnd, host); }, 30000));
+  const std::vector<std::uint32_t> recomposed = CanvasPixels(host);
+  ASSERT_EQ(first.size(), recomposed.size());
+  size_t differing = 0, firstAt = first.size();
+  for (size_t i = 0; i < first.size(); ++i) {
+    if (first[i] == recomposed[i]) continue;
+    if (!differing) firstAt = i;
+    ++differing;
+  }
+  const LONG width = host.ClientSize().cx;
+  EXPECT_EQ(differing, 0u) << "first differing pixel at (" << (firstAt % width) << ", " << (firstAt / width) << ")";
+  installer.Teardown();
 }

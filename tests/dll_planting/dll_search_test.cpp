@@ -6,6 +6,7 @@
 #include <windows.h>
 
 #include <string>
+#include <vector>
 
 #include "ui/platform/deferred_imports.h"
 #include "ui/platform/dll_preload.h"
@@ -70,8 +71,11 @@ class CopiedFile {
 
 TEST(DllSearch, PreloadedDllsAreTheSystemDirectorysOwn) {
   const std::wstring system = SystemDirectory();
-  for (std::size_t i = 0; i < ui::platform::kPreloadedSystemDllCount; ++i) {
-    const wchar_t* name = ui::platform::kPreloadedSystemDlls[i];
+  std::vector<const wchar_t*> names(ui::platform::kEarlySystemDlls,
+                                    ui::platform::kEarlySystemDlls + ui::platform::kEarlySystemDllCount);
+  names.insert(names.end(), ui::platform::kLateSystemDlls,
+               ui::platform::kLateSystemDlls + ui::platform::kLateSystemDllCount);
+  for (const wchar_t* name : names) {
     const HMODULE module = GetModuleHandleW(name);
     if (!Exists(system + L"\\" + name)) {
       EXPECT_EQ(module, nullptr) << "loaded although the system has none: " << testing::PrintToString(name);

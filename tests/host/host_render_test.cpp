@@ -49,6 +49,41 @@ TEST(HostRender, BackgroundImageAndColourWhereTheyBelong) {
   EXPECT_PIXEL(w2, 150, 100, ArgbOf(255, 127, 0, 127));
 }
 
+// The average colour is worked out only when asked for: it is still the
+// average of the image the host was given, whoever asks and whenever.
+TEST(HostRender, AnImageFramesAverageColourHoldsWheneverAskedFor) {
+  const Bytes image = HalfAndHalf();
+  UiWindow::CreateOptions o = HostedWindow::Plain();
+  o.image = image;
+  o.frameMode = 1;
+  o.backgroundColor.reset();
+
+  // Asked for first by a host that inherits the look.
+  HostedWindow lender(100, 80, o);
+  UiWindow::CreateOptions borrowing = HostedWindow::Plain();
+  borrowing.inheritFrom = lender.hwnd();
+  HostedWindow borrower(100, 80, borrowing);
+  EXPECT_EQ(borrower.host.BackgroundColor(), RGB(127, 0, 127));
+  EXPECT_EQ(lender.host.BackgroundColor(), RGB(127, 0, 127));
+
+  // Asked for first after bytes that do not decode replaced the image.
+  HostedWindow replaced(100, 80, o);
+  const Bytes garbage{1, 2, 3, 4, 5, 6, 7, 8};
+  replaced.host.Redraw(garbage, std::nullopt, 0, false);
+  EXPECT_EQ(replaced.host.BackgroundImage(), nullptr);
+  EXPECT_EQ(replaced.host.BackgroundColor(), RGB(127, 0, 127));
+
+  // Asked for first once the host has let its window go.
+  HostedWindow detached(100, 80, o);
+  detached.host.Detach();
+  EXPECT_EQ(detached.host.BackgroundColor(), RGB(127, 0, 127));
+
+  // A colour given with a new image wins over the image's average.
+  HostedWindow coloured(100, 80, o);
+  coloured.host.Redraw(image, RGB(1, 2, 3), 0, false);
+  EXPECT_EQ(coloured.host.BackgroundColor(), RGB(1, 2, 3));
+}
+
 TEST(HostRender, ImageOnlyFrameWithNineGrid) {
   // 30 x 30: red corners 10 x 10, blue elsewhere.
   Bytes image = qwtest::MakeBmp(30, 30, [](int x, int y) {

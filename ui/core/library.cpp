@@ -1,4 +1,5 @@
 #include "ui/core/library.h"
+#include "ui/core/startup_trace.h"
 
 #include "ui/core/color.h"
 #include "ui/core/font.h"
@@ -41,9 +42,12 @@ LibraryState& Library() {
 void InitLibrary(const LibraryInit& init) {
   LibraryState& lib = Library();
   Gdiplus::GdiplusStartupInput input;  // version 1, no callback, thread not suppressed
+  TraceStage("init:begin");
   gp::GdiplusStartup(&lib.gdiplusToken, &input, nullptr);
+  TraceStage("init:gdiplus");
   lib.osMajorVersion = ReadOsMajorVersion();
   lib.defaultFont = CreateDefaultFont();
+  TraceStage("init:font");
   SetDefaultCursor(reinterpret_cast<UINT_PTR>(IDC_ARROW));
   if (!init.glyphStrip.empty()) {
     lib.glyphImage = ImageFromMemory(init.glyphStrip, true).release();
@@ -52,6 +56,7 @@ void InitLibrary(const LibraryInit& init) {
     lib.glyphStripBytes.assign(init.glyphStrip.begin(), init.glyphStrip.end());
     RegisterImageVariants(lib.glyphStripBytes, init.glyphStrip150, init.glyphStrip200);
   }
+  TraceStage("init:glyphs");
   WindowClassOptions cls;
   cls.windowProc = ForwardToDefault;
   RegisterWindowClass(cls);

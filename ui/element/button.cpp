@@ -7,6 +7,7 @@
 #include "ui/element/contrast.h"
 #include "ui/element/nine_grid_at_scale.h"
 #include "ui/element/parent_host.h"
+#include "ui/element/shared_images.h"
 #include "ui/element/text_drawing.h"
 #include "ui/host/draw_image.h"
 #include "ui/host/window.h"
@@ -66,11 +67,12 @@ void UiButton::StateImage::Set(ByteView image) {
 
 Gdiplus::GpImage* UiButton::StateImage::Get(int scaleQuarters) {
   if (!tried || decodedFor != scaleQuarters) {
-    decoded = ImageFromMemory(bytes, false, scaleQuarters);
+    // Another button (or another state) with the same image has it decoded already.
+    decoded = SharedDecodedImage(bytes, scaleQuarters);
     tried = true;
     decodedFor = scaleQuarters;
   }
-  return decoded.get();
+  return decoded ? decoded->get() : nullptr;
 }
 
 void UiButton::StateImage::Forget() {

@@ -7,6 +7,7 @@
 // Coordinates: the rectangles handed to AfterLayout are relative to the
 // button's own bitmap ((0, 0) = its top-left corner).
 #include <array>
+#include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -155,7 +156,7 @@ class UiButton : public UiElement {
   // display scale it was asked for (decoded again for another scale).
   struct StateImage {
     Bytes bytes;
-    gp::Image decoded;     // owned; empty until first drawn or when undecodable
+    std::shared_ptr<const gp::Image> decoded;  // shared by equal bytes; empty until first drawn or when undecodable
     bool tried = false;    // decoding was attempted
     int decodedFor = 0;    // the scale (quarters) of that attempt
     void Set(ByteView image);

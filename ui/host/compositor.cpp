@@ -133,13 +133,20 @@ void UiCompositor::Redraw(ByteView image, std::optional<COLORREF> colour, int mo
   if (lender == &host_) lender = nullptr;
   if (lender) {
     backgroundColor_ = lender->BackgroundColor();
+    averagePending_ = false;
   } else {
     if (!image.empty()) {
       backgroundBytes_ = Bytes(image.begin(), image.end());  // `image` may lie in the old bytes
-      backgroundImage_ = ImageFromMemory(backgroundBytes_, false, host_.Scale().Quarters());
-      if (backgroundImage_) backgroundColor_ = AverageColour(backgroundImage_.get());
+      gp::Image decoded = ImageFromMemory(backgroundBytes_, false, host_.Scale().Quarters());
+      // An image that does not decode leaves the colour as it was.
+      if (!decoded) BackgroundColor();
+      backgroundImage_ = std::move(decoded);
+      averagePending_ = static_cast<bool>(backgroundImage_);
     }
-    if (colour && *colour != CLR_INVALID) backgroundColor_ = *colour;
+    if (colour && *colour != CLR_INVALID) {
+      backgroundColor_ = *colour;
+      averagePending_ = false;
+    }
   }
 
   const DisplayScale scale = host_.Scale();
@@ -196,8 +203,17 @@ void UiCompositor::Redraw(ByteView image, std::optional<COLORREF> colour, int mo
   RepairDeferred();
 }
 
+COLORREF UiCompositor::BackgroundColor() const {
+  if (averagePending_) {
+    averagePending_ = false;
+    if (backgroundImage_) backgroundColor_ = AverageColour(backgroundImage_.get());
+  }
+  return backgroundColor_;
+}
+
 void UiCompositor::RedecodeBackground(DisplayScale scale) {
   if (!backgroundImage_ || backgroundBytes_.empty()) return;
+  BackgroundColor();  // the average of the drawing first decoded, as if taken at once
   gp::Image redecoded = ImageFromMemory(backgroundBytes_, false, scale.Quarters());
   if (!redecoded) return;
   // A frame further up the stack (or a host borrowing this image) may be
@@ -232,10 +248,10 @@ void UiCompositor::ComposeBody(Gdiplus::GpGraphics* g, int w, int h) {
   if (body) gp::GdipSetClipRegion(g, body.get(), Gdiplus::CombineModeReplace);
   UseLogical(g, scale);
   if (!img) {
-    gp::GdipGraphicsClear(g, Opaque(backgroundColor_, IsLayered() ? look_.windowAlpha : 255));
+    gp::GdipGraphicsClear(g, Opaque(BackgroundColor(), IsLayered() ? look_.windowAlpha : 255));
     return;
   }
-  gp::GdipGraphicsClear(g, Opaque(backgroundColor_));
+  gp::GdipGraphicsClear(g, Opaque(BackgroundColor()));
   const float iw = static_cast<float>(ImageLogicalWidth(img)), ih = static_cast<float>(ImageLogicalHeight(img));
   const RectF inner{5, 5, static_cast<float>(w - 10), static_cast<float>(h - 10)};
   RectF placed{inner.x, inner.y, iw, ih};
@@ -252,8 +268,8 @@ void UiCompositor::ComposeBody(Gdiplus::GpGraphics* g, int w, int h) {
   if ((look_.imageLayout == 0 || look_.imageLayout == 2) && look_.imageFrame) {
     // Soften the image's edges into the body colour: each band is opaque
     // body colour at the image's outer edge and clear 6 pixels inside.
-    const Argb solid = Opaque(backgroundColor_);
-    const Argb clear = Opaque(backgroundColor_, 0);
+    const Argb solid = Opaque(BackgroundColor());
+    const Argb clear = Opaque(BackgroundColor(), 0);
     const float x = placed.x, y = placed.y, pw = placed.width, ph = placed.height;
     FillEdgeBand(g, {x, y, kEdgeBand, ph}, solid, clear, Gdiplus::LinearGradientModeHorizontal);
     FillEdgeBand(g, {x + pw - kEdgeBand, y, kEdgeBand, ph}, clear, solid,

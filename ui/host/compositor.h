@@ -76,7 +76,7 @@ class UiCompositor {
   // Decodes the background image again from its bytes, picking its drawing
   // for `scale`; nothing is redrawn. No effect without an own image.
   void RedecodeBackground(DisplayScale scale);
-  COLORREF BackgroundColor() const { return backgroundColor_; }
+  COLORREF BackgroundColor() const;
 
   // ---- frames (see UiWindow for the public meaning) ---------------------------
   void Redraw(ByteView image, std::optional<COLORREF> colour, int mode, bool keepElements);
@@ -145,7 +145,10 @@ class UiCompositor {
   Canvas fade_;                   // owned: only during a cross-fade
   gp::Image backgroundImage_;     // owned (unused while inheriting)
   Bytes backgroundBytes_;         // what backgroundImage_ was decoded from
-  COLORREF backgroundColor_ = 0;
+  // An image's average colour is worked out when first asked for: a
+  // borderless image frame never uses it.
+  mutable COLORREF backgroundColor_ = 0;
+  mutable bool averagePending_ = false;  // backgroundColor_ is to be the image's average
   gp::Region clipRegion_;         // owned: rounded body clip
   int fadeAlpha_ = 0;
   UINT_PTR fadeTimerId_ = 0;      // the cross-fade's timer (the host handle) while it runs

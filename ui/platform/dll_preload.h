@@ -18,11 +18,28 @@ namespace ui::platform {
 // mutual imports allow (each load takes its dependencies from the system
 // directory too). Names a system does not have are harmless: their load
 // simply fails.
-extern const wchar_t* const kPreloadedSystemDlls[];
-extern const std::size_t kPreloadedSystemDllCount;
+//
+// The early names are what a program loads, by itself or through system
+// components, until its first window is on the screen: the C runtime,
+// windows, drawing, input, COM, the shell's imports, GDI+ and its image
+// codecs. The late names only come with later work (the installation, the
+// folder dialog, shell links, starting a program, profiles and
+// certificates). The late names' dependencies are among the early ones.
+extern const wchar_t* const kEarlySystemDlls[];
+extern const std::size_t kEarlySystemDllCount;
+extern const wchar_t* const kLateSystemDlls[];
+extern const std::size_t kLateSystemDllCount;
 
-// Loads every DLL of kPreloadedSystemDlls from the system directory, its
-// dependencies from there too. Runs before the C runtime has started.
+// Loads every DLL of both lists, early then late, from the system
+// directory, its dependencies from there too. Runs before the C runtime has
+// started.
 void PreloadSystemDlls();
+
+// The same, in two steps: the early names (from the entry point, before
+// the C runtime has started), then the rest (once the first window is on
+// the screen, and before any work that may load them). Loading a DLL that
+// is already loaded only counts a reference, so either may run again.
+void PreloadEarlySystemDlls();
+void PreloadLateSystemDlls();
 
 }  // namespace ui::platform

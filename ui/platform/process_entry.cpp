@@ -3,7 +3,10 @@
 // runtime's start-up and every static initialiser:
 //   1. the DLL search is restricted to the system directory;
 //   2. the system DLLs that system components load by bare name are loaded
-//      from there (ui/platform/dll_preload.h);
+//      from there (ui/platform/dll_preload.h); a program built with
+//      QW_PRELOAD_EARLY_ONLY loads only those it needs up to its first
+//      window here, and the rest itself once that window is on the screen
+//      (the installer: its window comes up sooner);
 //   3. the imports the loader was not given are bound (deferred_imports.h);
 // then the C runtime's own entry starts the program as usual.
 #include <windows.h>
@@ -27,7 +30,11 @@ __attribute__((force_align_arg_pointer))
 #endif
 extern "C" int QwProcessEntry(void) {
   ui::platform::RestrictDllSearch();
+#if defined(QW_PRELOAD_EARLY_ONLY)
+  ui::platform::PreloadEarlySystemDlls();
+#else
   ui::platform::PreloadSystemDlls();
+#endif
   if (!ui::platform::BindDeferredImports(reinterpret_cast<HMODULE>(&__ImageBase))) {
     ExitProcess(kEntryPointNotFound);
   }

@@ -26,7 +26,8 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR commandLine, int) {
   const bool hover = commandLine && std::strstr(commandLine, "hover");
   const DWORD lifetime = lifeMs ? lifeMs : 8000;
 
-  WNDCLASSEXW wc{sizeof wc};
+  WNDCLASSEXW wc{};
+  wc.cbSize = sizeof wc;
   wc.lpfnWndProc = DefWindowProcW;
   wc.hInstance = instance;
   wc.lpszClassName = L"QwControlsGallery";

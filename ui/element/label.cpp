@@ -283,7 +283,13 @@ void UiLabel::Draw() {
     if (!g) return;
     const Gdiplus::RectF area = pc.area.ToGdiplus();
     // The background goes first so that the border stays visible on it.
-    if (gradientMode_ != -1) {
+    if (gradientMode_ != -1 && backColor1_ == backColor2_) {
+      // A gradient between equal colours is one colour: a solid fill gives
+      // the same pixels without computing the gradient for each of them.
+      gp::SolidBrush brush;
+      gp::GdipCreateSolidFill(backColor1_, brush.put());
+      if (brush) gp::GdipFillRectangle(g, brush.get(), area.X, area.Y, area.Width, area.Height);
+    } else if (gradientMode_ != -1) {
       gp::LineBrush brush;
       gp::GdipCreateLineBrushFromRect(&area, backColor1_, backColor2_,
                                       static_cast<Gdiplus::LinearGradientMode>(gradientMode_),

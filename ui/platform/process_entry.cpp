@@ -26,9 +26,11 @@ constexpr UINT kEntryPointNotFound = 0xC0000139;
 
 #if defined(__i386__)
 // The system calls the entry with a stack aligned to 4 bytes only.
-__attribute__((force_align_arg_pointer))
+#define QW_ENTRY_ALIGNS_STACK __attribute__((force_align_arg_pointer))
+#else
+#define QW_ENTRY_ALIGNS_STACK
 #endif
-extern "C" int QwProcessEntry(void) {
+extern "C" QW_ENTRY_ALIGNS_STACK int QwProcessEntry(void) {
   ui::platform::RestrictDllSearch();
 #if defined(QW_PRELOAD_EARLY_ONLY)
   ui::platform::PreloadEarlySystemDlls();

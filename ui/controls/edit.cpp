@@ -291,6 +291,11 @@ TextPosition UiEdit::Clamped(TextPosition p) const {
   return p;
 }
 
+void UiEdit::SetLayoutStrategy(UiTextStore::Strategy strategy) {
+  textStore_.SetStrategy(strategy);
+  if (Host()) Render(true);
+}
+
 void UiEdit::Select(TextPosition anchor, TextPosition caret) {
   anchor_ = Clamped(anchor);
   caret_ = Clamped(caret);

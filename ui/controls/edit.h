@@ -141,6 +141,9 @@ class UiEdit : public UiElement {
   UiScrollBar& HorizontalBar() { return hScrollBar_; }
   // Sets the selection (clamped into the text) and re-renders.
   void Select(TextPosition anchor, TextPosition caret);
+  // How the line store lays out (tests and benchmarks compare the fast
+  // paths with the reference one); lays out again and re-renders.
+  void SetLayoutStrategy(UiTextStore::Strategy strategy);
 
  protected:
   // Hook before the lines are drawn; the base does nothing.

@@ -178,6 +178,13 @@ class UiEdit : public UiElement {
   // margin after an insertion).
   int MeasuredHeight(std::string_view text);
   void Relayout();
+  // After an edit: a full Render when the text scrolled (or the reference
+  // strategy is on), otherwise only the changed lines [first, last] are
+  // drawn again; the lines below them moved by `shift` pixels (the change
+  // of the total height), and their pixels are moved instead of drawn.
+  // False when the edit is gone.
+  bool RenderAfterEdit(int first, int last, int shift, int oldScrollX, int oldScrollY);
+  bool RenderLines(int first, int last, int shift);
   void ReleaseFont();
   bool Recaret(int extraHeight = 0);  // false: the edit is gone
   void DrawLines(Gdiplus::GpGraphics* g);
@@ -215,6 +222,7 @@ class UiEdit : public UiElement {
   DWORD doubleClickTime_ = 0;
   ChangeHandler changeHandler_;
   WeakRef<UiElement> label_;           // names the edit for assistive technology
+  std::optional<Gdiplus::RectF> linesClip_;  // while RenderLines runs: the area redrawn
 };
 
 }  // namespace ui

@@ -2,6 +2,7 @@
 // caret.
 #include <algorithm>
 #include <cmath>
+#include <cstring>
 
 #include "ui/controls/edit.h"
 #include "ui/controls/text_metrics.h"
@@ -18,6 +19,9 @@ constexpr Argb kSelectedTextColor = ArgbOf(254, 255, 255, 255);
 constexpr Argb kCaretColor = ArgbOf(230, 0, 0, 0);
 constexpr int kBarThickness = 10;
 constexpr UINT kPresentCanvasMessage = 10253;
+// How far a line may draw beyond its rect: the selection highlight starts
+// 3 px above the row and ends 1 px below it; glyphs stay inside.
+constexpr float kLineOverhang = 4;
 
 int Trunc(float v) { return static_cast<int>(v); }
 
@@ -67,6 +71,104 @@ bool UiEdit::Render(bool relayout) {
     }
     DrawLines(g);
   });
+  return static_cast<bool>(self);
+}
+
+bool UiEdit::RenderAfterEdit(int first, int last, int shift, int oldScrollX, int oldScrollY) {
+  if (scrollX_ != oldScrollX || scrollY_ != oldScrollY || !textStore_.GetStrategy().incremental) return Render(false);
+  return RenderLines(first, last, shift);
+}
+
+namespace {
+
+// Moves the rows [from, from + count) of the bitmap's columns [x, x + width)
+// by `shift` rows (down when positive). False when the bitmap cannot be
+// locked.
+bool MoveRows(Gdiplus::GpGraphics* g, Gdiplus::GpBitmap* bitmap, int x, int width, int from, int count, int shift) {
+  if (count <= 0 || width <= 0 || shift == 0) return true;
+  gp::GdipFlush(g, Gdiplus::FlushIntentionSync);
+  const int top = std::min(from, from + shift), span = count + std::abs(shift);
+  Gdiplus::Rect rect(x, top, width, span);
+  Gdiplus::BitmapData data{};
+  if (!gp::Ok(gp::GdipBitmapLockBits(bitmap, &rect, Gdiplus::ImageLockModeRead | Gdiplus::ImageLockModeWrite,
+                                     PixelFormat32bppARGB, &data)))
+    return false;
+  auto* base = static_cast<BYTE*>(data.Scan0);
+  const std::size_t rowBytes = static_cast<std::size_t>(width) * 4;
+  auto row = [&](int y) { return base + static_cast<std::ptrdiff_t>(y - top) * data.Stride; };
+  // Rows in the order that never overwrites one still to be read.
+  if (shift > 0) {
+    for (int y = from + count - 1; y >= from; --y) std::memmove(row(y + shift), row(y), rowBytes);
+  } else {
+    for (int y = from; y < from + count; ++y) std::memmove(row(y + shift), row(y), rowBytes);
+  }
+  gp::GdipBitmapUnlockBits(bitmap, &data);
+  return true;
+}
+
+}  // namespace
+
+bool UiEdit::RenderLines(int first, int last, int shift) {
+  UiWindow* host = Host();
+  if (!host || !Visible() || !AutoRefresh() || TransitionInterval() != 0 || host->Busy()) return Render(false);
+  const int count = textStore_.LineCount();
+  first = std::clamp(first, 1, count);
+  last = std::clamp(last, first, count);
+  // The changed lines as they stand now, widened by what a line may draw
+  // beyond its rect (the selection highlight reaches 3 px up).
+  const int textTop = Trunc(textRect_.Y), textBottom = Trunc(textRect_.Y + textRect_.Height);
+  const Gdiplus::RectF firstRect = textStore_.LineRect(first), lastRect = textStore_.LineRect(last);
+  const int top = std::max(textTop, Trunc(firstRect.Y + scrollY_ + textRect_.Y - kLineOverhang));
+  int changedEnd = std::min(textBottom, static_cast<int>(std::ceil(lastRect.Y + lastRect.Height + scrollY_ +
+                                                                   textRect_.Y + kLineOverhang)));
+  changedEnd = std::max(changedEnd, top);
+  // The lines below moved by `shift` rows: their pixels move along (in
+  // whole device pixels only), and rows that scroll in from below the text
+  // rect are drawn.
+  int moveFrom = changedEnd - shift, moveCount = 0, exposedTop = textBottom;
+  const bool wholePixels = Scale().ToDevice(1000) == 1000;
+  if (shift != 0 && wholePixels && moveFrom >= textTop && changedEnd < textBottom) {
+    moveCount = std::min(textBottom, textBottom - shift) - std::max(moveFrom, textTop);
+    moveCount = std::min(moveCount, textBottom - changedEnd);
+    if (shift < 0) exposedTop = std::max(changedEnd, textBottom + shift - static_cast<int>(kLineOverhang));
+  } else if (shift != 0) {
+    changedEnd = textBottom;  // everything below is drawn again
+  }
+  const float left = textRect_.X, width = textRect_.Width;
+  const Gdiplus::RectF changed(left, static_cast<float>(top), width, static_cast<float>(changedEnd - top));
+  const Gdiplus::RectF exposed(left, static_cast<float>(exposedTop), width, static_cast<float>(textBottom - exposedTop));
+  const int redrawnEnd = shift != 0 ? textBottom : changedEnd;
+
+  const WeakRef<UiElement> self(this);
+  const RectF b = Bounds();
+  bool moved = true;
+  Paint(
+      [&](const PaintContext& pc) {
+        Gdiplus::GpGraphics* g = pc.graphics;
+        if (moveCount > 0)
+          moved = MoveRows(g, pc.bitmap, Trunc(left), Trunc(width), std::max(moveFrom, textTop), moveCount, shift);
+        for (const Gdiplus::RectF& area : {changed, exposed}) {
+          if (area.Height <= 0) continue;
+          // What a fresh full render puts under the lines, inside the area only.
+          gp::GdipSetClipRect(g, area.X, area.Y, area.Width, area.Height, Gdiplus::CombineModeReplace);
+          gp::GdipGraphicsClear(g, 0);
+          gp::SolidBrush back;
+          if (gp::Ok(gp::GdipCreateSolidFill(backColor_, back.put())))
+            gp::GdipFillRectangle(g, back.get(), 0, 0, static_cast<float>(Trunc(b.width)),
+                                  static_cast<float>(Trunc(b.height)));
+          gp::GdipResetClip(g);
+          OnBeforeDrawText();
+          if (!self) return;
+          linesClip_ = area;
+          DrawLines(g);
+          linesClip_.reset();
+        }
+      },
+      false, RectF{left, static_cast<float>(top), width, static_cast<float>(redrawnEnd - top)});
+  if (!self) return false;
+  if (!moved) return Render(false);
+  if (redrawnEnd > top)
+    host->InvalidateRect(RectF{b.x + left, b.y + top, width, static_cast<float>(redrawnEnd - top)}, 0);
   return static_cast<bool>(self);
 }
 
@@ -121,7 +223,11 @@ void UiEdit::DrawLines(Gdiplus::GpGraphics* g) {
   lastDrawnLine_ = firstVisibleLine_;
   for (int i = firstVisibleLine_; i <= textStore_.LineCount(); ++i) {
     const Gdiplus::RectF rect = textStore_.LineRect(i);
-    DrawLine(g, i, rect);
+    // Redrawing part of the text: only lines that may reach into it.
+    const float top = rect.Y + scrollY_ + textRect_.Y;
+    if (!linesClip_ || (top + rect.Height + kLineOverhang > linesClip_->Y &&
+                        top - kLineOverhang < linesClip_->Y + linesClip_->Height))
+      DrawLine(g, i, rect);
     lastDrawnLine_ = i;
     if (rect.Y + rect.Height > textRect_.Height - scrollY_) break;
   }
@@ -133,6 +239,9 @@ void UiEdit::DrawLine(Gdiplus::GpGraphics* g, int line, const Gdiplus::RectF& re
   if (text.empty()) text = L" ";
 
   gp::GdipSetClipRect(g, textRect_.X, textRect_.Y, textRect_.Width, textRect_.Height, Gdiplus::CombineModeReplace);
+  if (linesClip_)
+    gp::GdipSetClipRect(g, linesClip_->X, linesClip_->Y, linesClip_->Width, linesClip_->Height,
+                        Gdiplus::CombineModeIntersect);
   gp::GdipDrawString(g, text.c_str(), -1, font_, &box, stringFormat_.Handle(), textBrush_.get());
 
   const auto span = SelectedSpanOnLine(line, textStore_.LineCharCount(line), anchor_, caret_);

@@ -178,13 +178,14 @@ class UiEdit : public UiElement {
   // margin after an insertion).
   int MeasuredHeight(std::string_view text);
   void Relayout();
-  // After an edit: a full Render when the text scrolled (or the reference
-  // strategy is on), otherwise only the changed lines [first, last] are
-  // drawn again; the lines below them moved by `shift` pixels (the change
-  // of the total height), and their pixels are moved instead of drawn.
+  // After an edit: a full Render when the text scrolled sideways (or the
+  // reference strategy is on); otherwise only the changed lines [first,
+  // last] are drawn again, and the pixels of the lines above them (moved by
+  // the vertical scrolling) and below them (moved by the scrolling and by
+  // `shift`, the change of the total height) are moved instead of drawn.
   // False when the edit is gone.
   bool RenderAfterEdit(int first, int last, int shift, int oldScrollX, int oldScrollY);
-  bool RenderLines(int first, int last, int shift);
+  bool RenderLines(int first, int last, int shift, int scroll);
   void ReleaseFont();
   bool Recaret(int extraHeight = 0);  // false: the edit is gone
   void DrawLines(Gdiplus::GpGraphics* g);

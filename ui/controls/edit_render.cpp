@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cmath>
 #include <cstring>
+#include <utility>
+#include <vector>
 
 #include "ui/controls/edit.h"
 #include "ui/controls/text_metrics.h"
@@ -75,69 +77,91 @@ bool UiEdit::Render(bool relayout) {
 }
 
 bool UiEdit::RenderAfterEdit(int first, int last, int shift, int oldScrollX, int oldScrollY) {
-  if (scrollX_ != oldScrollX || scrollY_ != oldScrollY || !textStore_.GetStrategy().incremental) return Render(false);
-  return RenderLines(first, last, shift);
+  if (scrollX_ != oldScrollX || !textStore_.GetStrategy().incremental) return Render(false);
+  return RenderLines(first, last, shift, scrollY_ - oldScrollY);
 }
 
 namespace {
 
-// Moves the rows [from, from + count) of the bitmap's columns [x, x + width)
-// by `shift` rows (down when positive). False when the bitmap cannot be
-// locked.
-bool MoveRows(Gdiplus::GpGraphics* g, Gdiplus::GpBitmap* bitmap, int x, int width, int from, int count, int shift) {
-  if (count <= 0 || width <= 0 || shift == 0) return true;
-  gp::GdipFlush(g, Gdiplus::FlushIntentionSync);
-  const int top = std::min(from, from + shift), span = count + std::abs(shift);
-  Gdiplus::Rect rect(x, top, width, span);
-  Gdiplus::BitmapData data{};
-  if (!gp::Ok(gp::GdipBitmapLockBits(bitmap, &rect, Gdiplus::ImageLockModeRead | Gdiplus::ImageLockModeWrite,
-                                     PixelFormat32bppARGB, &data)))
-    return false;
-  auto* base = static_cast<BYTE*>(data.Scan0);
-  const std::size_t rowBytes = static_cast<std::size_t>(width) * 4;
-  auto row = [&](int y) { return base + static_cast<std::ptrdiff_t>(y - top) * data.Stride; };
-  // Rows in the order that never overwrites one still to be read.
-  if (shift > 0) {
-    for (int y = from + count - 1; y >= from; --y) std::memmove(row(y + shift), row(y), rowBytes);
-  } else {
-    for (int y = from; y < from + count; ++y) std::memmove(row(y + shift), row(y), rowBytes);
+// Rows [top, bottom) of the columns [x, x + width) of an element bitmap.
+class BitmapRows {
+ public:
+  BitmapRows(Gdiplus::GpBitmap* bitmap, int x, int width, int top, int bottom)
+      : bitmap_(bitmap), top_(top), rowBytes_(static_cast<std::size_t>(width) * 4) {
+    Gdiplus::Rect rect(x, top, width, bottom - top);
+    locked_ = width > 0 && bottom > top &&
+              gp::Ok(gp::GdipBitmapLockBits(bitmap, &rect, Gdiplus::ImageLockModeRead | Gdiplus::ImageLockModeWrite,
+                                            PixelFormat32bppARGB, &data_));
+    if (!locked_) return;
+    // The rows as they were, so that moves in both directions read old pixels.
+    old_.resize(rowBytes_ * static_cast<std::size_t>(bottom - top));
+    for (int y = top; y < bottom; ++y) std::memcpy(&old_[Offset(y)], Row(y), rowBytes_);
   }
-  gp::GdipBitmapUnlockBits(bitmap, &data);
-  return true;
-}
+  BitmapRows(const BitmapRows&) = delete;
+  BitmapRows& operator=(const BitmapRows&) = delete;
+  ~BitmapRows() {
+    if (locked_) gp::GdipBitmapUnlockBits(bitmap_, &data_);
+  }
+  bool Locked() const { return locked_; }
+  // Row y takes what row `from` held.
+  void Copy(int y, int from) { std::memcpy(Row(y), &old_[Offset(from)], rowBytes_); }
+
+ private:
+  std::size_t Offset(int y) const { return rowBytes_ * static_cast<std::size_t>(y - top_); }
+  BYTE* Row(int y) { return static_cast<BYTE*>(data_.Scan0) + static_cast<std::ptrdiff_t>(y - top_) * data_.Stride; }
+
+  Gdiplus::GpBitmap* bitmap_;
+  int top_;
+  std::size_t rowBytes_;
+  Gdiplus::BitmapData data_{};
+  bool locked_ = false;
+  std::vector<BYTE> old_;
+};
+
+struct RowMove {
+  int top, bottom;  // destination rows
+  int delta;        // destination minus source
+};
 
 }  // namespace
 
-bool UiEdit::RenderLines(int first, int last, int shift) {
+bool UiEdit::RenderLines(int first, int last, int shift, int scroll) {
   UiWindow* host = Host();
-  if (!host || !Visible() || !AutoRefresh() || TransitionInterval() != 0 || host->Busy()) return Render(false);
+  if (!host || !Visible() || !AutoRefresh() || TransitionInterval() != 0 || host->Busy() ||
+      Scale().ToDevice(1000) != 1000)  // moved pixels must land on whole device pixels
+    return Render(false);
   const int count = textStore_.LineCount();
   first = std::clamp(first, 1, count);
   last = std::clamp(last, first, count);
   // The changed lines as they stand now, widened by what a line may draw
   // beyond its rect (the selection highlight reaches 3 px up).
   const int textTop = Trunc(textRect_.Y), textBottom = Trunc(textRect_.Y + textRect_.Height);
+  const int overhang = static_cast<int>(kLineOverhang);
   const Gdiplus::RectF firstRect = textStore_.LineRect(first), lastRect = textStore_.LineRect(last);
-  const int top = std::max(textTop, Trunc(firstRect.Y + scrollY_ + textRect_.Y - kLineOverhang));
-  int changedEnd = std::min(textBottom, static_cast<int>(std::ceil(lastRect.Y + lastRect.Height + scrollY_ +
-                                                                   textRect_.Y + kLineOverhang)));
-  changedEnd = std::max(changedEnd, top);
-  // The lines below moved by `shift` rows: their pixels move along (in
-  // whole device pixels only), and rows that scroll in from below the text
-  // rect are drawn.
-  int moveFrom = changedEnd - shift, moveCount = 0, exposedTop = textBottom;
-  const bool wholePixels = Scale().ToDevice(1000) == 1000;
-  if (shift != 0 && wholePixels && moveFrom >= textTop && changedEnd < textBottom) {
-    moveCount = std::min(textBottom, textBottom - shift) - std::max(moveFrom, textTop);
-    moveCount = std::min(moveCount, textBottom - changedEnd);
-    if (shift < 0) exposedTop = std::max(changedEnd, textBottom + shift - static_cast<int>(kLineOverhang));
-  } else if (shift != 0) {
-    changedEnd = textBottom;  // everything below is drawn again
+  const int top = std::clamp(Trunc(firstRect.Y + scrollY_ + textRect_.Y) - overhang, textTop, textBottom);
+  const int changedEnd = std::clamp(
+      static_cast<int>(std::ceil(lastRect.Y + lastRect.Height + scrollY_ + textRect_.Y)) + overhang, top, textBottom);
+  // The lines above moved with the scrolling, the lines below with it and
+  // the change of the text's height: their pixels move along, and the rows
+  // that come into the text rect from outside it are drawn.
+  std::vector<RowMove> moves;
+  if (scroll != 0) moves.push_back({textTop, top, scroll});
+  if (scroll + shift != 0) moves.push_back({changedEnd, textBottom, scroll + shift});
+  std::vector<std::pair<int, int>> redraw{{top, changedEnd}};
+  for (const RowMove& m : moves) {
+    if (m.bottom <= m.top) continue;
+    // Rows whose source lies inside the old text rect.
+    const int from = std::max(m.top, textTop + m.delta), to = std::min(m.bottom, textBottom + m.delta);
+    if (from >= to) {
+      redraw.push_back({m.top, m.bottom});
+      continue;
+    }
+    if (from > m.top) redraw.push_back({m.top, std::min(m.bottom, from + overhang)});
+    if (to < m.bottom) redraw.push_back({std::max(m.top, to - overhang), m.bottom});
   }
   const float left = textRect_.X, width = textRect_.Width;
-  const Gdiplus::RectF changed(left, static_cast<float>(top), width, static_cast<float>(changedEnd - top));
-  const Gdiplus::RectF exposed(left, static_cast<float>(exposedTop), width, static_cast<float>(textBottom - exposedTop));
-  const int redrawnEnd = shift != 0 ? textBottom : changedEnd;
+  const int paintedTop = moves.empty() || scroll == 0 ? top : textTop;
+  const int paintedEnd = moves.empty() ? changedEnd : textBottom;
 
   const WeakRef<UiElement> self(this);
   const RectF b = Bounds();
@@ -145,30 +169,40 @@ bool UiEdit::RenderLines(int first, int last, int shift) {
   Paint(
       [&](const PaintContext& pc) {
         Gdiplus::GpGraphics* g = pc.graphics;
-        if (moveCount > 0)
-          moved = MoveRows(g, pc.bitmap, Trunc(left), Trunc(width), std::max(moveFrom, textTop), moveCount, shift);
-        for (const Gdiplus::RectF& area : {changed, exposed}) {
-          if (area.Height <= 0) continue;
-          // What a fresh full render puts under the lines, inside the area only.
-          gp::GdipSetClipRect(g, area.X, area.Y, area.Width, area.Height, Gdiplus::CombineModeReplace);
-          gp::GdipGraphicsClear(g, 0);
-          gp::SolidBrush back;
-          if (gp::Ok(gp::GdipCreateSolidFill(backColor_, back.put())))
-            gp::GdipFillRectangle(g, back.get(), 0, 0, static_cast<float>(Trunc(b.width)),
-                                  static_cast<float>(Trunc(b.height)));
-          gp::GdipResetClip(g);
+        if (!moves.empty()) {
+          gp::GdipFlush(g, Gdiplus::FlushIntentionSync);
+          BitmapRows rows(pc.bitmap, Trunc(left), Trunc(width), textTop, textBottom);
+          moved = rows.Locked();
+          if (!moved) return;
+          for (const RowMove& m : moves)
+            for (int y = std::max(m.top, textTop + m.delta); y < std::min(m.bottom, textBottom + m.delta); ++y)
+              rows.Copy(y, y - m.delta);
+        }
+        for (const auto& [from, to] : redraw) {
+          const Gdiplus::RectF area(left, static_cast<float>(from), width, static_cast<float>(std::max(0, to - from)));
+          if (to > from) {
+            // What a fresh full render puts under the lines, inside the area only.
+            gp::GdipSetClipRect(g, area.X, area.Y, area.Width, area.Height, Gdiplus::CombineModeReplace);
+            gp::GdipGraphicsClear(g, 0);
+            gp::SolidBrush back;
+            if (gp::Ok(gp::GdipCreateSolidFill(backColor_, back.put())))
+              gp::GdipFillRectangle(g, back.get(), 0, 0, static_cast<float>(Trunc(b.width)),
+                                    static_cast<float>(Trunc(b.height)));
+            gp::GdipResetClip(g);
+          }
           OnBeforeDrawText();
           if (!self) return;
+          // Also for an empty area: the visible-line bookkeeping runs as in a full render.
           linesClip_ = area;
           DrawLines(g);
           linesClip_.reset();
         }
       },
-      false, RectF{left, static_cast<float>(top), width, static_cast<float>(redrawnEnd - top)});
+      false, RectF{left, static_cast<float>(paintedTop), width, static_cast<float>(paintedEnd - paintedTop)});
   if (!self) return false;
   if (!moved) return Render(false);
-  if (redrawnEnd > top)
-    host->InvalidateRect(RectF{b.x + left, b.y + top, width, static_cast<float>(redrawnEnd - top)}, 0);
+  if (paintedEnd > paintedTop)
+    host->InvalidateRect(RectF{b.x + left, b.y + paintedTop, width, static_cast<float>(paintedEnd - paintedTop)}, 0);
   return static_cast<bool>(self);
 }
 

@@ -136,7 +136,11 @@ void UiTextStore::Layout(Gdiplus::GpGraphics* graphics, const Gdiplus::RectF& bo
     layoutBox.Height = 0;
   }
   const LayoutKey key{font, format, layoutBox.Width, layoutBox.Height, scrollBars};
-  const bool sameSettings = layoutKey_ && *layoutKey_ == key && strategy_.incremental;
+  const bool sameKey = layoutKey_ && *layoutKey_ == key;
+  const bool sameSettings = sameKey && strategy_.incremental;
+  // Other settings (a new font may even reuse a freed one's address): the
+  // advances are learnt again.
+  if (!sameKey) measurer_.Reset();
   layoutKey_ = key;
   lastMeasuredCount_ = 0;
   measurer_.ResetCount();

@@ -482,3 +482,22 @@ TEST_F(TextStoreLayout, IncrementalLayoutMatchesMeasuringEveryLine) {
     }
   }
 }
+
+TEST_F(TextStoreLayout, SummingCanBeRefusedAndThenEveryLineIsMeasured) {
+  // A display scale makes measured widths device widths over the scale,
+  // which no sum reproduces: the edit then refuses sums.
+  std::string text;
+  for (int i = 0; i < 20; ++i) text += (i ? "\r\n" : "") + std::string("plain 青梧 line");
+  UiTextStore s = Store(text, true);
+  s.SetSpacesAsTabs(false);
+  Layout(s, 100, 3);
+  ASSERT_EQ(s.LinesMeasuredByLastLayout(), 20);
+  const int summedRun = s.RealMeasuresByLastLayout();
+  s.SetSummingAllowed(false);
+  Layout(s, 100, 3);
+  EXPECT_EQ(s.LinesMeasuredByLastLayout(), 20);
+  EXPECT_EQ(s.RealMeasuresByLastLayout(), 20);
+  s.SetSummingAllowed(true);
+  Layout(s, 100, 3);
+  EXPECT_EQ(s.RealMeasuresByLastLayout(), summedRun);
+}

@@ -60,6 +60,7 @@ bool Before(TextPosition a, TextPosition b) { return a.line < b.line || (a.line 
 // ---- text changes ----------------------------------------------------------------------
 
 void UiEdit::Relayout() {
+  textStore_.SetSummingAllowed(Scale().IsUnit());
   textStore_.Layout(Graphics(), textRect_, font_, stringFormat_.Handle(), scrollBars_);
 }
 

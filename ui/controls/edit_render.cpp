@@ -68,6 +68,7 @@ bool UiEdit::Render(bool relayout) {
     OnBeforeDrawText();
     if (!self || !ArrangeScrollBars(true, false)) return;
     if (relayout) {
+      textStore_.SetSummingAllowed(Scale().IsUnit());
       textStore_.Layout(g, textRect_, font_, stringFormat_.Handle(), scrollBars_);
       if (!ArrangeScrollBars(false, true)) return;
     }
@@ -128,7 +129,7 @@ struct RowMove {
 bool UiEdit::RenderLines(int first, int last, int shift, int scroll) {
   UiWindow* host = Host();
   if (!host || !Visible() || !AutoRefresh() || TransitionInterval() != 0 || host->Busy() ||
-      Scale().ToDevice(1000) != 1000)  // moved pixels must land on whole device pixels
+      !Scale().IsUnit())  // moved pixels must land on whole device pixels
     return Render(false);
   const int count = textStore_.LineCount();
   first = std::clamp(first, 1, count);
@@ -257,7 +258,7 @@ void UiEdit::DrawLines(Gdiplus::GpGraphics* g) {
   lastDrawnLine_ = firstVisibleLine_;
   for (int i = firstVisibleLine_; i <= textStore_.LineCount(); ++i) {
     const Gdiplus::RectF rect = textStore_.LineRect(i);
-    // Redrawing part of the text: only lines that may reach into it.
+    // Redrawing an area of the text: only lines that may reach into it.
     const float top = rect.Y + scrollY_ + textRect_.Y;
     if (!linesClip_ || (top + rect.Height + kLineOverhang > linesClip_->Y &&
                         top - kLineOverhang < linesClip_->Y + linesClip_->Height))

@@ -67,7 +67,14 @@ void UiTextStore::RebuildLines(bool multiLine) {
 void UiTextStore::SetStrategy(Strategy strategy) {
   if (strategy == strategy_) return;
   strategy_ = strategy;
-  measurer_.SetSumming(strategy.summedWidths);
+  measurer_.SetSumming(strategy.summedWidths && summingAllowed_);
+  InvalidateLayout();
+}
+
+void UiTextStore::SetSummingAllowed(bool allowed) {
+  if (allowed == summingAllowed_) return;
+  summingAllowed_ = allowed;
+  measurer_.SetSumming(strategy_.summedWidths && allowed);
   InvalidateLayout();
 }
 

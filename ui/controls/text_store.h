@@ -11,9 +11,8 @@
 #include <optional>
 #include <string>
 #include <string_view>
-#include <vector>
-
 #include <map>
+#include <vector>
 
 #include "ui/controls/edit_mode.h"
 #include "ui/controls/text_line_measure.h"
@@ -57,6 +56,11 @@ class UiTextStore {
   int RealMeasuresByLastLayout() const { return lastRealCount_; }
   void SetStrategy(Strategy strategy);
   Strategy GetStrategy() const { return strategy_; }
+  // Whether summed widths may be used at all: only where the graphics
+  // measures in whole device pixels (no display scaling). Under a scaling
+  // transform the measured widths are device widths divided by the scale,
+  // which no sum of per-character widths reproduces exactly.
+  void SetSummingAllowed(bool allowed);
 
   // The bytes of `line` without its CR LF (only the first `byteCount` bytes
   // when given). For display, Password mode gives the mask once per
@@ -161,6 +165,7 @@ class UiTextStore {
   std::string maskChar_ = "*";
   bool spacesAsTabs_ = true;
   Strategy strategy_;
+  bool summingAllowed_ = true;
   std::optional<LayoutKey> layoutKey_;  // settings of the latest Layout; none = measure all
   LineMeasurer measurer_;
   int lastMeasuredCount_ = 0;

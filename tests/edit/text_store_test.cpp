@@ -2,6 +2,7 @@
 // editing and layout with real GDI+ measuring.
 #include <gtest/gtest.h>
 
+#include <iterator>
 #include <string>
 
 #include "ui/controls/text_store.h"
@@ -387,4 +388,116 @@ TEST_F(TextStoreLayout, AnEditMeasuresOnlyTheLinesItTouched) {
   s.InvalidateLayout();
   s.Layout(graphics_.get(), Gdiplus::RectF(2, 3, 90, 20), Library().defaultFont, format, 2);
   EXPECT_EQ(s.LinesMeasuredByLastLayout(), 50);
+}
+
+namespace {
+
+// The line table of two stores is the same: starts, byte lengths and texts.
+void ExpectSameLines(const UiTextStore& a, const UiTextStore& b) {
+  ASSERT_EQ(a.Text(), b.Text());
+  ASSERT_EQ(a.LineCount(), b.LineCount());
+  for (int n = 1; n <= a.LineCount(); ++n) {
+    ASSERT_EQ(a.LineStart(n), b.LineStart(n)) << "line " << n;
+    ASSERT_EQ(a.LineByteLength(n), b.LineByteLength(n)) << "line " << n;
+  }
+}
+
+// Deterministic pseudo-random numbers for edit sequences.
+struct Lcg {
+  unsigned state;
+  int Next(int bound) {
+    state = state * 1103515245u + 12345u;
+    return static_cast<int>((state >> 8) % static_cast<unsigned>(bound));
+  }
+};
+
+}  // namespace
+
+TEST(TextStoreEditing, InPlaceEditsMakeTheLinesAFullRebuildMakes) {
+  // Breaks made and broken at the edges of an edit: an LF after a CR
+  // before the position, a CR before an LF after it, text put between CR
+  // and LF, lone CRs and LFs, two-byte characters.
+  const char* const pieces[] = {"x", "\r\n", "\n", "\r", "\r\n\r\n", "青梧", "ab\r\ncd\r\n", "\n\n", "z\r", ""};
+  for (bool multiLine : {true, false}) {
+    UiTextStore fast = Store("ab\r\ncd\r\n\r\nef", multiLine);
+    UiTextStore full = Store("ab\r\ncd\r\n\r\nef", multiLine);
+    full.SetStrategy({false, false});
+    Lcg random{multiLine ? 7u : 11u};
+    for (int step = 0; step < 600; ++step) {
+      const int a = 1 + random.Next(fast.Length() + 1);
+      const int b = random.Next(3) == 0 ? 1 + random.Next(fast.Length() + 1) : a;
+      const char* piece = pieces[random.Next(static_cast<int>(std::size(pieces)))];
+      const int fastEnd = fast.ReplaceRange(a, b, piece, multiLine);
+      const int fullEnd = full.ReplaceRange(a, b, piece, multiLine);
+      ASSERT_EQ(fastEnd, fullEnd) << "step " << step;
+      ExpectSameLines(fast, full);
+      if (HasFailure()) return;
+      for (int p : {1, a, fastEnd, fast.Length() + 1}) {
+        int lf = 0, cf = 0, lr = 0, cr = 0;
+        fast.LineColumnAt(p, &lf, &cf);
+        full.LineColumnAt(p, &lr, &cr);
+        ASSERT_EQ(lf, lr);
+        ASSERT_EQ(cf, cr);
+      }
+    }
+  }
+}
+
+TEST_F(TextStoreLayout, IncrementalLayoutMatchesMeasuringEveryLine) {
+  // Typing, breaking, joining and pasting at the end, in the middle and at
+  // the start, with and without wrapping and single-line: every line rect
+  // and the totals match a store that measures everything with GDI+.
+  const char* const pieces[] = {"x", "\r\n", "青", "a long piece of text that wraps 青梧网游加速器", "\r\nq\r\n", "  "};
+  for (int scrollBars : {3, 2, 0}) {
+    const bool multiLine = scrollBars != 0;
+    std::string text;
+    for (int i = 0; i < 40; ++i) text += (i ? "\r\n" : "") + std::string(static_cast<std::size_t>(i % 9), 'w') + "青";
+    UiTextStore fast = Store(text, multiLine), full = Store(text, multiLine);
+    full.SetStrategy({false, false});
+    Gdiplus::GpStringFormat* format = Format(scrollBars);
+    const Gdiplus::RectF box(2, 3, 120, 20);
+    auto layout = [&](UiTextStore& s) { s.Layout(graphics_.get(), box, Library().defaultFont, format, scrollBars); };
+    layout(fast);
+    layout(full);
+    Lcg random{static_cast<unsigned>(scrollBars) + 3u};
+    for (int step = 0; step < 120; ++step) {
+      int a = 1 + random.Next(fast.Length() + 1);
+      if (step % 3 == 0) a = fast.Length() + 1;  // at the end
+      if (step % 7 == 0) a = 1;                  // at the start
+      const int b = random.Next(4) == 0 ? 1 + random.Next(fast.Length() + 1) : a;
+      const char* piece = pieces[random.Next(static_cast<int>(std::size(pieces)))];
+      fast.ReplaceRange(a, b, piece, multiLine);
+      full.ReplaceRange(a, b, piece, multiLine);
+      layout(fast);
+      layout(full);
+      ExpectSameLines(fast, full);
+      ExpectSameLayout(fast, full);
+      EXPECT_EQ(fast.LineHeight(), full.LineHeight());
+      EXPECT_EQ(fast.CharWidth(), full.CharWidth());
+      if (HasFailure()) {
+        ADD_FAILURE() << "scroll bars " << scrollBars << ", step " << step;
+        return;
+      }
+      EXPECT_LE(fast.LinesMeasuredByLastLayout(), 4);
+    }
+  }
+}
+
+TEST_F(TextStoreLayout, SummingCanBeRefusedAndThenEveryLineIsMeasured) {
+  // A display scale makes measured widths device widths over the scale,
+  // which no sum reproduces: the edit then refuses sums.
+  std::string text;
+  for (int i = 0; i < 20; ++i) text += (i ? "\r\n" : "") + std::string("plain 青梧 line");
+  UiTextStore s = Store(text, true);
+  s.SetSpacesAsTabs(false);
+  Layout(s, 100, 3);
+  ASSERT_EQ(s.LinesMeasuredByLastLayout(), 20);
+  const int summedRun = s.RealMeasuresByLastLayout();
+  s.SetSummingAllowed(false);
+  Layout(s, 100, 3);
+  EXPECT_EQ(s.LinesMeasuredByLastLayout(), 20);
+  EXPECT_EQ(s.RealMeasuresByLastLayout(), 20);
+  s.SetSummingAllowed(true);
+  Layout(s, 100, 3);
+  EXPECT_EQ(s.RealMeasuresByLastLayout(), summedRun);
 }

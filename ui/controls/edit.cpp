@@ -208,6 +208,7 @@ void UiEdit::OnSetText(const char* text, bool caretToEnd) {
   textStore_.SetText(text ? text : "", multiLine_, mode_, maskChar_);
   scrollY_ = scrollX_ = 0;
   anchor_ = caret_ = TextPosition{1, 0};
+  textStore_.SetSummingAllowed(Scale().IsUnit());
   textStore_.Layout(Graphics(), textRect_, font_, stringFormat_.Handle(), scrollBars_);
   const WeakRef<UiElement> self(this);
   if (!ArrangeScrollBars(false, true) || !Render(false)) return;
@@ -289,6 +290,11 @@ TextPosition UiEdit::Clamped(TextPosition p) const {
   p.line = std::clamp(p.line, 1, textStore_.LineCount());
   p.column = std::clamp(p.column, 0, textStore_.LineCharCount(p.line));
   return p;
+}
+
+void UiEdit::SetLayoutStrategy(UiTextStore::Strategy strategy) {
+  textStore_.SetStrategy(strategy);
+  if (Host()) Render(true);
 }
 
 void UiEdit::Select(TextPosition anchor, TextPosition caret) {

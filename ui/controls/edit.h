@@ -141,6 +141,9 @@ class UiEdit : public UiElement {
   UiScrollBar& HorizontalBar() { return hScrollBar_; }
   // Sets the selection (clamped into the text) and re-renders.
   void Select(TextPosition anchor, TextPosition caret);
+  // How the line store lays out (tests and benchmarks compare the fast
+  // paths with the reference one); lays out again and re-renders.
+  void SetLayoutStrategy(UiTextStore::Strategy strategy);
 
  protected:
   // Hook before the lines are drawn; the base does nothing.
@@ -175,6 +178,14 @@ class UiEdit : public UiElement {
   // margin after an insertion).
   int MeasuredHeight(std::string_view text);
   void Relayout();
+  // After an edit: a full Render when the text scrolled sideways (or the
+  // reference strategy is on); otherwise only the changed lines [first,
+  // last] are drawn again, and the pixels of the lines above them (moved by
+  // the vertical scrolling) and below them (moved by the scrolling and by
+  // `shift`, the change of the total height) are moved instead of drawn.
+  // False when the edit is gone.
+  bool RenderAfterEdit(int first, int last, int shift, int oldScrollX, int oldScrollY);
+  bool RenderLines(int first, int last, int shift, int scroll);
   void ReleaseFont();
   bool Recaret(int extraHeight = 0);  // false: the edit is gone
   void DrawLines(Gdiplus::GpGraphics* g);
@@ -212,6 +223,7 @@ class UiEdit : public UiElement {
   DWORD doubleClickTime_ = 0;
   ChangeHandler changeHandler_;
   WeakRef<UiElement> label_;           // names the edit for assistive technology
+  std::optional<Gdiplus::RectF> linesClip_;  // while RenderLines runs: the area redrawn
 };
 
 }  // namespace ui

@@ -60,6 +60,7 @@ bool Before(TextPosition a, TextPosition b) { return a.line < b.line || (a.line 
 // ---- text changes ----------------------------------------------------------------------
 
 void UiEdit::Relayout() {
+  textStore_.SetSummingAllowed(Scale().IsUnit());
   textStore_.Layout(Graphics(), textRect_, font_, stringFormat_.Handle(), scrollBars_);
 }
 
@@ -86,6 +87,8 @@ void UiEdit::InsertText(std::string_view text) {
   DeleteSelection(true);
   if (!self) return;
   caret_ = Clamped(caret_);
+  const int firstLine = caret_.line, height = textStore_.TotalHeight();
+  const int oldScrollX = scrollX_, oldScrollY = scrollY_;
   const int at = BytePosition(caret_.line, caret_.column);
   // The caret goes right after what was actually inserted (a single line
   // keeps only the part before a break; stray LFs are dropped).
@@ -96,7 +99,11 @@ void UiEdit::InsertText(std::string_view text) {
   Relayout();
   if (caret_.line == textStore_.LineCount())
     scrollY_ = static_cast<int>(textRect_.Y - (textStore_.TotalHeight() - textRect_.Height));
-  if (!Recaret(extraHeight) || !ArrangeScrollBars(false, true) || !Render(false) || !DrawCaret(HasFocus(), true))
+  if (!Recaret(extraHeight) || !ArrangeScrollBars(false, true)) return;
+  // The lines after the caret's line are the old ones, moved by the
+  // change of the total height.
+  if (!RenderAfterEdit(firstLine, caret_.line, textStore_.TotalHeight() - height, oldScrollX, oldScrollY) ||
+      !DrawCaret(HasFocus(), true))
     return;
   NotifyChanged();
 }
@@ -109,11 +116,18 @@ int UiEdit::DeleteSelection(bool quiet) {
   const int p1 = BytePosition(anchor_.line, anchor_.column);
   const int p2 = BytePosition(caret_.line, caret_.column);
   anchor_ = caret_ = Before(anchor_, caret_) ? anchor_ : caret_;
+  const int height = textStore_.TotalHeight();
+  const int oldScrollX = scrollX_, oldScrollY = scrollY_;
   textStore_.DeleteRange(p1, p2, multiLine_);
   Relayout();
   if (!textStore_.IsValidLine(firstVisibleLine_)) firstVisibleLine_ = 0;
   if (!textStore_.IsValidLine(lastDrawnLine_)) lastDrawnLine_ = 0;
-  if (!Recaret() || !ArrangeScrollBars(false, true) || !Render(false) || !DrawCaret(HasFocus(), true)) return 1;
+  if (!Recaret() || !ArrangeScrollBars(false, true)) return 1;
+  // One line is left where the selection was; the lines after it moved by
+  // the change of the total height.
+  if (!RenderAfterEdit(caret_.line, caret_.line, textStore_.TotalHeight() - height, oldScrollX, oldScrollY) ||
+      !DrawCaret(HasFocus(), true))
+    return 1;
   if (!quiet) NotifyChanged();
   return 1;
 }

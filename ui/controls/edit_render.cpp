@@ -2,6 +2,9 @@
 // caret.
 #include <algorithm>
 #include <cmath>
+#include <cstring>
+#include <utility>
+#include <vector>
 
 #include "ui/controls/edit.h"
 #include "ui/controls/text_metrics.h"
@@ -18,6 +21,9 @@ constexpr Argb kSelectedTextColor = ArgbOf(254, 255, 255, 255);
 constexpr Argb kCaretColor = ArgbOf(230, 0, 0, 0);
 constexpr int kBarThickness = 10;
 constexpr UINT kPresentCanvasMessage = 10253;
+// How far a line may draw beyond its rect: the selection highlight starts
+// 3 px above the row and ends 1 px below it; glyphs stay inside.
+constexpr float kLineOverhang = 4;
 
 int Trunc(float v) { return static_cast<int>(v); }
 
@@ -62,11 +68,142 @@ bool UiEdit::Render(bool relayout) {
     OnBeforeDrawText();
     if (!self || !ArrangeScrollBars(true, false)) return;
     if (relayout) {
+      textStore_.SetSummingAllowed(Scale().IsUnit());
       textStore_.Layout(g, textRect_, font_, stringFormat_.Handle(), scrollBars_);
       if (!ArrangeScrollBars(false, true)) return;
     }
     DrawLines(g);
   });
+  return static_cast<bool>(self);
+}
+
+bool UiEdit::RenderAfterEdit(int first, int last, int shift, int oldScrollX, int oldScrollY) {
+  if (scrollX_ != oldScrollX || !textStore_.GetStrategy().incremental) return Render(false);
+  return RenderLines(first, last, shift, scrollY_ - oldScrollY);
+}
+
+namespace {
+
+// Rows [top, bottom) of the columns [x, x + width) of an element bitmap.
+class BitmapRows {
+ public:
+  BitmapRows(Gdiplus::GpBitmap* bitmap, int x, int width, int top, int bottom)
+      : bitmap_(bitmap), top_(top), rowBytes_(static_cast<std::size_t>(width) * 4) {
+    Gdiplus::Rect rect(x, top, width, bottom - top);
+    locked_ = width > 0 && bottom > top &&
+              gp::Ok(gp::GdipBitmapLockBits(bitmap, &rect, Gdiplus::ImageLockModeRead | Gdiplus::ImageLockModeWrite,
+                                            PixelFormat32bppARGB, &data_));
+    if (!locked_) return;
+    // The rows as they were, so that moves in both directions read old pixels.
+    old_.resize(rowBytes_ * static_cast<std::size_t>(bottom - top));
+    for (int y = top; y < bottom; ++y) std::memcpy(&old_[Offset(y)], Row(y), rowBytes_);
+  }
+  BitmapRows(const BitmapRows&) = delete;
+  BitmapRows& operator=(const BitmapRows&) = delete;
+  ~BitmapRows() {
+    if (locked_) gp::GdipBitmapUnlockBits(bitmap_, &data_);
+  }
+  bool Locked() const { return locked_; }
+  // Row y takes what row `from` held.
+  void Copy(int y, int from) { std::memcpy(Row(y), &old_[Offset(from)], rowBytes_); }
+
+ private:
+  std::size_t Offset(int y) const { return rowBytes_ * static_cast<std::size_t>(y - top_); }
+  BYTE* Row(int y) { return static_cast<BYTE*>(data_.Scan0) + static_cast<std::ptrdiff_t>(y - top_) * data_.Stride; }
+
+  Gdiplus::GpBitmap* bitmap_;
+  int top_;
+  std::size_t rowBytes_;
+  Gdiplus::BitmapData data_{};
+  bool locked_ = false;
+  std::vector<BYTE> old_;
+};
+
+struct RowMove {
+  int top, bottom;  // destination rows
+  int delta;        // destination minus source
+};
+
+}  // namespace
+
+bool UiEdit::RenderLines(int first, int last, int shift, int scroll) {
+  UiWindow* host = Host();
+  if (!host || !Visible() || !AutoRefresh() || TransitionInterval() != 0 || host->Busy() ||
+      !Scale().IsUnit())  // moved pixels must land on whole device pixels
+    return Render(false);
+  const int count = textStore_.LineCount();
+  first = std::clamp(first, 1, count);
+  last = std::clamp(last, first, count);
+  // The changed lines as they stand now, widened by what a line may draw
+  // beyond its rect (the selection highlight reaches 3 px up).
+  const int textTop = Trunc(textRect_.Y), textBottom = Trunc(textRect_.Y + textRect_.Height);
+  const int overhang = static_cast<int>(kLineOverhang);
+  const Gdiplus::RectF firstRect = textStore_.LineRect(first), lastRect = textStore_.LineRect(last);
+  const int top = std::clamp(Trunc(firstRect.Y + scrollY_ + textRect_.Y) - overhang, textTop, textBottom);
+  const int changedEnd = std::clamp(
+      static_cast<int>(std::ceil(lastRect.Y + lastRect.Height + scrollY_ + textRect_.Y)) + overhang, top, textBottom);
+  // The lines above moved with the scrolling, the lines below with it and
+  // the change of the text's height: their pixels move along, and the rows
+  // that come into the text rect from outside it are drawn.
+  std::vector<RowMove> moves;
+  if (scroll != 0) moves.push_back({textTop, top, scroll});
+  if (scroll + shift != 0) moves.push_back({changedEnd, textBottom, scroll + shift});
+  std::vector<std::pair<int, int>> redraw{{top, changedEnd}};
+  for (const RowMove& m : moves) {
+    if (m.bottom <= m.top) continue;
+    // Rows whose source lies inside the old text rect.
+    const int from = std::max(m.top, textTop + m.delta), to = std::min(m.bottom, textBottom + m.delta);
+    if (from >= to) {
+      redraw.push_back({m.top, m.bottom});
+      continue;
+    }
+    if (from > m.top) redraw.push_back({m.top, std::min(m.bottom, from + overhang)});
+    if (to < m.bottom) redraw.push_back({std::max(m.top, to - overhang), m.bottom});
+  }
+  const float left = textRect_.X, width = textRect_.Width;
+  const int paintedTop = moves.empty() || scroll == 0 ? top : textTop;
+  const int paintedEnd = moves.empty() ? changedEnd : textBottom;
+
+  const WeakRef<UiElement> self(this);
+  const RectF b = Bounds();
+  bool moved = true;
+  Paint(
+      [&](const PaintContext& pc) {
+        Gdiplus::GpGraphics* g = pc.graphics;
+        if (!moves.empty()) {
+          gp::GdipFlush(g, Gdiplus::FlushIntentionSync);
+          BitmapRows rows(pc.bitmap, Trunc(left), Trunc(width), textTop, textBottom);
+          moved = rows.Locked();
+          if (!moved) return;
+          for (const RowMove& m : moves)
+            for (int y = std::max(m.top, textTop + m.delta); y < std::min(m.bottom, textBottom + m.delta); ++y)
+              rows.Copy(y, y - m.delta);
+        }
+        for (const auto& [from, to] : redraw) {
+          const Gdiplus::RectF area(left, static_cast<float>(from), width, static_cast<float>(std::max(0, to - from)));
+          if (to > from) {
+            // What a fresh full render puts under the lines, inside the area only.
+            gp::GdipSetClipRect(g, area.X, area.Y, area.Width, area.Height, Gdiplus::CombineModeReplace);
+            gp::GdipGraphicsClear(g, 0);
+            gp::SolidBrush back;
+            if (gp::Ok(gp::GdipCreateSolidFill(backColor_, back.put())))
+              gp::GdipFillRectangle(g, back.get(), 0, 0, static_cast<float>(Trunc(b.width)),
+                                    static_cast<float>(Trunc(b.height)));
+            gp::GdipResetClip(g);
+          }
+          OnBeforeDrawText();
+          if (!self) return;
+          // Also for an empty area: the visible-line bookkeeping runs as in a full render.
+          linesClip_ = area;
+          DrawLines(g);
+          linesClip_.reset();
+        }
+      },
+      false, RectF{left, static_cast<float>(paintedTop), width, static_cast<float>(paintedEnd - paintedTop)});
+  if (!self) return false;
+  if (!moved) return Render(false);
+  if (paintedEnd > paintedTop)
+    host->InvalidateRect(RectF{b.x + left, b.y + paintedTop, width, static_cast<float>(paintedEnd - paintedTop)}, 0);
   return static_cast<bool>(self);
 }
 
@@ -121,7 +258,11 @@ void UiEdit::DrawLines(Gdiplus::GpGraphics* g) {
   lastDrawnLine_ = firstVisibleLine_;
   for (int i = firstVisibleLine_; i <= textStore_.LineCount(); ++i) {
     const Gdiplus::RectF rect = textStore_.LineRect(i);
-    DrawLine(g, i, rect);
+    // Redrawing an area of the text: only lines that may reach into it.
+    const float top = rect.Y + scrollY_ + textRect_.Y;
+    if (!linesClip_ || (top + rect.Height + kLineOverhang > linesClip_->Y &&
+                        top - kLineOverhang < linesClip_->Y + linesClip_->Height))
+      DrawLine(g, i, rect);
     lastDrawnLine_ = i;
     if (rect.Y + rect.Height > textRect_.Height - scrollY_) break;
   }
@@ -133,6 +274,9 @@ void UiEdit::DrawLine(Gdiplus::GpGraphics* g, int line, const Gdiplus::RectF& re
   if (text.empty()) text = L" ";
 
   gp::GdipSetClipRect(g, textRect_.X, textRect_.Y, textRect_.Width, textRect_.Height, Gdiplus::CombineModeReplace);
+  if (linesClip_)
+    gp::GdipSetClipRect(g, linesClip_->X, linesClip_->Y, linesClip_->Width, linesClip_->Height,
+                        Gdiplus::CombineModeIntersect);
   gp::GdipDrawString(g, text.c_str(), -1, font_, &box, stringFormat_.Handle(), textBrush_.get());
 
   const auto span = SelectedSpanOnLine(line, textStore_.LineCharCount(line), anchor_, caret_);

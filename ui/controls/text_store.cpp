@@ -36,17 +36,98 @@ void UiTextStore::SetText(std::string_view text, bool multiLine, EditMode mode, 
     kept.push_back(text[i]);
   }
   bytes_ = std::move(kept);
+  RebuildLines(multiLine);
+  mode_ = mode;
+  maskChar_ = std::string(mask);
+}
 
-  lines_.assign(1, Line{});
+void UiTextStore::RebuildLines(bool multiLine) {
+  multiLine_ = multiLine;
+  std::vector<int> starts(1, 1);
   if (multiLine) {
     // CR and LF never occur as trail bytes of a GBK character, so a plain
     // byte scan finds every line break.
     for (std::size_t i = 0; i + 1 < bytes_.size(); ++i) {
-      if (bytes_[i] == kCr && bytes_[i + 1] == kLf) lines_.push_back(Line{static_cast<int>(i) + 3, {}});  // 1-based, after the LF
+      if (bytes_[i] == kCr && bytes_[i + 1] == kLf) starts.push_back(static_cast<int>(i) + 3);  // 1-based, after the LF
     }
   }
-  mode_ = mode;
-  maskChar_ = std::string(mask);
+  const std::size_t count = starts.size();
+  starts_.Assign(std::move(starts));
+  tops_.Assign(std::vector<int>(count, 0));
+  widths_.assign(count, 0.0f);
+  heights_.assign(count, 0.0f);
+  measured_.assign(count, 0);
+  widthCounts_.clear();
+  maxWidth_ = 0;
+  totalHeight_ = 0;
+  dirtyFirst_ = 0;
+  dirtyLast_ = static_cast<int>(count);
+}
+
+void UiTextStore::SetStrategy(Strategy strategy) {
+  if (strategy == strategy_) return;
+  strategy_ = strategy;
+  measurer_.SetSumming(strategy.summedWidths && summingAllowed_);
+  InvalidateLayout();
+}
+
+void UiTextStore::SetSummingAllowed(bool allowed) {
+  if (allowed == summingAllowed_) return;
+  summingAllowed_ = allowed;
+  measurer_.SetSumming(strategy_.summedWidths && allowed);
+  InvalidateLayout();
+}
+
+void UiTextStore::SetLineSize(int i, float width, float height) {
+  ForgetLineSize(i);
+  widths_[i] = width;
+  heights_[i] = height;
+  measured_[i] = 1;
+  // Tops are whole pixels: y(n + 1) = trunc(y(n) + height(n)) = y(n) + trunc(height(n)).
+  const int share = static_cast<int>(height);
+  totalHeight_ += share;
+  tops_.AddFrom(i + 1, share);
+  const int w = static_cast<int>(width);
+  ++widthCounts_[w];
+  maxWidth_ = std::max(0, widthCounts_.rbegin()->first);
+}
+
+void UiTextStore::ForgetLineSize(int i) {
+  if (!measured_[i]) return;
+  measured_[i] = 0;
+  const int share = static_cast<int>(heights_[i]);
+  totalHeight_ -= share;
+  tops_.AddFrom(i + 1, -share);
+  const auto it = widthCounts_.find(static_cast<int>(widths_[i]));
+  if (it != widthCounts_.end() && --it->second == 0) widthCounts_.erase(it);
+  maxWidth_ = widthCounts_.empty() ? 0 : std::max(0, widthCounts_.rbegin()->first);
+  widths_[i] = heights_[i] = 0;
+}
+
+void UiTextStore::MarkDirty(int first, int last) {
+  if (dirtyFirst_ >= dirtyLast_) {
+    dirtyFirst_ = first;
+    dirtyLast_ = last;
+  } else {
+    dirtyFirst_ = std::min(dirtyFirst_, first);
+    dirtyLast_ = std::max(dirtyLast_, last);
+  }
+}
+
+void UiTextStore::MeasureLine(int i, Gdiplus::GpGraphics* graphics, const Gdiplus::RectF& layoutBox,
+                              bool fixedHeight, const Gdiplus::RectF& reference) {
+  const LayoutKey& key = *layoutKey_;
+  Gdiplus::RectF measured;
+  if (!measurer_.Measure(graphics, ToWide(LineText(i + 1, true)), key.font, layoutBox, key.format, &measured)) {
+    measured = reference;
+    measured.Width = 2;
+  }
+  float height = measured.Height;
+  // An empty line measures zero high (so wrapped layout would stack it
+  // onto the next line); it still takes one line of space.
+  if (fixedHeight || height <= 0) height = static_cast<float>(lineHeight_);
+  SetLineSize(i, measured.Width, height);
+  ++lastMeasuredCount_;
 }
 
 void UiTextStore::Layout(Gdiplus::GpGraphics* graphics, const Gdiplus::RectF& box, Gdiplus::GpFont* font,
@@ -62,52 +143,49 @@ void UiTextStore::Layout(Gdiplus::GpGraphics* graphics, const Gdiplus::RectF& bo
     layoutBox.Height = 0;
   }
   const LayoutKey key{font, format, layoutBox.Width, layoutBox.Height, scrollBars};
-  const bool sameSettings = layoutKey_ && *layoutKey_ == key;
+  const bool sameKey = layoutKey_ && *layoutKey_ == key;
+  const bool sameSettings = sameKey && strategy_.incremental;
+  // Other settings (a new font may even reuse a freed one's address): the
+  // advances are learnt again.
+  if (!sameKey) measurer_.Reset();
   layoutKey_ = key;
-  totalHeight_ = 0;
-  maxWidth_ = 0;
   lastMeasuredCount_ = 0;
+  measurer_.ResetCount();
 
-  Gdiplus::RectF reference;
-  MeasureText(graphics, kReferenceGlyph, font, layoutBox, format, &reference);
-  lineHeight_ = static_cast<int>(reference.Height);
-  charWidth_ = static_cast<int>(reference.Width);
-  if (bytes_.empty()) return;
+  if (!sameSettings) {
+    // The reference glyph, and every line again.
+    MeasureText(graphics, kReferenceGlyph, font, layoutBox, format, &reference_);
+    lineHeight_ = static_cast<int>(reference_.Height);
+    charWidth_ = static_cast<int>(reference_.Width);
+    for (int i = 0; i < LineCount(); ++i) ForgetLineSize(i);
+    dirtyFirst_ = 0;
+    dirtyLast_ = LineCount();
+  }
+  if (bytes_.empty()) {
+    // Nothing to measure: one empty line of no size.
+    ForgetLineSize(0);
+    dirtyFirst_ = dirtyLast_ = 0;
+    lastRealCount_ = 0;
+    return;
+  }
 
   const bool fixedHeight = (scrollBars & 1) || scrollBars == 0;
-  for (int n = 1; n <= LineCount(); ++n) {
-    Line& line = lines_[n - 1];
-    if (!sameSettings || !line.measured) {
-      Gdiplus::RectF measured;
-      if (!MeasureText(graphics, ToWide(LineText(n, true)), font, layoutBox, format, &measured)) {
-        measured = reference;
-        measured.Width = 2;
-      }
-      float height = measured.Height;
-      // An empty line measures zero high (so wrapped layout would stack it
-      // onto the next line); it still takes one line of space.
-      if (fixedHeight || height <= 0) height = static_cast<float>(lineHeight_);
-      line.rect.Width = measured.Width;
-      line.rect.Height = height;
-      line.measured = true;
-      ++lastMeasuredCount_;
-    }
-    // Stacking is cheap; only measuring costs, so untouched lines just move.
-    line.rect.X = 0;
-    line.rect.Y = static_cast<float>(totalHeight_);
-    maxWidth_ = std::max(maxWidth_, static_cast<int>(line.rect.Width));
-    totalHeight_ = static_cast<int>(totalHeight_ + line.rect.Height);
+  const int last = std::min(dirtyLast_, LineCount());
+  for (int i = std::max(0, dirtyFirst_); i < last; ++i) {
+    if (!measured_[i]) MeasureLine(i, graphics, layoutBox, fixedHeight, reference_);
   }
+  dirtyFirst_ = dirtyLast_ = 0;
+  lastRealCount_ = measurer_.RealMeasures();
 }
 
 void UiTextStore::InvalidateLayout() {
   layoutKey_.reset();
-  for (Line& line : lines_) line.measured = false;
+  measurer_.Reset();
 }
 
 std::string_view UiTextStore::RawLine(int line) const {
   if (!IsValidLine(line)) return {};
-  return std::string_view(bytes_).substr(static_cast<std::size_t>(lines_[line - 1].start - 1),
+  return std::string_view(bytes_).substr(static_cast<std::size_t>(LineStart(line) - 1),
                                          static_cast<std::size_t>(LineByteLength(line)));
 }
 
@@ -140,9 +218,18 @@ void UiTextStore::InsertAt(int position, std::string_view text, bool multiLine) 
   ReplaceRange(position, position, text, multiLine);
 }
 
+void UiTextStore::ReplaceRangeFully(int first, int last, const std::string& inserted, bool multiLine) {
+  std::string joined;
+  joined.reserve(bytes_.size() + inserted.size());
+  joined.append(bytes_, 0, static_cast<std::size_t>(first - 1));
+  joined.append(inserted);
+  joined.append(bytes_, static_cast<std::size_t>(last - 1));
+  SetText(joined, multiLine, mode_, maskChar_);
+}
+
 int UiTextStore::ReplaceRange(int a, int b, std::string_view text, bool multiLine) {
   const int first = std::clamp(std::min(a, b), 1, Length() + 1);
-  const int last = std::clamp(std::max(a, b), 1, Length() + 1);
+  int last = std::clamp(std::max(a, b), 1, Length() + 1);
   std::string inserted(text);
   if (!multiLine) {
     // A single line holds no break: cutting the whole text at the first
@@ -153,46 +240,77 @@ int UiTextStore::ReplaceRange(int a, int b, std::string_view text, bool multiLin
     if (crlf != std::string::npos) inserted.resize(crlf);
     inserted.erase(std::remove(inserted.begin(), inserted.end(), kLf), inserted.end());
   }
-
-  const std::vector<Line> old = std::move(lines_);
   const int oldLength = Length();
-  std::string joined;
-  joined.reserve(bytes_.size() + inserted.size());
-  joined.append(bytes_, 0, static_cast<std::size_t>(first - 1));
-  joined.append(inserted);
-  joined.append(bytes_, static_cast<std::size_t>(last - 1));
-  SetText(joined, multiLine, mode_, maskChar_);
+  const int requestedLast = last;
+  if (!strategy_.incremental || multiLine != multiLine_) {
+    ReplaceRangeFully(first, last, inserted, multiLine);
+    return std::clamp(requestedLast + Length() - oldLength, 1, Length() + 1);
+  }
 
-  // Lines wholly before or wholly after the replaced bytes keep their
-  // measured size (the bytes before `first` and from `last` on are the
-  // same, only shifted by `delta`); Layout then measures just the rest.
-  const int delta = Length() - oldLength;
-  const int oldCount = static_cast<int>(old.size()), newCount = LineCount();
-  auto keep = [&](int oldIndex, int newIndex, int shift) {
-    if (newIndex < 0 || newIndex >= newCount || !old[oldIndex].measured) return false;
-    if (lines_[newIndex].start != old[oldIndex].start + shift) return false;
-    const bool oldLast = oldIndex + 1 == oldCount, newLast = newIndex + 1 == newCount;
-    if (oldLast != newLast) return false;
-    if (!oldLast && lines_[newIndex + 1].start != old[oldIndex + 1].start + shift) return false;
-    lines_[newIndex].rect = old[oldIndex].rect;
-    lines_[newIndex].measured = true;
-    return true;
-  };
-  // Before: the line and its CR LF end at or before the first replaced byte.
-  for (int k = 0; k + 1 < oldCount && old[k + 1].start <= first; ++k) keep(k, k, 0);
-  // After: the CR LF in front of the line starts at or after the end of the
-  // replaced bytes.
-  for (int k = oldCount - 1; k >= 1 && old[k].start - 2 >= last; --k) keep(k, k + newCount - oldCount, delta);
+  // What SetText would make of the joined text, done in place: an LF
+  // stays only right after a CR (judged on the joined bytes before
+  // dropping), so only the inserted bytes and the first byte after them
+  // can be dropped; every other byte keeps its neighbours.
+  std::string kept;
+  kept.reserve(inserted.size());
+  char previous = first > 1 ? bytes_[static_cast<std::size_t>(first - 2)] : '\0';
+  bool hasPrevious = first > 1;
+  for (char c : inserted) {
+    if (!(c == kLf && (!hasPrevious || previous != kCr))) kept.push_back(c);
+    previous = c;
+    hasPrevious = true;
+  }
+  if (last <= Length() && bytes_[static_cast<std::size_t>(last - 1)] == kLf && (!hasPrevious || previous != kCr))
+    ++last;  // the LF after the replaced bytes lost its CR
 
-  return std::clamp(last + delta, 1, Length() + 1);
+  // Lines from the one holding `first` up to the last one that does not
+  // start after a CR LF wholly at or after `last` are rebuilt; the lines
+  // before keep their start, the lines after shift by the length change.
+  const int lineA = std::max(0, starts_.UpperBound(first) - 1);
+  const int afterB = starts_.UpperBound(last + 1);  // first line with start >= last + 2
+  const int oldLines = LineCount();
+  const int delta = static_cast<int>(kept.size()) - (last - first);
+  bytes_.replace(static_cast<std::size_t>(first - 1), static_cast<std::size_t>(last - first), kept);
+
+  std::vector<int> starts(1, starts_.Get(lineA));
+  if (multiLine) {
+    // Breaks whose CR lies in the rebuilt lines; the CR LF in front of the
+    // first kept line (its CR at 0-based start - 3) is not one of them.
+    const std::size_t scanFrom = static_cast<std::size_t>(starts_.Get(lineA) - 1);
+    const std::size_t scanTo = afterB < oldLines ? static_cast<std::size_t>(starts_.Get(afterB) - 3 + delta)
+                                                 : bytes_.size();
+    for (std::size_t i = scanFrom; i < scanTo && i + 1 < bytes_.size(); ++i)
+      if (bytes_[i] == kCr && bytes_[i + 1] == kLf) starts.push_back(static_cast<int>(i) + 3);
+  }
+  const int removed = afterB - lineA, added = static_cast<int>(starts.size());
+  for (int i = lineA; i < afterB; ++i) ForgetLineSize(i);
+  // The removed lines have no size now, so the new ones start at the same top.
+  std::vector<int> tops(static_cast<std::size_t>(added), tops_.Get(lineA));
+  starts_.AddFrom(afterB, delta);
+  starts_.Replace(lineA, removed, starts);
+  tops_.Replace(lineA, removed, tops);
+  const auto at = static_cast<std::ptrdiff_t>(lineA);
+  widths_.erase(widths_.begin() + at, widths_.begin() + at + removed);
+  widths_.insert(widths_.begin() + at, static_cast<std::size_t>(added), 0.0f);
+  heights_.erase(heights_.begin() + at, heights_.begin() + at + removed);
+  heights_.insert(heights_.begin() + at, static_cast<std::size_t>(added), 0.0f);
+  measured_.erase(measured_.begin() + at, measured_.begin() + at + removed);
+  measured_.insert(measured_.begin() + at, static_cast<std::size_t>(added), 0);
+
+  // Lines already waiting to be measured move with the lines after them.
+  if (dirtyFirst_ < dirtyLast_) {
+    auto moved = [&](int index) { return index <= lineA ? index : index >= afterB ? index + added - removed : lineA; };
+    dirtyFirst_ = moved(dirtyFirst_);
+    dirtyLast_ = std::max(moved(dirtyLast_), dirtyFirst_);
+  }
+  MarkDirty(lineA, lineA + added);
+  return std::clamp(requestedLast + Length() - oldLength, 1, Length() + 1);
 }
 
 void UiTextStore::LineColumnAt(int position, int* line, int* column) const {
   position = std::clamp(position, 1, Length() + 1);
   // The last line whose start is at or before the position.
-  const auto after = std::upper_bound(lines_.begin(), lines_.end(), position,
-                                      [](int p, const Line& l) { return p < l.start; });
-  const int n = std::max(1, static_cast<int>(after - lines_.begin()));
+  const int n = std::max(1, starts_.UpperBound(position));
   const std::string_view raw = RawLine(n);
   const std::size_t offset = static_cast<std::size_t>(std::clamp(position - LineStart(n), 0, int(raw.size())));
   int c = 0;
@@ -202,15 +320,19 @@ void UiTextStore::LineColumnAt(int position, int* line, int* column) const {
 }
 
 Gdiplus::RectF UiTextStore::LineRect(int line) const {
-  return IsValidLine(line) ? lines_[line - 1].rect : Gdiplus::RectF();
+  if (!IsValidLine(line)) return Gdiplus::RectF();
+  const int i = line - 1;
+  if (!measured_[static_cast<std::size_t>(i)]) return Gdiplus::RectF();
+  return Gdiplus::RectF(0, static_cast<float>(tops_.Get(i)), widths_[static_cast<std::size_t>(i)],
+                        heights_[static_cast<std::size_t>(i)]);
 }
 
-int UiTextStore::LineStart(int line) const { return IsValidLine(line) ? lines_[line - 1].start : 0; }
+int UiTextStore::LineStart(int line) const { return IsValidLine(line) ? starts_.Get(line - 1) : 0; }
 
 int UiTextStore::LineByteLength(int line) const {
   if (!IsValidLine(line)) return 0;
-  if (line == LineCount()) return Length() + 1 - lines_[line - 1].start;
-  return lines_[line].start - lines_[line - 1].start - 2;
+  if (line == LineCount()) return Length() + 1 - starts_.Get(line - 1);
+  return starts_.Get(line) - starts_.Get(line - 1) - 2;
 }
 
 int UiTextStore::LineCharCount(int line) const { return static_cast<int>(CharCount(RawLine(line))); }

@@ -11,19 +11,26 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <map>
 #include <vector>
 
 #include "ui/controls/edit_mode.h"
+#include "ui/controls/text_line_measure.h"
+#include "ui/controls/text_store_offsets.h"
 #include "ui/platform/gdiplus_api.h"
 
 namespace ui {
 
 class UiTextStore {
  public:
-  struct Line {
-    int start = 1;          // 1-based byte index of the line's first byte
-    Gdiplus::RectF rect{};  // filled by Layout
-    bool measured = false;  // rect's size is valid for the latest layout settings
+  // How edits and layouts do their work. The defaults are the fast paths;
+  // with both off every edit rebuilds the whole line table and every
+  // layout measures every line with GDI+ (the reference the fast paths
+  // must match, for tests and benchmarks).
+  struct Strategy {
+    bool incremental = true;    // edits touch only the changed lines; layout measures only those
+    bool summedWidths = true;   // lines are measured as sums of advance widths where that is exact
+    bool operator==(const Strategy&) const = default;
   };
 
   UiTextStore() { SetText("", false, EditMode::Normal, "*"); }
@@ -45,6 +52,15 @@ class UiTextStore {
   void InvalidateLayout();
   // How many lines the latest Layout measured (for tests and benchmarks).
   int LinesMeasuredByLastLayout() const { return lastMeasuredCount_; }
+  // How many of those GDI+ measured (the rest were summed advances).
+  int RealMeasuresByLastLayout() const { return lastRealCount_; }
+  void SetStrategy(Strategy strategy);
+  Strategy GetStrategy() const { return strategy_; }
+  // Whether summed widths may be used at all: only where the graphics
+  // measures in whole device pixels (no display scaling). Under a scaling
+  // transform the measured widths are device widths divided by the scale,
+  // which no sum of per-character widths reproduces exactly.
+  void SetSummingAllowed(bool allowed);
 
   // The bytes of `line` without its CR LF (only the first `byteCount` bytes
   // when given). For display, Password mode gives the mask once per
@@ -81,7 +97,7 @@ class UiTextStore {
   const std::string& Text() const { return bytes_; }
   const char* Bytes() const { return bytes_.c_str(); }
   int Length() const { return static_cast<int>(bytes_.size()); }
-  int LineCount() const { return static_cast<int>(lines_.size()); }
+  int LineCount() const { return starts_.Size(); }
   int LineHeight() const { return lineHeight_; }
   int CharWidth() const { return charWidth_; }
   int TotalHeight() const { return totalHeight_; }
@@ -120,18 +136,40 @@ class UiTextStore {
   };
 
   std::string_view RawLine(int line) const;
+  // Line table of the whole text: one start, no size.
+  void RebuildLines(bool multiLine);
+  void ReplaceRangeFully(int first, int last, const std::string& inserted, bool multiLine);
+  // Line i (0-based) takes its measured size; its share of the totals and
+  // the tops of the lines after it follow.
+  void SetLineSize(int i, float width, float height);
+  void ForgetLineSize(int i);
+  void MarkDirty(int first, int last);  // 0-based, [first, last)
+  void MeasureLine(int i, Gdiplus::GpGraphics* graphics, const Gdiplus::RectF& layoutBox, bool fixedHeight,
+                   const Gdiplus::RectF& reference);
 
-  std::string bytes_;        // whole text, CR LF between lines, no terminator in the count
-  std::vector<Line> lines_;  // at least one
+  std::string bytes_;          // whole text, CR LF between lines, no terminator in the count
+  bool multiLine_ = false;     // the setting the text was stored with
+  ShiftedOffsets starts_;      // 1-based byte index of each line's first byte; at least one
+  ShiftedOffsets tops_;        // each line's y: the sum of the measured heights above it
+  std::vector<float> widths_;  // measured width, 0 while unmeasured
+  std::vector<float> heights_;
+  std::vector<unsigned char> measured_;  // the size is valid for the latest layout settings
+  int dirtyFirst_ = 0, dirtyLast_ = 0;   // lines that may be unmeasured, [first, last)
+  std::map<int, int> widthCounts_;       // truncated width -> number of measured lines that wide
   int maxWidth_ = 0;         // widest measured line, pixels
   int totalHeight_ = 0;      // sum of the line heights, pixels
   int lineHeight_ = 0;       // height of the reference glyph, pixels
   int charWidth_ = 0;        // width of the reference glyph, pixels
+  Gdiplus::RectF reference_{};  // the reference glyph's bounds in the latest layout box
   EditMode mode_ = EditMode::Normal;
   std::string maskChar_ = "*";
   bool spacesAsTabs_ = true;
+  Strategy strategy_;
+  bool summingAllowed_ = true;
   std::optional<LayoutKey> layoutKey_;  // settings of the latest Layout; none = measure all
+  LineMeasurer measurer_;
   int lastMeasuredCount_ = 0;
+  int lastRealCount_ = 0;
 };
 
 }  // namespace ui

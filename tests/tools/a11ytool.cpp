@@ -27,26 +27,13 @@
 
 #include "tests/tools/a11ytool_client.h"
 #include "tests/tools/a11ytool_events.h"
+#include "ui/platform/com_apartment.h"
 
 using namespace a11y;
 
 namespace {
 
 constexpr int kNoObject = 77;
-
-// COM on this thread for the process's life.
-class Apartment {
- public:
-  Apartment() : hr_(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED)) {}
-  Apartment(const Apartment&) = delete;
-  Apartment& operator=(const Apartment&) = delete;
-  ~Apartment() {
-    if (SUCCEEDED(hr_)) CoUninitialize();
-  }
-
- private:
-  HRESULT hr_;
-};
 
 // Reads in device pixels whatever the program under test declares.
 void ReadInDevicePixels() {
@@ -169,7 +156,7 @@ int Hit(const std::wstring& spec, long x, long y) {
 
 int wmain(int argc, wchar_t** argv) {
   ReadInDevicePixels();
-  const Apartment apartment;
+  const ui::platform::ComApartment apartment;
   if (argc < 3) {
     std::fprintf(stderr, "usage: a11ytool tree|do|focus|hit|events <window> ...\n");
     return 2;

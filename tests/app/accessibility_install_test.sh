@@ -157,6 +157,11 @@ $TREE"
 expect_node 立即运行 pushbutton 按下
 [ -z "$(node 极速安装)" ] || fail "极速安装 is still listed once finished"
 [ "$(field "$(node 完成安装)" 2)" = statictext ] || fail "the status line does not read 完成安装"
+# The recorder describes each event by asking the installer, so it must have
+# written the run button's show and focus before the installer ends: on a
+# busy machine it can lag behind the window by seconds.
+wt_wait_until 60 grep -qP '^focus\t立即运行\t' "$events" ||
+  fail "the focus on 立即运行 was not heard: $(cat "$events")"
 # The run button takes no press in the double-click time after it shows: the
 # default action is repeated until the installer ends.
 run_now() {

@@ -105,6 +105,9 @@ expect_node "退出(X)" menuitem 执行
 $TREE"
 ! cut -f3 <<<"$TREE" | grep -q '&' || fail "a menu item keeps its access-key marker"
 
+# The recorder describes the menu's start by asking the menu window, so it
+# must have done so before the item closes the menu.
+wt_wait_until 30 grep -q '^menupopupstart' "$events" || fail "the menu's start was not heard: $(cat "$events")"
 # An item's default action: the option turns on, the menu closes.
 out=$(a11y do Zq_DirectUI "窗口置顶(T)" 10000) || fail "the item's default action failed: $out"
 wt_wait_until 30 ini_has always_on_top=1 || fail "窗口置顶 was not turned on"

@@ -42,7 +42,7 @@ constexpr StageStep kSteps[] = {
     {"app:controls", "control creation: buttons, edit, progress bar"},
     {"app:built", "tab order, installation objects"},
     {"app:folder", "default folder"},
-    {"started", "window shown, first paint"},
+    {"started", "pending repaints handled, window shown, first paint (the complete frame)"},
     {"first-frame", "first frame presented (messages pumped, GDI flushed)"},
     {"late-dlls", "after the first frame: the system DLLs of the later work loaded"},
 };

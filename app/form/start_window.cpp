@@ -89,7 +89,16 @@ bool StartWindow::Load(const std::function<void(HWND)>& onCreated) {
   locationLabel_.Create(hwnd_, LocationLabelSpec());
   statusLabel_.Create(hwnd_, StatusLabelSpec());
   if (onCreated) onCreated(hwnd_);
-  ShowWindow(hwnd_, SW_SHOWNORMAL);
+  // A UI host handles the window's pending repaints before it shows the
+  // window: the first paint puts the complete frame on the screen at once,
+  // instead of the body first and then each control in a paint of its own
+  // (each a round trip to the display), and the hidden window's repairs
+  // reach no screen.
+  if (ui::UiWindow* host = ui::UiWindow::FromWindow(hwnd_)) {
+    host->Show();
+  } else {
+    ShowWindow(hwnd_, SW_SHOWNORMAL);
+  }
   UpdateWindow(hwnd_);
   return true;
 }

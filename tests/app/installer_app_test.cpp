@@ -68,6 +68,31 @@ bool FirstFrameShown(HWND hwnd, ui::UiWindow& host) {
 
 }  // namespace
 
+// The window's first paint, during Start, already shows the complete frame:
+// nothing drawn later (pending repaints of controls) changes it.
+TEST(InstallerApp, WindowIsCompleteWhenStartShowsIt) {
+  SetCursorPos(0, 0);  // no button under the pointer: nothing fades in
+  app::InstallerApp installer;
+  ASSERT_TRUE(installer.Start(app::resources::LibraryGlyphStrip()));
+  const HWND hwnd = installer.texts().startWindowHandle;
+  ui::UiWindow& host = *installer.objects().mainHost;
+  EXPECT_TRUE(IsWindowVisible(hwnd));
+  EXPECT_FALSE(GetUpdateRect(hwnd, nullptr, FALSE));
+  EXPECT_EQ(host.PendingRedraws(), 0u);
+  const std::vector<std::uint32_t> shown = CanvasPixels(host);
+  ASSERT_FALSE(shown.empty());
+
+  host.Redraw();
+  ASSERT_TRUE(qwtest::PumpUntil([&] { return FirstFrameShown(hwnd, host); }, 30000));
+  const std::vector<std::uint32_t> recomposed = CanvasPixels(host);
+  ASSERT_EQ(shown.size(), recomposed.size());
+  size_t differing = 0;
+  for (size_t i = 0; i < shown.size(); ++i)
+    if (shown[i] != recomposed[i]) ++differing;
+  EXPECT_EQ(differing, 0u);
+  installer.Teardown();
+}
+
 // Start-up draws the window in its own order (images decoded as they are
 // first drawn, the hidden 立即运行 button never drawn, held repaints
 // flushed in one frame): its first frame must be exactly what a complete

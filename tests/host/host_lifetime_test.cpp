@@ -9,6 +9,7 @@
 
 #include "tests/support/host_fixture.h"
 #include "ui/host/show_effects.h"
+#include "ui/platform/gdiplus_api.h"
 
 using namespace ui;
 using qwtest::HostedWindow;
@@ -219,6 +220,36 @@ TEST(RedrawQueue, AHostDeletedByAnElementDuringAnImmediateRepairIsNotTouchedAgai
   EXPECT_EQ(replacement->PendingRedraws(), 1u);
   EXPECT_FALSE(e.IsCreated());
   e.onEvent = nullptr;
+}
+
+TEST(RedrawQueue, AWindowResizedByTheOverlayKeepsTheFramesGraphicsUntilTheMessageReturns) {
+  HostedWindow w(200, 150);
+  w.Settle();
+  int overlays = 0;
+  Gdiplus::GpGraphics* drawnOn = nullptr;
+  Gdiplus::GpGraphics* afterResize = nullptr;
+  size_t pendingBefore = 0, pendingAfter = 0;
+  Gdiplus::GpStatus clipAfterResize = Gdiplus::GenericError;
+  w.host.SetOnPaintOverlay([&](HWND hwnd, Gdiplus::GpGraphics* g, const RectF&) {
+    if (++overlays != 1) return;
+    // Smaller, so that the shared scratch canvas keeps its size: the only
+    // release put off is the host's own canvas.
+    drawnOn = g;
+    pendingBefore = PendingReleases();
+    SetWindowPos(hwnd, nullptr, 0, 0, 160, 120, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+    pendingAfter = PendingReleases();
+    afterResize = w.host.Compositor().CanvasGraphics();
+    // The frame (and this callback) go on with the graphics they were given.
+    clipAfterResize = gp::GdipSetClipRect(g, 0, 0, 10, 10, Gdiplus::CombineModeIntersect);
+  });
+  w.host.RedrawRect(RectF{0, 0, 50, 50}, true);
+  ASSERT_GE(overlays, 1);
+  EXPECT_EQ(w.host.ClientSize().cx, 160);
+  EXPECT_NE(afterResize, drawnOn);  // the resize made a new canvas...
+  EXPECT_GT(pendingAfter, pendingBefore);  // ... and the old one waits
+  EXPECT_EQ(clipAfterResize, Gdiplus::Ok);
+  EXPECT_EQ(PendingReleases(), 0u);  // gone once the outermost call returned
+  w.host.SetOnPaintOverlay(nullptr);
 }
 
 // ---- effects that pump --------------------------------------------------------------------

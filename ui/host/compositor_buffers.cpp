@@ -19,6 +19,20 @@ struct Buffers {
 void UiCompositor::CreateBuffers() {
   const int w = host_.ClientSize().cx, h = host_.ClientSize().cy;
   const HDC reference = host_.WindowDc();
+  if (DispatchDepth() > 0 && (canvas_ || background_)) {
+    // Re-created inside a message (the window resized from an element's
+    // event or the overlay callback while a frame was composed): the frame
+    // further up the stack still draws with the old canvas's graphics, so
+    // the old canvas and background go once the outermost message has
+    // returned.
+    auto old = std::make_shared<Buffers>();
+    old->canvas.Swap(canvas_);
+    old->background.Swap(background_);
+    ReleaseLater([old] {
+      old->canvas.Reset();
+      old->background.Reset();
+    });
+  }
   canvas_.Create(reference, w, h, true);
   background_.Create(reference, w, h, false);
   GrowScratchCanvas(reference, w, h);

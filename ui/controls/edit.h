@@ -15,6 +15,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "ui/controls/edit_geometry.h"
 #include "ui/controls/edit_mode.h"
@@ -186,6 +187,15 @@ class UiEdit : public UiElement {
   // False when the edit is gone.
   bool RenderAfterEdit(int first, int last, int shift, int oldScrollX, int oldScrollY);
   bool RenderLines(int first, int last, int shift, int scroll);
+  // Rows of the text rect (relative to the element) whose pixels moved by
+  // `delta`: the destination rows [top, bottom).
+  struct RowMove {
+    int top, bottom;
+    int delta;
+  };
+  // Moves the composed pixels of `moves` on the host's canvas and window
+  // (see UiWindow::MoveComposedRows); false when the host composes them.
+  bool MoveOnHost(UiWindow& host, const std::vector<RowMove>& moves, int textTop, int textBottom);
   void ReleaseFont();
   bool Recaret(int extraHeight = 0);  // false: the edit is gone
   void DrawLines(Gdiplus::GpGraphics* g);
@@ -224,6 +234,9 @@ class UiEdit : public UiElement {
   ChangeHandler changeHandler_;
   WeakRef<UiElement> label_;           // names the edit for assistive technology
   std::optional<Gdiplus::RectF> linesClip_;  // while RenderLines runs: the area redrawn
+  float linesOverhang_ = 4;            // while RenderLines runs: how far a line may draw beyond its rect
+  bool selectionShown_ = false;        // the bitmap may hold a selection highlight
+  std::optional<RectF> drawnCaret_;    // the caret drawn on the host's canvas (client pixels)
 };
 
 }  // namespace ui

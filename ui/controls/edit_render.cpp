@@ -73,6 +73,7 @@ bool UiEdit::Render(bool relayout) {
       if (!ArrangeScrollBars(false, true)) return;
     }
     DrawLines(g);
+    selectionShown_ = !(anchor_ == caret_);
   });
   return static_cast<bool>(self);
 }
@@ -119,10 +120,7 @@ class BitmapRows {
   std::vector<BYTE> old_;
 };
 
-struct RowMove {
-  int top, bottom;  // destination rows
-  int delta;        // destination minus source
-};
+bool IsWholeNumber(float v) { return static_cast<float>(static_cast<int>(v)) == v; }
 
 }  // namespace
 
@@ -137,7 +135,12 @@ bool UiEdit::RenderLines(int first, int last, int shift, int scroll) {
   // The changed lines as they stand now, widened by what a line may draw
   // beyond its rect (the selection highlight reaches 3 px up).
   const int textTop = Trunc(textRect_.Y), textBottom = Trunc(textRect_.Y + textRect_.Height);
-  const int overhang = static_cast<int>(kLineOverhang);
+  // Without a selection highlight, before or now, every line of a
+  // multi-line box keeps to its own rect: only the changed lines' rows are
+  // drawn again, not the edges of their neighbours.
+  if (!(anchor_ == caret_)) selectionShown_ = true;
+  const int overhang = selectionShown_ || !multiLine_ ? static_cast<int>(kLineOverhang) : 0;
+  linesOverhang_ = static_cast<float>(overhang);
   const Gdiplus::RectF firstRect = textStore_.LineRect(first), lastRect = textStore_.LineRect(last);
   const int top = std::clamp(Trunc(firstRect.Y + scrollY_ + textRect_.Y) - overhang, textTop, textBottom);
   const int changedEnd = std::clamp(
@@ -202,9 +205,55 @@ bool UiEdit::RenderLines(int first, int last, int shift, int scroll) {
       false, RectF{left, static_cast<float>(paintedTop), width, static_cast<float>(paintedEnd - paintedTop)});
   if (!self) return false;
   if (!moved) return Render(false);
-  if (paintedEnd > paintedTop)
-    host->InvalidateRect(RectF{b.x + left, b.y + paintedTop, width, static_cast<float>(paintedEnd - paintedTop)}, 0);
+  if (paintedEnd <= paintedTop) return true;
+  const RectF painted{b.x + left, b.y + paintedTop, width, static_cast<float>(paintedEnd - paintedTop)};
+  // The caret drawn on the canvas reaches a row above its line: composed
+  // again where the painted rows leave it (with the moved rows it may
+  // have moved anywhere in them).
+  std::optional<RectF> caret = drawnCaret_;
+  const bool movedOnHost = !moves.empty() && MoveOnHost(*host, moves, textTop, textBottom);
+  if (caret && movedOnHost) {
+    const float caretTop = std::min(caret->y, painted.y);
+    caret = RectF{caret->x, caretTop, 1, std::max(caret->Bottom(), painted.Bottom()) - caretTop};
+  }
+  if (caret && (movedOnHost || caret->y < painted.y || caret->Bottom() > painted.Bottom())) {
+    host->InvalidateRect(*caret, 0);
+    if (!self) return false;
+  }
+  if (!movedOnHost) {
+    host->InvalidateRect(painted, 0);
+    return static_cast<bool>(self);
+  }
+  // The moved rows are on the window already; only the drawn ones are composed.
+  std::vector<std::pair<int, int>> strips;
+  std::sort(redraw.begin(), redraw.end());
+  for (const auto& [from, to] : redraw) {
+    if (to <= from) continue;
+    if (!strips.empty() && from <= strips.back().second)
+      strips.back().second = std::max(strips.back().second, to);
+    else
+      strips.push_back({from, to});
+  }
+  for (const auto& [from, to] : strips) {
+    host->InvalidateRect(RectF{b.x + left, b.y + from, width, static_cast<float>(to - from)}, 0);
+    if (!self) return false;
+  }
+  if (strips.empty() && !caret && host->IsLayered()) host->Present();
   return static_cast<bool>(self);
+}
+
+bool UiEdit::MoveOnHost(UiWindow& host, const std::vector<RowMove>& moves, int textTop, int textBottom) {
+  const RectF b = Bounds();
+  if (!IsWholeNumber(b.x) || !IsWholeNumber(b.y)) return false;
+  const int x = static_cast<int>(b.x), y = static_cast<int>(b.y);
+  std::vector<RowShift> shifts;
+  for (const RowMove& m : moves) {
+    // The rows the bitmap took from inside the old text rect.
+    const int from = std::max(m.top, textTop + m.delta), to = std::min(m.bottom, textBottom + m.delta);
+    if (from < to) shifts.push_back({y + from, y + to, m.delta});
+  }
+  return host.MoveComposedRows(this, x + Trunc(textRect_.X), x + Trunc(textRect_.X) + Trunc(textRect_.Width),
+                               shifts);
 }
 
 bool UiEdit::ArrangeScrollBars(bool reposition, bool updateRanges) {
@@ -260,8 +309,8 @@ void UiEdit::DrawLines(Gdiplus::GpGraphics* g) {
     const Gdiplus::RectF rect = textStore_.LineRect(i);
     // Redrawing an area of the text: only lines that may reach into it.
     const float top = rect.Y + scrollY_ + textRect_.Y;
-    if (!linesClip_ || (top + rect.Height + kLineOverhang > linesClip_->Y &&
-                        top - kLineOverhang < linesClip_->Y + linesClip_->Height))
+    if (!linesClip_ || (top + rect.Height + linesOverhang_ > linesClip_->Y &&
+                        top - linesOverhang_ < linesClip_->Y + linesClip_->Height))
       DrawLine(g, i, rect);
     lastDrawnLine_ = i;
     if (rect.Y + rect.Height > textRect_.Height - scrollY_) break;
@@ -390,6 +439,7 @@ Gdiplus::RectF UiEdit::ComputeCaretRect(int line, int index, bool scrollIntoView
   r.Width = 1;
 
   const Gdiplus::RectF& t = textRect_;
+  const int measuredScrollX = scrollX_, measuredScrollY = scrollY_;
   if (scrollIntoView) {
     if (r.Y < t.Y - 2) scrollY_ = Trunc(scrollY_ - r.Y + r.Height);
     if (r.Y + r.Height > t.Y + t.Height - 2) scrollY_ = Trunc(scrollY_ - r.Height - extraHeight);
@@ -404,7 +454,10 @@ Gdiplus::RectF UiEdit::ComputeCaretRect(int line, int index, bool scrollIntoView
   if (scrollBars_ & 1) hScrollBar_.Position(-scrollX_);
   if (self && (scrollBars_ & 2)) vScrollBar_.Position(-scrollY_);
 
-  if (self && scrollIntoView) return ComputeCaretRect(line, index, false);
+  // Measured again only when the text scrolled: otherwise `r` already
+  // stands where the second measure would put it.
+  if (self && scrollIntoView && (scrollX_ != measuredScrollX || scrollY_ != measuredScrollY))
+    return ComputeCaretRect(line, index, false);
   return r;
 }
 
@@ -428,6 +481,7 @@ bool UiEdit::DrawCaret(bool show, bool place) {
   caretPhase_ += show ? 1 : -1;
 
   if (!show) {
+    drawnCaret_.reset();
     const WeakRef<UiElement> self(this);
     host->RedrawRect(RectF{float(x), float(y), 1, float(Trunc(c.Height))}, true);  // runs handlers
     return static_cast<bool>(self);
@@ -438,6 +492,7 @@ bool UiEdit::DrawCaret(bool show, bool place) {
     return true;
   gp::GdipDrawLineI(host->CanvasGraphics(), pen.get(), dx, scale.ToDevice(Trunc(b.y + c.Y + 1)), dx,
                     scale.ToDevice(Trunc(b.y + c.Y + c.Height - 1)));
+  drawnCaret_ = RectF{float(x), float(y), 1, float(Trunc(c.Height))};  // what erasing it redraws
   if (host->IsLayered()) {
     SendMessageW(GetWindow(), kPresentCanvasMessage, 0, 0);
   } else {

@@ -232,12 +232,19 @@ void UiScrollBar::NotifyScroll() {
   handler(GetParent(), position_);
 }
 
+bool UiScrollBar::ThumbLooksDifferent() const {
+  const Gdiplus::RectF r = geometry_.ThumbRect(position_);
+  return r.X != thumbRect_.X || r.Y != thumbRect_.Y || r.Width != thumbRect_.Width || r.Height != thumbRect_.Height;
+}
+
 int UiScrollBar::Position(int value) {
   const WeakRef<UiElement> self(this);  // the repaint may run handlers that delete it
   value = std::max(0, std::min(value, geometry_.maximum));
   if (value != position_) {
     position_ = value;
-    Repaint();
+    // Owners set the position on every keystroke; the bar is drawn again
+    // only when its thumb lands elsewhere.
+    if (ThumbLooksDifferent()) Repaint();
   }
   if (!self) return {};
   return position_;
@@ -254,12 +261,12 @@ int UiScrollBar::Minimum(int value) {
 
 int UiScrollBar::Maximum(int value) {
   const WeakRef<UiElement> self(this);  // the repaint may run handlers that delete it
-  const int oldMaximum = geometry_.maximum, oldPosition = position_, oldThumb = geometry_.thumbLength;
   geometry_.maximum = value;
   position_ = std::max(geometry_.minimum, std::min(position_, value));
   UpdateThumbLength();
-  // Owners set the range on every layout; repaint only when the look changes.
-  if (value != oldMaximum || position_ != oldPosition || geometry_.thumbLength != oldThumb) Repaint();
+  // Owners set the range on every layout and keystroke; repaint only when
+  // the thumb (all that the range changes in the look) lands elsewhere.
+  if (ThumbLooksDifferent()) Repaint();
   if (!self) return {};
   return geometry_.maximum;
 }

@@ -86,6 +86,8 @@ class UiScrollBar : public UiElement {
   Part PartAt(float x, float y) const;
   POINT CursorPoint() const;
   void DrawParts(Gdiplus::GpGraphics* g, bool full, Part hot);
+  // The thumb at the current range and position differs from the one last drawn.
+  bool ThumbLooksDifferent() const;
   void OnTimer();
   void StopTimer();
 

@@ -29,6 +29,13 @@ namespace ui {
 class UiWindow;
 struct TransitionContext;
 
+// Rows of an element that moved: the destination rows [top, bottom) (client
+// pixels) now hold what stood `delta` rows above them.
+struct RowShift {
+  int top, bottom;
+  int delta;
+};
+
 // Paints under the elements, after the body: (window, graphics, width, height).
 using HostPaintBackgroundFn = std::function<void(HWND, Gdiplus::GpGraphics*, int, int)>;
 // Paints above every element: (window, graphics clipped to `area`, area).
@@ -83,6 +90,16 @@ class UiCompositor {
   void InvalidateRect(const RectF& rect, int mode);
   void RedrawRect(const RectF& rect, bool present);
   void Present(const RECT* rect);
+  // `element`'s bitmap rows moved as `shifts` say, between the columns
+  // [left, right): moves the composed rows on the canvas the same way and
+  // presents them (a layered window: with the next present, the caller's).
+  // Only where that gives what composing them again would: a top-level,
+  // enabled element without a running transition, at 100 %; nothing else
+  // composed over or under those rows (no other element, no child, no
+  // overlay callback), inside the body's clip; the same background where
+  // the rows come from and where they go; no redraw queued, held or put
+  // off. False (nothing moved) otherwise: the caller composes the rows.
+  bool MoveComposedRows(const UiElement* element, int left, int right, const std::vector<RowShift>& shifts);
   // WM_PAINT: the canvas under the update region.
   void OnPaint();
   // hostmsg::kPresentCanvas: the whole canvas of a layered window.

@@ -141,6 +141,10 @@ class UiWindow {
   // Copies the canvas to the screen: `rect` (whole window when null) with
   // BitBlt, or the whole canvas with UpdateLayeredWindow on a layered window.
   void Present(const RECT* rect = nullptr) { compositor_.Present(rect); }
+  // See UiCompositor::MoveComposedRows.
+  bool MoveComposedRows(const UiElement* element, int left, int right, const std::vector<RowShift>& shifts) {
+    return compositor_.MoveComposedRows(element, left, right, shifts);
+  }
   void LayoutCaption();
 
   // ---- holding redraws ---------------------------------------------------------

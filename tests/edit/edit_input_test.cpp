@@ -165,6 +165,24 @@ TEST(EditKeys, BackspaceJoinsTwoLinesWithTheCaretAtColumnTwo) {
   EXPECT_EQ(box.edit.Caret(), (TextPosition{1, 0}));
 }
 
+TEST(EditKeys, TheVerticalBarFollowsTheTextWhileEnterAndTypingScrollIt) {
+  // Each Enter at the end grows the text and scrolls it; the bar's range
+  // grows in the same key, so its thumb must reach the text's scroll too.
+  EditBox box("first", true);
+  box.Put(1, 5);
+  for (int i = 0; i < 14; ++i) {
+    Key(box.hwnd(), VK_RETURN);
+    EXPECT_EQ(box.edit.VerticalBar().Position(), -box.edit.ScrollY()) << "Enter " << i;
+    Type(box.hwnd(), "row");
+    EXPECT_EQ(box.edit.VerticalBar().Position(), -box.edit.ScrollY()) << "typed on line " << i;
+  }
+  ASSERT_LT(box.edit.ScrollY(), 0);
+  EXPECT_EQ(box.edit.VerticalBar().Position(), box.edit.VerticalBar().Maximum());
+  // Joining lines again shrinks the range; the thumb follows it back.
+  Key(box.hwnd(), VK_BACK, 5);
+  EXPECT_EQ(box.edit.VerticalBar().Position(), -box.edit.ScrollY());
+}
+
 TEST(EditKeys, ArrowsCrossLineEndsAndStayInsideTheText) {
   EditBox box("ab\r\ncd", true);
   box.Put(1, 2);

@@ -284,6 +284,12 @@ bool UiEdit::ArrangeScrollBars(bool reposition, bool updateRanges) {
       if (!self) return false;
     }
     if (scrollBars_ & 1) hScrollBar_.Maximum(Trunc(textStore_.MaxWidth() - textRect_.Width));
+    if (!self) return false;
+    // The caret may have scrolled the text past the old range (Enter at the
+    // end): the bar cut that position to its old maximum, so it is given the
+    // text's scroll again now that the range fits.
+    if (scrollBars_ & 2) vScrollBar_.Position(-scrollY_);
+    if (self && (scrollBars_ & 1)) hScrollBar_.Position(-scrollX_);
   }
   return static_cast<bool>(self);
 }

@@ -164,7 +164,7 @@ wt_start_installer() {  # exe [loader]
   LD_PRELOAD="$slow" QW_SLOW_WRITES_UNDER="$(realpath -m "$WT_FOLDER")/" "${2:-$WT_WINE}" "$1" &
   WT_PID=$!
   local geometry
-  geometry=$("$WT_WINE" "$WT_WINTOOL" wait "$WT_FORM_CLASS" 60000 | tr -d '\r') || return 1
+  geometry=$(set -o pipefail; "$WT_WINE" "$WT_WINTOOL" wait "$WT_FORM_CLASS" 60000 | tr -d '\r') || return 1
   read -r WT_X WT_Y WT_W WT_H <<<"$geometry"
   wt_log "installer window at $WT_X,$WT_Y size ${WT_W}x$WT_H (pid $WT_PID)"
   local width height

@@ -72,7 +72,7 @@ wt_links_exist || fail "links missing"
 wt_click_run
 wt_wait_exit 60 || fail "the installer did not end after 立即运行"
 [ "$WT_CODE" = 0 ] || fail "the installer ended with exit code $WT_CODE"
-app=$("$WT_WINE" "$WT_WINTOOL" waitexe qingwu.exe 60000 | tr -d '\r') || fail "qingwu.exe showed no window: $app"
+app=$(set -o pipefail; "$WT_WINE" "$WT_WINTOOL" waitexe qingwu.exe 60000 | tr -d '\r') || fail "qingwu.exe showed no window: $app"
 read -r ax ay aw ah <<<"$app"
 wt_shot "$shots/application.png" "$ax" "$ay" "$aw" "$ah" || fail "no screenshot of the application"
 wt_stop_all

@@ -92,7 +92,7 @@ cp "$exe" "$downloads/qingwu_setup.exe"
 # --- The installer, from the downloads folder --------------------------------
 (cd "$downloads" && exec "$wine" ./qingwu_setup.exe) &
 pid=$!
-geometry=$("$wine" "$wintool" wait "$WT_FORM_CLASS" 60000 | tr -d '\r') || fail "no installer window: $geometry"
+geometry=$(set -o pipefail; "$wine" "$wintool" wait "$WT_FORM_CLASS" 60000 | tr -d '\r') || fail "no installer window: $geometry"
 read -r WT_X WT_Y WT_W WT_H <<<"$geometry"
 WT_PID=$pid
 wt_wait_phase ready 60 || fail "the installer never showed the ready layout"

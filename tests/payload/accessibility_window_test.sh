@@ -63,7 +63,7 @@ cp "$exe" "$core" "$uninst" "$WT_WORK/app/"
 cp "$QW_SOURCE_DIR"/payload/data/* "$WT_WORK/app/"
 "$WT_WINE" "$WT_WORK/app/qingwu.exe" &
 pid=$!
-geometry=$("$WT_WINE" "$WT_WINTOOL" wait QingwuAccelerator 60000 | tr -d '\r') || fail "no window: $geometry"
+geometry=$(set -o pipefail; "$WT_WINE" "$WT_WINTOOL" wait QingwuAccelerator 60000 | tr -d '\r') || fail "no window: $geometry"
 
 # --- The window -------------------------------------------------------------------
 read_tree QingwuAccelerator

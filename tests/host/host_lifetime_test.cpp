@@ -252,6 +252,30 @@ TEST(RedrawQueue, AWindowResizedByTheOverlayKeepsTheFramesGraphicsUntilTheMessag
   w.host.SetOnPaintOverlay(nullptr);
 }
 
+TEST(RedrawQueue, AWindowResizedByTheBackgroundPainterLeavesTheNewBackgroundFreeOfElements) {
+  // The resize recomposes the window at its new size inside the outer
+  // redraw; the outer one must not go on to copy that composed canvas
+  // (elements included) into the background the host repairs from.
+  HostedWindow w(200, 150);
+  Recorder e(0xFFFF0000);
+  e.Make(w.hwnd(), 20, 20, 40, 40);
+  w.Settle();
+  int calls = 0;
+  w.host.SetOnPaintBackground([&](HWND hwnd, Gdiplus::GpGraphics*, int, int) {
+    if (++calls == 1) SetWindowPos(hwnd, nullptr, 0, 0, 160, 120, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+  });
+  w.host.Redraw();
+  ASSERT_GE(calls, 2);
+  ASSERT_EQ(w.host.ClientSize().cx, 160);
+  const Argb underElement = qwtest::DcPixel(w.host.BackgroundDc(), 30, 30);
+  EXPECT_EQ(w.Canvas(30, 30), 0xFFFF0000u);
+  w.host.SetOnPaintBackground(nullptr);
+  w.host.Redraw();
+  EXPECT_EQ(underElement, qwtest::DcPixel(w.host.BackgroundDc(), 30, 30));
+  EXPECT_NE(underElement, 0xFFFF0000u);
+  EXPECT_EQ(w.Canvas(30, 30), 0xFFFF0000u);
+}
+
 // ---- effects that pump --------------------------------------------------------------------
 
 TEST(EffectPump, AWindowClosedDuringItsOpenEffectGetsNoFurtherFrames) {

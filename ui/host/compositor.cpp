@@ -124,6 +124,10 @@ RECT CoverRect(const RectF& r, SIZE limit) {
 
 void UiCompositor::Redraw(ByteView image, std::optional<COLORREF> colour, int mode, bool keepElements) {
   if (!host_.IsAttached() || !canvas_) return;
+  // Handlers run below: whatever they release (a canvas re-created by a
+  // resize among it) waits until the redraw is done.
+  const DispatchScope redrawing;
+  const unsigned generation = canvasGeneration_;
   const WeakRef<UiWindow> alive(&host_);
   const HWND hwnd = host_.Window();
   busy_ = true;
@@ -166,6 +170,10 @@ void UiCompositor::Redraw(ByteView image, std::optional<COLORREF> colour, int mo
     HostPaintBackgroundFn fn = onPaintBackground_;
     fn(hwnd, g, lw, lh);
     if (!alive) return;
+    // Resized by the callback: WM_SIZE has composed the window at its new
+    // size on a new canvas. Going on would copy that composed canvas
+    // (elements included) into the new background.
+    if (canvasGeneration_ != generation) return;
   }
   if (look_.frameMode != 1) DrawBorderRings(g, lw, lh);
   UseDevice(g);
@@ -182,8 +190,9 @@ void UiCompositor::Redraw(ByteView image, std::optional<COLORREF> colour, int mo
   redrawQueue_.Init(hwnd, &host_);
   host_.LayoutCaption();
   PaintAll(host_.FirstElement(), g, !keepElements);
-  if (!alive) return;
+  if (!alive || canvasGeneration_ != generation) return;
   if (!PaintOverlay(g, RectF{0, 0, static_cast<float>(lw), static_cast<float>(lh)})) return;
+  if (canvasGeneration_ != generation) return;
   gp::GdipResetClip(g);
   busy_ = false;
 
@@ -491,9 +500,11 @@ void UiCompositor::RedrawRect(const RectF& rect, bool present) {
     BitBlt(canvas_.dc(), px.left, px.top, px.right - px.left, px.bottom - px.top, background_.dc(),
            px.left, px.top, SRCCOPY);
   const WeakRef<UiWindow> alive(&host_);
+  const unsigned generation = canvasGeneration_;
   PaintElements(host_.FirstElement(), g, whole);
-  if (!alive || !canvas_) return;
-  if (!PaintOverlay(g, scale.ToLogical(whole)) || !canvas_) return;
+  // A resize among the handlers has composed the window on a new canvas.
+  if (!alive || !canvas_ || canvasGeneration_ != generation) return;
+  if (!PaintOverlay(g, scale.ToLogical(whole)) || !canvas_ || canvasGeneration_ != generation) return;
   gp::GdipResetClip(g);
   if (present) Present(&px);
 }

@@ -158,6 +158,7 @@ class UiCompositor {
   FrameLook look_;
   bool busy_ = false;
   Canvas canvas_;                 // owned: composed window (DIB + GDI+ graphics)
+  unsigned canvasGeneration_ = 0;  // counts re-creations of canvas_ (a new pointer may equal a freed one)
   Canvas background_;             // owned: body without elements
   Canvas fade_;                   // owned: only during a cross-fade
   gp::Image backgroundImage_;     // owned (unused while inheriting)

@@ -35,6 +35,7 @@ void UiCompositor::CreateBuffers() {
   }
   canvas_.Create(reference, w, h, true);
   background_.Create(reference, w, h, false);
+  ++canvasGeneration_;
   GrowScratchCanvas(reference, w, h);
 }
 

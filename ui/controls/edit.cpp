@@ -310,10 +310,12 @@ void UiEdit::Select(TextPosition anchor, TextPosition caret) {
   if (Recaret()) Render(false);
 }
 
-bool UiEdit::Recaret(int extraHeight) {
+bool UiEdit::Recaret(int extraHeight, bool rangesFollow) {
   const WeakRef<UiElement> self(this);
+  barsTakeScrollLater_ = rangesFollow;
   const Gdiplus::RectF caret = ComputeCaretRect(caret_.line, caret_.column - 1, true, extraHeight);
   if (!self) return false;
+  barsTakeScrollLater_ = false;
   caretRect_ = prevCaretRect_ = caret;
   return true;
 }

@@ -197,7 +197,9 @@ class UiEdit : public UiElement {
   // (see UiWindow::MoveComposedRows); false when the host composes them.
   bool MoveOnHost(UiWindow& host, const std::vector<RowMove>& moves, int textTop, int textBottom);
   void ReleaseFont();
-  bool Recaret(int extraHeight = 0);  // false: the edit is gone
+  // `rangesFollow`: the caller re-ranges the bars right after, and they
+  // take the new scroll with their new range then, each drawn at most once.
+  bool Recaret(int extraHeight = 0, bool rangesFollow = false);  // false: the edit is gone
   void DrawLines(Gdiplus::GpGraphics* g);
   void DrawLine(Gdiplus::GpGraphics* g, int line, const Gdiplus::RectF& rect);
   TextPosition Clamped(TextPosition p) const;
@@ -212,6 +214,7 @@ class UiEdit : public UiElement {
   Gdiplus::GpFont* font_ = nullptr;    // ownFont_ or the library's default font; not owned
   gp::SolidBrush textBrush_;           // owned
   Argb backColor_ = ArgbOf(160, 255, 255, 255);
+  bool barsTakeScrollLater_ = false;  // see Recaret
   Argb borderColor_ = ArgbOf(80, 0, 0, 0);  // also a border style 0..4
   EditMode mode_ = EditMode::Normal;
   std::string maskChar_ = "*";

@@ -188,10 +188,15 @@ bool UiEdit::RenderLines(int first, int last, int shift, int scroll) {
             // What a fresh full render puts under the lines, inside the area only.
             gp::GdipSetClipRect(g, area.X, area.Y, area.Width, area.Height, Gdiplus::CombineModeReplace);
             gp::GdipGraphicsClear(g, 0);
+            // The fill is the full render's, cut down to the area grown by a
+            // pixel: every pixel inside the clip is covered as before, but
+            // the platform no longer fills the whole element to clip it.
+            const float fillRight = std::min(static_cast<float>(Trunc(b.width)), area.X + area.Width + 1);
+            const float fillBottom = std::min(static_cast<float>(Trunc(b.height)), area.Y + area.Height + 1);
+            const float fillX = std::max(0.0f, area.X - 1), fillY = std::max(0.0f, area.Y - 1);
             gp::SolidBrush back;
-            if (gp::Ok(gp::GdipCreateSolidFill(backColor_, back.put())))
-              gp::GdipFillRectangle(g, back.get(), 0, 0, static_cast<float>(Trunc(b.width)),
-                                    static_cast<float>(Trunc(b.height)));
+            if (fillRight > fillX && fillBottom > fillY && gp::Ok(gp::GdipCreateSolidFill(backColor_, back.put())))
+              gp::GdipFillRectangle(g, back.get(), fillX, fillY, fillRight - fillX, fillBottom - fillY);
             gp::GdipResetClip(g);
           }
           OnBeforeDrawText();
@@ -277,19 +282,15 @@ bool UiEdit::ArrangeScrollBars(bool reposition, bool updateRanges) {
     }
   }
   if (updateRanges) {
-    if (scrollBars_ & 2) {
-      vScrollBar_.Maximum(Trunc(textStore_.TotalHeight() - textRect_.Height));
-      if (!self) return false;
-      vScrollBar_.LineStep(textStore_.LineHeight());
-      if (!self) return false;
-    }
-    if (scrollBars_ & 1) hScrollBar_.Maximum(Trunc(textStore_.MaxWidth() - textRect_.Width));
-    if (!self) return false;
     // The caret may have scrolled the text past the old range (Enter at the
     // end): the bar cut that position to its old maximum, so it is given the
-    // text's scroll again now that the range fits.
-    if (scrollBars_ & 2) vScrollBar_.Position(-scrollY_);
-    if (self && (scrollBars_ & 1)) hScrollBar_.Position(-scrollX_);
+    // text's scroll again together with the range that fits it.
+    if (scrollBars_ & 2) {
+      vScrollBar_.LineStep(textStore_.LineHeight());
+      vScrollBar_.Arrange(Trunc(textStore_.TotalHeight() - textRect_.Height), -scrollY_);
+      if (!self) return false;
+    }
+    if (scrollBars_ & 1) hScrollBar_.Arrange(Trunc(textStore_.MaxWidth() - textRect_.Width), -scrollX_);
   }
   return static_cast<bool>(self);
 }
@@ -457,8 +458,10 @@ Gdiplus::RectF UiEdit::ComputeCaretRect(int line, int index, bool scrollIntoView
   scrollX_ = std::min(scrollX_, 0);
   scrollY_ = std::min(scrollY_, 0);
   const WeakRef<UiElement> self(this);  // a bar's repaint runs a redraw
-  if (scrollBars_ & 1) hScrollBar_.Position(-scrollX_);
-  if (self && (scrollBars_ & 2)) vScrollBar_.Position(-scrollY_);
+  if (!barsTakeScrollLater_) {
+    if (scrollBars_ & 1) hScrollBar_.Position(-scrollX_);
+    if (self && (scrollBars_ & 2)) vScrollBar_.Position(-scrollY_);
+  }
 
   // Measured again only when the text scrolled: otherwise `r` already
   // stands where the second measure would put it.

@@ -83,7 +83,7 @@ int UiScrollBar::HandleEvent(UINT message, WPARAM wParam, LPARAM lParam) {
       pressedPart_ = kNone;
       return -1;
     case ev::kPaint:
-      Draw(kIdle, 0, CursorPoint());
+      Draw(kIdle, 0, std::nullopt);
       return -1;
     case WM_TIMER:
       if (wParam == GetHandle()) OnTimer();
@@ -103,7 +103,7 @@ int UiScrollBar::HandleEvent(UINT message, WPARAM wParam, LPARAM lParam) {
     case ev::kMouseEnter:
     case ev::kMouseLeave:
       if (TransitionInterval() != 0) Transition(kHoverSteps);
-      Draw(message == ev::kMouseEnter ? kMouseOver : kIdle, 0, CursorPoint());
+      Draw(message == ev::kMouseEnter ? kMouseOver : kIdle, 0, std::nullopt);
       return -1;
     case ev::kResized:
       Layout(static_cast<float>(wParam), static_cast<float>(lParam));
@@ -135,7 +135,7 @@ void UiScrollBar::OnTimer() {
     StopTimer();
     return;
   }
-  Draw(kMouseOver, 0, CursorPoint());
+  Draw(kMouseOver, 0, std::nullopt);
   NotifyScroll();
 }
 
@@ -161,14 +161,19 @@ UiScrollBar::Part UiScrollBar::PartAt(float x, float y) const {
   return kNone;
 }
 
-void UiScrollBar::Draw(DrawMode mode, ElementHandle capture, POINT point) {
+void UiScrollBar::Draw(DrawMode mode, ElementHandle capture, std::optional<POINT> point) {
   const RectF b = Bounds();
-  const float px = static_cast<float>(point.x) - b.x, py = static_cast<float>(point.y) - b.y;
+  // The pointer relative to the bar; looked up only when the look depends on it.
+  const auto pointer = [&] {
+    if (!point) point = CursorPoint();
+    return Gdiplus::PointF(static_cast<float>(point->x) - b.x, static_cast<float>(point->y) - b.y);
+  };
 
   // Dragging the thumb follows the pointer.
   bool moved = false;
   if (mode == kMouseOver && capture == GetHandle() && pressedPart_ == kThumb) {
-    const int n = PositionFromPoint((Horizontal() ? px : py) - static_cast<float>(dragOffset_));
+    const Gdiplus::PointF p = pointer();
+    const int n = PositionFromPoint((Horizontal() ? p.X : p.Y) - static_cast<float>(dragOffset_));
     if (n == position_) return;
     position_ = n;
     moved = true;
@@ -179,11 +184,18 @@ void UiScrollBar::Draw(DrawMode mode, ElementHandle capture, POINT point) {
   const bool full = mode == kMouseOver || mode == kPress || !fadeWhenIdle_;
   Part part = kNone;
   if (full) {
-    part = pressedPart_ != kNone ? pressedPart_ : PartAt(px, py);
+    if (pressedPart_ != kNone) {
+      part = pressedPart_;
+    } else {
+      const Gdiplus::PointF p = pointer();
+      part = PartAt(p.X, p.Y);
+    }
     if (mode == kPress) {
       pressedPart_ = part;
-      if (part == kThumb)
-        dragOffset_ = static_cast<int>(Horizontal() ? px - thumbRect_.X : py - thumbRect_.Y);
+      if (part == kThumb) {
+        const Gdiplus::PointF p = pointer();
+        dragOffset_ = static_cast<int>(Horizontal() ? p.X - thumbRect_.X : p.Y - thumbRect_.Y);
+      }
     }
     // Hovering over the same part again changes nothing, unless the thumb moved.
     if (mode == kMouseOver && part == lastPart_ && part != kNone && !moved) return;
@@ -269,6 +281,14 @@ int UiScrollBar::Maximum(int value) {
   if (ThumbLooksDifferent()) Repaint();
   if (!self) return {};
   return geometry_.maximum;
+}
+
+void UiScrollBar::Arrange(int maximum, int position) {
+  geometry_.maximum = maximum;
+  position_ = std::max(geometry_.minimum, std::min(position_, maximum));
+  UpdateThumbLength();
+  position_ = std::max(0, std::min(position, maximum));
+  if (ThumbLooksDifferent()) Repaint();
 }
 
 bool UiScrollBar::FadeWhenIdle(bool value) {

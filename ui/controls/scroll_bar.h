@@ -48,8 +48,9 @@ class UiScrollBar : public UiElement {
   AccessibleInfo Accessible() override;
 
   // Re-renders the bar: `capture` is the element holding the pressed left
-  // button, `point` is in client coordinates of the host window.
-  void Draw(DrawMode mode, ElementHandle capture, POINT point);
+  // button, `point` is in client coordinates of the host window (empty:
+  // where the cursor is, looked up only when the look depends on it).
+  void Draw(DrawMode mode, ElementHandle capture, std::optional<POINT> point);
   int PositionFromPoint(float coordinate) const { return geometry_.PositionFromPoint(coordinate); }
   float ThumbStart() const { return geometry_.ThumbStart(position_); }
   void UpdateThumbLength() { geometry_.UpdateThumbLength(); }
@@ -65,6 +66,11 @@ class UiScrollBar : public UiElement {
   int Minimum(int value);
   int Maximum() const { return geometry_.maximum; }
   int Maximum(int value);
+  // Sets the maximum, then the position, as the two property methods in
+  // that order would, but draws the bar at most once: owners that re-range
+  // and re-scroll on every keystroke would otherwise draw it twice, and in
+  // between with the thumb where it ends up in neither.
+  void Arrange(int maximum, int position);
   int PageStep() const { return pageStep_; }
   int PageStep(int value) { return pageStep_ = value; }
   int LineStep() const { return lineStep_; }

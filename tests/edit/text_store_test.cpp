@@ -2,9 +2,11 @@
 // editing and layout with real GDI+ measuring.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <iterator>
 #include <string>
 
+#include "ui/controls/gap_bytes.h"
 #include "ui/controls/text_store.h"
 #include "ui/core/library.h"
 #include "ui/core/string_format.h"
@@ -441,6 +443,42 @@ TEST(TextStoreEditing, InPlaceEditsMakeTheLinesAFullRebuildMakes) {
       }
     }
   }
+}
+
+TEST(TextStoreEditing, GapBytesReadAndEditLikeAPlainString) {
+  // Edits far apart and close together, insertions larger than the spare
+  // room, deletions that leave a gap larger than the text, reads across
+  // the gap and of the whole text, each checked against a plain string.
+  GapBytes gap;
+  std::string model(300000, 'a');
+  for (std::size_t i = 0; i < model.size(); ++i) model[i] = static_cast<char>('a' + i % 26);
+  gap.Assign(model);
+  Lcg random{5u};
+  for (int step = 0; step < 400; ++step) {
+    const std::size_t pos = static_cast<std::size_t>(random.Next(static_cast<int>(model.size()) + 1));
+    std::size_t count = 0;
+    std::string text;
+    switch (random.Next(4)) {
+      case 0: count = 1; break;                                               // Backspace
+      case 1: text = "x"; break;                                              // a typed character
+      case 2: text.assign(static_cast<std::size_t>(random.Next(20000)), 'N'); break;  // a paste
+      default: count = static_cast<std::size_t>(random.Next(150000)); break;  // a large deletion
+    }
+    count = std::min(count, model.size() - pos);
+    model.replace(pos, count, text);
+    gap.Replace(pos, count, text);
+    ASSERT_EQ(gap.size(), model.size()) << "step " << step;
+    const std::size_t at = static_cast<std::size_t>(random.Next(static_cast<int>(model.size()) + 1));
+    const std::size_t n = static_cast<std::size_t>(random.Next(5000));
+    ASSERT_EQ(gap.View(at, n), std::string_view(model).substr(at, n)) << "step " << step;
+    if (pos < model.size()) {
+      ASSERT_EQ(gap[pos], model[pos]) << "step " << step;
+    }
+    if (step % 50 == 49) {
+      ASSERT_EQ(gap.Str(), model) << "step " << step;
+    }
+  }
+  EXPECT_EQ(gap.Str(), model);
 }
 
 TEST_F(TextStoreLayout, IncrementalLayoutMatchesMeasuringEveryLine) {

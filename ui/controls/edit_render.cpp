@@ -89,15 +89,11 @@ namespace {
 class BitmapRows {
  public:
   BitmapRows(Gdiplus::GpBitmap* bitmap, int x, int width, int top, int bottom)
-      : bitmap_(bitmap), top_(top), rowBytes_(static_cast<std::size_t>(width) * 4) {
+      : bitmap_(bitmap), top_(top), bottom_(bottom), rowBytes_(static_cast<std::size_t>(width) * 4) {
     Gdiplus::Rect rect(x, top, width, bottom - top);
     locked_ = width > 0 && bottom > top &&
               gp::Ok(gp::GdipBitmapLockBits(bitmap, &rect, Gdiplus::ImageLockModeRead | Gdiplus::ImageLockModeWrite,
                                             PixelFormat32bppARGB, &data_));
-    if (!locked_) return;
-    // The rows as they were, so that moves in both directions read old pixels.
-    old_.resize(rowBytes_ * static_cast<std::size_t>(bottom - top));
-    for (int y = top; y < bottom; ++y) std::memcpy(&old_[Offset(y)], Row(y), rowBytes_);
   }
   BitmapRows(const BitmapRows&) = delete;
   BitmapRows& operator=(const BitmapRows&) = delete;
@@ -105,19 +101,64 @@ class BitmapRows {
     if (locked_) gp::GdipBitmapUnlockBits(bitmap_, &data_);
   }
   bool Locked() const { return locked_; }
-  // Row y takes what row `from` held.
-  void Copy(int y, int from) { std::memcpy(Row(y), &old_[Offset(from)], rowBytes_); }
+
+  // Rows [m.top, m.bottom) take what the rows `m.delta` above held, as far
+  // as those lie inside the locked rows. Each move reads the rows as they
+  // were before any of them: in place, in an order where no move writes
+  // rows another one has still to read, or else from a copy.
+  template <class RowMoves>
+  void Move(const RowMoves& moves) {
+    std::vector<Span> spans;
+    for (const auto& m : moves) {
+      const Span s{std::max(m.top, top_ + m.delta), std::min(m.bottom, bottom_ + m.delta), m.delta};
+      if (s.from < s.to) spans.push_back(s);
+    }
+    bool orderFound = true;
+    if (spans.size() == 2 && Overwrites(spans[0], spans[1])) {
+      if (Overwrites(spans[1], spans[0])) {
+        orderFound = false;
+      } else {
+        std::swap(spans[0], spans[1]);
+      }
+    }
+    if (!orderFound || spans.size() > 2) {
+      MoveFromCopy(spans);
+      return;
+    }
+    for (const Span& s : spans) MoveInPlace(s);
+  }
 
  private:
+  struct Span {
+    int from, to, delta;  // rows [from, to) take the rows `delta` above
+  };
+  // Moving `writer` first would spoil rows that `reader` reads.
+  static bool Overwrites(const Span& writer, const Span& reader) {
+    return writer.from < reader.to - reader.delta && reader.from - reader.delta < writer.to;
+  }
+  void MoveInPlace(const Span& s) {
+    // Rows moving down are copied from the bottom up, so each source row is
+    // read before it is written; rows moving up the other way round.
+    if (s.delta > 0) {
+      for (int y = s.to - 1; y >= s.from; --y) std::memcpy(Row(y), Row(y - s.delta), rowBytes_);
+    } else {
+      for (int y = s.from; y < s.to; ++y) std::memcpy(Row(y), Row(y - s.delta), rowBytes_);
+    }
+  }
+  void MoveFromCopy(const std::vector<Span>& spans) {
+    std::vector<BYTE> old(rowBytes_ * static_cast<std::size_t>(bottom_ - top_));
+    for (int y = top_; y < bottom_; ++y) std::memcpy(&old[Offset(y)], Row(y), rowBytes_);
+    for (const Span& s : spans)
+      for (int y = s.from; y < s.to; ++y) std::memcpy(Row(y), &old[Offset(y - s.delta)], rowBytes_);
+  }
   std::size_t Offset(int y) const { return rowBytes_ * static_cast<std::size_t>(y - top_); }
   BYTE* Row(int y) { return static_cast<BYTE*>(data_.Scan0) + static_cast<std::ptrdiff_t>(y - top_) * data_.Stride; }
 
   Gdiplus::GpBitmap* bitmap_;
-  int top_;
+  int top_, bottom_;
   std::size_t rowBytes_;
   Gdiplus::BitmapData data_{};
   bool locked_ = false;
-  std::vector<BYTE> old_;
 };
 
 bool IsWholeNumber(float v) { return static_cast<float>(static_cast<int>(v)) == v; }
@@ -178,9 +219,7 @@ bool UiEdit::RenderLines(int first, int last, int shift, int scroll) {
           BitmapRows rows(pc.bitmap, Trunc(left), Trunc(width), textTop, textBottom);
           moved = rows.Locked();
           if (!moved) return;
-          for (const RowMove& m : moves)
-            for (int y = std::max(m.top, textTop + m.delta); y < std::min(m.bottom, textBottom + m.delta); ++y)
-              rows.Copy(y, y - m.delta);
+          rows.Move(moves);
         }
         for (const auto& [from, to] : redraw) {
           const Gdiplus::RectF area(left, static_cast<float>(from), width, static_cast<float>(std::max(0, to - from)));

@@ -35,7 +35,7 @@ void UiTextStore::SetText(std::string_view text, bool multiLine, EditMode mode, 
     if (text[i] == kLf && (i == 0 || text[i - 1] != kCr)) continue;
     kept.push_back(text[i]);
   }
-  bytes_ = std::move(kept);
+  bytes_.Assign(std::move(kept));
   RebuildLines(multiLine);
   mode_ = mode;
   maskChar_ = std::string(mask);
@@ -185,8 +185,7 @@ void UiTextStore::InvalidateLayout() {
 
 std::string_view UiTextStore::RawLine(int line) const {
   if (!IsValidLine(line)) return {};
-  return std::string_view(bytes_).substr(static_cast<std::size_t>(LineStart(line) - 1),
-                                         static_cast<std::size_t>(LineByteLength(line)));
+  return bytes_.View(static_cast<std::size_t>(LineStart(line) - 1), static_cast<std::size_t>(LineByteLength(line)));
 }
 
 std::string UiTextStore::LineText(int line, bool forDisplay, std::optional<int> byteCount) const {
@@ -209,7 +208,7 @@ std::string UiTextStore::LineText(int line, bool forDisplay, std::optional<int> 
 std::string UiTextStore::Range(int a, int b) const {
   const long long first = std::clamp<long long>(std::min(a, b), 1, Length() + 1LL);
   const long long last = std::clamp<long long>(std::max(a, b), 1, Length() + 1LL);
-  return bytes_.substr(static_cast<std::size_t>(first - 1), static_cast<std::size_t>(last - first));
+  return std::string(bytes_.View(static_cast<std::size_t>(first - 1), static_cast<std::size_t>(last - first)));
 }
 
 void UiTextStore::DeleteRange(int a, int b, bool multiLine) { ReplaceRange(a, b, {}, multiLine); }
@@ -219,11 +218,12 @@ void UiTextStore::InsertAt(int position, std::string_view text, bool multiLine) 
 }
 
 void UiTextStore::ReplaceRangeFully(int first, int last, const std::string& inserted, bool multiLine) {
+  const std::string& all = bytes_.Str();
   std::string joined;
-  joined.reserve(bytes_.size() + inserted.size());
-  joined.append(bytes_, 0, static_cast<std::size_t>(first - 1));
+  joined.reserve(all.size() + inserted.size());
+  joined.append(all, 0, static_cast<std::size_t>(first - 1));
   joined.append(inserted);
-  joined.append(bytes_, static_cast<std::size_t>(last - 1));
+  joined.append(all, static_cast<std::size_t>(last - 1));
   SetText(joined, multiLine, mode_, maskChar_);
 }
 
@@ -270,7 +270,7 @@ int UiTextStore::ReplaceRange(int a, int b, std::string_view text, bool multiLin
   const int afterB = starts_.UpperBound(last + 1);  // first line with start >= last + 2
   const int oldLines = LineCount();
   const int delta = static_cast<int>(kept.size()) - (last - first);
-  bytes_.replace(static_cast<std::size_t>(first - 1), static_cast<std::size_t>(last - first), kept);
+  bytes_.Replace(static_cast<std::size_t>(first - 1), static_cast<std::size_t>(last - first), kept);
 
   std::vector<int> starts(1, starts_.Get(lineA));
   if (multiLine) {

@@ -15,6 +15,7 @@
 #include <vector>
 
 #include "ui/controls/edit_mode.h"
+#include "ui/controls/gap_bytes.h"
 #include "ui/controls/text_line_measure.h"
 #include "ui/controls/text_store_offsets.h"
 #include "ui/platform/gdiplus_api.h"
@@ -94,8 +95,8 @@ class UiTextStore {
     spacesAsTabs_ = value;
   }
 
-  const std::string& Text() const { return bytes_; }
-  const char* Bytes() const { return bytes_.c_str(); }
+  const std::string& Text() const { return bytes_.Str(); }
+  const char* Bytes() const { return bytes_.Str().c_str(); }
   int Length() const { return static_cast<int>(bytes_.size()); }
   int LineCount() const { return starts_.Size(); }
   int LineHeight() const { return lineHeight_; }
@@ -147,7 +148,7 @@ class UiTextStore {
   void MeasureLine(int i, Gdiplus::GpGraphics* graphics, const Gdiplus::RectF& layoutBox, bool fixedHeight,
                    const Gdiplus::RectF& reference);
 
-  std::string bytes_;          // whole text, CR LF between lines, no terminator in the count
+  GapBytes bytes_;             // whole text, CR LF between lines, no terminator in the count
   bool multiLine_ = false;     // the setting the text was stored with
   ShiftedOffsets starts_;      // 1-based byte index of each line's first byte; at least one
   ShiftedOffsets tops_;        // each line's y: the sum of the measured heights above it

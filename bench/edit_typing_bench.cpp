@@ -52,6 +52,7 @@ double Keystroke(HWND hwnd, UINT message, WPARAM key, int runs) {
 struct Figures {
   double end[3] = {};     // character, Enter, Backspace at the end of the text
   double middle[3] = {};  // the same in the middle line
+  double firstMiddle = 0;  // the first character typed in the middle line (not a median)
 };
 
 Figures Type(HWND hwnd, ui::UiEdit& edit, int lines, int runs) {
@@ -63,6 +64,7 @@ Figures Type(HWND hwnd, ui::UiEdit& edit, int lines, int runs) {
   f.end[2] = Keystroke(hwnd, WM_KEYDOWN, VK_BACK, runs);
   edit.Select({lines / 2, 10}, {lines / 2, 10});
   Pump();
+  f.firstMiddle = Keystroke(hwnd, WM_CHAR, 'x', 1);
   f.middle[0] = Keystroke(hwnd, WM_CHAR, 'x', runs);
   f.middle[1] = Keystroke(hwnd, WM_KEYDOWN, VK_RETURN, runs);
   f.middle[2] = Keystroke(hwnd, WM_KEYDOWN, VK_BACK, runs);
@@ -71,8 +73,8 @@ Figures Type(HWND hwnd, ui::UiEdit& edit, int lines, int runs) {
 
 void Print(const char* path, int lines, const Figures& f) {
   std::printf("edit_typing: %s %6d lines: end: char %6.2f ms, Enter %6.2f ms, Backspace %6.2f ms; "
-              "middle: char %6.2f ms, Enter %6.2f ms, Backspace %6.2f ms\n",
-              path, lines, f.end[0], f.end[1], f.end[2], f.middle[0], f.middle[1], f.middle[2]);
+              "middle: char %6.2f ms, Enter %6.2f ms, Backspace %6.2f ms; first char in the middle %6.2f ms\n",
+              path, lines, f.end[0], f.end[1], f.end[2], f.middle[0], f.middle[1], f.middle[2], f.firstMiddle);
 }
 
 }  // namespace

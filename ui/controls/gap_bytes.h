@@ -18,10 +18,16 @@ class GapBytes {
   bool empty() const { return size() == 0; }
   char operator[](std::size_t i) const { return bytes_[i < at_ ? i : i + gap_]; }
 
+  // The room a text of `length` bytes is kept in: reserving it up front
+  // spares the first edit from moving the whole text to a larger block.
+  static std::size_t CapacityFor(std::size_t length) { return length + SpareFor(length); }
+
   void Assign(std::string text) {
+    const std::size_t length = text.size();
+    text.resize(CapacityFor(length));  // the gap, at the end
     bytes_ = std::move(text);
-    at_ = bytes_.size();
-    gap_ = 0;
+    at_ = length;
+    gap_ = bytes_.size() - length;
   }
 
   // Bytes [pos, pos + n) (cut to the text), contiguous. Valid until the
@@ -51,8 +57,10 @@ class GapBytes {
     MoveGap(pos);
     gap_ += count;  // the replaced bytes join the gap
     if (text.size() > gap_) {
-      // Room for this insertion and for a stretch of typing after it.
-      const std::size_t grow = text.size() - gap_ + std::max<std::size_t>(kMinimumGap, size() / 16);
+      // Room for this insertion and for a stretch of typing after it: what
+      // the block holds unused already, or else a new block.
+      const std::size_t needed = text.size() - gap_, unused = bytes_.capacity() - bytes_.size();
+      const std::size_t grow = unused >= needed ? unused : needed + SpareFor(size());
       bytes_.insert(at_, grow, '\0');
       gap_ += grow;
     }
@@ -68,6 +76,7 @@ class GapBytes {
 
  private:
   static constexpr std::size_t kMinimumGap = 4096;
+  static std::size_t SpareFor(std::size_t length) { return std::max(kMinimumGap, length / 16); }
 
   // Puts the gap at text offset `pos` without changing the text.
   void MoveGap(std::size_t pos) const {

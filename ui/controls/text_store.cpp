@@ -30,7 +30,7 @@ void UiTextStore::SetText(std::string_view text, bool multiLine, EditMode mode, 
   }
   // Drop every LF that does not end a CR LF pair.
   std::string kept;
-  kept.reserve(text.size());
+  kept.reserve(GapBytes::CapacityFor(text.size()));
   for (std::size_t i = 0; i < text.size(); ++i) {
     if (text[i] == kLf && (i == 0 || text[i - 1] != kCr)) continue;
     kept.push_back(text[i]);
@@ -51,11 +51,22 @@ void UiTextStore::RebuildLines(bool multiLine) {
       if (bytes_[i] == kCr && bytes_[i + 1] == kLf) starts.push_back(static_cast<int>(i) + 3);  // 1-based, after the LF
     }
   }
-  const std::size_t count = starts.size();
+  // Room for added lines up front: the first Enter in a long text would
+  // otherwise move every column to a larger block.
+  const std::size_t count = starts.size(), room = count + count / 16 + 16;
+  std::vector<int> tops;
+  starts.reserve(room);
+  tops.reserve(room);
+  tops.assign(count, 0);
   starts_.Assign(std::move(starts));
-  tops_.Assign(std::vector<int>(count, 0));
-  widths_.assign(count, 0.0f);
-  heights_.assign(count, 0.0f);
+  tops_.Assign(std::move(tops));
+  for (auto* column : {&widths_, &heights_}) {
+    column->clear();
+    column->reserve(room);
+    column->assign(count, 0.0f);
+  }
+  measured_.clear();
+  measured_.reserve(room);
   measured_.assign(count, 0);
   widthCounts_.clear();
   maxWidth_ = 0;

@@ -110,6 +110,28 @@ TEST(HostCreate, CaptionButtonsAreCreatedFromTheRight) {
   EXPECT_EQ(w.host.CaptionButtons()[2]->Left(), 299);
 }
 
+TEST(HostCreate, MessagesReachTheHostThatSubclassedTheWindowWhateverItsPropertySays) {
+  // The property is what others read to find the host; the window's own
+  // messages go to the host that subclassed it, also when the property
+  // was taken away or names something else.
+  HostedWindow w, other;
+  Recorder a;
+  a.Make(w.hwnd(), 10, 10, 20, 20);
+  const auto click = [&] {
+    SendMessageW(w.hwnd(), WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(15, 15));
+    SendMessageW(w.hwnd(), WM_LBUTTONUP, 0, MAKELPARAM(15, 15));
+    return a.Count(ev::kClick);
+  };
+  RemovePropW(w.hwnd(), L"Zq_Wnd_Control");
+  EXPECT_EQ(click(), 1);
+  SetPropW(w.hwnd(), L"Zq_Wnd_Control", &other.host);
+  EXPECT_EQ(click(), 2);
+  EXPECT_EQ(UiWindow::FromWindow(w.hwnd()), nullptr);  // the property's reading is unchanged
+  SetPropW(w.hwnd(), L"Zq_Wnd_Control", &w.host);
+  EXPECT_EQ(UiWindow::FromWindow(w.hwnd()), &w.host);
+  EXPECT_EQ(click(), 3);
+}
+
 TEST(HostCreate, DestroyingTheWindowDetachesAndDestroysElements) {
   auto w = std::make_unique<TestWindow>(0, 0, 120, 90);
   UiWindow host;

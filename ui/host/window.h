@@ -286,6 +286,10 @@ class UiWindow {
   const UiCompositor& Compositor() const { return compositor_; }
 
  private:
+  // The host that subclassed `hwnd` and is still attached to it; null when
+  // none. Found without asking the platform for the window's property,
+  // which under some platforms costs a round trip on every message.
+  static UiWindow* SubclassingHost(HWND hwnd);
   static LRESULT CALLBACK HostWindowProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp);
   static void CALLBACK FadeTimerProc(HWND hwnd, UINT msg, UINT_PTR id, DWORD time);
 

@@ -30,6 +30,13 @@ std::unordered_map<const UiWindow*, std::uintptr_t>& AttachedHosts() {
   return *attached;
 }
 
+// Attached hosts by the window they subclassed: what the window procedure
+// dispatches to (an entry lives exactly as long as the attachment).
+std::unordered_map<HWND, std::uintptr_t>& SubclassedWindows() {
+  static auto* windows = new std::unordered_map<HWND, std::uintptr_t>();
+  return *windows;
+}
+
 // Windows whose procedure could not be restored on detach (someone
 // subclassed on top of the host): their previous procedure, so that
 // HostWindowProc can still pass every message on.
@@ -62,6 +69,14 @@ UiWindow::~UiWindow() {
 }
 
 UiWindow* UiWindow::FromHandle(std::uintptr_t handle) { return g_hosts.Find(handle); }
+
+UiWindow* UiWindow::SubclassingHost(HWND hwnd) {
+  const auto it = SubclassedWindows().find(hwnd);
+  if (it == SubclassedWindows().end()) return nullptr;
+  UiWindow* host = g_hosts.Find(it->second);
+  if (!host || host->hwnd_ != hwnd || !host->IsAttached()) return nullptr;
+  return host;
+}
 
 UiWindow* UiWindow::FromWindow(HWND hwnd) {
   if (!hwnd) return nullptr;
@@ -118,6 +133,7 @@ bool UiWindow::Create(HWND hwnd, const CreateOptions& o) {
   AttachedHosts()[this] = handle_;
   life_.Begin(this);
   SetPropW(hwnd, kHostProperty, this);
+  SubclassedWindows()[hwnd] = handle_;
   defaultCursor_ = Library().defaultCursor;
   style &= ~static_cast<LONG_PTR>(WS_THICKFRAME | WS_DLGFRAME | WS_BORDER);
   if (!(flags & caption::kMinimize)) style &= ~static_cast<LONG_PTR>(WS_MINIMIZEBOX);
@@ -239,6 +255,8 @@ void UiWindow::Detach() {
   life_.End();
   RemovePropW(hwnd, kHostProperty);
   AttachedHosts().erase(this);
+  if (const auto it = SubclassedWindows().find(hwnd); it != SubclassedWindows().end() && it->second == handle_)
+    SubclassedWindows().erase(it);
   g_hosts.Remove(handle_);
   handle_ = 0;
   // Messages that arrive during the teardown go to the procedure the host

@@ -20,7 +20,7 @@ WNDPROC OrphanProcFor(HWND hwnd);  // window_create.cpp
 void ForgetOrphan(HWND hwnd);      // window_create.cpp
 
 LRESULT CALLBACK UiWindow::HostWindowProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
-  UiWindow* host = FromWindow(hwnd);
+  UiWindow* host = SubclassingHost(hwnd);
   if (!host) {
     WNDPROC orphan = OrphanProcFor(hwnd);
     if (msg == WM_NCDESTROY) ForgetOrphan(hwnd);  // the handle may be reused later
@@ -326,7 +326,7 @@ void UiWindow::RebuildSurfaces(DisplayScale old) {
 
 void CALLBACK UiWindow::FadeTimerProc(HWND hwnd, UINT, UINT_PTR id, DWORD) {
   DispatchScope scope;  // reached from DispatchMessage, not through the host
-  UiWindow* host = FromWindow(hwnd);
+  UiWindow* host = SubclassingHost(hwnd);
   if (!host || !host->compositor_.OnFadeTimer(id)) KillTimer(hwnd, id);
 }
 

@@ -310,10 +310,10 @@ void UiEdit::Select(TextPosition anchor, TextPosition caret) {
   if (Recaret()) Render(false);
 }
 
-bool UiEdit::Recaret(int extraHeight, bool rangesFollow) {
+bool UiEdit::Recaret(std::string_view inserted, bool rangesFollow) {
   const WeakRef<UiElement> self(this);
   barsTakeScrollLater_ = rangesFollow;
-  const Gdiplus::RectF caret = ComputeCaretRect(caret_.line, caret_.column - 1, true, extraHeight);
+  const Gdiplus::RectF caret = ComputeCaretRect(caret_.line, caret_.column - 1, true, inserted);
   if (!self) return false;
   barsTakeScrollLater_ = false;
   caretRect_ = prevCaretRect_ = caret;

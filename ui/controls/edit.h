@@ -105,8 +105,9 @@ class UiEdit : public UiElement {
   // Caret position under a point in client coordinates of the host window.
   TextPosition HitTest(float x, float y);
   // Caret rectangle right of character `index` (column - 1) of `line`;
-  // optionally scrolls it into view first (by at most `extraHeight` more).
-  Gdiplus::RectF ComputeCaretRect(int line, int index, bool scrollIntoView, int extraHeight = 0);
+  // optionally scrolls it into view first (scrolling down, by the height of
+  // `inserted` more: measured only then).
+  Gdiplus::RectF ComputeCaretRect(int line, int index, bool scrollIntoView, std::string_view inserted = {});
   bool ArrangeScrollBars(bool reposition, bool updateRanges);
   // Draws (show) or erases the caret straight on the host's canvas and
   // presents only its column; with `place` the system caret follows.
@@ -199,7 +200,7 @@ class UiEdit : public UiElement {
   void ReleaseFont();
   // `rangesFollow`: the caller re-ranges the bars right after, and they
   // take the new scroll with their new range then, each drawn at most once.
-  bool Recaret(int extraHeight = 0, bool rangesFollow = false);  // false: the edit is gone
+  bool Recaret(std::string_view inserted = {}, bool rangesFollow = false);  // false: the edit is gone
   void DrawLines(Gdiplus::GpGraphics* g);
   void DrawLine(Gdiplus::GpGraphics* g, int line, const Gdiplus::RectF& rect);
   TextPosition Clamped(TextPosition p) const;

@@ -93,13 +93,15 @@ void UiEdit::InsertText(std::string_view text) {
   // The caret goes right after what was actually inserted (a single line
   // keeps only the part before a break; stray LFs are dropped).
   const int after = textStore_.ReplaceRange(at, at, inserted, multiLine_);
-  const int extraHeight = multiLine_ ? MeasuredHeight(inserted) : 0;
   textStore_.LineColumnAt(after, &caret_.line, &caret_.column);
   anchor_ = caret_;
   Relayout();
   if (caret_.line == textStore_.LineCount())
     scrollY_ = static_cast<int>(textRect_.Y - (textStore_.TotalHeight() - textRect_.Height));
-  if (!Recaret(extraHeight, true) || !ArrangeScrollBars(false, true)) return;
+  // The caret scrolls down by the inserted text's height more (multi-line).
+  if (!Recaret(multiLine_ ? std::string_view(inserted) : std::string_view(), true) ||
+      !ArrangeScrollBars(false, true))
+    return;
   // The lines after the caret's line are the old ones, moved by the
   // change of the total height.
   if (!RenderAfterEdit(firstLine, caret_.line, textStore_.TotalHeight() - height, oldScrollX, oldScrollY) ||
@@ -122,7 +124,7 @@ int UiEdit::DeleteSelection(bool quiet) {
   Relayout();
   if (!textStore_.IsValidLine(firstVisibleLine_)) firstVisibleLine_ = 0;
   if (!textStore_.IsValidLine(lastDrawnLine_)) lastDrawnLine_ = 0;
-  if (!Recaret(0, true) || !ArrangeScrollBars(false, true)) return 1;
+  if (!Recaret({}, true) || !ArrangeScrollBars(false, true)) return 1;
   // One line is left where the selection was; the lines after it moved by
   // the change of the total height.
   if (!RenderAfterEdit(caret_.line, caret_.line, textStore_.TotalHeight() - height, oldScrollX, oldScrollY) ||
@@ -248,7 +250,7 @@ int UiEdit::HandleKey(int key, bool fromMenu) {
   const bool shift = KeyHeld(VK_SHIFT) && mode_ != EditMode::Password;
   MoveCaretByKey(key);
   if (!shift) anchor_ = caret_;
-  if (Recaret(0, true) && ArrangeScrollBars(false, true) && Render(false)) DrawCaret(HasFocus(), true);
+  if (Recaret({}, true) && ArrangeScrollBars(false, true) && Render(false)) DrawCaret(HasFocus(), true);
   return 0;
 }
 

@@ -458,7 +458,7 @@ TextPosition UiEdit::HitTest(float x, float y) {
   return TextPosition{line, column};
 }
 
-Gdiplus::RectF UiEdit::ComputeCaretRect(int line, int index, bool scrollIntoView, int extraHeight) {
+Gdiplus::RectF UiEdit::ComputeCaretRect(int line, int index, bool scrollIntoView, std::string_view inserted) {
   Gdiplus::GpGraphics* g = Graphics();
   const Gdiplus::RectF lineRect = textStore_.LineRect(line);
   const std::wstring text = DisplayText(line);
@@ -488,7 +488,8 @@ Gdiplus::RectF UiEdit::ComputeCaretRect(int line, int index, bool scrollIntoView
   const int measuredScrollX = scrollX_, measuredScrollY = scrollY_;
   if (scrollIntoView) {
     if (r.Y < t.Y - 2) scrollY_ = Trunc(scrollY_ - r.Y + r.Height);
-    if (r.Y + r.Height > t.Y + t.Height - 2) scrollY_ = Trunc(scrollY_ - r.Height - extraHeight);
+    if (r.Y + r.Height > t.Y + t.Height - 2)
+      scrollY_ = Trunc(scrollY_ - r.Height - (inserted.empty() ? 0 : MeasuredHeight(inserted)));
     if (r.X > t.X + t.Width) scrollX_ = Trunc(scrollX_ - (r.X - t.Width));
     if (r.X < t.X) scrollX_ = Trunc(scrollX_ + t.X - r.X + t.Width / 5);
   }

@@ -312,10 +312,8 @@ void UiEdit::Select(TextPosition anchor, TextPosition caret) {
 
 bool UiEdit::Recaret(std::string_view inserted, bool rangesFollow) {
   const WeakRef<UiElement> self(this);
-  barsTakeScrollLater_ = rangesFollow;
-  const Gdiplus::RectF caret = ComputeCaretRect(caret_.line, caret_.column - 1, true, inserted);
+  const Gdiplus::RectF caret = ComputeCaretRect(caret_.line, caret_.column - 1, true, inserted, !rangesFollow);
   if (!self) return false;
-  barsTakeScrollLater_ = false;
   caretRect_ = prevCaretRect_ = caret;
   return true;
 }

@@ -106,8 +106,10 @@ class UiEdit : public UiElement {
   TextPosition HitTest(float x, float y);
   // Caret rectangle right of character `index` (column - 1) of `line`;
   // optionally scrolls it into view first (scrolling down, by the height of
-  // `inserted` more: measured only then).
-  Gdiplus::RectF ComputeCaretRect(int line, int index, bool scrollIntoView, std::string_view inserted = {});
+  // `inserted` more: measured only then). Without `placeBars` the scroll
+  // bars are left for the caller, which re-ranges them right after.
+  Gdiplus::RectF ComputeCaretRect(int line, int index, bool scrollIntoView, std::string_view inserted = {},
+                                  bool placeBars = true);
   bool ArrangeScrollBars(bool reposition, bool updateRanges);
   // Draws (show) or erases the caret straight on the host's canvas and
   // presents only its column; with `place` the system caret follows.
@@ -215,7 +217,6 @@ class UiEdit : public UiElement {
   Gdiplus::GpFont* font_ = nullptr;    // ownFont_ or the library's default font; not owned
   gp::SolidBrush textBrush_;           // owned
   Argb backColor_ = ArgbOf(160, 255, 255, 255);
-  bool barsTakeScrollLater_ = false;  // see Recaret
   Argb borderColor_ = ArgbOf(80, 0, 0, 0);  // also a border style 0..4
   EditMode mode_ = EditMode::Normal;
   std::string maskChar_ = "*";

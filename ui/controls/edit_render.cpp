@@ -113,15 +113,8 @@ class BitmapRows {
       const Span s{std::max(m.top, top_ + m.delta), std::min(m.bottom, bottom_ + m.delta), m.delta};
       if (s.from < s.to) spans.push_back(s);
     }
-    bool orderFound = true;
-    if (spans.size() == 2 && Overwrites(spans[0], spans[1])) {
-      if (Overwrites(spans[1], spans[0])) {
-        orderFound = false;
-      } else {
-        std::swap(spans[0], spans[1]);
-      }
-    }
-    if (!orderFound || spans.size() > 2) {
+    if (spans.size() == 2 && Overwrites(spans[0], spans[1])) std::swap(spans[0], spans[1]);
+    if (spans.size() > 2 || (spans.size() == 2 && Overwrites(spans[0], spans[1]))) {
       MoveFromCopy(spans);
       return;
     }
@@ -458,7 +451,8 @@ TextPosition UiEdit::HitTest(float x, float y) {
   return TextPosition{line, column};
 }
 
-Gdiplus::RectF UiEdit::ComputeCaretRect(int line, int index, bool scrollIntoView, std::string_view inserted) {
+Gdiplus::RectF UiEdit::ComputeCaretRect(int line, int index, bool scrollIntoView, std::string_view inserted,
+                                        bool placeBars) {
   Gdiplus::GpGraphics* g = Graphics();
   const Gdiplus::RectF lineRect = textStore_.LineRect(line);
   const std::wstring text = DisplayText(line);
@@ -498,7 +492,7 @@ Gdiplus::RectF UiEdit::ComputeCaretRect(int line, int index, bool scrollIntoView
   scrollX_ = std::min(scrollX_, 0);
   scrollY_ = std::min(scrollY_, 0);
   const WeakRef<UiElement> self(this);  // a bar's repaint runs a redraw
-  if (!barsTakeScrollLater_) {
+  if (placeBars) {
     if (scrollBars_ & 1) hScrollBar_.Position(-scrollX_);
     if (self && (scrollBars_ & 2)) vScrollBar_.Position(-scrollY_);
   }
@@ -506,7 +500,7 @@ Gdiplus::RectF UiEdit::ComputeCaretRect(int line, int index, bool scrollIntoView
   // Measured again only when the text scrolled: otherwise `r` already
   // stands where the second measure would put it.
   if (self && scrollIntoView && (scrollX_ != measuredScrollX || scrollY_ != measuredScrollY))
-    return ComputeCaretRect(line, index, false);
+    return ComputeCaretRect(line, index, false, {}, placeBars);
   return r;
 }
 

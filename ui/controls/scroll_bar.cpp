@@ -271,11 +271,15 @@ int UiScrollBar::Minimum(int value) {
   return geometry_.minimum;
 }
 
-int UiScrollBar::Maximum(int value) {
-  const WeakRef<UiElement> self(this);  // the repaint may run handlers that delete it
+void UiScrollBar::SetMaximum(int value) {
   geometry_.maximum = value;
   position_ = std::max(geometry_.minimum, std::min(position_, value));
   UpdateThumbLength();
+}
+
+int UiScrollBar::Maximum(int value) {
+  const WeakRef<UiElement> self(this);  // the repaint may run handlers that delete it
+  SetMaximum(value);
   // Owners set the range on every layout and keystroke; repaint only when
   // the thumb (all that the range changes in the look) lands elsewhere.
   if (ThumbLooksDifferent()) Repaint();
@@ -284,9 +288,7 @@ int UiScrollBar::Maximum(int value) {
 }
 
 void UiScrollBar::Arrange(int maximum, int position) {
-  geometry_.maximum = maximum;
-  position_ = std::max(geometry_.minimum, std::min(position_, maximum));
-  UpdateThumbLength();
+  SetMaximum(maximum);
   position_ = std::max(0, std::min(position, maximum));
   if (ThumbLooksDifferent()) Repaint();
 }

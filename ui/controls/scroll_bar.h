@@ -89,6 +89,8 @@ class UiScrollBar : public UiElement {
 
  private:
   bool Horizontal() const { return geometry_.horizontal; }
+  // The new maximum, the position clamped to it and the thumb's length; not drawn.
+  void SetMaximum(int value);
   Part PartAt(float x, float y) const;
   POINT CursorPoint() const;
   void DrawParts(Gdiplus::GpGraphics* g, bool full, Part hot);

@@ -290,6 +290,8 @@ class UiWindow {
   // none. Found without asking the platform for the window's property,
   // which under some platforms costs a round trip on every message.
   static UiWindow* SubclassingHost(HWND hwnd);
+  // The host of `handle` if it is attached to `hwnd`; null otherwise.
+  static UiWindow* AttachedTo(std::uintptr_t handle, HWND hwnd);
   static LRESULT CALLBACK HostWindowProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp);
   static void CALLBACK FadeTimerProc(HWND hwnd, UINT msg, UINT_PTR id, DWORD time);
 

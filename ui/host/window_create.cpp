@@ -70,22 +70,22 @@ UiWindow::~UiWindow() {
 
 UiWindow* UiWindow::FromHandle(std::uintptr_t handle) { return g_hosts.Find(handle); }
 
-UiWindow* UiWindow::SubclassingHost(HWND hwnd) {
-  const auto it = SubclassedWindows().find(hwnd);
-  if (it == SubclassedWindows().end()) return nullptr;
-  UiWindow* host = g_hosts.Find(it->second);
+UiWindow* UiWindow::AttachedTo(std::uintptr_t handle, HWND hwnd) {
+  UiWindow* host = g_hosts.Find(handle);
   if (!host || host->hwnd_ != hwnd || !host->IsAttached()) return nullptr;
   return host;
+}
+
+UiWindow* UiWindow::SubclassingHost(HWND hwnd) {
+  const auto it = SubclassedWindows().find(hwnd);
+  return it == SubclassedWindows().end() ? nullptr : AttachedTo(it->second, hwnd);
 }
 
 UiWindow* UiWindow::FromWindow(HWND hwnd) {
   if (!hwnd) return nullptr;
   auto* named = static_cast<const UiWindow*>(GetPropW(hwnd, kHostProperty));
   auto it = AttachedHosts().find(named);
-  if (it == AttachedHosts().end()) return nullptr;
-  UiWindow* host = g_hosts.Find(it->second);
-  if (!host || host->hwnd_ != hwnd || !host->IsAttached()) return nullptr;
-  return host;
+  return it == AttachedHosts().end() ? nullptr : AttachedTo(it->second, hwnd);
 }
 
 bool UiWindow::Create(HWND hwnd, const CreateOptions& o) {

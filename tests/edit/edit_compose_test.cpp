@@ -3,7 +3,8 @@
 // every step the canvas under the edit must equal a fresh composition of
 // that area: on a plain body, with the caret drawn on the canvas, with an
 // element overlapping the text, and over a background image whose rows
-// differ (the last two must fall back to composing).
+// differ (the last two must fall back to composing). The area must also
+// equal a composition of the whole window.
 #include <gtest/gtest.h>
 
 #include <string>
@@ -82,6 +83,10 @@ void TypeAndCompare(Scene scene) {
     const std::vector<UINT32> composed = EditArea(w.host.CanvasDc(), caretX);
     ASSERT_FALSE(typed.empty());
     EXPECT_TRUE(typed == composed) << "the canvas differs from a fresh composition";
+    // The whole window composed by GDI+ alone (a partial redraw may blend
+    // pixels itself).
+    w.host.Redraw({}, std::nullopt, 0, true);
+    EXPECT_TRUE(typed == EditArea(w.host.CanvasDc(), caretX)) << "the canvas differs from a full composition";
   };
   auto chars = [&](const char* text) {
     for (const char* c = text; *c; ++c) edit.HandleEvent(WM_CHAR, static_cast<unsigned char>(*c), 0);

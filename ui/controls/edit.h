@@ -199,6 +199,9 @@ class UiEdit : public UiElement {
   // Moves the composed pixels of `moves` on the host's canvas and window
   // (see UiWindow::MoveComposedRows); false when the host composes them.
   bool MoveOnHost(UiWindow& host, const std::vector<RowMove>& moves, int textTop, int textBottom);
+  // The pixel the background's fill leaves on a cleared pixel of the
+  // bitmap (asked of GDI+ once per colour); nothing when it cannot tell.
+  std::optional<Argb> FillPixel(Gdiplus::GpGraphics* g);
   void ReleaseFont();
   // `rangesFollow`: the caller re-ranges the bars right after, and they
   // take the new scroll with their new range then, each drawn at most once.
@@ -242,6 +245,7 @@ class UiEdit : public UiElement {
   float linesOverhang_ = 4;            // while RenderLines runs: how far a line may draw beyond its rect
   bool selectionShown_ = false;        // the bitmap may hold a selection highlight
   std::optional<RectF> drawnCaret_;    // the caret drawn on the host's canvas (client pixels)
+  std::optional<std::pair<Argb, Argb>> fillPixel_;  // backColor_ and the pixel its fill leaves
 };
 
 }  // namespace ui

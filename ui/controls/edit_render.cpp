@@ -8,6 +8,7 @@
 
 #include "ui/controls/edit.h"
 #include "ui/controls/text_metrics.h"
+#include "ui/core/bitmap_pixels.h"
 #include "ui/core/text.h"
 #include "ui/element/text_drawing.h"
 #include "ui/host/window.h"
@@ -214,22 +215,31 @@ bool UiEdit::RenderLines(int first, int last, int shift, int scroll) {
           if (!moved) return;
           rows.Move(moves);
         }
+        // What a fresh full render puts under the lines, inside the area only.
+        const auto fillUnderLines = [&](const Gdiplus::RectF& area) {
+          gp::GdipSetClipRect(g, area.X, area.Y, area.Width, area.Height, Gdiplus::CombineModeReplace);
+          gp::GdipGraphicsClear(g, 0);
+          // The fill is the full render's, cut down to the area grown by a
+          // pixel: every pixel inside the clip is covered as before, but
+          // the platform no longer fills the whole element to clip it.
+          const float fillRight = std::min(static_cast<float>(Trunc(b.width)), area.X + area.Width + 1);
+          const float fillBottom = std::min(static_cast<float>(Trunc(b.height)), area.Y + area.Height + 1);
+          const float fillX = std::max(0.0f, area.X - 1), fillY = std::max(0.0f, area.Y - 1);
+          gp::SolidBrush back;
+          if (fillRight > fillX && fillBottom > fillY && gp::Ok(gp::GdipCreateSolidFill(backColor_, back.put())))
+            gp::GdipFillRectangle(g, back.get(), fillX, fillY, fillRight - fillX, fillBottom - fillY);
+          gp::GdipResetClip(g);
+        };
         for (const auto& [from, to] : redraw) {
           const Gdiplus::RectF area(left, static_cast<float>(from), width, static_cast<float>(std::max(0, to - from)));
           if (to > from) {
-            // What a fresh full render puts under the lines, inside the area only.
-            gp::GdipSetClipRect(g, area.X, area.Y, area.Width, area.Height, Gdiplus::CombineModeReplace);
-            gp::GdipGraphicsClear(g, 0);
-            // The fill is the full render's, cut down to the area grown by a
-            // pixel: every pixel inside the clip is covered as before, but
-            // the platform no longer fills the whole element to clip it.
-            const float fillRight = std::min(static_cast<float>(Trunc(b.width)), area.X + area.Width + 1);
-            const float fillBottom = std::min(static_cast<float>(Trunc(b.height)), area.Y + area.Height + 1);
-            const float fillX = std::max(0.0f, area.X - 1), fillY = std::max(0.0f, area.Y - 1);
-            gp::SolidBrush back;
-            if (fillRight > fillX && fillBottom > fillY && gp::Ok(gp::GdipCreateSolidFill(backColor_, back.put())))
-              gp::GdipFillRectangle(g, back.get(), fillX, fillY, fillRight - fillX, fillBottom - fillY);
-            gp::GdipResetClip(g);
+            // The fill covers every pixel of the cleared area alike: the
+            // pixel it leaves is set on all of them straight away.
+            const std::optional<Argb> pixel = FillPixel(g);
+            const RECT pixels{Trunc(area.X), from, Trunc(area.X + area.Width), to};
+            if (!pixel || !IsWholeNumber(area.X) || !IsWholeNumber(area.Width) ||
+                !(gp::Ok(gp::GdipFlush(g, Gdiplus::FlushIntentionSync)) && FillArgbPixels(pc.bitmap, pixels, *pixel)))
+              fillUnderLines(area);
           }
           OnBeforeDrawText();
           if (!self) return;
@@ -277,6 +287,15 @@ bool UiEdit::RenderLines(int first, int last, int shift, int scroll) {
   }
   if (strips.empty() && !caret && host->IsLayered()) host->Present();
   return static_cast<bool>(self);
+}
+
+std::optional<Argb> UiEdit::FillPixel(Gdiplus::GpGraphics* g) {
+  if (!fillPixel_ || fillPixel_->first != backColor_) {
+    const std::optional<Argb> pixel = FilledPixel(backColor_, g);
+    if (!pixel) return std::nullopt;
+    fillPixel_.emplace(backColor_, *pixel);
+  }
+  return fillPixel_->second;
 }
 
 bool UiEdit::MoveOnHost(UiWindow& host, const std::vector<RowMove>& moves, int textTop, int textBottom) {

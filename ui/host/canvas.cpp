@@ -28,6 +28,7 @@ bool Canvas::Create(HDC reference, int width, int height, bool withGraphics) {
     return false;
   }
   oldBitmap_ = SelectObject(dc_.get(), dib_.get());
+  bits_ = static_cast<BYTE*>(bits);
   width_ = width;
   height_ = height;
   if (withGraphics) {
@@ -50,6 +51,7 @@ void Canvas::Reset() {
   image_.reset();
   if (dc_ && oldBitmap_) SelectObject(dc_.get(), oldBitmap_);
   oldBitmap_ = nullptr;
+  bits_ = nullptr;
   dib_.reset();
   dc_.reset();
   width_ = height_ = 0;

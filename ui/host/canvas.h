@@ -8,6 +8,7 @@
 
 #include <utility>
 
+#include "ui/core/bitmap_pixels.h"
 #include "ui/platform/gdi_handles.h"
 #include "ui/platform/gdiplus_handles.h"
 
@@ -24,6 +25,7 @@ class Canvas {
     std::swap(dc_, other.dc_);
     std::swap(dib_, other.dib_);
     std::swap(oldBitmap_, other.oldBitmap_);
+    std::swap(bits_, other.bits_);
     std::swap(image_, other.image_);
     std::swap(graphics_, other.graphics_);
     std::swap(width_, other.width_);
@@ -41,6 +43,12 @@ class Canvas {
   // 32bpp PARGB GDI+ bitmap sharing the DIB's memory (null without graphics).
   Gdiplus::GpBitmap* image() const { return image_.get(); }
   Gdiplus::GpGraphics* graphics() const { return graphics_.get(); }
+  // The DIB's rows, top row first (they lie bottom-up in memory). Before
+  // reading or writing them after GDI drew, call GdiFlush.
+  PixelRows Pixels() const {
+    const std::ptrdiff_t stride = static_cast<std::ptrdiff_t>(width_) * 4;
+    return bits_ ? PixelRows{bits_ + (height_ - 1) * stride, -stride, width_, height_} : PixelRows{};
+  }
   int width() const { return width_; }
   int height() const { return height_; }
   explicit operator bool() const { return static_cast<bool>(dc_); }
@@ -49,6 +57,7 @@ class Canvas {
   gdi::MemoryDc dc_;
   gdi::Bitmap dib_;
   HGDIOBJ oldBitmap_ = nullptr;  // selected in dc_ before dib_; not owned
+  BYTE* bits_ = nullptr;         // dib_'s memory
   gp::Bitmap image_;
   gp::Graphics graphics_;
   int width_ = 0;

@@ -28,12 +28,16 @@ constexpr float kEdgeBand = 6.0f;
 
 Argb Opaque(COLORREF c, int alpha = 255) { return ArgbOf(alpha, GetRValue(c), GetGValue(c), GetBValue(c)); }
 
-// GDI+ region of a GDI rounded-rectangle region (the GDI region is deleted at once).
-gp::Region RoundRegion(int l, int t, int r, int b, int corner) {
-  gdi::Region rgn(CreateRoundRectRgn(l, t, r, b, corner, corner));
+// GDI+ region of a GDI region (null for none).
+gp::Region RegionOf(HRGN rgn) {
   gp::Region out;
-  if (rgn) gp::GdipCreateRegionHrgn(rgn.get(), out.put());
+  if (rgn) gp::GdipCreateRegionHrgn(rgn, out.put());
   return out;
+}
+
+gp::Region RoundRegion(int l, int t, int r, int b, int corner) {
+  const gdi::Region rgn(CreateRoundRectRgn(l, t, r, b, corner, corner));
+  return RegionOf(rgn.get());
 }
 
 // Rounded rectangle outline path; corner = arc diameter (0: plain rectangle).
@@ -181,11 +185,15 @@ void UiCompositor::Redraw(ByteView image, std::optional<COLORREF> colour, int mo
   BitBlt(background_.dc(), 0, 0, w, h, canvas_.dc(), 0, 0, SRCCOPY);
 
   if (look_.frameMode != 1) {
-    clipRegion_ = RoundRegion(scale.ToDevice(7), scale.ToDevice(7), w - scale.ToDevice(6), h - scale.ToDevice(6),
-                              look_.frameMode == 0 ? 0 : scale.ToDevice(3));
+    const int corner = look_.frameMode == 0 ? 0 : scale.ToDevice(3);
+    clipShape_.reset(CreateRoundRectRgn(scale.ToDevice(7), scale.ToDevice(7), w - scale.ToDevice(6),
+                                        h - scale.ToDevice(6), corner, corner));
+    clipRegion_ = RegionOf(clipShape_.get());
+    if (!clipRegion_) clipShape_.reset();
     if (clipRegion_) gp::GdipSetClipRegion(g, clipRegion_.get(), Gdiplus::CombineModeReplace);
   } else {
     clipRegion_.reset();
+    clipShape_.reset();
   }
   redrawQueue_.Init(hwnd, &host_);
   host_.LayoutCaption();
@@ -367,7 +375,7 @@ void UiCompositor::PaintAll(UiElement* first, Gdiplus::GpGraphics* g, bool annou
   }
 }
 
-void UiCompositor::PaintElements(UiElement* first, Gdiplus::GpGraphics* g, const RectF& dirty) {
+void UiCompositor::PaintElements(UiElement* first, Gdiplus::GpGraphics* g, const RectF& dirty, const RECT* direct) {
   const WeakRef<UiWindow> alive(&host_);
   const DisplayScale scale = host_.Scale();
   for (UiElement* e = first; e;) {
@@ -376,8 +384,6 @@ void UiCompositor::PaintElements(UiElement* first, Gdiplus::GpGraphics* g, const
       e = e->NextSibling();
       continue;
     }
-    Gdiplus::RectF clip{};
-    gp::GdipGetVisibleClipBounds(g, &clip);
     TransitionContext tc;
     tc.canvasDc = canvas_.dc();
     tc.canvasGraphics = g;
@@ -386,7 +392,6 @@ void UiCompositor::PaintElements(UiElement* first, Gdiplus::GpGraphics* g, const
     tc.bitmap = e->Bitmap();
     tc.snapshot = e->Snapshot();
     tc.elementRect = scale.PlaceSurface(e->Bounds());
-    tc.clipBounds = RectF{clip.X, clip.Y, clip.Width, clip.Height};
     tc.step = e->TransitionStep();
     tc.steps = e->Transition();
     if (e->Disabled()) {
@@ -394,6 +399,9 @@ void UiCompositor::PaintElements(UiElement* first, Gdiplus::GpGraphics* g, const
       if (!alive || alpha < 0) return;
       DrawImageAlphaWithin(g, e->Bitmap(), scale.PlaceSurface(e->Bounds()), alpha, dirty);
     } else if (e->TransitionRunning()) {
+      Gdiplus::RectF clip{};
+      gp::GdipGetVisibleClipBounds(g, &clip);
+      tc.clipBounds = RectF{clip.X, clip.Y, clip.Width, clip.Height};
       const LRESULT r = host_.SendTo(e, ev::kTransitionFrame, 0, reinterpret_cast<LPARAM>(&tc));
       if (!alive) return;
       if (r < 1 && host_.Owns(element)) {
@@ -410,7 +418,7 @@ void UiCompositor::PaintElements(UiElement* first, Gdiplus::GpGraphics* g, const
           DrawImageAlphaWithin(g, e->Bitmap(), scale.PlaceSurface(e->Bounds()), e->Opacity(), dirty);
         }
       }
-    } else {
+    } else if (!direct || !ComposeDirect(e, *direct)) {
       DrawImageAlphaWithin(g, e->Bitmap(), scale.PlaceSurface(e->Bounds()), e->Opacity(), dirty);
     }
     if (!host_.Owns(element)) return;  // the tree changed under us
@@ -490,7 +498,11 @@ void UiCompositor::RedrawRect(const RectF& rect, bool present) {
   const RECT px = CoverRect(scale.CoverDevice(rect), host_.ClientSize());
   const RectF whole{static_cast<float>(px.left), static_cast<float>(px.top), static_cast<float>(px.right - px.left),
                     static_cast<float>(px.bottom - px.top)};
-  if (clipRegion_) {
+  // Inside the body's clip the rectangle alone clips alike; GDI+ clips by a
+  // rectangle much faster than by a region, and element pixels may then be
+  // copied straight onto the canvas.
+  const bool rectangleClip = InsideBodyClip(px);
+  if (!rectangleClip) {
     gp::GdipSetClipRegion(g, clipRegion_.get(), Gdiplus::CombineModeReplace);
     gp::GdipSetClipRect(g, whole.x, whole.y, whole.width, whole.height, Gdiplus::CombineModeIntersect);
   } else {
@@ -501,7 +513,7 @@ void UiCompositor::RedrawRect(const RectF& rect, bool present) {
            px.left, px.top, SRCCOPY);
   const WeakRef<UiWindow> alive(&host_);
   const unsigned generation = canvasGeneration_;
-  PaintElements(host_.FirstElement(), g, whole);
+  PaintElements(host_.FirstElement(), g, whole, rectangleClip ? &px : nullptr);
   // A resize among the handlers has composed the window on a new canvas.
   if (!alive || !canvas_ || canvasGeneration_ != generation) return;
   if (!PaintOverlay(g, scale.ToLogical(whole)) || !canvas_ || canvasGeneration_ != generation) return;

@@ -22,6 +22,7 @@
 #include "ui/host/canvas.h"
 #include "ui/host/display_scale.h"
 #include "ui/host/redraw_queue.h"
+#include "ui/platform/gdi_handles.h"
 #include "ui/platform/gdiplus_handles.h"
 
 namespace ui {
@@ -100,6 +101,9 @@ class UiCompositor {
   // the rows come from and where they go; no redraw queued, held or put
   // off. False (nothing moved) otherwise: the caller composes the rows.
   bool MoveComposedRows(const UiElement* element, int left, int right, const std::vector<RowShift>& shifts);
+  // Whether the pixels `r` lie wholly inside the body's clip (always, when
+  // nothing is clipped).
+  bool InsideBodyClip(const RECT& r) const;
   // WM_PAINT: the canvas under the update region.
   void OnPaint();
   // hostmsg::kPresentCanvas: the whole canvas of a layered window.
@@ -137,7 +141,14 @@ class UiCompositor {
   void ComposeBody(Gdiplus::GpGraphics* g, int width, int height);
   void DrawBorderRings(Gdiplus::GpGraphics* g, int width, int height);
   void PaintAll(UiElement* first, Gdiplus::GpGraphics* g, bool announce);
-  void PaintElements(UiElement* first, Gdiplus::GpGraphics* g, const RectF& dirty);
+  // `direct`: where the graphics' clip is exactly that rectangle of device
+  // pixels, top-level elements drawn pixel for pixel are composed inside it
+  // by blender_ (null: everything is drawn with GDI+).
+  void PaintElements(UiElement* first, Gdiplus::GpGraphics* g, const RectF& dirty, const RECT* direct = nullptr);
+  // Composes the element's pixels inside `area` onto the canvas with
+  // blender_ when drawing them would place them pixel for pixel at full
+  // opacity; false (nothing written) otherwise.
+  bool ComposeDirect(UiElement* element, const RECT& area);
   // Runs the overlay callback; false when the host went away inside it.
   bool PaintOverlay(Gdiplus::GpGraphics* g, const RectF& area);
   void DrawTransition(UiElement* element, Gdiplus::GpGraphics* g, const TransitionContext& tc);
@@ -160,6 +171,7 @@ class UiCompositor {
   Canvas canvas_;                 // owned: composed window (DIB + GDI+ graphics)
   unsigned canvasGeneration_ = 0;  // counts re-creations of canvas_ (a new pointer may equal a freed one)
   Canvas background_;             // owned: body without elements
+  PixelBlender blender_;          // element pixels composed straight onto canvas_
   Canvas fade_;                   // owned: only during a cross-fade
   gp::Image backgroundImage_;     // owned (unused while inheriting)
   Bytes backgroundBytes_;         // what backgroundImage_ was decoded from
@@ -168,6 +180,7 @@ class UiCompositor {
   mutable COLORREF backgroundColor_ = 0;
   mutable bool averagePending_ = false;  // backgroundColor_ is to be the image's average
   gp::Region clipRegion_;         // owned: rounded body clip
+  gdi::Region clipShape_;         // owned: the same clip as a GDI region (for containment tests)
   int fadeAlpha_ = 0;
   UINT_PTR fadeTimerId_ = 0;      // the cross-fade's timer (the host handle) while it runs
   UiRedrawQueue redrawQueue_;

@@ -45,6 +45,7 @@ void UiCompositor::ReleaseBuffersSafely() {
   kept->background.Swap(background_);
   kept->fade.Swap(fade_);
   kept->clipRegion = std::move(clipRegion_);
+  clipShape_.reset();
   BackgroundColor();  // still answered once the image has gone
   kept->backgroundImage = std::move(backgroundImage_);
   ReleaseLater([kept] {

@@ -25,32 +25,6 @@ bool Overlaps(const RectF& a, const RECT& b) {
   return a.x < b.right && b.left < a.Right() && a.y < b.bottom && b.top < a.Bottom();
 }
 
-// Rows of a canvas's 32-bit DIB, top row first whichever way they lie in memory.
-class CanvasRows {
- public:
-  explicit CanvasRows(const Canvas& canvas) {
-    DIBSECTION dib{};
-    if (!canvas.bitmap() || GetObjectW(canvas.bitmap(), sizeof(dib), &dib) != sizeof(dib) ||
-        dib.dsBm.bmBitsPixel != 32 || !dib.dsBm.bmBits)
-      return;
-    height_ = dib.dsBm.bmHeight;
-    stride_ = dib.dsBm.bmWidthBytes;
-    bottomUp_ = dib.dsBmih.biHeight > 0;
-    bits_ = static_cast<const BYTE*>(dib.dsBm.bmBits);
-  }
-  explicit operator bool() const { return bits_ != nullptr; }
-  int Height() const { return height_; }
-  const BYTE* Row(int y) const {
-    return bits_ + static_cast<std::ptrdiff_t>(bottomUp_ ? height_ - 1 - y : y) * stride_;
-  }
-
- private:
-  const BYTE* bits_ = nullptr;
-  int height_ = 0;
-  std::ptrdiff_t stride_ = 0;
-  bool bottomUp_ = false;
-};
-
 }  // namespace
 
 bool UiCompositor::MoveComposedRows(const UiElement* element, int left, int right,
@@ -94,19 +68,11 @@ bool UiCompositor::MoveComposedRows(const UiElement* element, int left, int righ
   for (const UiElement* c = element->FirstChild(); c; c = c->NextSibling())
     if (c->Visible() && Overlaps(c->Bounds(), all)) return false;
   // Inside the body's clip: nothing of the rows is left once it is cut away.
-  if (clipRegion_) {
-    const Gdiplus::Rect rows(all.left, all.top, all.right - all.left, all.bottom - all.top);
-    gp::Region outside;
-    BOOL empty = FALSE;
-    if (!gp::Ok(gp::GdipCreateRegionRectI(&rows, outside.put())) ||
-        !gp::Ok(gp::GdipCombineRegionRegion(outside.get(), clipRegion_.get(), Gdiplus::CombineModeExclude)) ||
-        !gp::Ok(gp::GdipIsEmptyRegion(outside.get(), canvas_.graphics(), &empty)) || !empty)
-      return false;
-  }
+  if (!InsideBodyClip(all)) return false;
   // The background is the same where the rows come from and where they go.
   GdiFlush();
-  const CanvasRows back(background_);
-  if (!back || background_.width() < size.cx || back.Height() < size.cy) return false;
+  const PixelRows back = background_.Pixels();
+  if (!back.top || back.width < size.cx || back.height < size.cy) return false;
   const std::size_t offset = static_cast<std::size_t>(left) * 4, bytes = static_cast<std::size_t>(right - left) * 4;
   for (const RowShift& s : shifts)
     for (int y = s.top; y < s.bottom; ++y)

@@ -22,7 +22,8 @@
   X(GdipGetVisibleClipBounds) X(GdipGetDC) X(GdipReleaseDC) X(GdipFlush)        \
   X(GdipSaveGraphics) X(GdipRestoreGraphics) X(GdipTranslateWorldTransform)     \
   X(GdipResetWorldTransform)                                                    \
-  X(GdipScaleWorldTransform)                                                    \
+  X(GdipScaleWorldTransform) X(GdipGetCompositingMode)                         \
+  X(GdipGetCompositingQuality) X(GdipGetSmoothingMode)                          \
   /* images and bitmaps */                                                      \
   X(GdipLoadImageFromStream) X(GdipDisposeImage) X(GdipCloneImage)              \
   X(GdipGetImageWidth) X(GdipGetImageHeight) X(GdipGetImagePixelFormat)         \

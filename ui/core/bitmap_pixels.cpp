@@ -1,0 +1,218 @@
+#include "ui/core/bitmap_pixels.h"
+
+#include <algorithm>
+#include <cstring>
+
+#include "ui/platform/gdiplus_handles.h"
+
+namespace ui {
+
+namespace {
+
+// The pixels of a rectangle of a bitmap, locked in the bitmap's own format
+// (so the platform hands out its memory instead of converting a copy).
+class LockedPixels {
+ public:
+  LockedPixels(Gdiplus::GpBitmap* bitmap, const RECT& area, Gdiplus::PixelFormat format, UINT mode)
+      : bitmap_(bitmap) {
+    Gdiplus::Rect rect(area.left, area.top, area.right - area.left, area.bottom - area.top);
+    locked_ = gp::Ok(gp::GdipBitmapLockBits(bitmap, &rect, mode, format, &data_));
+  }
+  LockedPixels(const LockedPixels&) = delete;
+  LockedPixels& operator=(const LockedPixels&) = delete;
+  ~LockedPixels() {
+    if (locked_) gp::GdipBitmapUnlockBits(bitmap_, &data_);
+  }
+  bool Locked() const { return locked_; }
+  std::uint32_t* Row(int y) const {
+    return reinterpret_cast<std::uint32_t*>(static_cast<BYTE*>(data_.Scan0) +
+                                            static_cast<std::ptrdiff_t>(y) * data_.Stride);
+  }
+
+ private:
+  Gdiplus::GpBitmap* bitmap_;
+  Gdiplus::BitmapData data_{};
+  bool locked_ = false;
+};
+
+Gdiplus::PixelFormat FormatOf(Gdiplus::GpBitmap* bitmap) {
+  Gdiplus::PixelFormat format = 0;
+  gp::GdipGetImagePixelFormat(reinterpret_cast<Gdiplus::GpImage*>(bitmap), &format);
+  return format;
+}
+
+bool FitsIn(Gdiplus::GpBitmap* bitmap, const RECT& area) {
+  UINT w = 0, h = 0;
+  gp::GdipGetImageWidth(reinterpret_cast<Gdiplus::GpImage*>(bitmap), &w);
+  gp::GdipGetImageHeight(reinterpret_cast<Gdiplus::GpImage*>(bitmap), &h);
+  return area.left >= 0 && area.top >= 0 && area.right > area.left && area.bottom > area.top &&
+         area.right <= static_cast<LONG>(w) && area.bottom <= static_cast<LONG>(h);
+}
+
+// A graphics over one row of pixels in caller's memory, composing as `like` does.
+struct RowSurface {
+  gp::Bitmap bitmap;
+  gp::Graphics graphics;
+  RowSurface(std::uint32_t* pixels, int count, Gdiplus::PixelFormat format, Gdiplus::GpGraphics* like) {
+    gp::GdipCreateBitmapFromScan0(count, 1, count * 4, format, reinterpret_cast<BYTE*>(pixels), bitmap.put());
+    if (bitmap) gp::GdipGetImageGraphicsContext(bitmap.get(), graphics.put());
+    if (!graphics || !like) return;
+    Gdiplus::CompositingMode mode = Gdiplus::CompositingModeSourceOver;
+    Gdiplus::CompositingQuality quality = Gdiplus::CompositingQualityDefault;
+    Gdiplus::SmoothingMode smoothing = Gdiplus::SmoothingModeDefault;
+    if (gp::Ok(gp::GdipGetCompositingMode(like, &mode))) gp::GdipSetCompositingMode(graphics.get(), mode);
+    if (gp::Ok(gp::GdipGetCompositingQuality(like, &quality)))
+      gp::GdipSetCompositingQuality(graphics.get(), quality);
+    if (gp::Ok(gp::GdipGetSmoothingMode(like, &smoothing))) gp::GdipSetSmoothingMode(graphics.get(), smoothing);
+  }
+  // Ends the drawing: the pixels hold its result.
+  bool Finish() {
+    if (!graphics) return false;
+    const bool flushed = gp::Ok(gp::GdipFlush(graphics.get(), Gdiplus::FlushIntentionSync));
+    graphics.reset();
+    bitmap.reset();
+    return flushed;
+  }
+};
+
+}  // namespace
+
+bool FillArgbPixels(Gdiplus::GpBitmap* bitmap, const RECT& area, Argb pixel) {
+  if (!bitmap || FormatOf(bitmap) != PixelFormat32bppARGB || !FitsIn(bitmap, area)) return false;
+  const LockedPixels pixels(bitmap, area, PixelFormat32bppARGB, Gdiplus::ImageLockModeWrite);
+  if (!pixels.Locked()) return false;
+  const int width = area.right - area.left;
+  for (int y = 0; y < area.bottom - area.top; ++y) {
+    std::uint32_t* row = pixels.Row(y);
+    for (int x = 0; x < width; ++x) row[x] = pixel;
+  }
+  return true;
+}
+
+std::optional<Argb> FilledPixel(Argb colour, Gdiplus::GpGraphics* like) {
+  std::uint32_t pixel = 0;
+  RowSurface surface(&pixel, 1, PixelFormat32bppARGB, like);
+  gp::SolidBrush brush;
+  if (!surface.graphics || !gp::Ok(gp::GdipCreateSolidFill(colour, brush.put())) ||
+      !gp::Ok(gp::GdipFillRectangle(surface.graphics.get(), brush.get(), -1, -1, 3, 3)) || !surface.Finish())
+    return std::nullopt;
+  return pixel;
+}
+
+bool PixelBlender::Draw(Gdiplus::GpBitmap* bitmap, const RECT& part, const PixelRows& dest, int x, int y,
+                        Gdiplus::GpGraphics* like) {
+  if (!bitmap || !dest.top || !FitsIn(bitmap, part)) return false;
+  const int width = part.right - part.left, height = part.bottom - part.top;
+  if (x < 0 || y < 0 || x + width > dest.width || y + height > dest.height) return false;
+  const Gdiplus::PixelFormat format = FormatOf(bitmap);
+  if (format != PixelFormat32bppARGB && format != PixelFormat32bppPARGB) return false;
+  const LockedPixels source(bitmap, part, format, Gdiplus::ImageLockModeRead);
+  if (!source.Locked()) return false;
+  // An opaque pixel is itself in premultiplied form; a clear straight
+  // (not premultiplied) one adds nothing.
+  const bool straight = format == PixelFormat32bppARGB;
+  const auto kind = [straight](std::uint32_t s) {
+    const std::uint32_t alpha = s >> 24;
+    return alpha == 0xFF ? 1 : (straight && alpha == 0) ? 0 : 2;  // 1 copy, 0 keep, 2 blend
+  };
+  const auto destRow = [&](int row) {
+    return reinterpret_cast<std::uint32_t*>(dest.Row(y + row)) + x;
+  };
+
+  if (keys_.empty() || count_ > kMaxKnown) Clear();
+  missing_.clear();
+  // Mostly new pairs (translucent pixels over an image) save nothing:
+  // GDI+ would blend as many itself.
+  const std::size_t tooMany = std::max<std::size_t>(kMaxBatch, static_cast<std::size_t>(width) * height / 8);
+  std::uint64_t last = 0;
+  bool haveLast = false;
+  for (int row = 0; row < height; ++row) {
+    const std::uint32_t* s = source.Row(row);
+    const std::uint32_t* d = destRow(row);
+    for (int col = 0; col < width; ++col) {
+      if (kind(s[col]) != 2) continue;
+      const std::uint64_t key = (static_cast<std::uint64_t>(s[col]) << 32) | d[col];
+      if (haveLast && key == last) continue;
+      last = key;
+      haveLast = true;
+      const std::size_t slot = Slot(key);
+      if (keys_[slot] == kEmpty) {
+        keys_[slot] = key;
+        ++count_;
+        missing_.push_back(key);
+      }
+      if (missing_.size() > tooMany || count_ > kSlots / 4 * 3) {
+        // Linear probing leaves no way to take single pairs out again.
+        Clear();
+        return false;
+      }
+    }
+  }
+  if (!missing_.empty() && !BlendMissing(format, like)) {
+    Clear();
+    return false;
+  }
+
+  haveLast = false;
+  std::uint32_t lastResult = 0;
+  for (int row = 0; row < height; ++row) {
+    const std::uint32_t* s = source.Row(row);
+    std::uint32_t* d = destRow(row);
+    for (int col = 0; col < width; ++col) {
+      switch (kind(s[col])) {
+        case 1:
+          d[col] = s[col];
+          break;
+        case 2: {
+          const std::uint64_t key = (static_cast<std::uint64_t>(s[col]) << 32) | d[col];
+          if (!haveLast || key != last) {
+            last = key;
+            haveLast = true;
+            lastResult = results_[Slot(key)];
+          }
+          d[col] = lastResult;
+          break;
+        }
+        default:
+          break;
+      }
+    }
+  }
+  return true;
+}
+
+bool PixelBlender::BlendMissing(Gdiplus::PixelFormat format, Gdiplus::GpGraphics* like) {
+  const int count = static_cast<int>(missing_.size());
+  std::vector<std::uint32_t> sources(missing_.size()), results(missing_.size());
+  for (std::size_t i = 0; i < missing_.size(); ++i) {
+    sources[i] = static_cast<std::uint32_t>(missing_[i] >> 32);
+    results[i] = static_cast<std::uint32_t>(missing_[i]);
+  }
+  {
+    RowSurface from(sources.data(), count, format, nullptr);
+    RowSurface onto(results.data(), count, PixelFormat32bppPARGB, like);
+    if (!from.bitmap || !onto.graphics ||
+        !gp::Ok(gp::GdipDrawImageRectRectI(onto.graphics.get(), reinterpret_cast<Gdiplus::GpImage*>(from.bitmap.get()),
+                                           0, 0, count, 1, 0, 0, count, 1, Gdiplus::UnitPixel, nullptr, nullptr,
+                                           nullptr)) ||
+        !onto.Finish())
+      return false;
+  }
+  for (std::size_t i = 0; i < missing_.size(); ++i) results_[Slot(missing_[i])] = results[i];
+  return true;
+}
+
+std::size_t PixelBlender::Slot(std::uint64_t key) const {
+  std::uint64_t h = key * 0x9E3779B97F4A7C15ull;
+  std::size_t slot = static_cast<std::size_t>(h >> 40) & (kSlots - 1);
+  while (keys_[slot] != kEmpty && keys_[slot] != key) slot = (slot + 1) & (kSlots - 1);
+  return slot;
+}
+
+void PixelBlender::Clear() {
+  keys_.assign(kSlots, kEmpty);
+  results_.assign(kSlots, 0);
+  count_ = 0;
+}
+
+}  // namespace ui

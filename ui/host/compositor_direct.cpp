@@ -1,0 +1,46 @@
+// UiCompositor: element pixels composed straight onto the canvas where that
+// gives exactly what drawing them with GDI+ would. A partial redraw (a typed
+// character, a scroll bar's thumb) composes elements placed pixel for pixel
+// over a plain body: the platform's blending of a strip costs many times
+// more than looking its few distinct blends up (see PixelBlender).
+#include <algorithm>
+
+#include "ui/element/element.h"
+#include "ui/host/compositor.h"
+#include "ui/host/window.h"
+
+namespace ui {
+
+bool UiCompositor::InsideBodyClip(const RECT& r) const {
+  if (!clipRegion_) return true;
+  if (!clipShape_ || r.right <= r.left || r.bottom <= r.top) return false;
+  // The body's clip is a rounded (or square) rectangle: convex, so a
+  // rectangle lies inside it when its four corner pixels do.
+  return PtInRegion(clipShape_.get(), r.left, r.top) && PtInRegion(clipShape_.get(), r.right - 1, r.top) &&
+         PtInRegion(clipShape_.get(), r.left, r.bottom - 1) && PtInRegion(clipShape_.get(), r.right - 1, r.bottom - 1);
+}
+
+bool UiCompositor::ComposeDirect(UiElement* element, const RECT& area) {
+  if (element->Opacity() < 255 || element->Disabled() || element->TransitionRunning()) return false;
+  Gdiplus::GpBitmap* bitmap = element->Bitmap();
+  if (!bitmap) return false;
+  const RectF placed = host_.Scale().PlaceSurface(element->Bounds());
+  const auto whole = [](float v) { return static_cast<float>(static_cast<int>(v)) == v; };
+  if (!whole(placed.x) || !whole(placed.y) || !whole(placed.width) || !whole(placed.height)) return false;
+  UINT w = 0, h = 0;
+  gp::GdipGetImageWidth(reinterpret_cast<Gdiplus::GpImage*>(bitmap), &w);
+  gp::GdipGetImageHeight(reinterpret_cast<Gdiplus::GpImage*>(bitmap), &h);
+  if (static_cast<float>(w) != placed.width || static_cast<float>(h) != placed.height) return false;
+  const int x = static_cast<int>(placed.x), y = static_cast<int>(placed.y);
+  const RECT target{std::max<LONG>(area.left, x), std::max<LONG>(area.top, y),
+                    std::min<LONG>(area.right, x + static_cast<LONG>(w)),
+                    std::min<LONG>(area.bottom, y + static_cast<LONG>(h))};
+  if (target.right <= target.left || target.bottom <= target.top) return true;  // nothing of it shows there
+  // GDI (the background's blit) and GDI+ may still hold drawing back.
+  gp::GdipFlush(canvas_.graphics(), Gdiplus::FlushIntentionSync);
+  GdiFlush();
+  const RECT part{target.left - x, target.top - y, target.right - x, target.bottom - y};
+  return blender_.Draw(bitmap, part, canvas_.Pixels(), target.left, target.top, canvas_.graphics());
+}
+
+}  // namespace ui

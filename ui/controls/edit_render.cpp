@@ -380,10 +380,16 @@ void UiEdit::DrawLine(Gdiplus::GpGraphics* g, int line, const Gdiplus::RectF& re
   std::wstring text = DisplayText(line);
   if (text.empty()) text = L" ";
 
-  gp::GdipSetClipRect(g, textRect_.X, textRect_.Y, textRect_.Width, textRect_.Height, Gdiplus::CombineModeReplace);
-  if (linesClip_)
-    gp::GdipSetClipRect(g, linesClip_->X, linesClip_->Y, linesClip_->Width, linesClip_->Height,
-                        Gdiplus::CombineModeIntersect);
+  // The text rect, cut to the redrawn area: one rectangle, which GDI+
+  // clips by much faster than by two combined.
+  Gdiplus::RectF clip = textRect_;
+  if (linesClip_) {
+    const float left = std::max(clip.X, linesClip_->X), top = std::max(clip.Y, linesClip_->Y);
+    const float right = std::min(clip.X + clip.Width, linesClip_->X + linesClip_->Width);
+    const float bottom = std::min(clip.Y + clip.Height, linesClip_->Y + linesClip_->Height);
+    clip = Gdiplus::RectF(left, top, std::max(0.0f, right - left), std::max(0.0f, bottom - top));
+  }
+  gp::GdipSetClipRect(g, clip.X, clip.Y, clip.Width, clip.Height, Gdiplus::CombineModeReplace);
   gp::GdipDrawString(g, text.c_str(), -1, font_, &box, stringFormat_.Handle(), textBrush_.get());
 
   const auto span = SelectedSpanOnLine(line, textStore_.LineCharCount(line), anchor_, caret_);

@@ -122,8 +122,10 @@ bool PixelBlender::Draw(Gdiplus::GpBitmap* bitmap, const RECT& part, const Pixel
   if (keys_.empty() || count_ > kMaxKnown) Clear();
   missing_.clear();
   // Mostly new pairs (translucent pixels over an image) save nothing:
-  // GDI+ would blend as many itself.
-  const std::size_t tooMany = std::max<std::size_t>(kMaxBatch, static_cast<std::size_t>(width) * height / 8);
+  // GDI+ would blend as many itself. Nothing is added to the table before
+  // that is known, so a refused draw leaves it as it was.
+  const std::size_t tooMany = std::min(
+      kSlots / 4, std::max<std::size_t>(kMaxBatch, static_cast<std::size_t>(width) * height / 8));
   std::uint64_t last = 0;
   bool haveLast = false;
   for (int row = 0; row < height; ++row) {
@@ -135,23 +137,15 @@ bool PixelBlender::Draw(Gdiplus::GpBitmap* bitmap, const RECT& part, const Pixel
       if (haveLast && key == last) continue;
       last = key;
       haveLast = true;
-      const std::size_t slot = Slot(key);
-      if (keys_[slot] == kEmpty) {
-        keys_[slot] = key;
-        ++count_;
-        missing_.push_back(key);
-      }
-      if (missing_.size() > tooMany || count_ > kSlots / 4 * 3) {
-        // Linear probing leaves no way to take single pairs out again.
-        Clear();
-        return false;
-      }
+      if (keys_[Slot(key)] != kEmpty) continue;
+      missing_.push_back(key);
+      if (missing_.size() > 2 * tooMany && Deduplicate() > tooMany) return false;
     }
   }
-  if (!missing_.empty() && !BlendMissing(format, like)) {
-    Clear();
-    return false;
-  }
+  if (Deduplicate() > tooMany) return false;
+  // At most kMaxKnown + kSlots / 4 pairs: the table stays three quarters
+  // full at most, so every probe ends.
+  if (!missing_.empty() && !BlendMissing(format, like)) return false;
 
   haveLast = false;
   std::uint32_t lastResult = 0;
@@ -198,7 +192,12 @@ bool PixelBlender::BlendMissing(Gdiplus::PixelFormat format, Gdiplus::GpGraphics
         !onto.Finish())
       return false;
   }
-  for (std::size_t i = 0; i < missing_.size(); ++i) results_[Slot(missing_[i])] = results[i];
+  for (std::size_t i = 0; i < missing_.size(); ++i) {
+    const std::size_t slot = Slot(missing_[i]);
+    keys_[slot] = missing_[i];
+    results_[slot] = results[i];
+    ++count_;
+  }
   return true;
 }
 
@@ -207,6 +206,12 @@ std::size_t PixelBlender::Slot(std::uint64_t key) const {
   std::size_t slot = static_cast<std::size_t>(h >> 40) & (kSlots - 1);
   while (keys_[slot] != kEmpty && keys_[slot] != key) slot = (slot + 1) & (kSlots - 1);
   return slot;
+}
+
+std::size_t PixelBlender::Deduplicate() {
+  std::sort(missing_.begin(), missing_.end());
+  missing_.erase(std::unique(missing_.begin(), missing_.end()), missing_.end());
+  return missing_.size();
 }
 
 void PixelBlender::Clear() {

@@ -46,8 +46,7 @@ class PixelBlender {
   // no slower), or when GDI+ fails.
   bool Draw(Gdiplus::GpBitmap* bitmap, const RECT& part, const PixelRows& dest, int x, int y,
             Gdiplus::GpGraphics* like);
-  // Pairs blended by GDI+ and remembered (all are forgotten when a draw is
-  // refused after some were added).
+  // Pairs blended by GDI+ and remembered.
   std::size_t Known() const { return count_; }
 
  private:
@@ -55,6 +54,8 @@ class PixelBlender {
   bool BlendMissing(Gdiplus::PixelFormat format, Gdiplus::GpGraphics* like);
   // The slot of `key` in the table: where it is, or the empty one where it goes.
   std::size_t Slot(std::uint64_t key) const;
+  // Sorts missing_ and drops repeats; the number of pairs left.
+  std::size_t Deduplicate();
   void Clear();
 
   static constexpr std::size_t kMaxKnown = 1 << 13;

@@ -102,6 +102,36 @@ TEST(PixelBlender, DrawsEveryKindOfPixelExactlyAsGdiplusAndRemembersItsBlends) {
   }
 }
 
+TEST(PixelBlender, FollowsTheCanvasCompositingSettings) {
+  std::mt19937 random(11);
+  const gp::Bitmap source = Source(PixelFormat32bppARGB, random);
+  const RECT part{0, 0, 24, 10};
+  PixelBlender blender;
+  {
+    WindowCanvas canvas;
+    ASSERT_TRUE(canvas);
+    Paint(canvas, 9);
+    ASSERT_TRUE(blender.Draw(source.get(), part, canvas.Pixels(), 0, 0, canvas.graphics()));
+  }
+  // The same pairs under another quality are blended again, as GDI+ blends them then.
+  WindowCanvas drawn, blended;
+  ASSERT_TRUE(drawn && blended);
+  Paint(drawn, 9);
+  Paint(blended, 9);
+  gp::GdipSetCompositingQuality(drawn.graphics(), Gdiplus::CompositingQualityGammaCorrected);
+  gp::GdipSetCompositingQuality(blended.graphics(), Gdiplus::CompositingQualityGammaCorrected);
+  gp::GdipDrawImageRectRectI(drawn.graphics(), reinterpret_cast<Gdiplus::GpImage*>(source.get()), 0, 0, 24, 10, 0, 0,
+                             24, 10, Gdiplus::UnitPixel, nullptr, nullptr, nullptr);
+  gp::GdipFlush(drawn.graphics(), Gdiplus::FlushIntentionSync);
+  ASSERT_TRUE(blender.Draw(source.get(), part, blended.Pixels(), 0, 0, blended.graphics()));
+  EXPECT_TRUE(PixelsOf(drawn) == PixelsOf(blended));
+  // A canvas that copies instead of drawing over is left to GDI+.
+  gp::GdipSetCompositingMode(blended.graphics(), Gdiplus::CompositingModeSourceCopy);
+  const std::vector<std::uint32_t> before = PixelsOf(blended);
+  EXPECT_FALSE(blender.Draw(source.get(), part, blended.Pixels(), 0, 0, blended.graphics()));
+  EXPECT_TRUE(PixelsOf(blended) == before);
+}
+
 TEST(PixelBlender, RefusesWhatItCannotDrawAndLeavesTheCanvasAlone) {
   WindowCanvas canvas;
   ASSERT_TRUE(canvas);

@@ -119,7 +119,18 @@ bool PixelBlender::Draw(Gdiplus::GpBitmap* bitmap, const RECT& part, const Pixel
     return reinterpret_cast<std::uint32_t*>(dest.Row(y + row)) + x;
   };
 
-  if (keys_.empty() || count_ > kMaxKnown) Clear();
+  // Only drawing over (not copying onto) the destination keeps or copies
+  // pixels as above; and a blend holds for the quality it was made with.
+  Gdiplus::CompositingMode mode = Gdiplus::CompositingModeSourceOver;
+  Gdiplus::CompositingQuality quality = Gdiplus::CompositingQualityDefault;
+  if (like && (!gp::Ok(gp::GdipGetCompositingMode(like, &mode)) ||
+               !gp::Ok(gp::GdipGetCompositingQuality(like, &quality))))
+    return false;
+  if (mode != Gdiplus::CompositingModeSourceOver) return false;
+  if (keys_.empty() || count_ > kMaxKnown || quality != quality_) {
+    Clear();
+    quality_ = quality;
+  }
   missing_.clear();
   // Mostly new pairs (translucent pixels over an image) save nothing:
   // GDI+ would blend as many itself. Nothing is added to the table before

@@ -41,7 +41,8 @@ std::optional<Argb> FilledPixel(Argb colour, Gdiplus::GpGraphics* like);
 class PixelBlender {
  public:
   // Draws the pixels `part` of `bitmap` (32bpp ARGB or PARGB) onto `dest`
-  // at (x, y). False (nothing written) for another format, when the part or
+  // at (x, y), as `like` would draw over them. False (nothing written) when
+  // `like` copies instead of drawing over, for another format, when the part or
   // its place does not fit, when most of its pairs are new (GDI+ is then
   // no slower), or when GDI+ fails.
   bool Draw(Gdiplus::GpBitmap* bitmap, const RECT& part, const PixelRows& dest, int x, int y,
@@ -62,6 +63,8 @@ class PixelBlender {
   static constexpr std::size_t kSlots = kMaxKnown * 2;  // open addressing, at most half full
   static constexpr std::uint64_t kEmpty = ~0ull;        // an opaque source: never blended
   static constexpr std::size_t kMaxBatch = 256;         // new pairs always worth a batch
+  // The compositing quality the blends in the table were made with.
+  Gdiplus::CompositingQuality quality_ = Gdiplus::CompositingQualityDefault;
   // Source << 32 | destination, and what they blend to.
   std::vector<std::uint64_t> keys_;
   std::vector<std::uint32_t> results_;

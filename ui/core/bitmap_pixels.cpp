@@ -133,8 +133,8 @@ bool PixelBlender::Draw(Gdiplus::GpBitmap* bitmap, const RECT& part, const Pixel
   }
   missing_.clear();
   // Mostly new pairs (translucent pixels over an image) save nothing:
-  // GDI+ would blend as many itself. Nothing is added to the table before
-  // that is known, so a refused draw leaves it as it was.
+  // GDI+ would blend as many itself. The pairs a refused draw added are
+  // forgotten again.
   const std::size_t tooMany = std::min(
       kSlots / 4, std::max<std::size_t>(kMaxBatch, static_cast<std::size_t>(width) * height / 8));
   std::uint64_t last = 0;
@@ -148,15 +148,23 @@ bool PixelBlender::Draw(Gdiplus::GpBitmap* bitmap, const RECT& part, const Pixel
       if (haveLast && key == last) continue;
       last = key;
       haveLast = true;
-      if (keys_[Slot(key)] != kEmpty) continue;
+      const std::size_t slot = Slot(key);
+      if (keys_[slot] != kEmpty) continue;
+      keys_[slot] = key;  // its result comes with the batch
+      ++count_;
       missing_.push_back(key);
-      if (missing_.size() > 2 * tooMany && Deduplicate() > tooMany) return false;
+      if (missing_.size() > tooMany) {
+        Forget();
+        return false;
+      }
     }
   }
-  if (Deduplicate() > tooMany) return false;
   // At most kMaxKnown + kSlots / 4 pairs: the table stays three quarters
   // full at most, so every probe ends.
-  if (!missing_.empty() && !BlendMissing(format, like)) return false;
+  if (!missing_.empty() && !BlendMissing(format, like)) {
+    Forget();
+    return false;
+  }
 
   haveLast = false;
   std::uint32_t lastResult = 0;
@@ -203,12 +211,7 @@ bool PixelBlender::BlendMissing(Gdiplus::PixelFormat format, Gdiplus::GpGraphics
         !onto.Finish())
       return false;
   }
-  for (std::size_t i = 0; i < missing_.size(); ++i) {
-    const std::size_t slot = Slot(missing_[i]);
-    keys_[slot] = missing_[i];
-    results_[slot] = results[i];
-    ++count_;
-  }
+  for (std::size_t i = 0; i < missing_.size(); ++i) results_[Slot(missing_[i])] = results[i];
   return true;
 }
 
@@ -219,16 +222,17 @@ std::size_t PixelBlender::Slot(std::uint64_t key) const {
   return slot;
 }
 
-std::size_t PixelBlender::Deduplicate() {
-  std::sort(missing_.begin(), missing_.end());
-  missing_.erase(std::unique(missing_.begin(), missing_.end()), missing_.end());
-  return missing_.size();
+void PixelBlender::Forget() {
+  // A slot once taken stays taken until the table is cleared, so that no
+  // probe that passed it stops short.
+  for (const std::uint64_t key : missing_) keys_[Slot(key)] = kForgotten;
+  forgotten_ += missing_.size();
 }
 
 void PixelBlender::Clear() {
   keys_.assign(kSlots, kEmpty);
   results_.assign(kSlots, 0);
-  count_ = 0;
+  count_ = forgotten_ = 0;
 }
 
 }  // namespace ui

@@ -48,27 +48,29 @@ class PixelBlender {
   bool Draw(Gdiplus::GpBitmap* bitmap, const RECT& part, const PixelRows& dest, int x, int y,
             Gdiplus::GpGraphics* like);
   // Pairs blended by GDI+ and remembered.
-  std::size_t Known() const { return count_; }
+  std::size_t Known() const { return count_ - forgotten_; }
 
  private:
   // Blends the pairs in `missing_` with GDI+ and remembers them.
   bool BlendMissing(Gdiplus::PixelFormat format, Gdiplus::GpGraphics* like);
   // The slot of `key` in the table: where it is, or the empty one where it goes.
   std::size_t Slot(std::uint64_t key) const;
-  // Sorts missing_ and drops repeats; the number of pairs left.
-  std::size_t Deduplicate();
+  // Takes the pairs in `missing_` out of the table again.
+  void Forget();
   void Clear();
 
   static constexpr std::size_t kMaxKnown = 1 << 13;
   static constexpr std::size_t kSlots = kMaxKnown * 2;  // open addressing, at most half full
   static constexpr std::uint64_t kEmpty = ~0ull;        // an opaque source: never blended
+  static constexpr std::uint64_t kForgotten = ~1ull;    // the same, for a slot taken and given up
   static constexpr std::size_t kMaxBatch = 256;         // new pairs always worth a batch
   // The compositing quality the blends in the table were made with.
   Gdiplus::CompositingQuality quality_ = Gdiplus::CompositingQualityDefault;
   // Source << 32 | destination, and what they blend to.
   std::vector<std::uint64_t> keys_;
   std::vector<std::uint32_t> results_;
-  std::size_t count_ = 0;
+  std::size_t count_ = 0;      // slots taken
+  std::size_t forgotten_ = 0;  // of them, given up
   std::vector<std::uint64_t> missing_;
 };
 

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstring>
 
+#include "ui/core/image.h"
 #include "ui/platform/gdiplus_handles.h"
 
 namespace ui {
@@ -42,9 +43,8 @@ Gdiplus::PixelFormat FormatOf(Gdiplus::GpBitmap* bitmap) {
 }
 
 bool FitsIn(Gdiplus::GpBitmap* bitmap, const RECT& area) {
-  UINT w = 0, h = 0;
-  gp::GdipGetImageWidth(reinterpret_cast<Gdiplus::GpImage*>(bitmap), &w);
-  gp::GdipGetImageHeight(reinterpret_cast<Gdiplus::GpImage*>(bitmap), &h);
+  const auto image = reinterpret_cast<Gdiplus::GpImage*>(bitmap);
+  const std::uint32_t w = ImageWidth(image), h = ImageHeight(image);
   return area.left >= 0 && area.top >= 0 && area.right > area.left && area.bottom > area.top &&
          area.right <= static_cast<LONG>(w) && area.bottom <= static_cast<LONG>(h);
 }

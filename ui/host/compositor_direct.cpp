@@ -5,6 +5,7 @@
 // more than looking its few distinct blends up (see PixelBlender).
 #include <algorithm>
 
+#include "ui/core/image.h"
 #include "ui/element/element.h"
 #include "ui/host/compositor.h"
 #include "ui/host/window.h"
@@ -27,9 +28,8 @@ bool UiCompositor::ComposeDirect(UiElement* element, const RECT& area) {
   const RectF placed = host_.Scale().PlaceSurface(element->Bounds());
   const auto whole = [](float v) { return static_cast<float>(static_cast<int>(v)) == v; };
   if (!whole(placed.x) || !whole(placed.y) || !whole(placed.width) || !whole(placed.height)) return false;
-  UINT w = 0, h = 0;
-  gp::GdipGetImageWidth(reinterpret_cast<Gdiplus::GpImage*>(bitmap), &w);
-  gp::GdipGetImageHeight(reinterpret_cast<Gdiplus::GpImage*>(bitmap), &h);
+  const std::uint32_t w = ImageWidth(reinterpret_cast<Gdiplus::GpImage*>(bitmap));
+  const std::uint32_t h = ImageHeight(reinterpret_cast<Gdiplus::GpImage*>(bitmap));
   if (static_cast<float>(w) != placed.width || static_cast<float>(h) != placed.height) return false;
   const int x = static_cast<int>(placed.x), y = static_cast<int>(placed.y);
   const RECT target{std::max<LONG>(area.left, x), std::max<LONG>(area.top, y),

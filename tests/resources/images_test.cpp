@@ -3,10 +3,15 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
 
 #include "app/resources/resources.h"
 #include "tests/support/test_env.h"
+#include "tests/support/image_pixels.h"
 #include "ui/core/image.h"
+#include "ui/core/png_decode.h"
 
 using namespace app::resources;
 using qwtest::BitmapPixel;
@@ -63,6 +68,34 @@ TEST(Artwork, EveryImageDecodesToItsSize) {
     ASSERT_TRUE(image);
     EXPECT_EQ(ui::ImageWidth(image.get()), e.width);
     EXPECT_EQ(ui::ImageHeight(image.get()), e.height);
+  }
+}
+
+// Start-up decodes the artwork without the platform's codecs; the pixels
+// must be the ones those codecs give, at every scale.
+TEST(Artwork, EveryDrawingIsAPlainPngDecodedAsGdiplusDecodesIt) {
+  struct Drawing {
+    std::string name;
+    ui::ByteView bytes;
+    bool signatureLeftOut;
+  };
+  std::vector<Drawing> drawings = {{"glyph strip", LibraryGlyphStrip(), true},
+                                   {"glyph strip 150", LibraryGlyphStrip150(), true},
+                                   {"glyph strip 200", LibraryGlyphStrip200(), true}};
+  int index = 0;
+  for (const ArtworkDrawings& a : WindowArtwork()) {
+    const std::string name = "artwork " + std::to_string(index++);
+    drawings.push_back({name, a.base, false});
+    drawings.push_back({name + " 150", a.x150, false});
+    drawings.push_back({name + " 200", a.x200, false});
+  }
+  for (const Drawing& d : drawings) {
+    SCOPED_TRACE(d.name);
+    const std::optional<ui::DecodedPng> png = ui::DecodePlainPng(d.bytes, d.signatureLeftOut);
+    ASSERT_TRUE(png);
+    const std::vector<ui::Argb> viaGdiplus = qwtest::GdiplusDecodedPixels(d.bytes, d.signatureLeftOut);
+    ASSERT_FALSE(viaGdiplus.empty());
+    EXPECT_TRUE(png->pixels == viaGdiplus);
   }
 }
 

@@ -2,6 +2,9 @@
 
 #include <cmath>
 #include <cstring>
+#include <optional>
+
+#include "ui/core/png_decode.h"
 
 namespace ui {
 
@@ -26,14 +29,12 @@ HGLOBAL FillGlobal(ByteView bytes, bool addPngSignature) {
   GlobalUnlock(mem);
   return mem;
 }
-}  // namespace
 
-gp::Image ImageFromMemory(ByteView bytes, bool addPngSignature, int scaleQuarters) {
-  KeptImage decoded = KeptImage::Decode(bytes, addPngSignature, scaleQuarters);
-  const int drawnAt = decoded.DrawnAt();
-  if (!decoded) return {};
-  const auto w = ImageWidth(decoded.get());
-  const auto h = ImageHeight(decoded.get());
+// A new 32bpp ARGB bitmap with `decoded` drawn into it, marked as drawn at
+// `drawnAt`; null on failure.
+gp::Image CopyToArgbBitmap(Gdiplus::GpImage* decoded, int drawnAt) {
+  const auto w = ImageWidth(decoded);
+  const auto h = ImageHeight(decoded);
   gp::Bitmap copy;
   if (!gp::Ok(gp::GdipCreateBitmapFromScan0(static_cast<INT>(w), static_cast<INT>(h), 0,
                                             PixelFormat32bppARGB, nullptr, copy.put())))
@@ -41,10 +42,34 @@ gp::Image ImageFromMemory(ByteView bytes, bool addPngSignature, int scaleQuarter
   {
     gp::Graphics g;
     gp::GdipGetImageGraphicsContext(copy.get(), g.put());
-    gp::GdipDrawImageRectI(g.get(), decoded.get(), 0, 0, static_cast<INT>(w), static_cast<INT>(h));
+    gp::GdipDrawImageRectI(g.get(), decoded, 0, 0, static_cast<INT>(w), static_cast<INT>(h));
   }
   TagImageScale(copy.get(), drawnAt);
   return gp::Image(copy.release());
+}
+
+// The copy of the drawing GDI+ would decode, when that drawing is a plain
+// PNG (png_decode.h); null otherwise. The pixels GDI+ would decode are
+// copied the same way, so the result is the same bitmap.
+gp::Image CopyOfPlainPng(ByteView bytes, bool addPngSignature, int scaleQuarters) {
+  const ImageVariant variant = PickImageVariant(bytes, scaleQuarters);
+  std::optional<DecodedPng> png = DecodePlainPng(variant.bytes, addPngSignature);
+  if (!png) return {};
+  gp::Bitmap source;
+  if (!gp::Ok(gp::GdipCreateBitmapFromScan0(static_cast<INT>(png->width), static_cast<INT>(png->height),
+                                            static_cast<INT>(png->width * 4), PixelFormat32bppARGB,
+                                            reinterpret_cast<BYTE*>(png->pixels.data()), source.put())))
+    return {};
+  return CopyToArgbBitmap(source.get(), variant.quarters);
+}
+}  // namespace
+
+gp::Image ImageFromMemory(ByteView bytes, bool addPngSignature, int scaleQuarters) {
+  if (bytes.empty()) return {};
+  if (gp::Image copy = CopyOfPlainPng(bytes, addPngSignature, scaleQuarters)) return copy;
+  KeptImage decoded = KeptImage::Decode(bytes, addPngSignature, scaleQuarters);
+  if (!decoded) return {};
+  return CopyToArgbBitmap(decoded.get(), decoded.DrawnAt());
 }
 
 KeptImage KeptImage::Decode(ByteView bytes, bool addPngSignature, int scaleQuarters) {

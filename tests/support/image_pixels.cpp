@@ -1,0 +1,31 @@
+#include "tests/support/image_pixels.h"
+
+#include <cstring>
+
+#include "ui/core/image.h"
+
+namespace qwtest {
+
+std::vector<ui::Argb> ImagePixels(Gdiplus::GpImage* image) {
+  if (!image) return {};
+  const UINT w = ui::ImageWidth(image), h = ui::ImageHeight(image);
+  std::vector<ui::Argb> pixels(std::size_t{w} * h);
+  Gdiplus::Rect all(0, 0, static_cast<INT>(w), static_cast<INT>(h));
+  Gdiplus::BitmapData data{};
+  auto* bitmap = reinterpret_cast<Gdiplus::GpBitmap*>(image);
+  if (!ui::gp::Ok(ui::gp::GdipBitmapLockBits(bitmap, &all, Gdiplus::ImageLockModeRead, PixelFormat32bppARGB,
+                                             &data)))
+    return {};
+  for (UINT y = 0; y < h; ++y)
+    std::memcpy(pixels.data() + std::size_t{y} * w, static_cast<const std::uint8_t*>(data.Scan0) + y * data.Stride,
+                w * sizeof(ui::Argb));
+  ui::gp::GdipBitmapUnlockBits(bitmap, &data);
+  return pixels;
+}
+
+std::vector<ui::Argb> GdiplusDecodedPixels(ui::ByteView bytes, bool signatureLeftOut) {
+  ui::KeptImage decoded = ui::KeptImage::Decode(bytes, signatureLeftOut);
+  return ImagePixels(decoded.get());
+}
+
+}  // namespace qwtest

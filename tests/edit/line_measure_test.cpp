@@ -97,6 +97,9 @@ TEST_F(LineMeasure, SummedBoundsEqualGdiplusForEveryFontAndBox) {
     for (const Box& box : boxes) {
       Gdiplus::GpStringFormat* format = Format(box.wrap).Handle();
       LineMeasurer measurer;
+      Gdiplus::RectF warmUp;
+      for (int i = 0; i < LineMeasurer::kLinesBeforeProbing; ++i)
+        ASSERT_TRUE(measurer.Measure(graphics_.get(), L"warm up", font.get(), box.rect, format, &warmUp));
       int summed = 0;
       for (const std::wstring& line : corpus) {
         Gdiplus::RectF fast, real;
@@ -127,7 +130,8 @@ TEST_F(LineMeasure, LinesItCannotProveAreMeasuredByGdiplus) {
   const Gdiplus::RectF box(3, 3, 0, 0);
   LineMeasurer measurer;
   Gdiplus::RectF r;
-  ASSERT_TRUE(measurer.Measure(graphics_.get(), L"warm up abc \u9752", font, box, format, &r));
+  for (int i = 0; i <= LineMeasurer::kLinesBeforeProbing; ++i)
+    ASSERT_TRUE(measurer.Measure(graphics_.get(), L"warm up abc \u9752", font, box, format, &r));
   const bool sums = measurer.SumsExact();
   // Anything without a proven advance: TABs (tab stops), a combining mark,
   // a surrogate pair, a Greek letter, a circled digit, a control character.
@@ -150,4 +154,35 @@ TEST_F(LineMeasure, LinesItCannotProveAreMeasuredByGdiplus) {
     ASSERT_TRUE(measurer.Measure(graphics_.get(), L"other \u9752\u68A7 text", font, box, format, &r));
     EXPECT_LE(measurer.RealMeasures(), again + 1);
   }
+}
+
+TEST_F(LineMeasure, AShortTextIsMeasuredByGdiplusWithoutProbing) {
+  Gdiplus::GpStringFormat* format = Format(false).Handle();
+  Gdiplus::GpFont* font = Library().defaultFont;
+  ASSERT_NE(font, nullptr);
+  const Gdiplus::RectF box(3, 3, 0, 0);
+  const std::vector<std::wstring> corpus = Corpus();
+  LineMeasurer measurer;
+  Gdiplus::RectF fast, real;
+  for (int i = 0; i < LineMeasurer::kLinesBeforeProbing; ++i) {
+    const std::wstring& line = corpus[static_cast<std::size_t>(i) % corpus.size()];
+    ASSERT_TRUE(measurer.Measure(graphics_.get(), line, font, box, format, &fast));
+    ASSERT_TRUE(MeasureText(graphics_.get(), line, font, box, format, &real));
+    EXPECT_TRUE(Same(fast, real)) << "line " << i;
+    EXPECT_FALSE(measurer.SumsExact()) << "probed at line " << i;
+  }
+  EXPECT_EQ(measurer.RealMeasures(), LineMeasurer::kLinesBeforeProbing);
+  // The next line starts the probes; where the platform's sums are exact,
+  // lines are summed from then on.
+  ASSERT_TRUE(measurer.Measure(graphics_.get(), L"plain \u9752\u68A7 line", font, box, format, &fast));
+  if (measurer.SumsExact()) {
+    const int before = measurer.RealMeasures();
+    for (int i = 0; i < 4; ++i)
+      ASSERT_TRUE(measurer.Measure(graphics_.get(), L"other \u9752\u68A7 text", font, box, format, &fast));
+    EXPECT_LE(measurer.RealMeasures(), before + 1);
+  }
+  // New settings start the count again.
+  measurer.Reset();
+  ASSERT_TRUE(measurer.Measure(graphics_.get(), L"abc", font, box, format, &fast));
+  EXPECT_FALSE(measurer.SumsExact());
 }

@@ -49,6 +49,7 @@ void LineMeasurer::Reset() {
   font_ = nullptr;
   format_ = nullptr;
   probed_ = exact_ = boxExact_ = emptyKnown_ = false;
+  linesBeforeProbing_ = kLinesBeforeProbing;
   boxWidth_ = boxHeight_ = -1;
   for (auto& page : pages_) page.reset();
 }
@@ -156,6 +157,10 @@ bool LineMeasurer::Measure(Gdiplus::GpGraphics* graphics, std::wstring_view text
     format_ = format;
   }
   if (!summing_) return Real(text, box, bounds);
+  if (!probed_ && linesBeforeProbing_ > 0) {
+    --linesBeforeProbing_;
+    return Real(text, box, bounds);
+  }
   Probe(box);
   if (!exact_ || !boxExact_) return Real(text, box, bounds);
   if (text.empty()) {

@@ -30,6 +30,11 @@ namespace ui {
 
 class LineMeasurer {
  public:
+  // Probing takes a few hundred GDI+ measurements of one or two characters,
+  // more than a short text costs measured line by line (a one-line field
+  // would pay it for its first line). So the first lines for new settings
+  // are measured by GDI+, and the probes run once this many have been.
+  static constexpr int kLinesBeforeProbing = 16;
   // Bounds of `text` laid out in `box`, as MeasureText gives them (only the
   // size is exact from the sum; x and y are those of the probe row). False
   // when GDI+ fails. All handles are borrowed.
@@ -44,7 +49,8 @@ class LineMeasurer {
   // last ResetCount.
   int RealMeasures() const { return realMeasures_; }
   void ResetCount() { realMeasures_ = 0; }
-  // Whether the probes showed sums to be exact for the latest settings.
+  // Whether the probes showed sums to be exact for the latest settings
+  // (false until they have run).
   bool SumsExact() const { return exact_ && boxExact_; }
 
  private:
@@ -68,6 +74,7 @@ class LineMeasurer {
   Gdiplus::GpFont* font_ = nullptr;
   Gdiplus::GpStringFormat* format_ = nullptr;
   bool summing_ = true;
+  int linesBeforeProbing_ = kLinesBeforeProbing;  // counts down after a reset
   bool probed_ = false;   // padding and row height known for graphics_, font_, format_
   bool exact_ = false;    // the probes matched their sums
   float boxWidth_ = -1, boxHeight_ = -1;  // box the probes last checked

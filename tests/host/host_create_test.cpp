@@ -74,6 +74,9 @@ TEST(HostCreate, StripsTheFrameAndKeepsResizableAsThickFrame) {
   EXPECT_EQ(host.TitleLabel()->Tag(), std::to_string(host.TitleLabel()->GetHandle() + 2));
   EXPECT_FALSE(host.IconPicture()->Focusable());
   EXPECT_EQ(host.CaptionButtons().size(), 3u);
+  // The tooltip window waits for the first tip.
+  EXPECT_EQ(host.TooltipWindow(), nullptr);
+  host.CaptionButtons()[0]->TipText("tip", true);
   EXPECT_NE(host.TooltipWindow(), nullptr);
   // The whole window rectangle is client area.
   RECT wr{}, cr{};
@@ -214,7 +217,9 @@ TEST(HostCreate, DetachReleasesItsGdiObjects) {
   const HGDIOBJ backgroundBits = GetCurrentObject(background, OBJ_BITMAP);
   ASSERT_EQ(GetObjectType(canvas), static_cast<DWORD>(OBJ_MEMDC));
   ASSERT_EQ(GetObjectType(canvasBits), static_cast<DWORD>(OBJ_BITMAP));
+  e.TipText("tip", true);
   const HWND tooltip = host.TooltipWindow();
+  ASSERT_TRUE(IsWindow(tooltip));
   host.Detach();
   for (HGDIOBJ h : {static_cast<HGDIOBJ>(canvas), static_cast<HGDIOBJ>(background), canvasBits, backgroundBits})
     EXPECT_EQ(GetObjectType(h), 0u);

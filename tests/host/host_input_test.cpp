@@ -507,9 +507,9 @@ TEST(HostInput, TooltipFollowsTheHoveredElement) {
   a.Make(w.hwnd(), 10, 10, 50, 30);
   b.Make(w.hwnd(), 100, 10, 50, 30);
   a.TipText("提示文字", false);
+  w.Move(20, 20);
   HWND tip = w.host.TooltipWindow();
   ASSERT_NE(tip, nullptr);
-  w.Move(20, 20);
   EXPECT_EQ(SendMessageW(tip, TTM_GETTOOLCOUNT, 0, 0), 1);
   wchar_t text[64] = {};
   TTTOOLINFOW ti{};

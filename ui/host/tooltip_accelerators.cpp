@@ -36,17 +36,21 @@ void UiTooltipAccelerators::DestroyTooltip() {
 }
 
 void UiTooltipAccelerators::SetTooltip(UiElement* element, std::optional<std::string_view> text) {
-  if (!tooltip_) return;
   TTTOOLINFOW ti{};
   ti.cbSize = TTTOOLINFOW_V2_SIZE;
   ti.uFlags = TTF_SUBCLASS;
   ti.hwnd = host_.Window();
   ti.hinst = GetModuleHandleW(nullptr);
-  SendMessageW(tooltip_, TTM_DELTOOLW, 0, reinterpret_cast<LPARAM>(&ti));
+  if (tooltip_) SendMessageW(tooltip_, TTM_DELTOOLW, 0, reinterpret_cast<LPARAM>(&ti));
   toolElement_ = 0;
   if (!host_.Owns(element)) return;
   const std::string chosen = text ? std::string(*text) : element->TipText();
   if (chosen.empty()) return;
+  // The tooltip window is made when a tip is first shown: making it (and
+  // the common controls' classes) is a large part of attaching a host,
+  // and many windows never show a tip.
+  if (!tooltip_) CreateTooltip();
+  if (!tooltip_) return;
   std::wstring wide = ToWide(chosen);
   // The tool's rectangle is where the element shows: device pixels.
   ti.rect = host_.Scale().ToDevice(element->Bounds());

@@ -24,6 +24,7 @@ class UiTooltipAccelerators {
   UiTooltipAccelerators& operator=(const UiTooltipAccelerators&) = delete;
 
   // Creates the tooltip window (again: an earlier one is destroyed).
+  // SetTooltip calls it when the first tip is shown.
   void CreateTooltip();
   // Removes the tool from the hosted window and destroys the tooltip
   // window. The tool subclasses the window (TTF_SUBCLASS), so this runs
@@ -35,6 +36,7 @@ class UiTooltipAccelerators {
   // Gives the tool its element's rectangle at the host's current scale
   // (after a DPI change the old device rectangle no longer covers it).
   void UpdateToolRect();
+  // Null until a tip has been shown.
   HWND TooltipWindow() const { return tooltip_; }
 
   // Adds, changes or (key 0) removes the element's accelerator. Returns 1.

@@ -190,7 +190,6 @@ bool UiWindow::Create(HWND hwnd, const CreateOptions& o) {
   if (!IsAttached()) return false;  // torn down from inside a callback
   if (layered) Present(nullptr);
   startupHold_ = hold;
-  tooltipAccelerators_.CreateTooltip();
   if (resizable_)
     SetWindowLongPtrW(hwnd, GWL_STYLE, GetWindowLongPtrW(hwnd, GWL_STYLE) | WS_THICKFRAME);
   return true;

@@ -13,6 +13,7 @@
 #include "ui/core/image.h"
 #include "ui/core/png_decode.h"
 
+using qwtest::GdiplusCopiedPixels;
 using qwtest::GdiplusDecodedPixels;
 using qwtest::ImagePixels;
 
@@ -97,23 +98,6 @@ std::vector<std::uint8_t> HandWrittenPng(const PngRecipe& r) {
   return png;
 }
 
-// What ImageFromMemory gave before the plain decoder: GDI+'s decoding,
-// copied into a new 32bpp ARGB bitmap.
-std::vector<ui::Argb> GdiplusCopyPixels(ui::ByteView bytes) {
-  ui::KeptImage decoded = ui::KeptImage::Decode(bytes);
-  if (!decoded) return {};
-  const UINT w = ui::ImageWidth(decoded.get()), h = ui::ImageHeight(decoded.get());
-  ui::gp::Bitmap copy;
-  ui::gp::GdipCreateBitmapFromScan0(static_cast<INT>(w), static_cast<INT>(h), 0, PixelFormat32bppARGB, nullptr,
-                                    copy.put());
-  {
-    ui::gp::Graphics g;
-    ui::gp::GdipGetImageGraphicsContext(copy.get(), g.put());
-    ui::gp::GdipDrawImageRectI(g.get(), decoded.get(), 0, 0, static_cast<INT>(w), static_cast<INT>(h));
-  }
-  return ImagePixels(copy.get());
-}
-
 }  // namespace
 
 TEST(PlainPng, DecodesEveryFilterChannelLayoutAndChunkingExactlyAsGdiplus) {
@@ -160,7 +144,7 @@ TEST(PlainPng, DecodesEveryFilterChannelLayoutAndChunkingExactlyAsGdiplus) {
     // The library's decode gives the very bitmap it gave through GDI+.
     ui::gp::Image image = ui::ImageFromMemory(png);
     ASSERT_TRUE(image) << label;
-    EXPECT_EQ(ImagePixels(image.get()), GdiplusCopyPixels(png)) << label;
+    EXPECT_EQ(ImagePixels(image.get()), GdiplusCopiedPixels(png, false)) << label;
   }
 }
 
@@ -234,7 +218,7 @@ TEST(PlainPng, RefusesWhatItDoesNotFullyReadAndLeavesTheDecisionToGdiplus) {
     EXPECT_FALSE(ui::DecodePlainPng(bytes, false)) << what;
     // Whatever GDI+ makes of it, the library gives: the same bitmap, or none.
     ui::gp::Image image = ui::ImageFromMemory(bytes);
-    const std::vector<ui::Argb> viaGdiplus = GdiplusCopyPixels(bytes);
+    const std::vector<ui::Argb> viaGdiplus = GdiplusCopiedPixels(bytes, false);
     EXPECT_EQ(static_cast<bool>(image), !viaGdiplus.empty()) << what;
     if (image) {
       EXPECT_EQ(ImagePixels(image.get()), viaGdiplus) << what;

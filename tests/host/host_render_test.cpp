@@ -3,6 +3,8 @@
 #include <gtest/gtest.h>
 
 #include "tests/support/host_fixture.h"
+#include "tests/support/test_png.h"
+#include "ui/core/image.h"
 #include "ui/host/draw_image.h"
 
 using namespace ui;
@@ -82,6 +84,56 @@ TEST(HostRender, AnImageFramesAverageColourHoldsWheneverAskedFor) {
   HostedWindow coloured(100, 80, o);
   coloured.host.Redraw(image, RGB(1, 2, 3), 0, false);
   EXPECT_EQ(coloured.host.BackgroundColor(), RGB(1, 2, 3));
+}
+
+// An image frame at 100 % is composed without the platform's image
+// drawing where that gives the same pixels: every canvas pixel must equal
+// a GDI+ drawing of the decoded image onto a cleared premultiplied bitmap.
+TEST(HostRender, AnImageFrameAtItsOwnSizeIsExactlyWhatGdiplusDraws) {
+  struct Case {
+    const char* name;
+    int width, height;
+    Bytes image;
+  };
+  const Case cases[] = {
+      {"opaque", 120, 90, qwtest::MakePng(100, 70, [](int x, int y) { return 0xFF000000u | (x * 2u << 16) | (y * 3u << 8) | 77u; })},
+      {"translucent", 120, 90, qwtest::MakePng(100, 70, [](int x, int y) { return ((x + y) % 256u) << 24 | 0x3366CCu; })},
+      {"wider and taller than the window", 60, 40, qwtest::MakePng(100, 70, [](int x, int) { return 0xFF102030u + x; })},
+  };
+  for (const Case& c : cases) {
+    UiWindow::CreateOptions o = HostedWindow::Plain();
+    o.image = c.image;
+    o.frameMode = 1;
+    HostedWindow w(c.width, c.height, o);
+    ASSERT_NE(w.host.BackgroundImage(), nullptr) << c.name;
+
+    gp::Bitmap expected;
+    ASSERT_TRUE(gp::Ok(gp::GdipCreateBitmapFromScan0(c.width, c.height, 0, PixelFormat32bppPARGB, nullptr,
+                                                     expected.put())));
+    {
+      gp::Graphics g;
+      gp::GdipGetImageGraphicsContext(expected.get(), g.put());
+      gp::GdipGraphicsClear(g.get(), 0);
+      Gdiplus::GpImage* image = w.host.BackgroundImage();
+      gp::GdipDrawImageRect(g.get(), image, 0, 0, static_cast<float>(ImageWidth(image)),
+                            static_cast<float>(ImageHeight(image)));
+    }
+    Gdiplus::Rect all(0, 0, c.width, c.height);
+    Gdiplus::BitmapData data{};
+    ASSERT_TRUE(gp::Ok(gp::GdipBitmapLockBits(expected.get(), &all, Gdiplus::ImageLockModeRead,
+                                              PixelFormat32bppPARGB, &data)));
+    int differing = 0;
+    for (int y = 0; y < c.height; ++y) {
+      const auto* row = reinterpret_cast<const Argb*>(static_cast<const BYTE*>(data.Scan0) + y * data.Stride);
+      for (int x = 0; x < c.width; ++x) {
+        if (w.Canvas(x, y) != row[x] && differing++ < 3)
+          ADD_FAILURE() << c.name << " at " << x << "," << y << ": " << ColorText(w.Canvas(x, y)) << " want "
+                        << ColorText(row[x]);
+      }
+    }
+    gp::GdipBitmapUnlockBits(expected.get(), &data);
+    EXPECT_EQ(differing, 0) << c.name;
+  }
 }
 
 TEST(HostRender, ImageOnlyFrameWithNineGrid) {

@@ -96,6 +96,8 @@ TEST(Artwork, EveryDrawingIsAPlainPngDecodedAsGdiplusDecodesIt) {
     const std::vector<ui::Argb> viaGdiplus = qwtest::GdiplusDecodedPixels(d.bytes, d.signatureLeftOut);
     ASSERT_FALSE(viaGdiplus.empty());
     EXPECT_TRUE(png->pixels == viaGdiplus);
+    ui::gp::Image image = ui::ImageFromMemory(d.bytes, d.signatureLeftOut);
+    EXPECT_TRUE(qwtest::ImagePixels(image.get()) == qwtest::GdiplusCopiedPixels(d.bytes, d.signatureLeftOut));
   }
 }
 

@@ -28,4 +28,19 @@ std::vector<ui::Argb> GdiplusDecodedPixels(ui::ByteView bytes, bool signatureLef
   return ImagePixels(decoded.get());
 }
 
+std::vector<ui::Argb> GdiplusCopiedPixels(ui::ByteView bytes, bool signatureLeftOut) {
+  ui::KeptImage decoded = ui::KeptImage::Decode(bytes, signatureLeftOut);
+  if (!decoded) return {};
+  const UINT w = ui::ImageWidth(decoded.get()), h = ui::ImageHeight(decoded.get());
+  ui::gp::Bitmap copy;
+  ui::gp::GdipCreateBitmapFromScan0(static_cast<INT>(w), static_cast<INT>(h), 0, PixelFormat32bppARGB, nullptr,
+                                    copy.put());
+  {
+    ui::gp::Graphics g;
+    ui::gp::GdipGetImageGraphicsContext(copy.get(), g.put());
+    ui::gp::GdipDrawImageRectI(g.get(), decoded.get(), 0, 0, static_cast<INT>(w), static_cast<INT>(h));
+  }
+  return ImagePixels(copy.get());
+}
+
 }  // namespace qwtest

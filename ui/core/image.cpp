@@ -1,5 +1,6 @@
 #include "ui/core/image.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstring>
 #include <optional>
@@ -48,6 +49,25 @@ gp::Image CopyToArgbBitmap(Gdiplus::GpImage* decoded, int drawnAt) {
   return gp::Image(copy.release());
 }
 
+// An opaque image drawn onto a cleared bitmap is itself, pixel for pixel:
+// its pixels are written straight into the new bitmap.
+gp::Image OpaqueBitmap(const DecodedPng& png, int drawnAt) {
+  gp::Bitmap bitmap;
+  const INT w = static_cast<INT>(png.width), h = static_cast<INT>(png.height);
+  if (!gp::Ok(gp::GdipCreateBitmapFromScan0(w, h, 0, PixelFormat32bppARGB, nullptr, bitmap.put()))) return {};
+  Gdiplus::Rect all(0, 0, w, h);
+  Gdiplus::BitmapData data{};
+  if (!gp::Ok(gp::GdipBitmapLockBits(bitmap.get(), &all, Gdiplus::ImageLockModeWrite, PixelFormat32bppARGB,
+                                     &data)))
+    return {};
+  for (INT y = 0; y < h; ++y)
+    std::memcpy(static_cast<std::uint8_t*>(data.Scan0) + static_cast<std::ptrdiff_t>(y) * data.Stride,
+                png.pixels.data() + static_cast<std::size_t>(y) * png.width, png.width * sizeof(std::uint32_t));
+  if (!gp::Ok(gp::GdipBitmapUnlockBits(bitmap.get(), &data))) return {};
+  TagImageScale(bitmap.get(), drawnAt);
+  return gp::Image(bitmap.release());
+}
+
 // The copy of the drawing GDI+ would decode, when that drawing is a plain
 // PNG (png_decode.h); null otherwise. The pixels GDI+ would decode are
 // copied the same way, so the result is the same bitmap.
@@ -55,6 +75,9 @@ gp::Image CopyOfPlainPng(ByteView bytes, bool addPngSignature, int scaleQuarters
   const ImageVariant variant = PickImageVariant(bytes, scaleQuarters);
   std::optional<DecodedPng> png = DecodePlainPng(variant.bytes, addPngSignature);
   if (!png) return {};
+  const bool opaque = std::all_of(png->pixels.begin(), png->pixels.end(),
+                                  [](std::uint32_t p) { return (p >> 24) == 0xFF; });
+  if (opaque) return OpaqueBitmap(*png, variant.quarters);
   gp::Bitmap source;
   if (!gp::Ok(gp::GdipCreateBitmapFromScan0(static_cast<INT>(png->width), static_cast<INT>(png->height),
                                             static_cast<INT>(png->width * 4), PixelFormat32bppARGB,

@@ -245,10 +245,14 @@ void UiCompositor::ComposeBody(Gdiplus::GpGraphics* g, int w, int h) {
   const DisplayScale scale = host_.Scale();
   Gdiplus::GpImage* img = BackgroundImage();
   UseLogical(g, scale);
-  gp::GdipGraphicsClear(g, 0);
+  const bool unclipped = CanvasUnclipped();
+  if (!unclipped || !ClearCanvasDirect()) gp::GdipGraphicsClear(g, 0);
   if (look_.frameMode == 1) {
     if (!img) return;
     if (IsRectEmpty(&look_.nineGrid)) {
+      // Pixel for pixel at 100 %: a copy for an opaque image, instead of
+      // the platform's general image drawing.
+      if (unclipped && scale.IsUnit() && ComposeBackgroundDirect(img)) return;
       const LargerDrawingInterpolation interpolation(g, img);
       gp::GdipDrawImageRect(g, img, 0.0f, 0.0f, static_cast<float>(ImageLogicalWidth(img)),
                             static_cast<float>(ImageLogicalHeight(img)));

@@ -149,6 +149,15 @@ class UiCompositor {
   // blender_ when drawing them would place them pixel for pixel at full
   // opacity; false (nothing written) otherwise.
   bool ComposeDirect(UiElement* element, const RECT& area);
+  // Whether the canvas graphics draws on the whole canvas (no clip cuts it).
+  bool CanvasUnclipped() const;
+  // Sets every canvas pixel to 0, as clearing it through GDI+ does; false
+  // (nothing written) without pixels to write. Only for an unclipped canvas.
+  bool ClearCanvasDirect();
+  // Composes the background image at its own size at the origin of the
+  // cleared, unclipped canvas with blender_; false (nothing written) where
+  // GDI+ must draw it.
+  bool ComposeBackgroundDirect(Gdiplus::GpImage* image);
   // Runs the overlay callback; false when the host went away inside it.
   bool PaintOverlay(Gdiplus::GpGraphics* g, const RectF& area);
   void DrawTransition(UiElement* element, Gdiplus::GpGraphics* g, const TransitionContext& tc);

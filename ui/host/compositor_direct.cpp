@@ -4,6 +4,7 @@
 // over a plain body: the platform's blending of a strip costs many times
 // more than looking its few distinct blends up (see PixelBlender).
 #include <algorithm>
+#include <cstring>
 
 #include "ui/core/image.h"
 #include "ui/element/element.h"
@@ -41,6 +42,36 @@ bool UiCompositor::ComposeDirect(UiElement* element, const RECT& area) {
   GdiFlush();
   const RECT part{target.left - x, target.top - y, target.right - x, target.bottom - y};
   return blender_.Draw(bitmap, part, canvas_.Pixels(), target.left, target.top, canvas_.graphics());
+}
+
+bool UiCompositor::CanvasUnclipped() const {
+  Gdiplus::GpGraphics* g = canvas_.graphics();
+  const SIZE size = host_.ClientSize();
+  Gdiplus::RectF clip;
+  return g && gp::Ok(gp::GdipGetClipBounds(g, &clip)) && clip.X <= 0 && clip.Y <= 0 &&
+         clip.X + clip.Width >= static_cast<float>(size.cx) && clip.Y + clip.Height >= static_cast<float>(size.cy);
+}
+
+bool UiCompositor::ClearCanvasDirect() {
+  const PixelRows rows = canvas_.Pixels();
+  if (!rows.top) return false;
+  // GDI+ may still hold drawing back.
+  gp::GdipFlush(canvas_.graphics(), Gdiplus::FlushIntentionSync);
+  GdiFlush();
+  for (int y = 0; y < rows.height; ++y) std::memset(rows.Row(y), 0, static_cast<std::size_t>(rows.width) * 4);
+  return true;
+}
+
+bool UiCompositor::ComposeBackgroundDirect(Gdiplus::GpImage* image) {
+  if (IsLargerDrawing(image)) return false;
+  const SIZE size = host_.ClientSize();
+  const RECT part{0, 0, std::min<LONG>(static_cast<LONG>(ImageWidth(image)), size.cx),
+                  std::min<LONG>(static_cast<LONG>(ImageHeight(image)), size.cy)};
+  if (part.right <= 0 || part.bottom <= 0) return false;
+  gp::GdipFlush(canvas_.graphics(), Gdiplus::FlushIntentionSync);
+  GdiFlush();
+  return blender_.Draw(reinterpret_cast<Gdiplus::GpBitmap*>(image), part, canvas_.Pixels(), 0, 0,
+                       canvas_.graphics());
 }
 
 }  // namespace ui

@@ -190,3 +190,66 @@ TEST(ElementEvents, PropertiesStoreAndReport) {
   EXPECT_EQ(e.TransitionEffect(3), 3);
   w.Settle();
 }
+
+namespace {
+// Paints its bitmap with a pattern, or (fresh, in a part) clears and draws nothing.
+class Painter : public UiElement {
+ public:
+  void Make(HWND parent, float x, float y, float w, float h) { Create(parent, RectF{x, y, w, h}, 3, true); }
+  void Pattern() {
+    Paint(
+        [](const PaintContext& pc) {
+          Gdiplus::Rect all(0, 0, 40, 30);
+          Gdiplus::BitmapData data{};
+          gp::GdipBitmapLockBits(pc.bitmap, &all, Gdiplus::ImageLockModeWrite, PixelFormat32bppARGB, &data);
+          for (int y = 0; y < 30; ++y)
+            for (int x = 0; x < 40; ++x)
+              reinterpret_cast<Argb*>(static_cast<BYTE*>(data.Scan0) + y * data.Stride)[x] =
+                  ArgbOf(static_cast<std::uint8_t>(40 + x * 5), static_cast<std::uint8_t>(x * 6),
+                         static_cast<std::uint8_t>(y * 8), 99);
+          gp::GdipBitmapUnlockBits(pc.bitmap, &data);
+        },
+        false);
+  }
+  void FreshPart(RectF part) {
+    Paint([](const PaintContext&) {}, true, part);
+  }
+};
+
+std::vector<Argb> Pixels(Gdiplus::GpBitmap* bitmap) {
+  std::vector<Argb> out;
+  for (int y = 0; y < 30; ++y)
+    for (int x = 0; x < 40; ++x) {
+      Gdiplus::ARGB p = 0;
+      gp::GdipBitmapGetPixel(bitmap, x, y, &p);
+      out.push_back(static_cast<Argb>(p));
+    }
+  return out;
+}
+}  // namespace
+
+// A fresh paint clears the part it paints, exactly as a GDI+ clear under a
+// clip of that part would, whole pixels or not, inside the bitmap or not.
+TEST(ElementPaint, AFreshPaintClearsItsPartAsGdiplusWould) {
+  HostedWindow w;
+  Painter e;
+  e.Make(w.hwnd(), 5, 5, 40, 30);
+  const RectF parts[] = {{0, 0, 40, 30},  {3, 4, 10, 7},     {-5, -5, 12, 9}, {30, 20, 20, 20},
+                         {50, 50, 5, 5},  {2.5f, 3, 10, 7.25f}, {0, 0, 0, 0}};
+  for (const RectF& part : parts) {
+    e.Pattern();
+    gp::Bitmap expected;
+    gp::GdipCloneBitmapAreaI(0, 0, 40, 30, PixelFormat32bppARGB, e.Bitmap(), expected.put());
+    ASSERT_TRUE(expected);
+    {
+      gp::Graphics g;
+      gp::GdipGetImageGraphicsContext(expected.get(), g.put());
+      gp::GdipSetSmoothingMode(g.get(), Gdiplus::SmoothingModeAntiAlias);
+      gp::GdipSetClipRect(g.get(), part.x, part.y, part.width, part.height, Gdiplus::CombineModeReplace);
+      gp::GdipGraphicsClear(g.get(), 0);
+    }
+    e.FreshPart(part);
+    EXPECT_EQ(Pixels(e.Bitmap()), Pixels(expected.get()))
+        << "part " << part.x << "," << part.y << " " << part.width << "x" << part.height;
+  }
+}

@@ -295,6 +295,8 @@ class UiElement {
   // Created elements whose host is `host` (for the host's teardown).
   static std::vector<UiElement*> LiveElementsOf(const UiWindow* host);
   bool BeginPaint(PaintContext& pc, std::optional<RectF> area, bool fresh);
+  // Clears `area` of the bitmap before a fresh paint.
+  void ClearForFreshPaint(const RectF& area);
   void EndPaint(const PaintContext& pc);
   bool CreateSurface();
   void ReleaseSurface();

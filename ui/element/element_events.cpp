@@ -1,7 +1,9 @@
 // UiElement: event bindings, delivery through the host window, the paint
 // protocol and transitions.
 #include <algorithm>
+#include <cmath>
 
+#include "ui/core/bitmap_pixels.h"
 #include "ui/element/element.h"
 #include "ui/host/tickets.h"
 #include "ui/host/window.h"
@@ -115,14 +117,30 @@ bool UiElement::BeginPaint(PaintContext& pc, std::optional<RectF> area, bool fre
   pc.canvasDc = host->CanvasDc();
   pc.canvasGraphics = host->CanvasGraphics();
   pc.bitmap = bitmap_.get();
-  if (fresh && graphics_) {
-    gp::GdipSetClipRect(graphics_.get(), pc.area.x, pc.area.y, pc.area.width, pc.area.height,
-                        Gdiplus::CombineModeReplace);
-    gp::GdipGraphicsClear(graphics_.get(), 0);
-    gp::GdipResetClip(graphics_.get());
-  }
+  if (fresh && graphics_) ClearForFreshPaint(pc.area);
   OnBeginPaint(pc);
   return true;
+}
+
+void UiElement::ClearForFreshPaint(const RectF& area) {
+  // At 100 % an area of whole pixels is cleared by setting its pixels:
+  // GDI+'s clear blends every pixel and costs many times more.
+  const auto whole = [](float v) { return std::floor(v) == v && std::fabs(v) < 1e6f; };
+  if (Scale().IsUnit() && whole(area.x) && whole(area.y) && whole(area.width) && whole(area.height)) {
+    UINT bw = 0, bh = 0;
+    gp::GdipGetImageWidth(bitmap_.get(), &bw);
+    gp::GdipGetImageHeight(bitmap_.get(), &bh);
+    const RECT pixels{std::max(0L, static_cast<LONG>(area.x)), std::max(0L, static_cast<LONG>(area.y)),
+                      std::min(static_cast<LONG>(bw), static_cast<LONG>(area.x + area.width)),
+                      std::min(static_cast<LONG>(bh), static_cast<LONG>(area.y + area.height))};
+    if (pixels.right <= pixels.left || pixels.bottom <= pixels.top) return;  // nothing of the bitmap
+    if (gp::Ok(gp::GdipFlush(graphics_.get(), Gdiplus::FlushIntentionSync)) &&
+        FillArgbPixels(bitmap_.get(), pixels, 0))
+      return;
+  }
+  gp::GdipSetClipRect(graphics_.get(), area.x, area.y, area.width, area.height, Gdiplus::CombineModeReplace);
+  gp::GdipGraphicsClear(graphics_.get(), 0);
+  gp::GdipResetClip(graphics_.get());
 }
 
 void UiElement::EndPaint(const PaintContext& pc) {

@@ -33,8 +33,9 @@ class LineMeasurer {
   // Probing takes a few hundred GDI+ measurements of one or two characters,
   // more than a short text costs measured line by line (a one-line field
   // would pay it for its first line). So the first lines for new settings
-  // are measured by GDI+, and the probes run once this many have been.
-  static constexpr int kLinesBeforeProbing = 16;
+  // are measured by GDI+, and the probes run once this many have been; a
+  // long text pays for these few lines in full.
+  static constexpr int kLinesBeforeProbing = 4;
   // Bounds of `text` laid out in `box`, as MeasureText gives them (only the
   // size is exact from the sum; x and y are those of the probe row). False
   // when GDI+ fails. All handles are borrowed.

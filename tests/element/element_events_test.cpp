@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include "tests/support/host_fixture.h"
+#include "tests/support/image_pixels.h"
 #include "ui/host/tickets.h"
 
 using namespace ui;
@@ -216,16 +217,6 @@ class Painter : public UiElement {
   }
 };
 
-std::vector<Argb> Pixels(Gdiplus::GpBitmap* bitmap) {
-  std::vector<Argb> out;
-  for (int y = 0; y < 30; ++y)
-    for (int x = 0; x < 40; ++x) {
-      Gdiplus::ARGB p = 0;
-      gp::GdipBitmapGetPixel(bitmap, x, y, &p);
-      out.push_back(static_cast<Argb>(p));
-    }
-  return out;
-}
 }  // namespace
 
 // A fresh paint clears the part it paints, exactly as a GDI+ clear under a
@@ -249,7 +240,8 @@ TEST(ElementPaint, AFreshPaintClearsItsPartAsGdiplusWould) {
       gp::GdipGraphicsClear(g.get(), 0);
     }
     e.FreshPart(part);
-    EXPECT_EQ(Pixels(e.Bitmap()), Pixels(expected.get()))
+    EXPECT_EQ(qwtest::ImagePixels(reinterpret_cast<Gdiplus::GpImage*>(e.Bitmap())),
+              qwtest::ImagePixels(reinterpret_cast<Gdiplus::GpImage*>(expected.get())))
         << "part " << part.x << "," << part.y << " " << part.width << "x" << part.height;
   }
 }

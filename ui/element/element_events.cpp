@@ -4,6 +4,7 @@
 #include <cmath>
 
 #include "ui/core/bitmap_pixels.h"
+#include "ui/core/image.h"
 #include "ui/element/element.h"
 #include "ui/host/tickets.h"
 #include "ui/host/window.h"
@@ -127,9 +128,8 @@ void UiElement::ClearForFreshPaint(const RectF& area) {
   // GDI+'s clear blends every pixel and costs many times more.
   const auto whole = [](float v) { return std::floor(v) == v && std::fabs(v) < 1e6f; };
   if (Scale().IsUnit() && whole(area.x) && whole(area.y) && whole(area.width) && whole(area.height)) {
-    UINT bw = 0, bh = 0;
-    gp::GdipGetImageWidth(bitmap_.get(), &bw);
-    gp::GdipGetImageHeight(bitmap_.get(), &bh);
+    auto* image = reinterpret_cast<Gdiplus::GpImage*>(bitmap_.get());
+    const auto bw = ImageWidth(image), bh = ImageHeight(image);
     const RECT pixels{std::max(0L, static_cast<LONG>(area.x)), std::max(0L, static_cast<LONG>(area.y)),
                       std::min(static_cast<LONG>(bw), static_cast<LONG>(area.x + area.width)),
                       std::min(static_cast<LONG>(bh), static_cast<LONG>(area.y + area.height))};

@@ -13,6 +13,15 @@
 
 namespace ui {
 
+namespace {
+// Before the canvas's pixels are read or written: GDI (the background's
+// blit) and GDI+ may still hold drawing back.
+void SyncPixels(const Canvas& canvas) {
+  gp::GdipFlush(canvas.graphics(), Gdiplus::FlushIntentionSync);
+  GdiFlush();
+}
+}  // namespace
+
 bool UiCompositor::InsideBodyClip(const RECT& r) const {
   if (!clipRegion_) return true;
   if (!clipShape_ || r.right <= r.left || r.bottom <= r.top) return false;
@@ -37,9 +46,7 @@ bool UiCompositor::ComposeDirect(UiElement* element, const RECT& area) {
                     std::min<LONG>(area.right, x + static_cast<LONG>(w)),
                     std::min<LONG>(area.bottom, y + static_cast<LONG>(h))};
   if (target.right <= target.left || target.bottom <= target.top) return true;  // nothing of it shows there
-  // GDI (the background's blit) and GDI+ may still hold drawing back.
-  gp::GdipFlush(canvas_.graphics(), Gdiplus::FlushIntentionSync);
-  GdiFlush();
+  SyncPixels(canvas_);
   const RECT part{target.left - x, target.top - y, target.right - x, target.bottom - y};
   return blender_.Draw(bitmap, part, canvas_.Pixels(), target.left, target.top, canvas_.graphics());
 }
@@ -55,9 +62,7 @@ bool UiCompositor::CanvasUnclipped() const {
 bool UiCompositor::ClearCanvasDirect() {
   const PixelRows rows = canvas_.Pixels();
   if (!rows.top) return false;
-  // GDI+ may still hold drawing back.
-  gp::GdipFlush(canvas_.graphics(), Gdiplus::FlushIntentionSync);
-  GdiFlush();
+  SyncPixels(canvas_);
   for (int y = 0; y < rows.height; ++y) std::memset(rows.Row(y), 0, static_cast<std::size_t>(rows.width) * 4);
   return true;
 }
@@ -68,8 +73,7 @@ bool UiCompositor::ComposeBackgroundDirect(Gdiplus::GpImage* image) {
   const RECT part{0, 0, std::min<LONG>(static_cast<LONG>(ImageWidth(image)), size.cx),
                   std::min<LONG>(static_cast<LONG>(ImageHeight(image)), size.cy)};
   if (part.right <= 0 || part.bottom <= 0) return false;
-  gp::GdipFlush(canvas_.graphics(), Gdiplus::FlushIntentionSync);
-  GdiFlush();
+  SyncPixels(canvas_);
   return blender_.Draw(reinterpret_cast<Gdiplus::GpBitmap*>(image), part, canvas_.Pixels(), 0, 0,
                        canvas_.graphics());
 }

@@ -3,7 +3,12 @@
 #include <gtest/gtest.h>
 
 #include "tests/controls/control_test_util.h"
+#include "tests/support/image_pixels.h"
+#include "tests/support/test_png.h"
+#include "ui/core/image_variants.h"
 #include "ui/element/button.h"
+#include "ui/element/shared_images.h"
+#include "ui/element/stretched_image.h"
 #include "ui/host/window.h"
 
 using namespace ui;
@@ -235,6 +240,50 @@ TEST(Button, LayoutOneStretchesTheImageOverTheButton) {
   b.ImageLayout(0);
   EXPECT_TRUE(IsRed(Px(b, 107, 25)));
   EXPECT_TRUE(IsBlue(Px(b, 112, 25)));
+}
+
+// A face stretched once is kept: a second button with the same artwork
+// sets the kept pixels, which must be what GDI+ draws there itself, edges
+// and half-transparent pixels included; the kept face goes with the image.
+TEST(Button, ASecondFaceFromTheSameArtworkIsWhatGdiplusDraws) {
+  HostedWindow w(500, 120);
+  const Bytes face = qwtest::MakePng(220, 60, [](int x, int y) {
+    const Argb alpha = static_cast<Argb>(40 + (x * 215) / 219);
+    return (alpha << 24) | static_cast<Argb>((x * 7 + y * 3) % 256) << 16 | static_cast<Argb>(y * 4) << 8 | 0x80u;
+  });
+  const std::size_t before = KeptStretchedDrawingCount();
+  auto first = std::make_unique<UiButton>();
+  auto second = std::make_unique<UiButton>();
+  for (UiButton* b : {first.get(), second.get()}) {
+    ASSERT_NE(b->Create(w.hwnd(), b == first.get() ? 10 : 250, 10, 200, 50, ""), 0u);
+    ButtonImages set;
+    set.normal = face;
+    set.layout = 1;
+    b->SetImages(set);
+  }
+  // One kept face: the second button found it instead of scaling again.
+  EXPECT_EQ(KeptStretchedDrawingCount(), before + 1);
+  const std::vector<Argb> kept = qwtest::ImagePixels(reinterpret_cast<Gdiplus::GpImage*>(second->Bitmap()));
+
+  // The same draw by GDI+ onto the same cleared bitmap.
+  auto image = SharedDecodedImage(face, kUnitScaleQuarters);
+  ASSERT_TRUE(image && *image);
+  Gdiplus::GpGraphics* g = second->Graphics();
+  ASSERT_TRUE(g);
+  gp::GdipGraphicsClear(g, 0);
+  gp::GdipDrawImageRect(g, image->get(), 0, 0, 200, 50);
+  gp::GdipFlush(g, Gdiplus::FlushIntentionSync);
+  const std::vector<Argb> drawn = qwtest::ImagePixels(reinterpret_cast<Gdiplus::GpImage*>(second->Bitmap()));
+  ASSERT_EQ(drawn.size(), 200u * 50u);
+  EXPECT_EQ(kept, drawn);
+
+  // Kept while anyone holds the image, gone with it: a later image at the
+  // same address never finds this face.
+  first.reset();
+  second.reset();
+  EXPECT_EQ(KeptStretchedDrawingCount(), before + 1);
+  image.reset();
+  EXPECT_EQ(KeptStretchedDrawingCount(), before);
 }
 
 TEST(Button, NineGridKeepsTheCornersAndStretchesTheCentre) {

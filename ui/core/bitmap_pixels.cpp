@@ -89,6 +89,30 @@ bool FillArgbPixels(Gdiplus::GpBitmap* bitmap, const RECT& area, Argb pixel) {
   return true;
 }
 
+bool ReadArgbPixels(Gdiplus::GpBitmap* bitmap, const RECT& area, std::vector<Argb>& out) {
+  if (!bitmap || FormatOf(bitmap) != PixelFormat32bppARGB || !FitsIn(bitmap, area)) return false;
+  const LockedPixels pixels(bitmap, area, PixelFormat32bppARGB, Gdiplus::ImageLockModeRead);
+  if (!pixels.Locked()) return false;
+  const int width = area.right - area.left, height = area.bottom - area.top;
+  out.resize(static_cast<std::size_t>(width) * static_cast<std::size_t>(height));
+  for (int y = 0; y < height; ++y)
+    std::memcpy(&out[static_cast<std::size_t>(y) * static_cast<std::size_t>(width)], pixels.Row(y),
+                static_cast<std::size_t>(width) * 4);
+  return true;
+}
+
+bool WriteArgbPixels(Gdiplus::GpBitmap* bitmap, const RECT& area, const std::vector<Argb>& in) {
+  if (!bitmap || FormatOf(bitmap) != PixelFormat32bppARGB || !FitsIn(bitmap, area)) return false;
+  const int width = area.right - area.left, height = area.bottom - area.top;
+  if (in.size() != static_cast<std::size_t>(width) * static_cast<std::size_t>(height)) return false;
+  const LockedPixels pixels(bitmap, area, PixelFormat32bppARGB, Gdiplus::ImageLockModeWrite);
+  if (!pixels.Locked()) return false;
+  for (int y = 0; y < height; ++y)
+    std::memcpy(pixels.Row(y), &in[static_cast<std::size_t>(y) * static_cast<std::size_t>(width)],
+                static_cast<std::size_t>(width) * 4);
+  return true;
+}
+
 std::optional<Argb> FilledPixel(Argb colour, Gdiplus::GpGraphics* like) {
   std::uint32_t pixel = 0;
   RowSurface surface(&pixel, 1, PixelFormat32bppARGB, like);

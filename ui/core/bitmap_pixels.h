@@ -27,6 +27,12 @@ struct PixelRows {
 // when the bitmap cannot be locked.
 bool FillArgbPixels(Gdiplus::GpBitmap* bitmap, const RECT& area, Argb pixel);
 
+// Copies the pixels of `area` (inside the bitmap) of a 32bpp ARGB bitmap
+// into `out`, row after row / writes them from `in` (exactly the area's
+// size). False (nothing copied) for another format or a lock failure.
+bool ReadArgbPixels(Gdiplus::GpBitmap* bitmap, const RECT& area, std::vector<Argb>& out);
+bool WriteArgbPixels(Gdiplus::GpBitmap* bitmap, const RECT& area, const std::vector<Argb>& in);
+
 // The pixel GDI+ leaves when it fills a cleared pixel of a 32bpp ARGB
 // bitmap with `colour` (with `like`'s compositing settings); nothing when
 // it fails.

@@ -8,6 +8,7 @@
 #include "ui/element/nine_grid_at_scale.h"
 #include "ui/element/parent_host.h"
 #include "ui/element/shared_images.h"
+#include "ui/element/stretched_image.h"
 #include "ui/element/text_drawing.h"
 #include "ui/host/draw_image.h"
 #include "ui/host/window.h"
@@ -344,7 +345,7 @@ int UiButton::DrawImage(const PaintContext& pc, int state) {
       gp::GdipDrawImageRect(pc.graphics, image, 0, 0, iw, ih);
       break;
     case 1:
-      gp::GdipDrawImageRect(pc.graphics, image, a.x, a.y, a.width, a.height);
+      DrawImageStretched(pc, images_[slot].Shared(), a);
       break;
     case 3:
       // Without a centre rectangle there is nothing to stretch: own size at the corner.

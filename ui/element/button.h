@@ -161,6 +161,8 @@ class UiButton : public UiElement {
     int decodedFor = 0;    // the scale (quarters) of that attempt
     void Set(ByteView image);
     Gdiplus::GpImage* Get(int scaleQuarters);
+    // The image Get last gave, with its owner (null when none).
+    const std::shared_ptr<const gp::Image>& Shared() const { return decoded; }
     void Forget();         // decode again on next use
   };
 

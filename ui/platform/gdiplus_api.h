@@ -24,6 +24,8 @@
   X(GdipResetWorldTransform)                                                    \
   X(GdipScaleWorldTransform) X(GdipGetCompositingMode)                         \
   X(GdipGetCompositingQuality) X(GdipGetSmoothingMode)                          \
+  X(GdipGetPixelOffsetMode) X(GdipGetWorldTransform) X(GdipIsMatrixIdentity)    \
+  X(GdipGetPageUnit) X(GdipGetPageScale) X(GdipGetClip) X(GdipIsInfiniteRegion) \
   /* images and bitmaps */                                                      \
   X(GdipLoadImageFromStream) X(GdipDisposeImage) X(GdipCloneImage)              \
   X(GdipGetImageWidth) X(GdipGetImageHeight) X(GdipGetImagePixelFormat)         \

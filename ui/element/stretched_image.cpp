@@ -1,0 +1,129 @@
+#include "ui/element/stretched_image.h"
+
+#include <algorithm>
+#include <cmath>
+#include <vector>
+
+#include "ui/core/bitmap_pixels.h"
+#include "ui/core/image.h"
+
+namespace ui {
+
+namespace {
+
+// The graphics settings a drawn image depends on.
+struct DrawSettings {
+  Gdiplus::InterpolationMode interpolation = Gdiplus::InterpolationModeDefault;
+  Gdiplus::PixelOffsetMode pixelOffset = Gdiplus::PixelOffsetModeDefault;
+  Gdiplus::CompositingMode compositing = Gdiplus::CompositingModeSourceOver;
+  Gdiplus::CompositingQuality quality = Gdiplus::CompositingQualityDefault;
+  bool operator==(const DrawSettings&) const = default;
+};
+
+struct KeptDrawing {
+  std::weak_ptr<const gp::Image> image;  // the entry goes with the image
+  RECT place{};                          // bitmap pixels the image was drawn into
+  DrawSettings settings;
+  std::vector<Argb> pixels;              // what GDI+ left there on cleared pixels
+};
+
+// A few button faces; the oldest goes first beyond these.
+constexpr std::size_t kMaxKept = 16;
+constexpr std::size_t kMaxKeptPixels = 2u << 20;
+
+std::vector<KeptDrawing>& Kept() {
+  thread_local std::vector<KeptDrawing> kept;
+  return kept;
+}
+
+void DropExpired(std::vector<KeptDrawing>& kept) {
+  std::erase_if(kept, [](const KeptDrawing& k) { return k.image.expired(); });
+}
+
+bool SameImage(const std::weak_ptr<const gp::Image>& a, const std::shared_ptr<const gp::Image>& b) {
+  return !a.owner_before(b) && !b.owner_before(a);
+}
+
+bool Whole(float v) { return std::isfinite(v) && std::floor(v) == v && std::fabs(v) < 1e6f; }
+
+// The graphics draws `dest` onto whole bitmap pixels with nothing between:
+// no transform, page scale or clip. Reads the settings that shape the draw.
+bool PlainTarget(const PaintContext& pc, const RectF& dest, RECT* place, DrawSettings* settings) {
+  Gdiplus::GpGraphics* g = pc.graphics;
+  if (!g || !pc.bitmap || !Whole(dest.x) || !Whole(dest.y) || !Whole(dest.width) || !Whole(dest.height) ||
+      dest.width <= 0 || dest.height <= 0)
+    return false;
+  Gdiplus::Unit unit = Gdiplus::UnitWorld;
+  float pageScale = 0;
+  if (!gp::Ok(gp::GdipGetPageUnit(g, &unit)) || (unit != Gdiplus::UnitPixel && unit != Gdiplus::UnitDisplay) ||
+      !gp::Ok(gp::GdipGetPageScale(g, &pageScale)) || pageScale != 1.0f)
+    return false;
+  gp::Matrix transform;
+  BOOL identity = FALSE;
+  if (!gp::Ok(gp::GdipCreateMatrix(transform.put())) || !gp::Ok(gp::GdipGetWorldTransform(g, transform.get())) ||
+      !gp::Ok(gp::GdipIsMatrixIdentity(transform.get(), &identity)) || !identity)
+    return false;
+  gp::Region clip;
+  BOOL infinite = FALSE;
+  if (!gp::Ok(gp::GdipCreateRegion(clip.put())) || !gp::Ok(gp::GdipGetClip(g, clip.get())) ||
+      !gp::Ok(gp::GdipIsInfiniteRegion(clip.get(), g, &infinite)) || !infinite)
+    return false;
+  if (!gp::Ok(gp::GdipGetInterpolationMode(g, &settings->interpolation)) ||
+      !gp::Ok(gp::GdipGetPixelOffsetMode(g, &settings->pixelOffset)) ||
+      !gp::Ok(gp::GdipGetCompositingMode(g, &settings->compositing)) ||
+      !gp::Ok(gp::GdipGetCompositingQuality(g, &settings->quality)))
+    return false;
+  const auto image = reinterpret_cast<Gdiplus::GpImage*>(pc.bitmap);
+  const LONG left = static_cast<LONG>(dest.x), top = static_cast<LONG>(dest.y);
+  *place = RECT{left, top, left + static_cast<LONG>(dest.width), top + static_cast<LONG>(dest.height)};
+  return left >= 0 && top >= 0 && place->right <= static_cast<LONG>(ImageWidth(image)) &&
+         place->bottom <= static_cast<LONG>(ImageHeight(image));
+}
+
+void Keep(std::vector<KeptDrawing>& kept, KeptDrawing drawing) {
+  std::size_t total = drawing.pixels.size();
+  for (const KeptDrawing& k : kept) total += k.pixels.size();
+  while (!kept.empty() && (kept.size() >= kMaxKept || total > kMaxKeptPixels)) {
+    total -= kept.front().pixels.size();
+    kept.erase(kept.begin());
+  }
+  if (total <= kMaxKeptPixels) kept.push_back(std::move(drawing));
+}
+
+}  // namespace
+
+void DrawImageStretched(const PaintContext& pc, const std::shared_ptr<const gp::Image>& image, const RectF& dest) {
+  if (!image || !*image || !pc.graphics) return;
+  Gdiplus::GpImage* source = image->get();
+  const auto drawByGdiplus = [&] { gp::GdipDrawImageRect(pc.graphics, source, dest.x, dest.y, dest.width, dest.height); };
+  RECT place{};
+  DrawSettings settings;
+  std::vector<Argb> under;
+  if (!PlainTarget(pc, dest, &place, &settings) ||
+      !gp::Ok(gp::GdipFlush(pc.graphics, Gdiplus::FlushIntentionSync)) ||
+      !ReadArgbPixels(pc.bitmap, place, under) ||
+      !std::all_of(under.begin(), under.end(), [](Argb p) { return p == 0; })) {
+    drawByGdiplus();
+    return;
+  }
+  std::vector<KeptDrawing>& kept = Kept();
+  DropExpired(kept);
+  for (const KeptDrawing& k : kept) {
+    if (SameImage(k.image, image) && EqualRect(&k.place, &place) && k.settings == settings &&
+        WriteArgbPixels(pc.bitmap, place, k.pixels))
+      return;
+  }
+  drawByGdiplus();
+  KeptDrawing drawing{image, place, settings, {}};
+  if (gp::Ok(gp::GdipFlush(pc.graphics, Gdiplus::FlushIntentionSync)) &&
+      ReadArgbPixels(pc.bitmap, place, drawing.pixels))
+    Keep(kept, std::move(drawing));
+}
+
+std::size_t KeptStretchedDrawingCount() {
+  std::vector<KeptDrawing>& kept = Kept();
+  DropExpired(kept);
+  return kept.size();
+}
+
+}  // namespace ui

@@ -187,7 +187,9 @@ class UiEdit : public UiElement {
   // last] are drawn again, and the pixels of the lines above them (moved by
   // the vertical scrolling) and below them (moved by the scrolling and by
   // `shift`, the change of the total height) are moved instead of drawn.
-  // False when the edit is gone.
+  // `first` = `last` + 1: no line changed, only lines moved (a line break
+  // after a line's end taken out, with nothing after it). False when the
+  // edit is gone.
   bool RenderAfterEdit(int first, int last, int shift, int oldScrollX, int oldScrollY);
   bool RenderLines(int first, int last, int shift, int scroll);
   // Rows of the text rect (relative to the element) whose pixels moved by

@@ -87,7 +87,12 @@ void UiEdit::InsertText(std::string_view text) {
   DeleteSelection(true);
   if (!self) return;
   caret_ = Clamped(caret_);
-  const int firstLine = caret_.line, height = textStore_.TotalHeight();
+  const int height = textStore_.TotalHeight();
+  // A line break typed at the end of a line leaves that line as it was:
+  // drawing starts with the new line after it.
+  const bool breakAfterLineEnd = multiLine_ && inserted.starts_with("\r\n") &&
+                                 caret_.column == textStore_.LineCharCount(caret_.line);
+  const int firstLine = caret_.line + (breakAfterLineEnd ? 1 : 0);
   const int oldScrollX = scrollX_, oldScrollY = scrollY_;
   const int at = BytePosition(caret_.line, caret_.column);
   // The caret goes right after what was actually inserted (a single line
@@ -120,14 +125,19 @@ int UiEdit::DeleteSelection(bool quiet) {
   anchor_ = caret_ = Before(anchor_, caret_) ? anchor_ : caret_;
   const int height = textStore_.TotalHeight();
   const int oldScrollX = scrollX_, oldScrollY = scrollY_;
+  const int oldCharCount = textStore_.LineCharCount(caret_.line);
+  const bool fromLineEnd = caret_.column == oldCharCount;
   textStore_.DeleteRange(p1, p2, multiLine_);
   Relayout();
   if (!textStore_.IsValidLine(firstVisibleLine_)) firstVisibleLine_ = 0;
   if (!textStore_.IsValidLine(lastDrawnLine_)) lastDrawnLine_ = 0;
   if (!Recaret({}, true) || !ArrangeScrollBars(false, true)) return 1;
   // One line is left where the selection was; the lines after it moved by
-  // the change of the total height.
-  if (!RenderAfterEdit(caret_.line, caret_.line, textStore_.TotalHeight() - height, oldScrollX, oldScrollY) ||
+  // the change of the total height. Taken from a line's end with nothing
+  // joining it (an empty line removed), that line is as it was.
+  const bool lineUnchanged = fromLineEnd && textStore_.LineCharCount(caret_.line) == oldCharCount;
+  const int first = caret_.line + (lineUnchanged ? 1 : 0);
+  if (!RenderAfterEdit(first, caret_.line, textStore_.TotalHeight() - height, oldScrollX, oldScrollY) ||
       !DrawCaret(HasFocus(), true))
     return 1;
   if (!quiet) NotifyChanged();

@@ -165,8 +165,10 @@ bool UiEdit::RenderLines(int first, int last, int shift, int scroll) {
       !Scale().IsUnit())  // moved pixels must land on whole device pixels
     return Render(false);
   const int count = textStore_.LineCount();
-  first = std::clamp(first, 1, count);
-  last = std::clamp(last, first, count);
+  // No changed line: the changed rows are an empty band where line `first` starts.
+  const bool noneChanged = first == last + 1;
+  first = std::clamp(first, 1, noneChanged ? count + 1 : count);
+  last = noneChanged ? first - 1 : std::clamp(last, first, count);
   // The changed lines as they stand now, widened by what a line may draw
   // beyond its rect (the selection highlight reaches 3 px up).
   const int textTop = Trunc(textRect_.Y), textBottom = Trunc(textRect_.Y + textRect_.Height);
@@ -176,10 +178,18 @@ bool UiEdit::RenderLines(int first, int last, int shift, int scroll) {
   if (!(anchor_ == caret_)) selectionShown_ = true;
   const int overhang = selectionShown_ || !multiLine_ ? static_cast<int>(kLineOverhang) : 0;
   linesOverhang_ = static_cast<float>(overhang);
-  const Gdiplus::RectF firstRect = textStore_.LineRect(first), lastRect = textStore_.LineRect(last);
-  const int top = std::clamp(Trunc(firstRect.Y + scrollY_ + textRect_.Y) - overhang, textTop, textBottom);
-  const int changedEnd = std::clamp(
-      static_cast<int>(std::ceil(lastRect.Y + lastRect.Height + scrollY_ + textRect_.Y)) + overhang, top, textBottom);
+  int top = 0, changedEnd = 0;
+  if (noneChanged) {
+    // Where line `first` starts: after the line above it (0 for none).
+    const Gdiplus::RectF above = textStore_.LineRect(first - 1);
+    const float y = first > 1 ? above.Y + above.Height : 0.0f;
+    top = changedEnd = std::clamp(static_cast<int>(std::ceil(y + scrollY_ + textRect_.Y)), textTop, textBottom);
+  } else {
+    const Gdiplus::RectF firstRect = textStore_.LineRect(first), lastRect = textStore_.LineRect(last);
+    top = std::clamp(Trunc(firstRect.Y + scrollY_ + textRect_.Y) - overhang, textTop, textBottom);
+    changedEnd = std::clamp(
+        static_cast<int>(std::ceil(lastRect.Y + lastRect.Height + scrollY_ + textRect_.Y)) + overhang, top, textBottom);
+  }
   // The lines above moved with the scrolling, the lines below with it and
   // the change of the text's height: their pixels move along, and the rows
   // that come into the text rect from outside it are drawn.
@@ -252,7 +262,11 @@ bool UiEdit::RenderLines(int first, int last, int shift, int scroll) {
       false, RectF{left, static_cast<float>(paintedTop), width, static_cast<float>(paintedEnd - paintedTop)});
   if (!self) return false;
   if (!moved) return Render(false);
-  if (paintedEnd <= paintedTop) return true;
+  if (paintedEnd <= paintedTop) {
+    // Nothing drawn: the caret drawn on the canvas is still taken away.
+    if (drawnCaret_) host->InvalidateRect(*drawnCaret_, 0);
+    return static_cast<bool>(self);
+  }
   const RectF painted{b.x + left, b.y + paintedTop, width, static_cast<float>(paintedEnd - paintedTop)};
   // The caret drawn on the canvas reaches a row above its line: composed
   // again where the painted rows leave it (with the moved rows it may

@@ -27,9 +27,9 @@ struct KeptDrawing {
   std::vector<Argb> pixels;              // what GDI+ left there on cleared pixels
 };
 
-// A few button faces; the oldest goes first beyond these.
+// A few button faces (2 MB at most); the oldest goes first beyond these.
 constexpr std::size_t kMaxKept = 16;
-constexpr std::size_t kMaxKeptPixels = 2u << 20;
+constexpr std::size_t kMaxKeptPixels = 1u << 19;
 
 std::vector<KeptDrawing>& Kept() {
   thread_local std::vector<KeptDrawing> kept;

@@ -320,6 +320,7 @@ bool UiEdit::Recaret(std::string_view inserted, bool rangesFollow) {
 
 void UiEdit::SetTextColor(Argb colour) {
   gp::GdipCreateSolidFill(colour, textBrush_.put());
+  ++textColourGeneration_;
   Repaint();
 }
 

@@ -190,8 +190,20 @@ class UiEdit : public UiElement {
   // `first` = `last` + 1: no line changed, only lines moved (a line break
   // after a line's end taken out, with nothing after it). False when the
   // edit is gone.
-  bool RenderAfterEdit(int first, int last, int shift, int oldScrollX, int oldScrollY);
-  bool RenderLines(int first, int last, int shift, int scroll);
+  // `fromColumn`: the one changed line kept its characters before this
+  // column, so only the part of it from there on may be drawn again.
+  bool RenderAfterEdit(int first, int last, int shift, int oldScrollX, int oldScrollY,
+                       std::optional<int> fromColumn = std::nullopt);
+  bool RenderLines(int first, int last, int shift, int scroll, std::optional<int> fromColumn);
+  // Where the end of line `line` from character `fromColumn` on may be
+  // drawn alone: the first character drawn and its offset from the line's
+  // first glyph, and the offset where the redrawn area begins. Nothing
+  // when the line's glyphs do not stand at summed advances.
+  struct LineTail {
+    int startChar = 0;
+    float startOffset = 0, areaOffset = 0;
+  };
+  std::optional<LineTail> TailOf(int line, int fromColumn);
   // Rows of the text rect (relative to the element) whose pixels moved by
   // `delta`: the destination rows [top, bottom).
   struct RowMove {
@@ -209,7 +221,9 @@ class UiEdit : public UiElement {
   // take the new scroll with their new range then, each drawn at most once.
   bool Recaret(std::string_view inserted = {}, bool rangesFollow = false);  // false: the edit is gone
   void DrawLines(Gdiplus::GpGraphics* g);
-  void DrawLine(Gdiplus::GpGraphics* g, int line, const Gdiplus::RectF& rect);
+  // `tail`: only the characters from tail->startChar on, placed where
+  // they stand in the whole line.
+  void DrawLine(Gdiplus::GpGraphics* g, int line, const Gdiplus::RectF& rect, const LineTail* tail = nullptr);
   TextPosition Clamped(TextPosition p) const;
   Gdiplus::RectF PlacedBox(const Gdiplus::RectF& lineRect) const;
   std::wstring DisplayText(int line) const;
@@ -248,6 +262,22 @@ class UiEdit : public UiElement {
   bool selectionShown_ = false;        // the bitmap may hold a selection highlight
   std::optional<RectF> drawnCaret_;    // the caret drawn on the host's canvas (client pixels)
   std::optional<std::pair<Argb, Argb>> fillPixel_;  // backColor_ and the pixel its fill leaves
+  // Drawing a line's tail alone is checked against drawing the whole line
+  // for the first few tails with the same font, format and colours; one
+  // difference ends it for those settings.
+  struct TailCheck {
+    Gdiplus::GpFont* font = nullptr;
+    Gdiplus::GpStringFormat* format = nullptr;
+    Argb back = 0;
+    int textColourGeneration = 0;
+    int passed = 0;
+    bool failed = false;
+  };
+  static constexpr int kTailChecks = 3;
+  TailCheck tailCheck_;
+  int textColourGeneration_ = 0;       // counts text colour changes
+  const LineTail* drawTail_ = nullptr;  // while RenderLines draws a tail: the line's tail
+  int drawTailLine_ = 0;
 };
 
 }  // namespace ui

@@ -93,6 +93,9 @@ void UiEdit::InsertText(std::string_view text) {
   const bool breakAfterLineEnd = multiLine_ && inserted.starts_with("\r\n") &&
                                  caret_.column == textStore_.LineCharCount(caret_.line);
   const int firstLine = caret_.line + (breakAfterLineEnd ? 1 : 0);
+  // Within one line, the characters before the insertion point stay.
+  const std::optional<int> fromColumn =
+      breakAfterLineEnd ? std::nullopt : std::optional<int>(caret_.column);
   const int oldScrollX = scrollX_, oldScrollY = scrollY_;
   const int at = BytePosition(caret_.line, caret_.column);
   // The caret goes right after what was actually inserted (a single line
@@ -109,7 +112,8 @@ void UiEdit::InsertText(std::string_view text) {
     return;
   // The lines after the caret's line are the old ones, moved by the
   // change of the total height.
-  if (!RenderAfterEdit(firstLine, caret_.line, textStore_.TotalHeight() - height, oldScrollX, oldScrollY) ||
+  if (!RenderAfterEdit(firstLine, caret_.line, textStore_.TotalHeight() - height, oldScrollX, oldScrollY,
+                       fromColumn) ||
       !DrawCaret(HasFocus(), true))
     return;
   NotifyChanged();
@@ -137,7 +141,9 @@ int UiEdit::DeleteSelection(bool quiet) {
   // joining it (an empty line removed), that line is as it was.
   const bool lineUnchanged = fromLineEnd && textStore_.LineCharCount(caret_.line) == oldCharCount;
   const int first = caret_.line + (lineUnchanged ? 1 : 0);
-  if (!RenderAfterEdit(first, caret_.line, textStore_.TotalHeight() - height, oldScrollX, oldScrollY) ||
+  // The characters before the deleted ones stay.
+  if (!RenderAfterEdit(first, caret_.line, textStore_.TotalHeight() - height, oldScrollX, oldScrollY,
+                       lineUnchanged ? std::nullopt : std::optional<int>(caret_.column)) ||
       !DrawCaret(HasFocus(), true))
     return 1;
   if (!quiet) NotifyChanged();

@@ -79,9 +79,24 @@ bool UiEdit::Render(bool relayout) {
   return static_cast<bool>(self);
 }
 
-bool UiEdit::RenderAfterEdit(int first, int last, int shift, int oldScrollX, int oldScrollY) {
+bool UiEdit::RenderAfterEdit(int first, int last, int shift, int oldScrollX, int oldScrollY,
+                             std::optional<int> fromColumn) {
   if (scrollX_ != oldScrollX || !textStore_.GetStrategy().incremental) return Render(false);
-  return RenderLines(first, last, shift, scrollY_ - oldScrollY);
+  return RenderLines(first, last, shift, scrollY_ - oldScrollY, fromColumn);
+}
+
+std::optional<UiEdit::LineTail> UiEdit::TailOf(int line, int fromColumn) {
+  // Drawing starts three characters before the change and the redrawn
+  // area one character before it: the ink a glyph puts beyond its own cell
+  // (and the padding before the first glyph) is drawn as before.
+  const int startChar = std::max(0, fromColumn - 3), areaChar = fromColumn - 1;
+  if (areaChar <= 0 || !textStore_.GetStrategy().summedWidths) return std::nullopt;
+  const std::wstring text = DisplayText(line);
+  if (static_cast<int>(text.size()) != textStore_.LineCharCount(line)) return std::nullopt;
+  const std::optional<float> start = textStore_.PrefixAdvance(text, startChar);
+  const std::optional<float> area = textStore_.PrefixAdvance(text, areaChar);
+  if (!start || !area) return std::nullopt;
+  return LineTail{startChar, *start, *area};
 }
 
 namespace {
@@ -159,7 +174,7 @@ bool IsWholeNumber(float v) { return static_cast<float>(static_cast<int>(v)) == 
 
 }  // namespace
 
-bool UiEdit::RenderLines(int first, int last, int shift, int scroll) {
+bool UiEdit::RenderLines(int first, int last, int shift, int scroll, std::optional<int> fromColumn) {
   UiWindow* host = Host();
   if (!host || !Visible() || !AutoRefresh() || TransitionInterval() != 0 || host->Busy() ||
       !Scale().IsUnit())  // moved pixels must land on whole device pixels
@@ -212,6 +227,26 @@ bool UiEdit::RenderLines(int first, int last, int shift, int scroll) {
   const int paintedTop = moves.empty() || scroll == 0 ? top : textTop;
   const int paintedEnd = moves.empty() ? changedEnd : textBottom;
 
+  // One line changed from a column on, nothing moved, nothing selected:
+  // only the line's tail may be drawn again.
+  std::optional<LineTail> tail;
+  float tailLeft = left;
+  if (tailCheck_.font != font_ || tailCheck_.format != stringFormat_.Handle() || tailCheck_.back != backColor_ ||
+      tailCheck_.textColourGeneration != textColourGeneration_)
+    tailCheck_ = TailCheck{font_, stringFormat_.Handle(), backColor_, textColourGeneration_, 0, false};
+  if (fromColumn && !tailCheck_.failed && !noneChanged && first == last && moves.empty() && anchor_ == caret_ &&
+      !selectionShown_ && redraw.size() == 1) {
+    tail = TailOf(first, *fromColumn);
+    if (tail) {
+      const Gdiplus::RectF rect = textStore_.LineRect(first);
+      tailLeft = std::floor(rect.X + static_cast<float>(scrollX_) + textRect_.X + tail->areaOffset);
+      if (!(tailLeft > left && tailLeft < left + width)) tail.reset();
+    }
+  }
+  const bool tailChecked = tail && tailCheck_.passed < kTailChecks;
+  const float paintLeft = tail && !tailChecked ? tailLeft : left;
+  const float paintWidth = left + width - paintLeft;
+
   const WeakRef<UiElement> self(this);
   const RectF b = Bounds();
   bool moved = true;
@@ -240,8 +275,10 @@ bool UiEdit::RenderLines(int first, int last, int shift, int scroll) {
             gp::GdipFillRectangle(g, back.get(), fillX, fillY, fillRight - fillX, fillBottom - fillY);
           gp::GdipResetClip(g);
         };
-        for (const auto& [from, to] : redraw) {
-          const Gdiplus::RectF area(left, static_cast<float>(from), width, static_cast<float>(std::max(0, to - from)));
+        // Fills `area` as a full render leaves it under the lines, then
+        // draws the lines (or the tail) that reach into it.
+        const auto drawArea = [&](const Gdiplus::RectF& area, const LineTail* lineTail) {
+          const int from = Trunc(area.Y), to = from + Trunc(area.Height);
           if (to > from) {
             // The fill covers every pixel of the cleared area alike: the
             // pixel it leaves is set on all of them straight away.
@@ -252,14 +289,46 @@ bool UiEdit::RenderLines(int first, int last, int shift, int scroll) {
               fillUnderLines(area);
           }
           OnBeforeDrawText();
-          if (!self) return;
+          if (!self) return false;
           // Also for an empty area: the visible-line bookkeeping runs as in a full render.
           linesClip_ = area;
+          drawTail_ = lineTail;
+          drawTailLine_ = first;
           DrawLines(g);
+          drawTail_ = nullptr;
           linesClip_.reset();
+          return true;
+        };
+        for (const auto& [from, to] : redraw) {
+          const Gdiplus::RectF area(left, static_cast<float>(from), width, static_cast<float>(std::max(0, to - from)));
+          if (tail && !tailChecked) {
+            if (!drawArea(Gdiplus::RectF(tailLeft, area.Y, left + width - tailLeft, area.Height), &*tail)) return;
+            continue;
+          }
+          if (!drawArea(area, nullptr)) return;
+          if (!tailChecked) continue;
+          // The first tails for these settings: drawn over the whole line's
+          // pixels, which must come out the same; they are put back and
+          // tails are not drawn alone any more when they do not.
+          const RECT tailPixels{Trunc(tailLeft), from, Trunc(left + width), to};
+          std::vector<Argb> whole, alone;
+          if (!gp::Ok(gp::GdipFlush(g, Gdiplus::FlushIntentionSync)) ||
+              !ReadArgbPixels(pc.bitmap, tailPixels, whole)) {
+            tailCheck_.failed = true;
+            continue;
+          }
+          if (!drawArea(Gdiplus::RectF(tailLeft, area.Y, left + width - tailLeft, area.Height), &*tail)) return;
+          const bool same = gp::Ok(gp::GdipFlush(g, Gdiplus::FlushIntentionSync)) &&
+                            ReadArgbPixels(pc.bitmap, tailPixels, alone) && alone == whole;
+          if (same) {
+            ++tailCheck_.passed;
+          } else {
+            tailCheck_.failed = true;
+            WriteArgbPixels(pc.bitmap, tailPixels, whole);
+          }
         }
       },
-      false, RectF{left, static_cast<float>(paintedTop), width, static_cast<float>(paintedEnd - paintedTop)});
+      false, RectF{paintLeft, static_cast<float>(paintedTop), paintWidth, static_cast<float>(paintedEnd - paintedTop)});
   if (!self) return false;
   if (!moved) return Render(false);
   if (paintedEnd <= paintedTop) {
@@ -267,7 +336,7 @@ bool UiEdit::RenderLines(int first, int last, int shift, int scroll) {
     if (drawnCaret_) host->InvalidateRect(*drawnCaret_, 0);
     return static_cast<bool>(self);
   }
-  const RectF painted{b.x + left, b.y + paintedTop, width, static_cast<float>(paintedEnd - paintedTop)};
+  const RectF painted{b.x + paintLeft, b.y + paintedTop, paintWidth, static_cast<float>(paintedEnd - paintedTop)};
   // The caret drawn on the canvas reaches a row above its line: composed
   // again where the painted rows leave it (with the moved rows it may
   // have moved anywhere in them).
@@ -277,7 +346,8 @@ bool UiEdit::RenderLines(int first, int last, int shift, int scroll) {
     const float caretTop = std::min(caret->y, painted.y);
     caret = RectF{caret->x, caretTop, 1, std::max(caret->Bottom(), painted.Bottom()) - caretTop};
   }
-  if (caret && (movedOnHost || caret->y < painted.y || caret->Bottom() > painted.Bottom())) {
+  if (caret && (movedOnHost || caret->y < painted.y || caret->Bottom() > painted.Bottom() ||
+                caret->x < painted.x || caret->Right() > painted.Right())) {
     host->InvalidateRect(*caret, 0);
     if (!self) return false;
   }
@@ -383,15 +453,21 @@ void UiEdit::DrawLines(Gdiplus::GpGraphics* g) {
     const float top = rect.Y + scrollY_ + textRect_.Y;
     if (!linesClip_ || (top + rect.Height + linesOverhang_ > linesClip_->Y &&
                         top - linesOverhang_ < linesClip_->Y + linesClip_->Height))
-      DrawLine(g, i, rect);
+      DrawLine(g, i, rect, drawTail_ && i == drawTailLine_ ? drawTail_ : nullptr);
     lastDrawnLine_ = i;
     if (rect.Y + rect.Height > textRect_.Height - scrollY_) break;
   }
 }
 
-void UiEdit::DrawLine(Gdiplus::GpGraphics* g, int line, const Gdiplus::RectF& rect) {
-  const Gdiplus::RectF box = PlacedBox(rect);
+void UiEdit::DrawLine(Gdiplus::GpGraphics* g, int line, const Gdiplus::RectF& rect, const LineTail* tail) {
+  Gdiplus::RectF box = PlacedBox(rect);
   std::wstring text = DisplayText(line);
+  if (tail) {
+    // The tail's glyphs stand where the whole line puts them.
+    text.erase(0, std::min(text.size(), static_cast<std::size_t>(tail->startChar)));
+    box.X += tail->startOffset;
+    box.Width -= tail->startOffset;
+  }
   if (text.empty()) text = L" ";
 
   // The text rect, cut to the redrawn area: one rectangle, which GDI+

@@ -148,6 +148,17 @@ bool LineMeasurer::Sum(std::wstring_view text, const Gdiplus::RectF& box, Gdiplu
   return true;
 }
 
+std::optional<float> LineMeasurer::PrefixAdvance(std::wstring_view text, const Gdiplus::RectF& box, int count) {
+  if (!summing_ || !probed_ || !exact_ || !boxExact_ || box.Width != boxWidth_ || box.Height != boxHeight_ ||
+      count < 0 || count > static_cast<int>(text.size()))
+    return std::nullopt;
+  Gdiplus::RectF summed;
+  if (text.empty() || !Sum(text, box, &summed) || binades_[Binade(summed.Width)] != kBinadeExact) return std::nullopt;
+  float advances = 0;
+  for (int i = 0; i < count; ++i) advances += Advance(text[static_cast<std::size_t>(i)]);
+  return advances;
+}
+
 bool LineMeasurer::Measure(Gdiplus::GpGraphics* graphics, std::wstring_view text, Gdiplus::GpFont* font,
                            const Gdiplus::RectF& box, Gdiplus::GpStringFormat* format, Gdiplus::RectF* bounds) {
   if (graphics != graphics_ || font != font_ || format != format_) {

@@ -22,6 +22,7 @@
 // the line to GDI+.
 #include <array>
 #include <memory>
+#include <optional>
 #include <string_view>
 
 #include "ui/platform/gdiplus_api.h"
@@ -41,6 +42,12 @@ class LineMeasurer {
   // when GDI+ fails. All handles are borrowed.
   bool Measure(Gdiplus::GpGraphics* graphics, std::wstring_view text, Gdiplus::GpFont* font,
                const Gdiplus::RectF& box, Gdiplus::GpStringFormat* format, Gdiplus::RectF* bounds);
+
+  // The summed advances of the first `count` characters of `text`, when
+  // the latest settings and `box` sum exactly and `text` as a whole is a
+  // summed row in `box` (so GDI+ places its glyphs where the sums put
+  // them); nothing otherwise. Never measures with GDI+ beyond advances.
+  std::optional<float> PrefixAdvance(std::wstring_view text, const Gdiplus::RectF& box, int count);
 
   // Off: every line is measured by GDI+ (the sums are never used).
   void SetSumming(bool on) { summing_ = on; }

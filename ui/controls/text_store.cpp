@@ -189,6 +189,11 @@ void UiTextStore::Layout(Gdiplus::GpGraphics* graphics, const Gdiplus::RectF& bo
   lastRealCount_ = measurer_.RealMeasures();
 }
 
+std::optional<float> UiTextStore::PrefixAdvance(std::wstring_view text, int count) {
+  if (!layoutKey_) return std::nullopt;
+  return measurer_.PrefixAdvance(text, Gdiplus::RectF(0, 0, layoutKey_->boxWidth, layoutKey_->boxHeight), count);
+}
+
 void UiTextStore::InvalidateLayout() {
   layoutKey_.reset();
   measurer_.Reset();

@@ -55,6 +55,10 @@ class UiTextStore {
   int LinesMeasuredByLastLayout() const { return lastMeasuredCount_; }
   // How many of those GDI+ measured (the rest were summed advances).
   int RealMeasuresByLastLayout() const { return lastRealCount_; }
+  // How far into `text` (a display text) its character `count` starts
+  // from its first, as summed advances in the latest layout's box; nothing
+  // where sums are not exact there (see LineMeasurer::PrefixAdvance).
+  std::optional<float> PrefixAdvance(std::wstring_view text, int count);
   void SetStrategy(Strategy strategy);
   Strategy GetStrategy() const { return strategy_; }
   // Whether summed widths may be used at all: only where the graphics

@@ -301,8 +301,9 @@ bool UiEdit::RenderLines(int first, int last, int shift, int scroll, std::option
         };
         for (const auto& [from, to] : redraw) {
           const Gdiplus::RectF area(left, static_cast<float>(from), width, static_cast<float>(std::max(0, to - from)));
+          const Gdiplus::RectF tailArea(tailLeft, area.Y, left + width - tailLeft, area.Height);
           if (tail && !tailChecked) {
-            if (!drawArea(Gdiplus::RectF(tailLeft, area.Y, left + width - tailLeft, area.Height), &*tail)) return;
+            if (!drawArea(tailArea, &*tail)) return;
             continue;
           }
           if (!drawArea(area, nullptr)) return;
@@ -317,7 +318,7 @@ bool UiEdit::RenderLines(int first, int last, int shift, int scroll, std::option
             tailCheck_.failed = true;
             continue;
           }
-          if (!drawArea(Gdiplus::RectF(tailLeft, area.Y, left + width - tailLeft, area.Height), &*tail)) return;
+          if (!drawArea(tailArea, &*tail)) return;
           const bool same = gp::Ok(gp::GdipFlush(g, Gdiplus::FlushIntentionSync)) &&
                             ReadArgbPixels(pc.bitmap, tailPixels, alone) && alone == whole;
           if (same) {

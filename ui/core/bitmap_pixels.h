@@ -3,6 +3,7 @@
 // exactly what drawing them with GDI+ would, at a fraction of its cost.
 #include <windows.h>
 
+#include <cmath>
 #include <cstddef>
 #include <cstdint>
 #include <optional>
@@ -21,6 +22,9 @@ struct PixelRows {
   int width = 0, height = 0;
   BYTE* Row(int y) const { return top + static_cast<std::ptrdiff_t>(y) * stride; }
 };
+
+// Whether `v` is a whole pixel coordinate (finite, within a million).
+inline bool IsWholePixel(float v) { return std::isfinite(v) && std::floor(v) == v && std::fabs(v) < 1e6f; }
 
 // Sets every pixel of `area` (bitmap pixels, inside the bitmap) of a 32bpp
 // ARGB bitmap to `pixel`. False (nothing written) for another format or

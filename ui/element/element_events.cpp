@@ -126,8 +126,8 @@ bool UiElement::BeginPaint(PaintContext& pc, std::optional<RectF> area, bool fre
 void UiElement::ClearForFreshPaint(const RectF& area) {
   // At 100 % an area of whole pixels is cleared by setting its pixels:
   // GDI+'s clear blends every pixel and costs many times more.
-  const auto whole = [](float v) { return std::floor(v) == v && std::fabs(v) < 1e6f; };
-  if (Scale().IsUnit() && whole(area.x) && whole(area.y) && whole(area.width) && whole(area.height)) {
+  if (Scale().IsUnit() && IsWholePixel(area.x) && IsWholePixel(area.y) && IsWholePixel(area.width) &&
+      IsWholePixel(area.height)) {
     auto* image = reinterpret_cast<Gdiplus::GpImage*>(bitmap_.get());
     const auto bw = ImageWidth(image), bh = ImageHeight(image);
     const RECT pixels{std::max(0L, static_cast<LONG>(area.x)), std::max(0L, static_cast<LONG>(area.y)),

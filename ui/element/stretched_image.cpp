@@ -1,7 +1,6 @@
 #include "ui/element/stretched_image.h"
 
 #include <algorithm>
-#include <cmath>
 #include <vector>
 
 #include "ui/core/bitmap_pixels.h"
@@ -44,13 +43,12 @@ bool SameImage(const std::weak_ptr<const gp::Image>& a, const std::shared_ptr<co
   return !a.owner_before(b) && !b.owner_before(a);
 }
 
-bool Whole(float v) { return std::isfinite(v) && std::floor(v) == v && std::fabs(v) < 1e6f; }
-
 // The graphics draws `dest` onto whole bitmap pixels with nothing between:
 // no transform, page scale or clip. Reads the settings that shape the draw.
 bool PlainTarget(const PaintContext& pc, const RectF& dest, RECT* place, DrawSettings* settings) {
   Gdiplus::GpGraphics* g = pc.graphics;
-  if (!g || !pc.bitmap || !Whole(dest.x) || !Whole(dest.y) || !Whole(dest.width) || !Whole(dest.height) ||
+  if (!g || !pc.bitmap || !IsWholePixel(dest.x) || !IsWholePixel(dest.y) || !IsWholePixel(dest.width) ||
+      !IsWholePixel(dest.height) ||
       dest.width <= 0 || dest.height <= 0)
     return false;
   Gdiplus::Unit unit = Gdiplus::UnitWorld;

@@ -138,6 +138,10 @@ TEST(EditEquivalence, TypingMatchesFullRelayoutWithAndWithoutWrapping) {
       both("Backspace joining lines" + at, key(VK_BACK, 60));
       both("paste of several lines" + at, paste("first\r\nsecond 青梧\r\n\r\nthird line of the paste"));
       both("a two-byte character" + at, paste("网"));
+      both("lines pasted before a line" + at, [](UiEdit& e) {
+        e.Select(TextPosition{e.Caret().line, 0}, TextPosition{e.Caret().line, 0});
+        e.InsertText("pasted\r\n\r\n");
+      });
       both("Delete of a selection" + at, [](UiEdit& e) {
         const TextPosition c = e.Caret();
         e.Select(TextPosition{std::max(1, c.line - 2), 1}, c);

@@ -93,9 +93,9 @@ void UiEdit::InsertText(std::string_view text) {
   const bool breakAfterLineEnd = multiLine_ && inserted.starts_with("\r\n") &&
                                  caret_.column == textStore_.LineCharCount(caret_.line);
   const int firstLine = caret_.line + (breakAfterLineEnd ? 1 : 0);
+  const int oldLine = caret_.line, oldColumn = caret_.column;
   // Within one line, the characters before the insertion point stay.
-  const std::optional<int> fromColumn =
-      breakAfterLineEnd ? std::nullopt : std::optional<int>(caret_.column);
+  std::optional<int> fromColumn = breakAfterLineEnd ? std::nullopt : std::optional<int>(caret_.column);
   const int oldScrollX = scrollX_, oldScrollY = scrollY_;
   const int at = BytePosition(caret_.line, caret_.column);
   // The caret goes right after what was actually inserted (a single line
@@ -112,7 +112,14 @@ void UiEdit::InsertText(std::string_view text) {
     return;
   // The lines after the caret's line are the old ones, moved by the
   // change of the total height.
-  if (!RenderAfterEdit(firstLine, caret_.line, textStore_.TotalHeight() - height, oldScrollX, oldScrollY,
+  // Lines inserted before a line's start leave that line as it was: it
+  // moves down with the lines after it.
+  int lastLine = caret_.line;
+  if (!breakAfterLineEnd && oldColumn == 0 && caret_.column == 0 && caret_.line > oldLine) {
+    lastLine = caret_.line - 1;
+    fromColumn.reset();
+  }
+  if (!RenderAfterEdit(firstLine, lastLine, textStore_.TotalHeight() - height, oldScrollX, oldScrollY,
                        fromColumn) ||
       !DrawCaret(HasFocus(), true))
     return;
@@ -126,6 +133,7 @@ int UiEdit::DeleteSelection(bool quiet) {
   if (anchor_ == caret_) return 0;
   const int p1 = BytePosition(anchor_.line, anchor_.column);
   const int p2 = BytePosition(caret_.line, caret_.column);
+  const int endColumn = Before(anchor_, caret_) ? caret_.column : anchor_.column;
   anchor_ = caret_ = Before(anchor_, caret_) ? anchor_ : caret_;
   const int height = textStore_.TotalHeight();
   const int oldScrollX = scrollX_, oldScrollY = scrollY_;
@@ -140,10 +148,14 @@ int UiEdit::DeleteSelection(bool quiet) {
   // the change of the total height. Taken from a line's end with nothing
   // joining it (an empty line removed), that line is as it was.
   const bool lineUnchanged = fromLineEnd && textStore_.LineCharCount(caret_.line) == oldCharCount;
+  // Taken from one line's start to another's, the line left is the later
+  // one as it was, moved up.
+  const bool lineMovedUp = caret_.column == 0 && endColumn == 0 && !lineUnchanged;
+  const int last = caret_.line - (lineMovedUp ? 1 : 0);
   const int first = caret_.line + (lineUnchanged ? 1 : 0);
   // The characters before the deleted ones stay.
-  if (!RenderAfterEdit(first, caret_.line, textStore_.TotalHeight() - height, oldScrollX, oldScrollY,
-                       lineUnchanged ? std::nullopt : std::optional<int>(caret_.column)) ||
+  if (!RenderAfterEdit(first, last, textStore_.TotalHeight() - height, oldScrollX, oldScrollY,
+                       lineUnchanged || lineMovedUp ? std::nullopt : std::optional<int>(caret_.column)) ||
       !DrawCaret(HasFocus(), true))
     return 1;
   if (!quiet) NotifyChanged();

@@ -19,6 +19,7 @@
 
 #include "ui/controls/edit_geometry.h"
 #include "ui/controls/edit_mode.h"
+#include "ui/controls/glyph_stamps.h"
 #include "ui/controls/scroll_bar.h"
 #include "ui/controls/text_store.h"
 #include "ui/core/color.h"
@@ -224,6 +225,9 @@ class UiEdit : public UiElement {
   // `tail`: only the characters from tail->startChar on, placed where
   // they stand in the whole line.
   void DrawLine(Gdiplus::GpGraphics* g, int line, const Gdiplus::RectF& rect, const LineTail* tail = nullptr);
+  // Draws the whole of `line` from glyph stamps, clipped to `clip`; false
+  // when it cannot (nothing drawn then).
+  bool DrawLineStamped(Gdiplus::GpGraphics* g, int line, const Gdiplus::RectF& rect, const Gdiplus::RectF& clip);
   TextPosition Clamped(TextPosition p) const;
   Gdiplus::RectF PlacedBox(const Gdiplus::RectF& lineRect) const;
   std::wstring DisplayText(int line) const;
@@ -278,6 +282,15 @@ class UiEdit : public UiElement {
   int textColourGeneration_ = 0;       // counts text colour changes
   const LineTail* drawTail_ = nullptr;  // while RenderLines draws a tail: the line's tail
   int drawTailLine_ = 0;
+  // While RenderLines draws over its own fill: the bitmap and the pixel the
+  // fill left, so lines may be drawn from glyph stamps.
+  struct StampTarget {
+    Gdiplus::GpBitmap* bitmap;
+    Argb back;
+  };
+  std::optional<StampTarget> stampTarget_;
+  GlyphStamps glyphStamps_;
+  std::vector<float> lineStarts_;  // scratch: where a drawn line's characters start
 };
 
 }  // namespace ui

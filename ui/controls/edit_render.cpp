@@ -284,8 +284,10 @@ bool UiEdit::RenderLines(int first, int last, int shift, int scroll, std::option
             // pixel it leaves is set on all of them straight away.
             const std::optional<Argb> pixel = FillPixel(g);
             const RECT pixels{Trunc(area.X), from, Trunc(area.X + area.Width), to};
-            if (!pixel || !IsWholeNumber(area.X) || !IsWholeNumber(area.Width) ||
-                !(gp::Ok(gp::GdipFlush(g, Gdiplus::FlushIntentionSync)) && FillArgbPixels(pc.bitmap, pixels, *pixel)))
+            if (pixel && IsWholeNumber(area.X) && IsWholeNumber(area.Width) &&
+                gp::Ok(gp::GdipFlush(g, Gdiplus::FlushIntentionSync)) && FillArgbPixels(pc.bitmap, pixels, *pixel))
+              stampTarget_ = StampTarget{pc.bitmap, *pixel};
+            else
               fillUnderLines(area);
           }
           OnBeforeDrawText();
@@ -295,6 +297,7 @@ bool UiEdit::RenderLines(int first, int last, int shift, int scroll, std::option
           drawTail_ = lineTail;
           drawTailLine_ = first;
           DrawLines(g);
+          stampTarget_.reset();
           drawTail_ = nullptr;
           linesClip_.reset();
           return true;
@@ -481,9 +484,10 @@ void UiEdit::DrawLine(Gdiplus::GpGraphics* g, int line, const Gdiplus::RectF& re
     clip = Gdiplus::RectF(left, top, std::max(0.0f, right - left), std::max(0.0f, bottom - top));
   }
   gp::GdipSetClipRect(g, clip.X, clip.Y, clip.Width, clip.Height, Gdiplus::CombineModeReplace);
-  gp::GdipDrawString(g, text.c_str(), -1, font_, &box, stringFormat_.Handle(), textBrush_.get());
-
   const auto span = SelectedSpanOnLine(line, textStore_.LineCharCount(line), anchor_, caret_);
+  if (span || !DrawLineStamped(g, line, rect, clip))
+    gp::GdipDrawString(g, text.c_str(), -1, font_, &box, stringFormat_.Handle(), textBrush_.get());
+
   if (span) {
     const auto rows = MeasureRangeRows(g, text, font_, box, stringFormat_.Handle(), span->first, span->length);
     gp::Region selected;
@@ -507,6 +511,30 @@ void UiEdit::DrawLine(Gdiplus::GpGraphics* g, int line, const Gdiplus::RectF& re
     }
   }
   gp::GdipResetClip(g);
+}
+
+bool UiEdit::DrawLineStamped(Gdiplus::GpGraphics* g, int line, const Gdiplus::RectF& rect,
+                             const Gdiplus::RectF& clip) {
+  if (!stampTarget_ || !IsWholePixel(clip.X) || !IsWholePixel(clip.Y) || !IsWholePixel(clip.Width) ||
+      !IsWholePixel(clip.Height))
+    return false;
+  // The whole line's characters, where the summed advances put them: a
+  // tail is the same line cut to its area.
+  std::wstring text = DisplayText(line);
+  if (static_cast<int>(text.size()) != textStore_.LineCharCount(line)) return false;
+  if (text.empty()) {
+    // DrawLine draws an empty line as a space: its stamp (no ink, where
+    // GDI+ leaves none) needs no advance.
+    text = L" ";
+    lineStarts_.assign(2, 0.0f);
+  } else if (!textStore_.PrefixAdvances(text, &lineStarts_)) {
+    return false;
+  }
+  const auto whole = [](float v) { return static_cast<LONG>(v); };
+  GlyphStamps::Line stamped{text, &lineStarts_, PlacedBox(rect),
+                            RECT{whole(clip.X), whole(clip.Y), whole(clip.X + clip.Width), whole(clip.Y + clip.Height)}};
+  return glyphStamps_.Draw(g, stampTarget_->bitmap, font_, stringFormat_.Handle(), textBrush_.get(),
+                           stampTarget_->back, stamped);
 }
 
 int UiEdit::LineFromY(int y, int start) const {

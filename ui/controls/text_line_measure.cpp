@@ -149,14 +149,20 @@ bool LineMeasurer::Sum(std::wstring_view text, const Gdiplus::RectF& box, Gdiplu
 }
 
 std::optional<float> LineMeasurer::PrefixAdvance(std::wstring_view text, const Gdiplus::RectF& box, int count) {
-  if (!summing_ || !probed_ || !exact_ || !boxExact_ || box.Width != boxWidth_ || box.Height != boxHeight_ ||
-      count < 0 || count > static_cast<int>(text.size()))
-    return std::nullopt;
+  std::vector<float> starts;
+  if (count < 0 || count > static_cast<int>(text.size()) || !PrefixAdvances(text, box, &starts)) return std::nullopt;
+  return starts[static_cast<std::size_t>(count)];
+}
+
+bool LineMeasurer::PrefixAdvances(std::wstring_view text, const Gdiplus::RectF& box, std::vector<float>* starts) {
+  if (!summing_ || !probed_ || !exact_ || !boxExact_ || box.Width != boxWidth_ || box.Height != boxHeight_)
+    return false;
   Gdiplus::RectF summed;
-  if (text.empty() || !Sum(text, box, &summed) || binades_[Binade(summed.Width)] != kBinadeExact) return std::nullopt;
+  if (text.empty() || !Sum(text, box, &summed) || binades_[Binade(summed.Width)] != kBinadeExact) return false;
+  starts->assign(text.size() + 1, 0.0f);
   float advances = 0;
-  for (int i = 0; i < count; ++i) advances += Advance(text[static_cast<std::size_t>(i)]);
-  return advances;
+  for (std::size_t i = 0; i < text.size(); ++i) (*starts)[i + 1] = advances += Advance(text[i]);
+  return true;
 }
 
 bool LineMeasurer::Measure(Gdiplus::GpGraphics* graphics, std::wstring_view text, Gdiplus::GpFont* font,

@@ -24,6 +24,7 @@
 #include <memory>
 #include <optional>
 #include <string_view>
+#include <vector>
 
 #include "ui/platform/gdiplus_api.h"
 
@@ -48,6 +49,9 @@ class LineMeasurer {
   // summed row in `box` (so GDI+ places its glyphs where the sums put
   // them); nothing otherwise. Never measures with GDI+ beyond advances.
   std::optional<float> PrefixAdvance(std::wstring_view text, const Gdiplus::RectF& box, int count);
+  // The same for every character at once: `starts` gets text.size() + 1
+  // summed advances, where each character and the end of `text` start.
+  bool PrefixAdvances(std::wstring_view text, const Gdiplus::RectF& box, std::vector<float>* starts);
 
   // Off: every line is measured by GDI+ (the sums are never used).
   void SetSumming(bool on) { summing_ = on; }

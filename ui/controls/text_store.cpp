@@ -194,6 +194,11 @@ std::optional<float> UiTextStore::PrefixAdvance(std::wstring_view text, int coun
   return measurer_.PrefixAdvance(text, Gdiplus::RectF(0, 0, layoutKey_->boxWidth, layoutKey_->boxHeight), count);
 }
 
+bool UiTextStore::PrefixAdvances(std::wstring_view text, std::vector<float>* starts) {
+  return layoutKey_ &&
+         measurer_.PrefixAdvances(text, Gdiplus::RectF(0, 0, layoutKey_->boxWidth, layoutKey_->boxHeight), starts);
+}
+
 void UiTextStore::InvalidateLayout() {
   layoutKey_.reset();
   measurer_.Reset();

@@ -59,6 +59,8 @@ class UiTextStore {
   // from its first, as summed advances in the latest layout's box; nothing
   // where sums are not exact there (see LineMeasurer::PrefixAdvance).
   std::optional<float> PrefixAdvance(std::wstring_view text, int count);
+  // Where every character of `text` and its end start, as above; false where sums are not exact.
+  bool PrefixAdvances(std::wstring_view text, std::vector<float>* starts);
   void SetStrategy(Strategy strategy);
   Strategy GetStrategy() const { return strategy_; }
   // Whether summed widths may be used at all: only where the graphics

@@ -26,6 +26,7 @@
   X(GdipGetCompositingQuality) X(GdipGetSmoothingMode)                          \
   X(GdipGetPixelOffsetMode) X(GdipGetWorldTransform) X(GdipIsMatrixIdentity)    \
   X(GdipGetPageUnit) X(GdipGetPageScale) X(GdipGetClip) X(GdipIsInfiniteRegion) \
+  X(GdipGetTextRenderingHint) X(GdipGetTextContrast) X(GdipSetTextContrast)     \
   /* images and bitmaps */                                                      \
   X(GdipLoadImageFromStream) X(GdipDisposeImage) X(GdipCloneImage)              \
   X(GdipGetImageWidth) X(GdipGetImageHeight) X(GdipGetImagePixelFormat)         \
@@ -45,7 +46,8 @@
   X(GdipBitmapSetResolution) X(GdipGetImageHorizontalResolution)                \
   X(GdipGetImageVerticalResolution) X(GdipGetInterpolationMode)                 \
   /* brushes and pens */                                                        \
-  X(GdipCreateSolidFill) X(GdipSetSolidFillColor) X(GdipDeleteBrush)            \
+  X(GdipCreateSolidFill) X(GdipSetSolidFillColor) X(GdipGetSolidFillColor)     \
+  X(GdipDeleteBrush)                                                            \
   X(GdipCreateLineBrush) X(GdipCreateLineBrushI) X(GdipCreateLineBrushFromRect) \
   X(GdipCreateLineBrushFromRectI) X(GdipSetLineWrapMode)                        \
   X(GdipCreatePen1) X(GdipDeletePen) X(GdipSetPenDashStyle) X(GdipSetPenWidth)  \
@@ -67,7 +69,7 @@
   /* fonts, string formats and text */                                          \
   X(GdipCreateFontFamilyFromName) X(GdipDeleteFontFamily) X(GdipCreateFont)     \
   X(GdipDeleteFont) X(GdipCloneFont) X(GdipGetFamily) X(GdipGetFamilyName)      \
-  X(GdipGetFontHeight) X(GdipGetFontSize) X(GdipGetFontStyle)                   \
+  X(GdipGetFontHeight) X(GdipGetFontSize) X(GdipGetFontStyle) X(GdipGetFontUnit) \
   X(GdipCreateStringFormat) X(GdipDeleteStringFormat) X(GdipCloneStringFormat)  \
   X(GdipSetStringFormatAlign) X(GdipGetStringFormatAlign)                       \
   X(GdipSetStringFormatLineAlign) X(GdipGetStringFormatLineAlign)               \

@@ -16,6 +16,11 @@ constexpr int kChecks = 3;
 // At most this many characters and pixels are kept; all go beyond them.
 constexpr std::size_t kMaxStamps = 4096;
 constexpr std::size_t kMaxKeptPixels = 1u << 20;
+// Characters a line may have drawn alone for their stamps (each costs a
+// GDI+ draw of its own).
+constexpr int kMadeAlonePerLine = 4;
+// Characters drawn together for their stamps, at most.
+constexpr std::size_t kTogether = 24;
 
 // Characters GDI+ draws alone as it draws them in a line: no combining
 // marks, joining scripts, direction or format controls, tabs or surrogates.
@@ -63,7 +68,7 @@ bool GlyphStamps::ReadSettings(Gdiplus::GpGraphics* g, Gdiplus::GpFont* font, Gd
   if (!gp::Ok(gp::GdipGetFontHeight(font, g, &fontHeight)) ||
       !(fontHeight > 0 && (boxHeight == 0 || boxHeight >= fontHeight)))
     return false;
-  s->boxHeight = fontHeight;
+  s->lineHeight = fontHeight;
   Gdiplus::ARGB colour = 0;
   const bool coloured = gp::Ok(gp::GdipGetSolidFillColor(brush, &colour));
   s->colour = colour;
@@ -79,71 +84,140 @@ bool GlyphStamps::ReadSettings(Gdiplus::GpGraphics* g, Gdiplus::GpFont* font, Gd
          gp::Ok(gp::GdipGetPixelOffsetMode(g, &s->pixelOffset));
 }
 
-bool GlyphStamps::PrepareSurface(Gdiplus::GpGraphics* like, Gdiplus::GpFont* font) {
+bool GlyphStamps::MakeSurface(int width, int height, gp::Bitmap* bitmap, gp::Graphics* graphics) const {
+  if (!gp::Ok(gp::GdipCreateBitmapFromScan0(width, height, 0, PixelFormat32bppARGB, nullptr, bitmap->put())) ||
+      !gp::Ok(gp::GdipGetImageGraphicsContext(bitmap->get(), graphics->put())))
+    return false;
+  Gdiplus::GpGraphics* g = graphics->get();
+  const Settings& s = settings_;
+  return gp::Ok(gp::GdipSetTextRenderingHint(g, s.hint)) && gp::Ok(gp::GdipSetTextContrast(g, s.contrast)) &&
+         gp::Ok(gp::GdipSetSmoothingMode(g, s.smoothing)) && gp::Ok(gp::GdipSetCompositingMode(g, s.compositing)) &&
+         gp::Ok(gp::GdipSetCompositingQuality(g, s.quality)) && gp::Ok(gp::GdipSetPixelOffsetMode(g, s.pixelOffset));
+}
+
+bool GlyphStamps::PrepareSurface() {
   if (surfaceGraphics_) return true;
-  float height = 0;
-  if (!gp::Ok(gp::GdipGetFontHeight(font, like, &height)) || !(height > 0 && height < 1000)) return false;
   // Room for a character two lines wide, with a line's height around it.
-  margin_ = static_cast<int>(std::ceil(height)) + 2;
+  margin_ = static_cast<int>(std::ceil(settings_.lineHeight)) + 2;
   surfaceWidth_ = 5 * margin_;
   surfaceHeight_ = 3 * margin_;
-  if (!gp::Ok(gp::GdipCreateBitmapFromScan0(surfaceWidth_, surfaceHeight_, 0, PixelFormat32bppARGB, nullptr,
-                                            surface_.put())) ||
-      !gp::Ok(gp::GdipGetImageGraphicsContext(surface_.get(), surfaceGraphics_.put())))
-    return false;
-  Gdiplus::GpGraphics* g = surfaceGraphics_.get();
-  const Settings& s = settings_;
-  if (gp::Ok(gp::GdipSetTextRenderingHint(g, s.hint)) && gp::Ok(gp::GdipSetTextContrast(g, s.contrast)) &&
-      gp::Ok(gp::GdipSetSmoothingMode(g, s.smoothing)) && gp::Ok(gp::GdipSetCompositingMode(g, s.compositing)) &&
-      gp::Ok(gp::GdipSetCompositingQuality(g, s.quality)) && gp::Ok(gp::GdipSetPixelOffsetMode(g, s.pixelOffset)))
-    return true;
+  if (MakeSurface(surfaceWidth_, surfaceHeight_, &surface_, &surfaceGraphics_)) return true;
   surfaceGraphics_.reset();
   return false;
 }
 
+GlyphStamps::Stamp GlyphStamps::InkOf(const std::vector<Argb>& pixels, int width, const RECT& zone, int originX,
+                                      int originY) const {
+  LONG left = zone.right, top = zone.bottom, right = zone.left, bottom = zone.top;
+  for (LONG y = zone.top; y < zone.bottom; ++y) {
+    const Argb* row = &pixels[static_cast<std::size_t>(y) * static_cast<std::size_t>(width)];
+    for (LONG x = zone.left; x < zone.right; ++x)
+      if (row[x] != settings_.back) {
+        left = std::min(left, x);
+        right = std::max(right, x + 1);
+        top = std::min(top, y);
+        bottom = std::max(bottom, y + 1);
+      }
+  }
+  Stamp stamp;
+  stamp.usable = true;
+  if (right <= left) return stamp;
+  // Ink on the edge of its zone may have gone beyond it.
+  stamp.usable = left > zone.left && top > zone.top && right < zone.right && bottom < zone.bottom;
+  stamp.dx = left - originX;
+  stamp.dy = top - originY;
+  stamp.width = right - left;
+  stamp.height = bottom - top;
+  stamp.pixels.reserve(static_cast<std::size_t>(stamp.width) * static_cast<std::size_t>(stamp.height));
+  for (LONG y = top; y < bottom; ++y) {
+    const auto row = pixels.begin() + static_cast<std::ptrdiff_t>(y) * width;
+    stamp.pixels.insert(stamp.pixels.end(), row + left, row + right);
+  }
+  return stamp;
+}
+
+const GlyphStamps::Stamp* GlyphStamps::Keep(const Key& key, Stamp stamp) {
+  keptPixels_ += stamp.pixels.size();
+  return &stamps_.insert_or_assign(key, std::move(stamp)).first->second;
+}
+
 const GlyphStamps::Stamp* GlyphStamps::StampOf(wchar_t c, float fx, float fy, float boxWidth, Gdiplus::GpFont* font,
-                                               Gdiplus::GpStringFormat* format, Gdiplus::GpSolidFill* brush) {
+                                               Gdiplus::GpStringFormat* format, Gdiplus::GpSolidFill* brush,
+                                               int* madeAlone) {
   const Key key{c, std::bit_cast<std::uint32_t>(fx), std::bit_cast<std::uint32_t>(fy)};
   if (const auto found = stamps_.find(key); found != stamps_.end()) return &found->second;
+  if (--*madeAlone < 0) return nullptr;
 
   // The character alone, on the background, where its origin falls within a pixel.
   const RECT whole{0, 0, surfaceWidth_, surfaceHeight_};
   std::vector<Argb> pixels;
   const wchar_t text[2] = {c, 0};
   Gdiplus::RectF box(static_cast<float>(2 * margin_) + fx, static_cast<float>(margin_) + fy, boxWidth,
-                     settings_.boxHeight);
+                     settings_.lineHeight);
   if (!FillArgbPixels(surface_.get(), whole, settings_.back) ||
       !gp::Ok(gp::GdipDrawString(surfaceGraphics_.get(), text, 1, font, &box, format,
                                  reinterpret_cast<Gdiplus::GpBrush*>(brush))) ||
       !gp::Ok(gp::GdipFlush(surfaceGraphics_.get(), Gdiplus::FlushIntentionSync)) ||
       !ReadArgbPixels(surface_.get(), whole, pixels))
     return nullptr;
+  return Keep(key, InkOf(pixels, surfaceWidth_, whole, 2 * margin_, margin_));
+}
 
-  int left = surfaceWidth_, top = surfaceHeight_, right = 0, bottom = 0;
-  for (int y = 0; y < surfaceHeight_; ++y)
-    for (int x = 0; x < surfaceWidth_; ++x)
-      if (pixels[static_cast<std::size_t>(y * surfaceWidth_ + x)] != settings_.back) {
-        left = std::min(left, x);
-        right = std::max(right, x + 1);
-        top = std::min(top, y);
-        bottom = std::max(bottom, y + 1);
-      }
-  Stamp stamp;
-  stamp.usable = true;
-  if (right > left) {
-    // Ink on the surface's edge may have gone beyond it.
-    stamp.usable = left > 0 && top > 0 && right < surfaceWidth_ && bottom < surfaceHeight_;
-    stamp.dx = left - 2 * margin_;
-    stamp.dy = top - margin_;
-    stamp.width = right - left;
-    stamp.height = bottom - top;
-    stamp.pixels.reserve(static_cast<std::size_t>(stamp.width * stamp.height));
-    for (int y = top; y < bottom; ++y)
-      stamp.pixels.insert(stamp.pixels.end(), pixels.begin() + y * surfaceWidth_ + left,
-                          pixels.begin() + y * surfaceWidth_ + right);
+void GlyphStamps::StampTogether(const std::vector<std::pair<wchar_t, float>>& chars, float fx, float fy,
+                                float spaceAdvance, Gdiplus::GpFont* font, Gdiplus::GpStringFormat* format,
+                                Gdiplus::GpSolidFill* brush) {
+  // One draw of the characters in a row, spaces between them and the first
+  // one again at the end. Each character's ink is looked for within half
+  // the spaces on either side of its cell; the repeated one must leave the
+  // same stamp as the first, which shows the advances placed them.
+  const int count = static_cast<int>(chars.size());
+  if (count < 2 || !(spaceAdvance >= 1) || spaceAdvance != std::floor(spaceAdvance)) return;
+  const int spaces = static_cast<int>(std::ceil(2.0f * static_cast<float>(margin_) / spaceAdvance));
+  const int gap = spaces * static_cast<int>(spaceAdvance), half = gap / 2;
+  std::wstring text;
+  std::vector<int> origins;  // each character's origin from the surface's left edge
+  int x = 2 * margin_;
+  for (int j = 0; j <= count; ++j) {
+    const auto& [c, advance] = chars[static_cast<std::size_t>(j % count)];
+    if (!(advance >= 0) || advance != std::floor(advance) || advance > 4.0f * static_cast<float>(margin_)) return;
+    if (j) {
+      text.append(static_cast<std::size_t>(spaces), L' ');
+      x += gap;
+    }
+    text += c;
+    origins.push_back(x);
+    x += static_cast<int>(advance);
   }
-  keptPixels_ += stamp.pixels.size();
-  return &stamps_.emplace(key, std::move(stamp)).first->second;
+  const int width = x + 2 * margin_, height = surfaceHeight_;
+  if (width > 4096) return;
+  gp::Bitmap bitmap;
+  gp::Graphics graphics;
+  std::vector<Argb> pixels;
+  const RECT whole{0, 0, width, height};
+  Gdiplus::RectF box(static_cast<float>(2 * margin_) + fx, static_cast<float>(margin_) + fy, 0, 0);
+  if (!MakeSurface(width, height, &bitmap, &graphics) || !FillArgbPixels(bitmap.get(), whole, settings_.back) ||
+      !gp::Ok(gp::GdipDrawString(graphics.get(), text.c_str(), static_cast<INT>(text.size()), font, &box, format,
+                                 reinterpret_cast<Gdiplus::GpBrush*>(brush))) ||
+      !gp::Ok(gp::GdipFlush(graphics.get(), Gdiplus::FlushIntentionSync)) ||
+      !ReadArgbPixels(bitmap.get(), whole, pixels))
+    return;
+  const auto inkOf = [&](int j) {
+    const int origin = origins[static_cast<std::size_t>(j)];
+    const int advance = static_cast<int>(chars[static_cast<std::size_t>(j % count)].second);
+    const LONG left = j ? origin - half : 0, right = j < count ? origin + advance + gap - half : width;
+    return InkOf(pixels, width, RECT{left, 0, right, height}, origin, margin_);
+  };
+  const Stamp first = inkOf(0), again = inkOf(count);
+  if (!first.usable || first.pixels.empty() || first.dx != again.dx || first.dy != again.dy ||
+      first.width != again.width || first.pixels != again.pixels)
+    return;
+  for (int j = 0; j < count; ++j) {
+    Stamp stamp = inkOf(j);
+    if (stamp.usable)
+      Keep(Key{chars[static_cast<std::size_t>(j)].first, std::bit_cast<std::uint32_t>(fx),
+               std::bit_cast<std::uint32_t>(fy)},
+           std::move(stamp));
+  }
 }
 
 bool GlyphStamps::Draw(Gdiplus::GpGraphics* graphics, Gdiplus::GpBitmap* bitmap, Gdiplus::GpFont* font,
@@ -179,7 +253,7 @@ bool GlyphStamps::Draw(Gdiplus::GpGraphics* graphics, Gdiplus::GpBitmap* bitmap,
     stamps_.clear();
     keptPixels_ = 0;
   }
-  if (failed_ || !PrepareSurface(graphics, font)) return false;
+  if (failed_ || !PrepareSurface()) return false;
 
   // Each character's ink, placed where its origin falls.
   struct Piece {
@@ -189,12 +263,34 @@ bool GlyphStamps::Draw(Gdiplus::GpGraphics* graphics, Gdiplus::GpBitmap* bitmap,
   };
   std::vector<Piece> pieces;
   const float y = line.box.Y, fy = y - std::floor(y);
+  // Characters not kept yet are drawn together, by where they fall within
+  // a pixel; a few more may be drawn alone, the rest leave the line to GDI+.
+  std::vector<std::pair<float, std::vector<std::pair<wchar_t, float>>>> missing;
+  for (std::size_t i = 0; i < line.text.size(); ++i) {
+    const float x = line.box.X + (*line.starts)[i], fx = x - std::floor(x);
+    const wchar_t c = line.text[i];
+    if (stamps_.contains(Key{c, std::bit_cast<std::uint32_t>(fx), std::bit_cast<std::uint32_t>(fy)})) continue;
+    auto group = std::find_if(missing.begin(), missing.end(), [&](const auto& m) { return m.first == fx; });
+    if (group == missing.end()) group = missing.insert(missing.end(), {fx, {}});
+    auto& chars = group->second;
+    if (std::none_of(chars.begin(), chars.end(), [&](const auto& k) { return k.first == c; }))
+      chars.push_back({c, (*line.starts)[i + 1] - (*line.starts)[i]});
+  }
+  for (const auto& [fx, chars] : missing) {
+    for (std::size_t at = 0; at < chars.size(); at += kTogether) {
+      const std::vector<std::pair<wchar_t, float>> part(chars.begin() + static_cast<std::ptrdiff_t>(at),
+                                                         chars.begin() + static_cast<std::ptrdiff_t>(
+                                                                             std::min(chars.size(), at + kTogether)));
+      StampTogether(part, fx, fy, line.spaceAdvance, font, format, brush);
+    }
+  }
+  int madeAlone = kMadeAlonePerLine;
   for (std::size_t i = 0; i < line.text.size(); ++i) {
     const float start = (*line.starts)[i], x = line.box.X + start, fx = x - std::floor(x);
     // A character draws alone as in its line only where it fits the rest of the box.
     const float rest = line.box.Width > 0 ? line.box.Width - start : 0;
     if (line.box.Width > 0 && !(rest >= (*line.starts)[i + 1] - start)) return false;
-    const Stamp* stamp = StampOf(line.text[i], fx, fy, rest, font, format, brush);
+    const Stamp* stamp = StampOf(line.text[i], fx, fy, rest, font, format, brush, &madeAlone);
     if (!stamp || !stamp->usable) return false;
     if (stamp->pixels.empty()) continue;
     const LONG left = static_cast<LONG>(std::floor(x)) + stamp->dx, top = static_cast<LONG>(std::floor(y)) + stamp->dy;

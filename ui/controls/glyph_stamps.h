@@ -35,6 +35,9 @@ class GlyphStamps {
     const std::vector<float>* starts = nullptr;
     Gdiplus::RectF box;  // the layout box GdipDrawString gets
     RECT clip{};         // the bitmap pixels drawn (the graphics is clipped to them)
+    // A space's advance, summed as `starts` are; 0 where not known (new
+    // characters are then drawn alone for their stamps, a few a line).
+    float spaceAdvance = 0;
   };
 
   // Draws `line` onto the 32bpp ARGB `bitmap` of `graphics` as
@@ -74,7 +77,7 @@ class GlyphStamps {
     Gdiplus::CompositingMode compositing = Gdiplus::CompositingModeSourceOver;
     Gdiplus::CompositingQuality quality = Gdiplus::CompositingQualityDefault;
     Gdiplus::PixelOffsetMode pixelOffset = Gdiplus::PixelOffsetModeDefault;
-    float boxHeight = 0;
+    float lineHeight = 0;  // the font's: a character is drawn alone in a box of it
     bool operator==(const Settings&) const = default;
   };
   // A character at a position within a pixel.
@@ -98,10 +101,22 @@ class GlyphStamps {
 
   bool ReadSettings(Gdiplus::GpGraphics* graphics, Gdiplus::GpFont* font, Gdiplus::GpStringFormat* format,
                     Gdiplus::GpSolidFill* brush, Argb back, float boxHeight, Settings* settings) const;
-  // The stamp of `c` with its origin at the fractions (fx, fy) of a pixel; null on failure.
+  // A surface of the given size with the settings' rendering.
+  bool MakeSurface(int width, int height, gp::Bitmap* bitmap, gp::Graphics* graphics) const;
+  bool PrepareSurface();
+  // The ink in rows [top, bottom) of `pixels` (rows `width` wide), placed
+  // relative to the pixel (originX, originY).
+  Stamp InkOf(const std::vector<Argb>& pixels, int width, const RECT& zone, int originX, int originY) const;
+  const Stamp* Keep(const Key& key, Stamp stamp);
+  // The stamp of `c` with its origin at the fractions (fx, fy) of a pixel:
+  // a kept one, or one made by drawing it alone while `madeAlone` (counted
+  // down) allows; null otherwise or on failure.
   const Stamp* StampOf(wchar_t c, float fx, float fy, float boxWidth, Gdiplus::GpFont* font,
-                       Gdiplus::GpStringFormat* format, Gdiplus::GpSolidFill* brush);
-  bool PrepareSurface(Gdiplus::GpGraphics* like, Gdiplus::GpFont* font);
+                       Gdiplus::GpStringFormat* format, Gdiplus::GpSolidFill* brush, int* madeAlone);
+  // Makes the stamps of `chars` (none kept; each with its advance) at
+  // (fx, fy) with one GDI+ draw; where that cannot be trusted, nothing is kept.
+  void StampTogether(const std::vector<std::pair<wchar_t, float>>& chars, float fx, float fy, float spaceAdvance,
+                     Gdiplus::GpFont* font, Gdiplus::GpStringFormat* format, Gdiplus::GpSolidFill* brush);
 
   Settings settings_;
   bool haveSettings_ = false;

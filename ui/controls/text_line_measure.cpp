@@ -165,6 +165,13 @@ bool LineMeasurer::PrefixAdvances(std::wstring_view text, const Gdiplus::RectF& 
   return true;
 }
 
+std::optional<float> LineMeasurer::SummedAdvance(wchar_t c) {
+  if (!summing_ || !probed_ || !exact_) return std::nullopt;
+  const float advance = Advance(c);
+  if (advance < 0) return std::nullopt;
+  return advance;
+}
+
 bool LineMeasurer::Measure(Gdiplus::GpGraphics* graphics, std::wstring_view text, Gdiplus::GpFont* font,
                            const Gdiplus::RectF& box, Gdiplus::GpStringFormat* format, Gdiplus::RectF* bounds) {
   if (graphics != graphics_ || font != font_ || format != format_) {

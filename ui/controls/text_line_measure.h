@@ -52,6 +52,9 @@ class LineMeasurer {
   // The same for every character at once: `starts` gets text.size() + 1
   // summed advances, where each character and the end of `text` start.
   bool PrefixAdvances(std::wstring_view text, const Gdiplus::RectF& box, std::vector<float>* starts);
+  // The whole advance `c` adds to a summed row under the latest settings;
+  // nothing where sums are not exact or `c` has no proven advance.
+  std::optional<float> SummedAdvance(wchar_t c);
 
   // Off: every line is measured by GDI+ (the sums are never used).
   void SetSumming(bool on) { summing_ = on; }

@@ -61,6 +61,8 @@ class UiTextStore {
   std::optional<float> PrefixAdvance(std::wstring_view text, int count);
   // Where every character of `text` and its end start, as above; false where sums are not exact.
   bool PrefixAdvances(std::wstring_view text, std::vector<float>* starts);
+  // The advance `c` adds to a summed line (see LineMeasurer::SummedAdvance).
+  std::optional<float> SummedAdvance(wchar_t c) { return layoutKey_ ? measurer_.SummedAdvance(c) : std::nullopt; }
   void SetStrategy(Strategy strategy);
   Strategy GetStrategy() const { return strategy_; }
   // Whether summed widths may be used at all: only where the graphics

@@ -6,6 +6,7 @@
 
 #include "tests/support/host_fixture.h"
 #include "ui/controls/scroll_bar.h"
+#include "ui/core/bitmap_pixels.h"
 
 using namespace ui;
 using qwtest::HostedWindow;
@@ -169,4 +170,35 @@ TEST(ScrollBar, IdleBarShowsOnlyAFaintThumbAndHoverShowsTheArrows) {
   f.bar.Deliver(WM_MOUSEMOVE, 0, Point(25, 50));
   EXPECT_GT(AlphaOf(qwtest::BitmapPixel(f.bar.Bitmap(), 5, 27)), 90);
   EXPECT_GT(AlphaOf(qwtest::BitmapPixel(f.bar.Bitmap(), 4, 95)), 50);
+}
+
+TEST(ScrollBar, AThumbMovedByPartOfAPixelShowsWhatARepaintDraws) {
+  // The range grows a line at a time with the position kept in the middle
+  // (Enter typed mid-text), then the position jumps: after each step the
+  // bar must show what a repaint from scratch draws, in both looks.
+  for (const bool hovered : {false, true}) {
+    SCOPED_TRACE(hovered ? "arrows shown" : "idle");
+    VerticalBarFixture f(20000);
+    f.bar.TransitionInterval(0);
+    f.bar.FadeWhenIdle(!hovered);
+    f.bar.Position(10000);
+    const auto shown = [&] {
+      std::vector<Argb> pixels;
+      ReadArgbPixels(f.bar.Bitmap(), RECT{0, 0, 10, 100}, pixels);
+      return pixels;
+    };
+    int moved = 0;
+    for (int step = 0; step < 80; ++step) {
+      const float before = f.bar.ThumbRect().Y;
+      if (step < 60)
+        f.bar.Arrange(20000 + 14 * step, 10000);
+      else
+        f.bar.Arrange(20840, 10000 + 700 * (step - 59));
+      if (f.bar.ThumbRect().Y != before) ++moved;
+      const std::vector<Argb> after = shown();
+      f.bar.Repaint();
+      ASSERT_TRUE(after == shown()) << "step " << step;
+    }
+    EXPECT_GT(moved, 20);  // the recorded thumb follows the range, repainted or not
+  }
 }

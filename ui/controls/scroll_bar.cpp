@@ -4,7 +4,9 @@
 
 #include <algorithm>
 
+#include "ui/core/bitmap_pixels.h"
 #include "ui/core/color.h"
+#include "ui/core/image.h"
 #include "ui/core/shapes.h"
 #include "ui/platform/gdiplus_handles.h"
 
@@ -256,7 +258,7 @@ int UiScrollBar::Position(int value) {
     position_ = value;
     // Owners set the position on every keystroke; the bar is drawn again
     // only when its thumb lands elsewhere.
-    if (ThumbLooksDifferent()) Repaint();
+    RepaintMovedThumb();
   }
   if (!self) return {};
   return position_;
@@ -282,7 +284,7 @@ int UiScrollBar::Maximum(int value) {
   SetMaximum(value);
   // Owners set the range on every layout and keystroke; repaint only when
   // the thumb (all that the range changes in the look) lands elsewhere.
-  if (ThumbLooksDifferent()) Repaint();
+  RepaintMovedThumb();
   if (!self) return {};
   return geometry_.maximum;
 }
@@ -290,7 +292,54 @@ int UiScrollBar::Maximum(int value) {
 void UiScrollBar::Arrange(int maximum, int position) {
   SetMaximum(maximum);
   position_ = std::max(0, std::min(position, maximum));
-  if (ThumbLooksDifferent()) Repaint();
+  RepaintMovedThumb();
+}
+
+void UiScrollBar::RepaintMovedThumb() {
+  if (ThumbLooksDifferent() && !RepaintChangesNothing()) Repaint();
+}
+
+bool UiScrollBar::RepaintChangesNothing() {
+  // A repaint as Repaint makes it (idle, from a cleared bitmap), drawn on
+  // a bitmap of its own at 100 % with no transition running.
+  Gdiplus::GpBitmap* shown = Bitmap();
+  if (!shown || !Host() || TransitionInterval() != 0 || !Scale().IsUnit()) return false;
+  const auto image = reinterpret_cast<Gdiplus::GpImage*>(shown);
+  const int width = static_cast<int>(ImageWidth(image)), height = static_cast<int>(ImageHeight(image));
+  const RECT whole{0, 0, width, height};
+  if (!lookBitmap_ || ImageWidth(reinterpret_cast<Gdiplus::GpImage*>(lookBitmap_.get())) != ImageWidth(image) ||
+      ImageHeight(reinterpret_cast<Gdiplus::GpImage*>(lookBitmap_.get())) != ImageHeight(image)) {
+    lookGraphics_.reset();
+    lookBitmap_.reset();
+    if (!gp::Ok(gp::GdipCreateBitmapFromScan0(width, height, 0, PixelFormat32bppARGB, nullptr, lookBitmap_.put())) ||
+        !gp::Ok(gp::GdipGetImageGraphicsContext(lookBitmap_.get(), lookGraphics_.put())))
+      return false;
+    gp::GdipSetSmoothingMode(lookGraphics_.get(), Gdiplus::SmoothingModeAntiAlias);
+    gp::GdipSetTextRenderingHint(lookGraphics_.get(), Gdiplus::TextRenderingHintAntiAliasGridFit);
+  }
+  const Gdiplus::RectF drawn = thumbRect_;
+  thumbRect_ = geometry_.ThumbRect(position_);
+  const bool full = !fadeWhenIdle_;
+  Part part = kNone;
+  if (full) {
+    const RectF b = Bounds();
+    const POINT p = CursorPoint();
+    part = pressedPart_ != kNone ? pressedPart_
+                                 : PartAt(static_cast<float>(p.x) - b.x, static_cast<float>(p.y) - b.y);
+  }
+  if (geometry_.thumbLength < 1) part = kNone;
+  std::vector<Argb> now, before;
+  const bool same = FillArgbPixels(lookBitmap_.get(), whole, 0) && (DrawParts(lookGraphics_.get(), full, part), true) &&
+                    gp::Ok(gp::GdipFlush(lookGraphics_.get(), Gdiplus::FlushIntentionSync)) &&
+                    ReadArgbPixels(lookBitmap_.get(), whole, now) &&
+                    gp::Ok(gp::GdipFlush(Graphics(), Gdiplus::FlushIntentionSync)) &&
+                    ReadArgbPixels(shown, whole, before) && now == before;
+  if (same) {
+    lastPart_ = part;
+  } else {
+    thumbRect_ = drawn;
+  }
+  return same;
 }
 
 bool UiScrollBar::FadeWhenIdle(bool value) {

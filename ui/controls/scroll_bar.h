@@ -96,6 +96,12 @@ class UiScrollBar : public UiElement {
   void DrawParts(Gdiplus::GpGraphics* g, bool full, Part hot);
   // The thumb at the current range and position differs from the one last drawn.
   bool ThumbLooksDifferent() const;
+  // For a thumb that moved: the bar is drawn again, unless drawing it would
+  // leave every pixel as it is (a move by a small part of a pixel).
+  void RepaintMovedThumb();
+  // Whether a repaint now would give the pixels the bar shows; when it
+  // would, the bar takes the moved thumb as drawn.
+  bool RepaintChangesNothing();
   void OnTimer();
   void StopTimer();
 
@@ -110,6 +116,9 @@ class UiScrollBar : public UiElement {
   Gdiplus::RectF thumbRect_{};  // relative to the bar, as last drawn
   ScrollHandler scrollHandler_;
   Part lastPart_ = kNone;      // part drawn hot last time
+  // Where RepaintChangesNothing draws the bar to compare.
+  gp::Bitmap lookBitmap_;
+  gp::Graphics lookGraphics_;
 };
 
 }  // namespace ui

@@ -23,11 +23,13 @@ constexpr int kMadeAlonePerLine = 4;
 constexpr std::size_t kTogether = 24;
 
 // Characters GDI+ draws alone as it draws them in a line: no combining
-// marks, joining scripts, direction or format controls, tabs or surrogates.
+// marks (the kana sound marks and ideographic tone marks among them), soft
+// hyphen, joining scripts, direction or format controls, tabs or surrogates.
 bool Plain(wchar_t c) {
-  return (c >= 0x20 && c <= 0x7E) || (c >= 0xA0 && c <= 0x2FF) || (c >= 0x2010 && c <= 0x2027) ||
-         (c >= 0x2030 && c <= 0x205E) || (c >= 0x3000 && c <= 0x30FF) || (c >= 0x3400 && c <= 0x4DBF) ||
-         (c >= 0x4E00 && c <= 0x9FFF) || (c >= 0xFF01 && c <= 0xFF60) || (c >= 0xFFE0 && c <= 0xFFE6);
+  return (c >= 0x20 && c <= 0x7E) || (c >= 0xA0 && c <= 0x2FF && c != 0xAD) || (c >= 0x2010 && c <= 0x2027) ||
+         (c >= 0x2030 && c <= 0x205E) || (c >= 0x3000 && c <= 0x3029) || (c >= 0x3030 && c <= 0x3098) ||
+         (c >= 0x309B && c <= 0x30FF) || (c >= 0x3400 && c <= 0x4DBF) || (c >= 0x4E00 && c <= 0x9FFF) ||
+         (c >= 0xFF01 && c <= 0xFF60) || (c >= 0xFFE0 && c <= 0xFFE6);
 }
 
 bool Intersect(const RECT& a, const RECT& b, RECT* out) {
@@ -41,17 +43,7 @@ bool Intersect(const RECT& a, const RECT& b, RECT* out) {
 bool GlyphStamps::ReadSettings(Gdiplus::GpGraphics* g, Gdiplus::GpFont* font, Gdiplus::GpStringFormat* format,
                                Gdiplus::GpSolidFill* brush, Argb back, float boxHeight, Settings* s) const {
   // Stamps are placed on whole device pixels: nothing may scale or move them.
-  Gdiplus::Unit pageUnit = Gdiplus::UnitWorld;
-  float pageScale = 0;
-  if (!gp::Ok(gp::GdipGetPageUnit(g, &pageUnit)) ||
-      (pageUnit != Gdiplus::UnitPixel && pageUnit != Gdiplus::UnitDisplay) ||
-      !gp::Ok(gp::GdipGetPageScale(g, &pageScale)) || pageScale != 1.0f)
-    return false;
-  gp::Matrix transform;
-  BOOL identity = FALSE;
-  if (!gp::Ok(gp::GdipCreateMatrix(transform.put())) || !gp::Ok(gp::GdipGetWorldTransform(g, transform.get())) ||
-      !gp::Ok(gp::GdipIsMatrixIdentity(transform.get(), &identity)) || !identity)
-    return false;
+  if (!DrawsInDevicePixels(g)) return false;
 
   Gdiplus::GpFontFamily* family = nullptr;
   if (!gp::Ok(gp::GdipGetFamily(font, &family)) || !family) return false;

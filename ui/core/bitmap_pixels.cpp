@@ -77,6 +77,18 @@ struct RowSurface {
 
 }  // namespace
 
+bool DrawsInDevicePixels(Gdiplus::GpGraphics* graphics) {
+  Gdiplus::Unit unit = Gdiplus::UnitWorld;
+  float pageScale = 0;
+  if (!gp::Ok(gp::GdipGetPageUnit(graphics, &unit)) || (unit != Gdiplus::UnitPixel && unit != Gdiplus::UnitDisplay) ||
+      !gp::Ok(gp::GdipGetPageScale(graphics, &pageScale)) || pageScale != 1.0f)
+    return false;
+  gp::Matrix transform;
+  BOOL identity = FALSE;
+  return gp::Ok(gp::GdipCreateMatrix(transform.put())) && gp::Ok(gp::GdipGetWorldTransform(graphics, transform.get())) &&
+         gp::Ok(gp::GdipIsMatrixIdentity(transform.get(), &identity)) && identity;
+}
+
 bool FillArgbPixels(Gdiplus::GpBitmap* bitmap, const RECT& area, Argb pixel) {
   if (!bitmap || FormatOf(bitmap) != PixelFormat32bppARGB || !FitsIn(bitmap, area)) return false;
   const LockedPixels pixels(bitmap, area, PixelFormat32bppARGB, Gdiplus::ImageLockModeWrite);

@@ -26,6 +26,10 @@ struct PixelRows {
 // Whether `v` is a whole pixel coordinate (finite, within a million).
 inline bool IsWholePixel(float v) { return std::isfinite(v) && std::floor(v) == v && std::fabs(v) < 1e6f; }
 
+// Whether `graphics` draws in device pixels as they are: page unit pixel
+// (or display), page scale 1 and no world transform.
+bool DrawsInDevicePixels(Gdiplus::GpGraphics* graphics);
+
 // Sets every pixel of `area` (bitmap pixels, inside the bitmap) of a 32bpp
 // ARGB bitmap to `pixel`. False (nothing written) for another format or
 // when the bitmap cannot be locked.

@@ -51,16 +51,7 @@ bool PlainTarget(const PaintContext& pc, const RectF& dest, RECT* place, DrawSet
       !IsWholePixel(dest.height) ||
       dest.width <= 0 || dest.height <= 0)
     return false;
-  Gdiplus::Unit unit = Gdiplus::UnitWorld;
-  float pageScale = 0;
-  if (!gp::Ok(gp::GdipGetPageUnit(g, &unit)) || (unit != Gdiplus::UnitPixel && unit != Gdiplus::UnitDisplay) ||
-      !gp::Ok(gp::GdipGetPageScale(g, &pageScale)) || pageScale != 1.0f)
-    return false;
-  gp::Matrix transform;
-  BOOL identity = FALSE;
-  if (!gp::Ok(gp::GdipCreateMatrix(transform.put())) || !gp::Ok(gp::GdipGetWorldTransform(g, transform.get())) ||
-      !gp::Ok(gp::GdipIsMatrixIdentity(transform.get(), &identity)) || !identity)
-    return false;
+  if (!DrawsInDevicePixels(g)) return false;
   gp::Region clip;
   BOOL infinite = FALSE;
   if (!gp::Ok(gp::GdipCreateRegion(clip.put())) || !gp::Ok(gp::GdipGetClip(g, clip.get())) ||

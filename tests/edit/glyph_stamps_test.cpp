@@ -68,10 +68,10 @@ struct Drawing {
     Gdiplus::RectF r;
     measurer.Measure(measuring.graphics.get(), text, font.get(), box, format.Handle(), &r);
     gp::GdipSetClipRectI(c.graphics.get(), 0, 0, kWidth, kHeight, Gdiplus::CombineModeReplace);
-    const float spaceAdvance = measurer.SummedAdvance(L' ').value_or(0.0f);
+    const float gapAdvance = measurer.SummedAdvance(L'\u3000').value_or(0.0f);
     const bool stamped = measurer.PrefixAdvances(text, box, &starts) &&
                          stamps.Draw(c.graphics.get(), c.bitmap.get(), font.get(), format.Handle(), brush.get(),
-                                     kBack, GlyphStamps::Line{text, &starts, box, kAll, spaceAdvance});
+                                     kBack, GlyphStamps::Line{text, &starts, box, kAll, L'\u3000', gapAdvance});
     if (!stamped) ByGdiplus(c, text);
     return stamped;
   }

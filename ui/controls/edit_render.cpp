@@ -533,8 +533,15 @@ bool UiEdit::DrawLineStamped(Gdiplus::GpGraphics* g, int line, const Gdiplus::Re
   const auto whole = [](float v) { return static_cast<LONG>(v); };
   GlyphStamps::Line stamped{text, &lineStarts_, PlacedBox(rect),
                             RECT{whole(clip.X), whole(clip.Y), whole(clip.X + clip.Width), whole(clip.Y + clip.Height)}};
-  // New characters are drawn for their stamps together, spaced by spaces.
-  stamped.spaceAdvance = textStore_.SummedAdvance(L' ').value_or(0.0f);
+  // New characters are drawn for their stamps together, spaced out by an inkless character.
+  // The ideographic space, wider than a space, when the font gives it an advance.
+  for (const wchar_t gap : {L'\u3000', L' '}) {
+    if (const std::optional<float> advance = textStore_.SummedAdvance(gap)) {
+      stamped.gap = gap;
+      stamped.gapAdvance = *advance;
+      break;
+    }
+  }
   return glyphStamps_.Draw(g, stampTarget_->bitmap, font_, stringFormat_.Handle(), textBrush_.get(),
                            stampTarget_->back, stamped);
 }

@@ -20,7 +20,7 @@ constexpr std::size_t kMaxKeptPixels = 1u << 20;
 // GDI+ draw of its own).
 constexpr int kMadeAlonePerLine = 4;
 // Characters drawn together for their stamps, at most.
-constexpr std::size_t kTogether = 24;
+constexpr std::size_t kTogether = 48;
 
 // Characters GDI+ draws alone as it draws them in a line: no combining
 // marks (the kana sound marks and ideographic tone marks among them), soft
@@ -156,16 +156,22 @@ const GlyphStamps::Stamp* GlyphStamps::StampOf(wchar_t c, float fx, float fy, fl
 }
 
 void GlyphStamps::StampTogether(const std::vector<std::pair<wchar_t, float>>& chars, float fx, float fy,
-                                float spaceAdvance, Gdiplus::GpFont* font, Gdiplus::GpStringFormat* format,
-                                Gdiplus::GpSolidFill* brush) {
-  // One draw of the characters in a row, spaces between them and the first
-  // one again at the end. Each character's ink is looked for within half
-  // the spaces on either side of its cell; the repeated one must leave the
-  // same stamp as the first, which shows the advances placed them.
+                                wchar_t gapChar, float gapAdvance, Gdiplus::GpFont* font,
+                                Gdiplus::GpStringFormat* format, Gdiplus::GpSolidFill* brush) {
+  // One draw of the characters in a row, inkless gap characters between
+  // them and the first one again at the end. Each character's ink is looked
+  // for within half the gap on either side of its cell; the repeated one
+  // must leave the same stamp as the first, which shows the advances placed
+  // them. The gap character's own stamp must show it leaves no ink.
   const int count = static_cast<int>(chars.size());
-  if (count < 2 || !(spaceAdvance >= 1) || spaceAdvance != std::floor(spaceAdvance)) return;
-  const int spaces = static_cast<int>(std::ceil(2.0f * static_cast<float>(margin_) / spaceAdvance));
-  const int gap = spaces * static_cast<int>(spaceAdvance), half = gap / 2;
+  if (count < 2 || !(gapAdvance >= 1) || gapAdvance != std::floor(gapAdvance)) return;
+  int drawAlone = 1;
+  const Stamp* gapStamp = StampOf(gapChar, fx, fy, 0, font, format, brush, &drawAlone);
+  if (!gapStamp || !gapStamp->usable || !gapStamp->pixels.empty()) return;
+  // Ink reaching more than a quarter of a line beyond a cell touches the
+  // edge of its zone and is not kept.
+  const int spaces = static_cast<int>(std::ceil(0.5f * static_cast<float>(margin_) / gapAdvance));
+  const int gap = spaces * static_cast<int>(gapAdvance), half = gap / 2;
   std::wstring text;
   std::vector<int> origins;  // each character's origin from the surface's left edge
   int x = 2 * margin_;
@@ -173,7 +179,7 @@ void GlyphStamps::StampTogether(const std::vector<std::pair<wchar_t, float>>& ch
     const auto& [c, advance] = chars[static_cast<std::size_t>(j % count)];
     if (!(advance >= 0) || advance != std::floor(advance) || advance > 4.0f * static_cast<float>(margin_)) return;
     if (j) {
-      text.append(static_cast<std::size_t>(spaces), L' ');
+      text.append(static_cast<std::size_t>(spaces), gapChar);
       x += gap;
     }
     text += c;
@@ -273,7 +279,7 @@ bool GlyphStamps::Draw(Gdiplus::GpGraphics* graphics, Gdiplus::GpBitmap* bitmap,
       const std::vector<std::pair<wchar_t, float>> part(chars.begin() + static_cast<std::ptrdiff_t>(at),
                                                          chars.begin() + static_cast<std::ptrdiff_t>(
                                                                              std::min(chars.size(), at + kTogether)));
-      StampTogether(part, fx, fy, line.spaceAdvance, font, format, brush);
+      StampTogether(part, fx, fy, line.gap, line.gapAdvance, font, format, brush);
     }
   }
   int madeAlone = kMadeAlonePerLine;

@@ -35,9 +35,12 @@ class GlyphStamps {
     const std::vector<float>* starts = nullptr;
     Gdiplus::RectF box;  // the layout box GdipDrawString gets
     RECT clip{};         // the bitmap pixels drawn (the graphics is clipped to them)
-    // A space's advance, summed as `starts` are; 0 where not known (new
-    // characters are then drawn alone for their stamps, a few a line).
-    float spaceAdvance = 0;
+    // A character without ink (a space) and its advance, summed as
+    // `starts` are, to space out new characters drawn together for their
+    // stamps; an advance of 0 where none is known (new characters are then
+    // drawn alone, a few a line).
+    wchar_t gap = L' ';
+    float gapAdvance = 0;
   };
 
   // Draws `line` onto the 32bpp ARGB `bitmap` of `graphics` as
@@ -115,8 +118,9 @@ class GlyphStamps {
                        Gdiplus::GpStringFormat* format, Gdiplus::GpSolidFill* brush, int* madeAlone);
   // Makes the stamps of `chars` (none kept; each with its advance) at
   // (fx, fy) with one GDI+ draw; where that cannot be trusted, nothing is kept.
-  void StampTogether(const std::vector<std::pair<wchar_t, float>>& chars, float fx, float fy, float spaceAdvance,
-                     Gdiplus::GpFont* font, Gdiplus::GpStringFormat* format, Gdiplus::GpSolidFill* brush);
+  void StampTogether(const std::vector<std::pair<wchar_t, float>>& chars, float fx, float fy, wchar_t gap,
+                     float gapAdvance, Gdiplus::GpFont* font, Gdiplus::GpStringFormat* format,
+                     Gdiplus::GpSolidFill* brush);
 
   Settings settings_;
   bool haveSettings_ = false;

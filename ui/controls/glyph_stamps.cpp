@@ -244,7 +244,6 @@ bool GlyphStamps::Draw(Gdiplus::GpGraphics* graphics, Gdiplus::GpBitmap* bitmap,
       haveSettings_ = true;
       failed_ = false;
       checked_ = 0;
-      linesStamped_ = 0;
       surfaceGraphics_.reset();
       surface_.reset();
     }
@@ -316,10 +315,7 @@ bool GlyphStamps::Draw(Gdiplus::GpGraphics* graphics, Gdiplus::GpBitmap* bitmap,
     }
   }
   if (!WriteArgbPixels(bitmap, clip, pixels)) return false;
-  if (checked_ >= kChecks) {
-    ++linesStamped_;
-    return true;
-  }
+  if (checked_ >= kChecks) return true;
 
   // One of the first lines: drawn again by GDI+ over the pixels as they
   // were, which must give the same. Either way the pixels are GDI+'s now.

@@ -54,12 +54,8 @@ class GlyphStamps {
   bool Draw(Gdiplus::GpGraphics* graphics, Gdiplus::GpBitmap* bitmap, Gdiplus::GpFont* font,
             Gdiplus::GpStringFormat* format, Gdiplus::GpSolidFill* brush, Argb back, const Line& line);
 
-  // Lines drawn from stamps since the settings last changed (for tests and benchmarks).
-  int LinesStamped() const { return linesStamped_; }
   // Whether a check against GDI+ found a difference for the current settings.
   bool Failed() const { return failed_; }
-  // Characters kept.
-  std::size_t Count() const { return stamps_.size(); }
   // Changes one kept pixel of ink (for tests: a check must catch it).
   void SpoilOnePixelForTest();
 
@@ -126,7 +122,6 @@ class GlyphStamps {
   bool haveSettings_ = false;
   bool failed_ = false;
   int checked_ = 0;
-  int linesStamped_ = 0;
   std::unordered_map<Key, Stamp, KeyHash> stamps_;
   std::size_t keptPixels_ = 0;
   // Where single characters are drawn: `margin_` pixels around the cell of

@@ -307,8 +307,8 @@ bool UiScrollBar::RepaintChangesNothing() {
   const auto image = reinterpret_cast<Gdiplus::GpImage*>(shown);
   const int width = static_cast<int>(ImageWidth(image)), height = static_cast<int>(ImageHeight(image));
   const RECT whole{0, 0, width, height};
-  if (!lookBitmap_ || ImageWidth(reinterpret_cast<Gdiplus::GpImage*>(lookBitmap_.get())) != ImageWidth(image) ||
-      ImageHeight(reinterpret_cast<Gdiplus::GpImage*>(lookBitmap_.get())) != ImageHeight(image)) {
+  const auto look = reinterpret_cast<Gdiplus::GpImage*>(lookBitmap_.get());
+  if (!look || static_cast<int>(ImageWidth(look)) != width || static_cast<int>(ImageHeight(look)) != height) {
     lookGraphics_.reset();
     lookBitmap_.reset();
     if (!gp::Ok(gp::GdipCreateBitmapFromScan0(width, height, 0, PixelFormat32bppARGB, nullptr, lookBitmap_.put())) ||
@@ -329,8 +329,9 @@ bool UiScrollBar::RepaintChangesNothing() {
   }
   if (geometry_.thumbLength < 1) part = kNone;
   std::vector<Argb> now, before;
-  const bool same = FillArgbPixels(lookBitmap_.get(), whole, 0) && (DrawParts(lookGraphics_.get(), full, part), true) &&
-                    gp::Ok(gp::GdipFlush(lookGraphics_.get(), Gdiplus::FlushIntentionSync)) &&
+  const bool cleared = FillArgbPixels(lookBitmap_.get(), whole, 0);
+  if (cleared) DrawParts(lookGraphics_.get(), full, part);
+  const bool same = cleared && gp::Ok(gp::GdipFlush(lookGraphics_.get(), Gdiplus::FlushIntentionSync)) &&
                     ReadArgbPixels(lookBitmap_.get(), whole, now) &&
                     gp::Ok(gp::GdipFlush(Graphics(), Gdiplus::FlushIntentionSync)) &&
                     ReadArgbPixels(shown, whole, before) && now == before;

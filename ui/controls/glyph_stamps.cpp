@@ -133,6 +133,16 @@ const GlyphStamps::Stamp* GlyphStamps::Keep(const Key& key, Stamp stamp) {
   return &stamps_.insert_or_assign(key, std::move(stamp)).first->second;
 }
 
+bool GlyphStamps::DrawOnBackground(Gdiplus::GpBitmap* bitmap, Gdiplus::GpGraphics* graphics, const RECT& whole,
+                                   std::wstring_view text, Gdiplus::RectF box, Gdiplus::GpFont* font,
+                                   Gdiplus::GpStringFormat* format, Gdiplus::GpSolidFill* brush,
+                                   std::vector<Argb>* pixels) const {
+  return FillArgbPixels(bitmap, whole, settings_.back) &&
+         gp::Ok(gp::GdipDrawString(graphics, text.data(), static_cast<INT>(text.size()), font, &box, format,
+                                   reinterpret_cast<Gdiplus::GpBrush*>(brush))) &&
+         gp::Ok(gp::GdipFlush(graphics, Gdiplus::FlushIntentionSync)) && ReadArgbPixels(bitmap, whole, *pixels);
+}
+
 const GlyphStamps::Stamp* GlyphStamps::StampOf(wchar_t c, float fx, float fy, float boxWidth, Gdiplus::GpFont* font,
                                                Gdiplus::GpStringFormat* format, Gdiplus::GpSolidFill* brush,
                                                int* madeAlone) {
@@ -143,14 +153,11 @@ const GlyphStamps::Stamp* GlyphStamps::StampOf(wchar_t c, float fx, float fy, fl
   // The character alone, on the background, where its origin falls within a pixel.
   const RECT whole{0, 0, surfaceWidth_, surfaceHeight_};
   std::vector<Argb> pixels;
-  const wchar_t text[2] = {c, 0};
+  const wchar_t text[1] = {c};
   Gdiplus::RectF box(static_cast<float>(2 * margin_) + fx, static_cast<float>(margin_) + fy, boxWidth,
                      settings_.lineHeight);
-  if (!FillArgbPixels(surface_.get(), whole, settings_.back) ||
-      !gp::Ok(gp::GdipDrawString(surfaceGraphics_.get(), text, 1, font, &box, format,
-                                 reinterpret_cast<Gdiplus::GpBrush*>(brush))) ||
-      !gp::Ok(gp::GdipFlush(surfaceGraphics_.get(), Gdiplus::FlushIntentionSync)) ||
-      !ReadArgbPixels(surface_.get(), whole, pixels))
+  if (!DrawOnBackground(surface_.get(), surfaceGraphics_.get(), whole, std::wstring_view(text, 1), box, font, format,
+                        brush, &pixels))
     return nullptr;
   return Keep(key, InkOf(pixels, surfaceWidth_, whole, 2 * margin_, margin_));
 }
@@ -193,11 +200,8 @@ void GlyphStamps::StampTogether(const std::vector<std::pair<wchar_t, float>>& ch
   std::vector<Argb> pixels;
   const RECT whole{0, 0, width, height};
   Gdiplus::RectF box(static_cast<float>(2 * margin_) + fx, static_cast<float>(margin_) + fy, 0, 0);
-  if (!MakeSurface(width, height, &bitmap, &graphics) || !FillArgbPixels(bitmap.get(), whole, settings_.back) ||
-      !gp::Ok(gp::GdipDrawString(graphics.get(), text.c_str(), static_cast<INT>(text.size()), font, &box, format,
-                                 reinterpret_cast<Gdiplus::GpBrush*>(brush))) ||
-      !gp::Ok(gp::GdipFlush(graphics.get(), Gdiplus::FlushIntentionSync)) ||
-      !ReadArgbPixels(bitmap.get(), whole, pixels))
+  if (!MakeSurface(width, height, &bitmap, &graphics) ||
+      !DrawOnBackground(bitmap.get(), graphics.get(), whole, text, box, font, format, brush, &pixels))
     return;
   const auto inkOf = [&](int j) {
     const int origin = origins[static_cast<std::size_t>(j)];

@@ -103,6 +103,12 @@ class GlyphStamps {
   // A surface of the given size with the settings' rendering.
   bool MakeSurface(int width, int height, gp::Bitmap* bitmap, gp::Graphics* graphics) const;
   bool PrepareSurface();
+  // Fills `whole` (all of `bitmap`) with the background, draws `text` in
+  // `box` on it and reads the pixels back.
+  bool DrawOnBackground(Gdiplus::GpBitmap* bitmap, Gdiplus::GpGraphics* graphics, const RECT& whole,
+                        std::wstring_view text, Gdiplus::RectF box, Gdiplus::GpFont* font,
+                        Gdiplus::GpStringFormat* format, Gdiplus::GpSolidFill* brush,
+                        std::vector<Argb>* pixels) const;
   // The ink in rows [top, bottom) of `pixels` (rows `width` wide), placed
   // relative to the pixel (originX, originY).
   Stamp InkOf(const std::vector<Argb>& pixels, int width, const RECT& zone, int originX, int originY) const;

@@ -12,6 +12,8 @@ namespace {
 
 // How long the original waits for the copy to accept it.
 constexpr DWORD kReadyTimeoutMs = 30000;
+// How many names the copy may try in the temporary folder.
+constexpr int kCopyNames = 8;
 
 bool ScheduleAtRestart(const std::wstring& installFolder) {
   const bool file = MoveFileExW(OwnPath().c_str(), nullptr, MOVEFILE_DELAY_UNTIL_REBOOT);
@@ -65,9 +67,18 @@ bool ScheduleSelfRemoval(const std::wstring& installFolder) {
   wchar_t temp[MAX_PATH] = {};
   const DWORD n = GetTempPathW(MAX_PATH, temp);
   if (n == 0 || n >= MAX_PATH - 40) return ScheduleAtRestart(installFolder);
+  // A copy left from an earlier uninstallation may have this name and,
+  // should it still run, cannot be replaced: the next name is tried then.
   wchar_t copy[MAX_PATH] = {};
-  std::swprintf(copy, MAX_PATH, L"%lsqw-uninst-%lu.exe", temp, GetCurrentProcessId());
-  if (!CopyFileW(OwnPath().c_str(), copy, FALSE)) return ScheduleAtRestart(installFolder);
+  bool copied = false;
+  for (int n = 0; n < kCopyNames && !copied; ++n) {
+    if (n == 0)
+      std::swprintf(copy, MAX_PATH, L"%lsqw-uninst-%lu.exe", temp, GetCurrentProcessId());
+    else
+      std::swprintf(copy, MAX_PATH, L"%lsqw-uninst-%lu-%d.exe", temp, GetCurrentProcessId(), n);
+    copied = CopyFileW(OwnPath().c_str(), copy, FALSE);
+  }
+  if (!copied) return ScheduleAtRestart(installFolder);
   if (!StartCopy(copy, temp, installFolder)) {
     DeleteFileW(copy);
     return ScheduleAtRestart(installFolder);

@@ -6,8 +6,9 @@
 // process handle is its own parent and that this parent runs the folder's
 // uninst.exe (finish_check.h), signals the event, waits until the original
 // has ended, deletes the original "uninst.exe", removes the installation
-// folder when it is empty and marks its own file for deletion at the next
-// restart. The original waits for that signal before it ends, so the copy
+// folder when it is empty (trying again for a while when another program
+// holds either, then marking what is left for the next restart) and marks
+// its own file for deletion at the next restart. The original waits for that signal before it ends, so the copy
 // always checks a running parent. (Under Wine and Windows alike the copy's
 // file is the only thing left behind, in the temporary folder, until then.)
 #include <string>

@@ -4,6 +4,9 @@
 // normal form and on where the links are.
 #include <gtest/gtest.h>
 
+#include <cwchar>
+#include <string>
+
 #include "app/resources/resources.h"
 #include "app/system/owned_handles.h"
 #include "tests/install/install_env.h"
@@ -33,6 +36,41 @@ int RunUninstaller(const std::string& folder) {
   return static_cast<int>(code);
 }
 
+// What kept a folder that should be gone: the names in it, and the deletions
+// marked for the next restart below the test root (the finishing copy marks
+// what it could not delete; the original marks all when no copy started).
+std::string WhatStayed(const std::string& folder) {
+  std::string text = "left in the folder:";
+  WIN32_FIND_DATAA found;
+  const HANDLE search = FindFirstFileA((folder + "*").c_str(), &found);
+  if (search != INVALID_HANDLE_VALUE) {
+    do {
+      const std::string name = found.cFileName;
+      if (name != "." && name != "..") text += " " + name;
+    } while (FindNextFileA(search, &found));
+    FindClose(search);
+  }
+  text += "; marked for the restart:";
+  app::sys::RegKey key;
+  if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, L"System\\CurrentControlSet\\Control\\Session Manager", 0, KEY_READ,
+                    key.receive()) == ERROR_SUCCESS) {
+    std::wstring pending(32768, L'\0');
+    DWORD size = static_cast<DWORD>(pending.size() * sizeof(wchar_t)) - sizeof(wchar_t);
+    if (RegQueryValueExW(key.get(), L"PendingFileRenameOperations", nullptr, nullptr,
+                         reinterpret_cast<BYTE*>(pending.data()), &size) == ERROR_SUCCESS) {
+      // Pairs of names, each ended by a zero: a deletion's second name is empty.
+      const wchar_t* end = pending.c_str() + size / sizeof(wchar_t);
+      for (const wchar_t* entry = pending.c_str(); entry < end; entry += wcslen(entry) + 1) {
+        if (!wcsstr(entry, L"qw_install_test")) continue;
+        char narrow[1024] = {};
+        WideCharToMultiByte(CP_ACP, 0, entry, -1, narrow, sizeof narrow - 1, nullptr, nullptr);
+        text += std::string(" ") + narrow;
+      }
+    }
+  }
+  return text;
+}
+
 TEST_F(InstallUninstallTest, WhatInstallsUninstalls) {
   const std::string root = qwtest::kTestRoot;
   struct Case {
@@ -52,7 +90,8 @@ TEST_F(InstallUninstallTest, WhatInstallsUninstalls) {
 
     EXPECT_EQ(RunUninstaller(c.folder), 0) << c.typed;
     // The finishing copy deletes uninst.exe and the folder once the original has ended.
-    EXPECT_TRUE(qwtest::PumpUntil([&] { return !qwtest::Exists(c.folder); }, 60000)) << c.typed;
+    EXPECT_TRUE(qwtest::PumpUntil([&] { return !qwtest::Exists(c.folder); }, 60000))
+        << c.typed << "; " << WhatStayed(c.folder);
     EXPECT_FALSE(qwtest::UninstallKeyExists()) << c.typed;
     for (const std::string& link : {qwtest::GroupLink(), qwtest::ProgramsLink(), qwtest::DesktopLink()})
       EXPECT_FALSE(qwtest::Exists(link)) << link;

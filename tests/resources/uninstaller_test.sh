@@ -125,8 +125,8 @@ wait_message() {  # expected-text
   return 1
 }
 
-# Starts holding a file open from another process, the way a running program
-# does; release_file lets go and waits for that process to end.
+# Starts holding a file (or folder) open from another process, the way a
+# running program does; release_file lets go and waits for that process to end.
 hold_file() {  # windows-path
   held_marker=$c/held.marker
   rm -f "$held_marker"
@@ -171,6 +171,18 @@ case $case in
     [ -f "$desktop/其他程序.lnk" ] || fail "a neighbour's link was removed"
     [ -d "$programs" ] || fail "the start menu folder was removed"
     "$wine" reg query "$uninstall_key\\OtherProduct" >/dev/null 2>&1 || fail "a neighbour's key was removed"
+    ;;
+  finishes-after-the-folder-is-free)
+    # Another program has the folder open as the finishing copy deletes
+    # uninst.exe: the copy keeps trying, and the folder goes once it is free.
+    install_tree
+    hold_file "${win_folder%\\}"
+    run_uninstaller /S
+    [ "$code" = 0 ] || fail "exit code $code"
+    wait_gone "$folder/uninst.exe" || fail "uninst.exe was not deleted"
+    [ -d "$folder" ] || fail "the folder went while it was held"
+    release_file
+    wait_gone "$folder" || fail "installation folder still there: $(ls "$folder")"
     ;;
   keeps-foreign-files)
     install_tree

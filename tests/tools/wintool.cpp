@@ -19,7 +19,7 @@
 //                                         a process started from <file> (e.g.
 //                                         qingwu.exe); prints "x y width height"
 //   wintool hold <file> <marker> [timeout-ms]
-//                                         open <file> without sharing, create
+//                                         open <file> (or folder) without sharing, create
 //                                         <marker>, keep the file open until
 //                                         <marker> is deleted; prints "released"
 //   wintool dpi                           print the display's DPI (LogPixels)
@@ -96,7 +96,8 @@ class OwnedHandle {
 // Holds a file open the way a running program does (no sharing at all, so
 // it can be neither deleted nor renamed) until the test deletes the marker.
 int Hold(const wchar_t* path, const wchar_t* marker, DWORD timeoutMs) {
-  OwnedHandle file(CreateFileW(path, GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr));
+  // Backup semantics let a folder be held the same way.
+  OwnedHandle file(CreateFileW(path, GENERIC_READ, 0, nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
   if (!file) {
     std::printf("cannot open\n");
     return 1;

@@ -9,6 +9,7 @@
 #include <cstdint>
 #include <vector>
 
+#include "app/form/crc32.h"
 #include "app/form/zip_memory_source.h"
 #include "app/system/file_system.h"
 #include "app/system/mapped_file.h"
@@ -173,7 +174,7 @@ UnpackError StreamEntry(HANDLE file, const EntryData& entry, std::vector<char>& 
     if (entry.packed.size() != entry.size) return UnpackError::Corrupt;
     for (std::size_t at = 0; at < entry.packed.size(); at += buffer.size()) {
       const ui::ByteView piece = entry.packed.subspan(at, std::min(buffer.size(), entry.packed.size() - at));
-      crc = static_cast<std::uint32_t>(crc32(crc, piece.data(), static_cast<uInt>(piece.size())));
+      crc = Crc32(crc, piece.data(), piece.size());
       if (!WriteChunk(file, piece.data(), piece.size(), systemError)) return UnpackError::CannotWrite;
     }
     return crc == entry.crc ? UnpackError::None : UnpackError::Corrupt;
@@ -197,8 +198,7 @@ UnpackError StreamEntry(HANDLE file, const EntryData& entry, std::vector<char>& 
     const std::size_t produced = buffer.size() - z.avail_out;
     total += produced;
     if (total > entry.size) return UnpackError::Corrupt;  // more than the directory says
-    crc = static_cast<std::uint32_t>(crc32(crc, reinterpret_cast<const Bytef*>(buffer.data()),
-                                           static_cast<uInt>(produced)));
+    crc = Crc32(crc, buffer.data(), produced);
     if (produced > 0 && !WriteChunk(file, buffer.data(), produced, systemError)) return UnpackError::CannotWrite;
     if (rc == Z_STREAM_END) break;
   }

@@ -54,9 +54,13 @@ message_text() {  # [seconds]
   "$WT_WINE" "$WT_WINTOOL" wait "$MESSAGE_BOX" "$((${1:-60} * 1000))" >/dev/null || return 1
   "$WT_WINE" "$WT_WINTOOL" body "$MESSAGE_BOX" | tr -d '\r'
 }
+# The box is closed once none is on the screen; when one stays, the boxes
+# of that class are listed (a second message shows as a second visible one).
 answer_message() {  # button id (1 OK, 6 yes, 7 no)
   "$WT_WINE" "$WT_WINTOOL" command "$MESSAGE_BOX" "$1" >/dev/null
-  "$WT_WINE" "$WT_WINTOOL" gone "$MESSAGE_BOX" 30000 >/dev/null
+  "$WT_WINE" "$WT_WINTOOL" unseen "$MESSAGE_BOX" 30000 >/dev/null && return 0
+  "$WT_WINE" "$WT_WINTOOL" list "$MESSAGE_BOX" | tr -d '\r' >&2
+  return 1
 }
 
 # A small drive E: of `bytes` (a tmpfs) in the prefix.

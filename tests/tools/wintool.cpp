@@ -4,6 +4,10 @@
 //   wintool wait <class> [timeout-ms]     wait for a visible top-level window;
 //                                         prints "x y width height"
 //   wintool gone <class> [timeout-ms]     wait until no such window exists
+//   wintool unseen <class> [timeout-ms]   wait until no such window is visible
+//   wintool list <class>                  print each such window: handle, process
+//                                         id, visible or hidden, whether its
+//                                         thread answers within 2 s
 //   wintool close <class>                 post WM_CLOSE to the window
 //   wintool text <class>                  print the window's title
 //   wintool body <class>                  print the texts of the window's static
@@ -39,10 +43,18 @@
 
 namespace {
 
+// The topmost visible top-level window of the class; without visibleOnly,
+// the topmost of any when none is visible (a hidden window of the same
+// class, a dialog's for instance, must not take a command meant for the
+// one on the screen).
 HWND Find(const wchar_t* cls, bool visibleOnly) {
-  HWND hwnd = FindWindowW(cls, nullptr);
-  if (hwnd && visibleOnly && !IsWindowVisible(hwnd)) return nullptr;
-  return hwnd;
+  HWND first = nullptr;
+  for (HWND hwnd = FindWindowExW(nullptr, nullptr, cls, nullptr); hwnd;
+       hwnd = FindWindowExW(nullptr, hwnd, cls, nullptr)) {
+    if (IsWindowVisible(hwnd)) return hwnd;
+    if (!first) first = hwnd;
+  }
+  return visibleOnly ? nullptr : first;
 }
 
 HWND WaitFor(const wchar_t* cls, DWORD timeoutMs) {
@@ -210,7 +222,7 @@ int wmain(int argc, wchar_t** argv) {
     return 0;
   }
   if (argc < 3) {
-    std::fprintf(stderr, "usage: wintool wait|gone|close|text|body|command|waitexe|hold|finish|dpi ...\n");
+    std::fprintf(stderr, "usage: wintool wait|gone|unseen|list|close|text|body|command|waitexe|hold|finish|dpi ...\n");
     return 2;
   }
   const std::wstring cmd = argv[1];
@@ -252,9 +264,9 @@ int wmain(int argc, wchar_t** argv) {
     PrintGeometry(hwnd);
     return 0;
   }
-  if (cmd == L"gone") {
+  if (cmd == L"gone" || cmd == L"unseen") {
     const DWORD start = GetTickCount();
-    while (Find(cls, false)) {
+    while (Find(cls, cmd == L"unseen")) {
       if (GetTickCount() - start > timeout) {
         std::printf("still there\n");
         return 1;
@@ -262,6 +274,18 @@ int wmain(int argc, wchar_t** argv) {
       Sleep(50);
     }
     std::printf("gone\n");
+    return 0;
+  }
+  if (cmd == L"list") {
+    for (HWND hwnd = FindWindowExW(nullptr, nullptr, cls, nullptr); hwnd;
+         hwnd = FindWindowExW(nullptr, hwnd, cls, nullptr)) {
+      DWORD pid = 0;
+      GetWindowThreadProcessId(hwnd, &pid);
+      DWORD_PTR answer = 0;
+      const bool responds = SendMessageTimeoutW(hwnd, WM_NULL, 0, 0, SMTO_ABORTIFHUNG, 2000, &answer) != 0;
+      std::printf("%p pid %lu %s, %s\n", static_cast<void*>(hwnd), static_cast<unsigned long>(pid),
+                  IsWindowVisible(hwnd) ? "visible" : "hidden", responds ? "responding" : "not responding");
+    }
     return 0;
   }
   HWND hwnd = Find(cls, false);

@@ -18,7 +18,9 @@ void AccessibleLabelProxy::SetCaption(const std::string& caption) {
 }
 
 void AccessibleLabelProxy::SetBox(const RECT& box) {
-  SetBounds(box.left, box.top, box.right - box.left, box.bottom - box.top);
+  // The proxy draws nothing: the label repaints both places itself, and a
+  // repaint here would compose them once more at once (10 ms under Wine).
+  SetBounds(box.left, box.top, box.right - box.left, box.bottom - box.top, false);
 }
 
 ui::AccessibleInfo AccessibleLabelProxy::Accessible() {

@@ -5,7 +5,6 @@
 #include <zlib.h>
 
 #include <climits>
-#include <cstring>
 
 namespace app::form {
 namespace {

@@ -5,13 +5,14 @@
 #include "ui/core/text.h"
 #include "ui/element/element.h"
 #include "ui/host/window.h"
+#include "ui/platform/system_api.h"
 
 namespace ui {
 
 void UiTooltipAccelerators::CreateTooltip() {
   static const bool initialised = [] {
     INITCOMMONCONTROLSEX icc{sizeof icc, ICC_WIN95_CLASSES};
-    return InitCommonControlsEx(&icc) != FALSE;
+    return sys::InitCommonControlsEx(&icc) != FALSE;
   }();
   (void)initialised;
   if (tooltip_ && IsWindow(tooltip_)) DestroyWindow(tooltip_);

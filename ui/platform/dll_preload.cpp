@@ -19,12 +19,9 @@ const wchar_t* const kEarlySystemDlls[] = {
     // Windows, drawing and input.
     L"win32u.dll", L"gdi32.dll", L"gdi32full.dll", L"user32.dll", L"imm32.dll", L"uxtheme.dll", L"dwmapi.dll",
     // COM and the shell (the programs import shell32).
-    L"rpcrt4.dll", L"combase.dll", L"ole32.dll", L"oleaut32.dll", L"shcore.dll", L"shlwapi.dll",
-    L"propsys.dll", L"shell32.dll", L"oleacc.dll",
-    // GDI+ and the image codecs it loads; dbghelp for creating folders
-    // (bound with the library's other run-time functions at start-up,
-    // ui/platform/system_api.h, as are dwmapi and oleacc).
-    L"windowscodecs.dll", L"gdiplus.dll", L"dbghelp.dll",
+    L"rpcrt4.dll", L"combase.dll", L"ole32.dll", L"oleaut32.dll", L"shcore.dll", L"shlwapi.dll", L"shell32.dll",
+    // GDI+ (the library decodes its own artwork, so no image codec yet).
+    L"gdiplus.dll",
 };
 const std::size_t kEarlySystemDllCount = std::size(kEarlySystemDlls);
 
@@ -35,6 +32,11 @@ const wchar_t* const kLateSystemDlls[] = {
     L"msimg32.dll", L"cryptbase.dll", L"bcryptprimitives.dll", L"profapi.dll", L"userenv.dll",
     // COM classes and the shell's storage, proxies and compatibility layer.
     L"clbcatq.dll", L"windows.storage.dll", L"comres.dll", L"actxprxy.dll", L"apphelp.dll",
+    // GDI+'s image codecs and the property store they import; accessibility
+    // (a screen reader's first question); dbghelp for creating folders. The
+    // library binds its functions from these at their first call
+    // (ui/platform/system_api.h).
+    L"propsys.dll", L"windowscodecs.dll", L"oleacc.dll", L"dbghelp.dll",
 };
 const std::size_t kLateSystemDllCount = std::size(kLateSystemDlls);
 
@@ -56,6 +58,11 @@ void PreloadSystemDlls() {
   PreloadLateSystemDlls();
 }
 void PreloadEarlySystemDlls() { PreloadList(kEarlySystemDlls, kEarlySystemDllCount); }
-void PreloadLateSystemDlls() { PreloadList(kLateSystemDlls, kLateSystemDllCount); }
+void PreloadLateSystemDlls() {
+  PreloadList(kLateSystemDlls, kLateSystemDllCount);
+  // The common controls by name, as the folder dialog asks for them: the
+  // process's manifest picks their version, so no path is named.
+  LoadSystemLibrary(L"comctl32.dll");
+}
 
 }  // namespace ui::platform

@@ -21,18 +21,19 @@ namespace ui::platform {
 //
 // The early names are what a program loads, by itself or through system
 // components, until its first window is on the screen: the C runtime,
-// windows, drawing, input, COM, the shell's imports, GDI+ and its image
-// codecs. The late names only come with later work (the installation, the
-// folder dialog, shell links, starting a program, profiles and
-// certificates). The late names' dependencies are among the early ones.
+// windows, drawing, input, COM, the shell's imports and GDI+. The late
+// names only come with later work (the installation, the folder dialog,
+// shell links, starting a program, image codecs, accessibility, profiles
+// and certificates). The late names' dependencies are among the early ones
+// or come before them in the late list.
 extern const wchar_t* const kEarlySystemDlls[];
 extern const std::size_t kEarlySystemDllCount;
 extern const wchar_t* const kLateSystemDlls[];
 extern const std::size_t kLateSystemDllCount;
 
 // Loads every DLL of both lists, early then late, from the system
-// directory, its dependencies from there too. Runs before the C runtime has
-// started.
+// directory, its dependencies from there too, then the common controls.
+// Runs before the C runtime has started.
 void PreloadSystemDlls();
 
 // The same, in two steps: the early names (from the entry point, before

@@ -1,26 +1,44 @@
 #include "ui/platform/system_api.h"
 
+#include <atomic>
+#include <cstddef>
+
 #include "ui/platform/system_library.h"
 
 namespace ui::sys {
 
 namespace {
-Table Load() {
-  Table t;
-#define UI_SYS_BIND(dll, name, type, fallback) \
-  t.name = reinterpret_cast<type>(platform::FindFunction(platform::LoadSystemLibrary(dll), #name));
-  UI_SYSTEM_FUNCTIONS(UI_SYS_BIND)
-#undef UI_SYS_BIND
-  return t;
-}
-
-Table& Storage() {
-  static Table t = Load();
-  return t;
-}
+constexpr std::size_t kFunctionCount = 0
+#define UI_SYS_COUNT(dll, name, type, fallback) +1
+    UI_SYSTEM_FUNCTIONS(UI_SYS_COUNT)
+#undef UI_SYS_COUNT
+    ;
+std::atomic<bool> g_bound[kFunctionCount];
+SRWLOCK g_binding = SRWLOCK_INIT;
 }  // namespace
 
-const Table& table() { return Storage(); }
-Table& mutableTableForTest() { return Storage(); }
+Table& storage() {
+  static Table t;
+  return t;
+}
+
+bool IsBound(Fn id) { return g_bound[static_cast<std::size_t>(id)].load(std::memory_order_acquire); }
+
+void BindOnce(Fn id, const wchar_t* dll, const char* name, void (*store)(Table&, FARPROC)) {
+  AcquireSRWLockExclusive(&g_binding);
+  if (!IsBound(id)) {
+    store(storage(), platform::FindFunction(platform::LoadSystemLibrary(dll), name));
+    g_bound[static_cast<std::size_t>(id)].store(true, std::memory_order_release);
+  }
+  ReleaseSRWLockExclusive(&g_binding);
+}
+
+Table& mutableTableForTest() {
+#define UI_SYS_BIND(dll, name, type, fallback) \
+  if (!IsBound(Fn::name)) BindOnce(Fn::name, dll, #name, &StoreIn<&Table::name>);
+  UI_SYSTEM_FUNCTIONS(UI_SYS_BIND)
+#undef UI_SYS_BIND
+  return storage();
+}
 
 }  // namespace ui::sys

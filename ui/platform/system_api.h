@@ -1,14 +1,18 @@
 #pragma once
 // Win32 functions bound at run time: those outside the system's known DLLs
-// (DWM, dbghelp, ntdll) and the layered-window, alpha-blend, input-method and
-// folder-dialog functions. A missing function makes the call return the
-// listed fallback (FALSE, null, E_NOTIMPL), never crash.
+// (DWM, dbghelp, ntdll, the common controls) and the layered-window,
+// alpha-blend, input-method and folder-dialog functions. Each is looked up
+// at its first call, so a DLL that only later work needs is not loaded while
+// a window comes up. A missing function makes the call return the listed
+// fallback (FALSE, null, E_NOTIMPL), never crash.
 #include <windows.h>
+#include <commctrl.h>
 #include <dwmapi.h>
 #include <imm.h>
 #include <oleacc.h>
 #include <shlobj.h>
 
+#include <type_traits>
 #include <utility>
 
 namespace ui::sys {
@@ -35,7 +39,8 @@ using GetDpiForWindowFn = UINT(WINAPI*)(HWND);
   X(L"shell32.dll", SHBrowseForFolderA, decltype(&::SHBrowseForFolderA), nullptr)  \
   X(L"shell32.dll", SHGetPathFromIDListA, decltype(&::SHGetPathFromIDListA), FALSE) \
   X(L"oleacc.dll", LresultFromObject, decltype(&::LresultFromObject), 0)          \
-  X(L"oleaut32.dll", SysAllocStringLen, decltype(&::SysAllocStringLen), nullptr)
+  X(L"oleaut32.dll", SysAllocStringLen, decltype(&::SysAllocStringLen), nullptr) \
+  X(L"comctl32.dll", InitCommonControlsEx, decltype(&::InitCommonControlsEx), FALSE)
 
 struct Table {
 #define UI_SYS_FIELD(dll, name, type, fallback) type name = nullptr;
@@ -43,19 +48,41 @@ struct Table {
 #undef UI_SYS_FIELD
 };
 
-const Table& table();
-// Test seam: the same table, writable, so a test can remove or replace a function.
+// Which function of the table.
+enum class Fn {
+#define UI_SYS_ID(dll, name, type, fallback) name,
+  UI_SYSTEM_FUNCTIONS(UI_SYS_ID)
+#undef UI_SYS_ID
+};
+
+// The table as bound so far; a function is looked up by Bound.
+Table& storage();
+// Test seam: the same table with every function looked up, writable, so a
+// test can remove or replace a function.
 Table& mutableTableForTest();
+
+// Whether `id` was looked up; once true it stays true (any thread).
+bool IsBound(Fn id);
+// Looks `name` up in `dll` and hands it to `store`, once for each `id`,
+// whichever threads call (the extraction worker creates folders too).
+void BindOnce(Fn id, const wchar_t* dll, const char* name, void (*store)(Table&, FARPROC));
+
+template <auto Field>
+void StoreIn(Table& t, FARPROC fn) {
+  using F = std::remove_reference_t<decltype(t.*Field)>;
+  t.*Field = reinterpret_cast<F>(fn);
+}
 
 template <class R, class... A, class F, class... T>
 inline R CallOr(F fallback, R(WINAPI* fn)(A...), T&&... args) {
   return fn ? fn(std::forward<T>(args)...) : static_cast<R>(fallback);
 }
 
-#define UI_SYS_WRAP(dll, name, type, fallback)                          \
-  template <class... T>                                                 \
-  inline auto name(T&&... args) {                                       \
-    return CallOr(fallback, table().name, std::forward<T>(args)...);    \
+#define UI_SYS_WRAP(dll, name, type, fallback)                                 \
+  template <class... T>                                                        \
+  inline auto name(T&&... args) {                                              \
+    if (!IsBound(Fn::name)) BindOnce(Fn::name, dll, #name, &StoreIn<&Table::name>); \
+    return CallOr(fallback, storage().name, std::forward<T>(args)...);         \
   }
 UI_SYSTEM_FUNCTIONS(UI_SYS_WRAP)
 #undef UI_SYS_WRAP

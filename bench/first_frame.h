@@ -1,11 +1,54 @@
 #pragma once
 // Shared by the two programs the start-up benchmark starts: how a program
-// tells that its window's first frame has reached the screen.
+// tells that its window's first frame has reached the screen, and the trace
+// of its start-up stages.
 #include <windows.h>
+
+#include <cstdio>
+#include <string>
 
 #include "bench/bench_support.h"
 
 namespace bench {
+
+// Start-up stages in ms since the process was created, written as
+// "<stage> <ms>" lines to the file QW_STARTUP_TRACE names (appended), when
+// it names one; startup_bench prints their medians.
+class StageTrace {
+ public:
+  StageTrace() {
+    on_ = GetEnvironmentVariableW(L"QW_STARTUP_TRACE", file_, MAX_PATH) > 0;
+    FILETIME unused1{}, unused2{}, unused3{};
+    GetProcessTimes(GetCurrentProcess(), &created_, &unused1, &unused2, &unused3);
+  }
+  bool On() const { return on_; }
+  // The stage reached now.
+  void Mark(const char* stage) {
+    FILETIME now{};
+    GetSystemTimeAsFileTime(&now);
+    MarkAt(stage, now);
+  }
+  // A stage reached at `when` (e.g. before the C runtime started).
+  void MarkAt(const char* stage, FILETIME when) {
+    if (on_) lines_ += std::string(stage) + " " + std::to_string(static_cast<double>(Ticks(when) - Ticks(created_)) / 10000.0) + "\n";
+  }
+  void Write() const {
+    if (!on_) return;
+    if (FILE* f = _wfopen(file_, L"ab")) {
+      std::fputs(lines_.c_str(), f);
+      std::fclose(f);
+    }
+  }
+
+ private:
+  static unsigned long long Ticks(FILETIME f) {
+    return (static_cast<unsigned long long>(f.dwHighDateTime) << 32) | f.dwLowDateTime;
+  }
+  bool on_ = false;
+  wchar_t file_[MAX_PATH] = {};
+  FILETIME created_{};
+  std::string lines_;
+};
 
 inline BOOL CALLBACK NoteChildWaitingForPaint(HWND child, LPARAM found) {
   if (IsWindowVisible(child) && GetUpdateRect(child, nullptr, FALSE)) {

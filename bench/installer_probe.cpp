@@ -31,6 +31,7 @@
 #include "bench/install_floor.h"
 #include "ui/core/startup_trace.h"
 #include "ui/core/text.h"
+#include "ui/platform/entry_trace.h"
 
 namespace {
 
@@ -172,42 +173,29 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
   const std::wstring eventName = argv[argc - 1];
 
   // QW_STARTUP_TRACE=<file>: the start-up's stages, in ms since the process was created.
-  wchar_t traceFile[MAX_PATH] = {};
-  const bool trace = GetEnvironmentVariableW(L"QW_STARTUP_TRACE", traceFile, MAX_PATH) > 0;
-  FILETIME created{}, unused1{}, unused2{}, unused3{};
-  GetProcessTimes(GetCurrentProcess(), &created, &unused1, &unused2, &unused3);
-  auto sinceCreation = [&] {
-    FILETIME now{};
-    GetSystemTimeAsFileTime(&now);
-    const auto ticks = [](FILETIME f) { return (static_cast<unsigned long long>(f.dwHighDateTime) << 32) | f.dwLowDateTime; };
-    return static_cast<double>(ticks(now) - ticks(created)) / 10000.0;
-  };
-  std::string stages;
-  auto stage = [&](const char* name) {
-    if (trace) stages += std::string(name) + " " + std::to_string(sinceCreation()) + "\n";
-  };
-  static auto* stageOf = &stage;
-  if (trace) ui::StartupTraceSink() = [](const char* name) { (*stageOf)(name); };
+  static bench::StageTrace trace;
+  if (trace.On()) ui::StartupTraceSink() = [](const char* name) { trace.Mark(name); };
   // The DLL search was hardened and the early system DLLs were loaded
   // before the C runtime started, as in qingwu_setup.exe
   // (ui/platform/process_entry.cpp): "main" comes after that.
-  stage("main");
+  const ui::platform::EntryTrace& entry = ui::platform::ProcessEntryTrace();
+  trace.MarkAt("entry", entry.entered);
+  trace.MarkAt("entry:dlls", entry.preloaded);
+  trace.MarkAt("entry:imports", entry.bound);
+  trace.Mark("main");
   static app::InstallerApp installer;
-  stage("objects");
+  trace.Mark("objects");
   installer.Start(app::resources::LibraryGlyphStrip());
-  stage("started");
+  trace.Mark("started");
   const HWND hwnd = installer.texts().startWindowHandle;
   if (!bench::PumpUntilPresented(hwnd, 60000)) return 1;
-  stage("first-frame");
+  trace.Mark("first-frame");
   bench::Signal(eventName.c_str());
-  if (trace) {
+  if (trace.On()) {
     // What the first frame no longer waits for: the system DLLs of the later work.
     PumpUntil([&] { return !installer.lateSystemDlls().Waiting(); }, 60000);
-    stage("late-dlls");
-    if (FILE* f = _wfopen(traceFile, L"ab")) {
-      std::fputs(stages.c_str(), f);
-      std::fclose(f);
-    }
+    trace.Mark("late-dlls");
+    trace.Write();
   }
 
   int result = 0;

@@ -1,7 +1,8 @@
 // The start-up baseline: the least a program must do to show a window of
 // the installer's size with a picture in it. It opens a 588 x 438 window,
 // blits one bitmap into it, sets the named event given on its command line
-// once that frame is on the screen, and ends.
+// once that frame is on the screen, and ends. With QW_STARTUP_TRACE set it
+// writes its stages as the installer's probe does (bench/first_frame.h).
 #include <windows.h>
 #include <shellapi.h>
 
@@ -29,6 +30,8 @@ LRESULT CALLBACK WindowProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
 }  // namespace
 
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
+  bench::StageTrace trace;
+  trace.Mark("main");
   int argc = 0;
   wchar_t** argv = CommandLineToArgvW(GetCommandLineW(), &argc);
   if (argc < 2) return 1;
@@ -57,10 +60,14 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
   RegisterClassExW(&wc);
   HWND hwnd = CreateWindowExW(0, wc.lpszClassName, L"bench", WS_POPUP, 50, 50, kWidth, kHeight, nullptr, nullptr,
                               instance, nullptr);
+  trace.Mark("window");
   ShowWindow(hwnd, SW_SHOWNORMAL);
   UpdateWindow(hwnd);
+  trace.Mark("shown");
   const bool shown = bench::PumpUntilPresented(hwnd, 60000);
+  trace.Mark("first-frame");
   if (shown) bench::Signal(argv[argc - 1]);
+  trace.Write();
 
   DestroyWindow(hwnd);
   SelectObject(g_picture, old);

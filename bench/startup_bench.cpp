@@ -4,11 +4,10 @@
 // way and signal the same event once their window's first frame is shown
 // (installer_probe.exe and minimal_window.exe, beside this program).
 //
-// Then the installer's start-up stages: each run of the probe writes its
-// stages (ms since its process was created) to a trace file
-// (QW_STARTUP_TRACE, bench/installer_probe.cpp); the medians over the runs
-// are printed, each with the median of the step that led to it and what
-// that step does.
+// Then the start-up stages of both: each run writes its stages (ms since
+// its process was created) to a trace file (QW_STARTUP_TRACE,
+// bench/first_frame.h); the medians over the runs are printed, each with
+// the median of the step that led to it and what that step does.
 #include <windows.h>
 
 #include <algorithm>
@@ -27,8 +26,11 @@ struct StageStep {
   const char* stage;
   const char* step;
 };
-constexpr StageStep kSteps[] = {
-    {"main", "process start: loader, DLL search hardening, early DLLs, C runtime"},
+constexpr StageStep kInstallerSteps[] = {
+    {"entry", "process start: the loader (the program imports kernel32 alone)"},
+    {"entry:dlls", "DLL search restricted, the early system DLLs loaded"},
+    {"entry:imports", "the deferred imports bound"},
+    {"main", "C runtime start-up, static objects"},
     {"objects", "the nine UI objects constructed"},
     {"app:variants", "larger artwork drawings registered"},
     {"init:begin", "library start-up begins"},
@@ -46,9 +48,16 @@ constexpr StageStep kSteps[] = {
     {"first-frame", "first frame presented (messages pumped, GDI flushed)"},
     {"late-dlls", "after the first frame: the system DLLs of the later work loaded"},
 };
+constexpr StageStep kMinimalSteps[] = {
+    {"main", "process start: the loader with the imports (user32, gdi32, shell32), C runtime"},
+    {"window", "picture drawn, window class registered, window created"},
+    {"shown", "window shown and painted"},
+    {"first-frame", "first frame presented (messages pumped, GDI flushed)"},
+};
 
-const char* StepOf(const std::string& stage) {
-  for (const StageStep& s : kSteps)
+template <std::size_t N>
+const char* StepOf(const StageStep (&steps)[N], const std::string& stage) {
+  for (const StageStep& s : steps)
     if (stage == s.stage) return s.step;
   return "";
 }
@@ -59,7 +68,7 @@ std::wstring TraceFile() {
   return std::wstring(temp) + L"qw_startup_trace_" + std::to_wstring(GetCurrentProcessId()) + L".txt";
 }
 
-// The stages one probe run wrote, in order.
+// The stages one run wrote, in order.
 std::vector<std::pair<std::string, double>> ReadStages(const std::wstring& file) {
   std::vector<std::pair<std::string, double>> stages;
   FILE* f = _wfopen(file.c_str(), L"rb");
@@ -71,18 +80,6 @@ std::vector<std::pair<std::string, double>> ReadStages(const std::wstring& file)
   return stages;
 }
 
-bool Measure(const std::wstring& program, const wchar_t* tag, int run, std::vector<double>& into) {
-  const std::wstring event = std::wstring(L"QwBenchFirstFrame-") + tag + L"-" + std::to_wstring(run) + L"-" +
-                             std::to_wstring(GetCurrentProcessId());
-  const bench::ChildRun r = bench::RunUntilSignalled(L"\"" + bench::ProgramFolder() + program + L"\"", event);
-  if (!r.signalled) {
-    std::printf("startup: %ls showed no frame (exit code %lu)\n", program.c_str(), r.exitCode);
-    return false;
-  }
-  if (run >= 0) into.push_back(r.signalMs);
-  return true;
-}
-
 // The stages of the measured runs: their names in order, and per run the
 // time of each (ms since the process was created).
 struct StageRuns {
@@ -90,14 +87,24 @@ struct StageRuns {
   std::vector<std::map<std::string, double>> runs;
 };
 
-// Runs the probe with its trace on; a measured run's stages go into `stages`.
-bool MeasureInstaller(int run, std::vector<double>& into, StageRuns& stages) {
+// Runs `program` with its trace on until it signals its first frame; a
+// measured run (run >= 0) adds its time to `into` and its stages to `stages`.
+bool Measure(const std::wstring& program, const wchar_t* tag, int run, std::vector<double>& into,
+             StageRuns& stages) {
   const std::wstring file = TraceFile();
   DeleteFileW(file.c_str());
   SetEnvironmentVariableW(L"QW_STARTUP_TRACE", file.c_str());
-  const bool ok = Measure(L"installer_probe.exe", L"i", run, into);
+  const std::wstring event = std::wstring(L"QwBenchFirstFrame-") + tag + L"-" + std::to_wstring(run) + L"-" +
+                             std::to_wstring(GetCurrentProcessId());
+  const bench::ChildRun r = bench::RunUntilSignalled(L"\"" + bench::ProgramFolder() + program + L"\"", event);
   SetEnvironmentVariableW(L"QW_STARTUP_TRACE", nullptr);
-  if (ok && run >= 0) {
+  if (!r.signalled) {
+    std::printf("startup: %ls showed no frame (exit code %lu)\n", program.c_str(), r.exitCode);
+    DeleteFileW(file.c_str());
+    return false;
+  }
+  if (run >= 0) {
+    into.push_back(r.signalMs);
     std::map<std::string, double>& times = stages.runs.emplace_back();
     for (const auto& [name, ms] : ReadStages(file)) {
       if (std::find(stages.order.begin(), stages.order.end(), name) == stages.order.end())
@@ -106,13 +113,14 @@ bool MeasureInstaller(int run, std::vector<double>& into, StageRuns& stages) {
     }
   }
   DeleteFileW(file.c_str());
-  return ok;
+  return true;
 }
 
 // Per stage: the median of its time since process creation and the median
 // of its own step (from the stage before it, in the same run).
-void PrintStages(const StageRuns& stages) {
-  std::printf("startup: installer stages over %zu runs: median ms since process creation, median step\n",
+template <std::size_t N>
+void PrintStages(const char* program, const StageRuns& stages, const StageStep (&steps)[N]) {
+  std::printf("startup: %s stages over %zu runs: median ms since process creation, median step\n", program,
               stages.runs.size());
   for (std::size_t i = 0; i < stages.order.size(); ++i) {
     const std::string& name = stages.order[i];
@@ -130,20 +138,19 @@ void PrintStages(const StageRuns& stages) {
       step.push_back(it->second - before);
     }
     std::printf("startup:   %-14s %8.1f  +%6.1f  %s\n", name.c_str(), bench::Median(at), bench::Median(step),
-                StepOf(name));
+                StepOf(steps, name));
   }
 }
 }  // namespace
 
 int main() {
   std::vector<double> installer, minimal;
-  StageRuns stages;
+  StageRuns installerStages, minimalStages;
   // One unmeasured start of each first: the first start of a program reads
   // it from disk and is not what a user sees twice.
-  if (!Measure(L"minimal_window.exe", L"m", -1, minimal) || !MeasureInstaller(-1, installer, stages))
-    return 1;
-  for (int i = 0; i < kRuns; ++i) {
-    if (!Measure(L"minimal_window.exe", L"m", i, minimal) || !MeasureInstaller(i, installer, stages))
+  for (int i = -1; i < kRuns; ++i) {
+    if (!Measure(L"minimal_window.exe", L"m", i, minimal, minimalStages) ||
+        !Measure(L"installer_probe.exe", L"i", i, installer, installerStages))
       return 1;
   }
   const double mi = bench::Median(minimal), in = bench::Median(installer);
@@ -151,6 +158,7 @@ int main() {
   std::printf("startup: minimal window 588x438 + one blit: %8.1f ms (%.1f)\n", mi, bench::Best(minimal));
   std::printf("startup: installer window:                  %8.1f ms (%.1f)\n", in, bench::Best(installer));
   std::printf("startup: installer / minimal:               %8.2f\n", in / mi);
-  PrintStages(stages);
+  PrintStages("minimal window", minimalStages, kMinimalSteps);
+  PrintStages("installer", installerStages, kInstallerSteps);
   return 0;
 }

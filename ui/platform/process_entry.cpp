@@ -13,6 +13,7 @@
 
 #include "ui/platform/deferred_imports.h"
 #include "ui/platform/dll_preload.h"
+#include "ui/platform/entry_trace.h"
 #include "ui/platform/system_library.h"
 
 extern "C" IMAGE_DOS_HEADER __ImageBase;
@@ -24,6 +25,13 @@ namespace {
 constexpr UINT kEntryPointNotFound = 0xC0000139;
 }  // namespace
 
+namespace ui::platform {
+EntryTrace& ProcessEntryTrace() {
+  static EntryTrace trace;  // constant-initialised: usable before the C runtime starts
+  return trace;
+}
+}  // namespace ui::platform
+
 #if defined(__i386__)
 // The system calls the entry with a stack aligned to 4 bytes only.
 #define QW_ENTRY_ALIGNS_STACK __attribute__((force_align_arg_pointer))
@@ -31,14 +39,18 @@ constexpr UINT kEntryPointNotFound = 0xC0000139;
 #define QW_ENTRY_ALIGNS_STACK
 #endif
 extern "C" QW_ENTRY_ALIGNS_STACK int QwProcessEntry(void) {
+  ui::platform::EntryTrace& trace = ui::platform::ProcessEntryTrace();
+  GetSystemTimeAsFileTime(&trace.entered);
   ui::platform::RestrictDllSearch();
 #if defined(QW_PRELOAD_EARLY_ONLY)
   ui::platform::PreloadEarlySystemDlls();
 #else
   ui::platform::PreloadSystemDlls();
 #endif
+  GetSystemTimeAsFileTime(&trace.preloaded);
   if (!ui::platform::BindDeferredImports(reinterpret_cast<HMODULE>(&__ImageBase))) {
     ExitProcess(kEntryPointNotFound);
   }
+  GetSystemTimeAsFileTime(&trace.bound);
   return WinMainCRTStartup();
 }

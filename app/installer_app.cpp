@@ -49,6 +49,7 @@ void InstallerApp::OnStartWindowCreated(HWND hwnd) {
   BuildWindow(hwnd);
   ui::TraceStage("app:built");
   installation_->SetDefaultFolder();
+  objects_.mainHost->ReleaseRedraws();
   ui::TraceStage("app:folder");
 }
 
@@ -64,6 +65,10 @@ void InstallerApp::BuildWindow(HWND hwnd) {
   host.imageFrame = true;
   host.blurBehind = true;
   objects_.mainHost->Create(hwnd, host);
+  // The controls are made with redraws held: each draws once, and what
+  // they change is composed in one go when the window is shown, instead of
+  // at every text, image and place given (OnStartWindowCreated releases it).
+  objects_.mainHost->HoldRedraws();
   ui::TraceStage("app:host");
   // Alt+F4 and WM_CLOSE from elsewhere: while installing the installation
   // answers (it asks first); otherwise the window closes as usual.

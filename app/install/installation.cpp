@@ -149,7 +149,6 @@ Installation::Installation(InstallerUi& ui, InstallerTexts& texts, form::FormTim
       texts_(texts),
       shortcutTimer_(shortcutTimer),
       archive_(archive),
-      memberNames_(form::EntryNames(archive)),
       hooks_(std::move(hooks)) {
   if (!hooks_.windowsFolderExists) hooks_.windowsFolderExists = [] { return sys::PathExists(kWindowsFolder); };
   if (!hooks_.launch) {
@@ -173,7 +172,12 @@ Installation::~Installation() {
 void Installation::UseArchive(ui::ByteView archive) {
   if (phase_ != Phase::Ready) return;
   archive_ = archive;
-  memberNames_ = form::EntryNames(archive);
+  memberNames_.reset();
+}
+
+const std::vector<std::string>& Installation::MemberNames() {
+  if (!memberNames_) memberNames_ = form::EntryNames(archive_);
+  return *memberNames_;
 }
 
 void Installation::SetDefaultFolder() {
@@ -225,7 +229,7 @@ void Installation::OnInstallClick() {
   if (folder != typed) ui_.SetFolderText(folder);
   // Checked before anything is created: a member that could not be
   // written would leave a half installation behind.
-  if (!FolderFitsPathLimit(folder, memberNames_)) {
+  if (!FolderFitsPathLimit(folder, MemberNames())) {
     Fail(FailureOf(InstallFailure::Kind::FolderTooLong, folder));
     return;
   }

@@ -118,6 +118,7 @@ class Installation {
   void ShowInstallingControls();
   void ShowReadyControls();
   void Fail(const InstallFailure& failure);
+  const std::vector<std::string>& MemberNames();
   void LookUpShellFolders();
   void HoldDrawing();
   void EndDrawingHold();
@@ -129,7 +130,9 @@ class Installation {
   form::FormTimer frameTimer_;
   bool drawingHeld_ = false;
   ui::ByteView archive_;
-  std::vector<std::string> memberNames_;  // the archive's entries
+  // The archive's entries, read when an installation first needs them
+  // (reading them at start-up would delay the window).
+  std::optional<std::vector<std::string>> memberNames_;
   InstallerHooks hooks_;
   Phase phase_ = Phase::Ready;
   bool workerRunning_ = false;

@@ -1,6 +1,10 @@
 // Colours, text conversion, fonts, images and string formats.
 #include <gtest/gtest.h>
 
+#include <atomic>
+#include <thread>
+#include <vector>
+
 #include "tests/support/test_env.h"
 #include "tests/support/test_images.h"
 #include "ui/core/color.h"
@@ -134,6 +138,29 @@ TEST(Fonts, SongTiIsFoundThroughTheReplacement) {
   Gdiplus::REAL size = 0;
   gp::GdipGetFontSize(font.get(), &size);
   EXPECT_FLOAT_EQ(size, 12.0f);
+}
+
+// Families are looked up once and shared: fonts made from them on several
+// threads at once are all whole, and an unknown name keeps falling back.
+TEST(Fonts, FamiliesAreSharedAcrossThreads) {
+  const std::string defaultFamily = FontFamilyName(Library().defaultFont);
+  ASSERT_FALSE(defaultFamily.empty());
+  EXPECT_TRUE(FontFamilyExists("宋体"));
+  EXPECT_FALSE(FontFamilyExists("No Such Family 456"));
+  std::atomic<int> wrong{0};
+  std::vector<std::thread> threads;
+  for (int t = 0; t < 4; ++t) {
+    threads.emplace_back([&, t] {
+      for (int i = 0; i < 40; ++i) {
+        const bool known = (i + t) % 2 == 0;
+        gp::Font font(CreateFontByName(known ? "宋体" : "No Such Family 456", 10.0f + i % 5, 0));
+        if (!font || (!known && FontFamilyName(font.get()) != defaultFamily)) ++wrong;
+      }
+    });
+  }
+  for (std::thread& t : threads) t.join();
+  EXPECT_EQ(wrong.load(), 0);
+  EXPECT_FALSE(FontFamilyExists("No Such Family 456"));
 }
 
 TEST(StringFormat, SettersStoreAndGettersReadBack) {

@@ -1,21 +1,67 @@
 #include "ui/core/font.h"
 
+#include <windows.h>
+
+#include <vector>
+
 #include "ui/core/library.h"
 #include "ui/core/text.h"
 #include "ui/platform/gdiplus_handles.h"
 
 namespace ui {
 
+namespace {
+// Families by name, looked up once: a lookup searches the installed fonts
+// and costs as much as the rest of making a font. Kept for the process
+// (GDI+ is never shut down); a null family is a name no font has.
+struct KnownFamily {
+  std::string name;
+  Gdiplus::GpFontFamily* family;
+};
+std::vector<KnownFamily>& KnownFamilies() {
+  static std::vector<KnownFamily> known;
+  return known;
+}
+// Families are shared: looking up and making fonts from them happen one at a time.
+SRWLOCK g_familiesLock = SRWLOCK_INIT;
+
+class FamiliesLocked {
+ public:
+  FamiliesLocked() { AcquireSRWLockExclusive(&g_familiesLock); }
+  ~FamiliesLocked() { ReleaseSRWLockExclusive(&g_familiesLock); }
+  FamiliesLocked(const FamiliesLocked&) = delete;
+  FamiliesLocked& operator=(const FamiliesLocked&) = delete;
+};
+
+// With the lock held. Only a name GDI+ says no font has is remembered as
+// missing; any other failure (GDI+ not started) is tried again next time.
+Gdiplus::GpFontFamily* FamilyOf(std::string_view name) {
+  for (const KnownFamily& k : KnownFamilies())
+    if (k.name == name) return k.family;
+  Gdiplus::GpFontFamily* family = nullptr;
+  const Gdiplus::Status status = gp::GdipCreateFontFamilyFromName(ToWide(name).c_str(), nullptr, &family);
+  if (status != Gdiplus::Ok) family = nullptr;
+  if (status == Gdiplus::Ok || status == Gdiplus::FontFamilyNotFound)
+    KnownFamilies().push_back(KnownFamily{std::string(name), family});
+  return family;
+}
+
+}  // namespace
+
+bool FontFamilyExists(std::string_view name) {
+  const FamiliesLocked locked;
+  return FamilyOf(name) != nullptr;
+}
+
 Gdiplus::GpFont* CreateFontByName(std::string_view family, float size, int style) {
-  gp::FontFamily fam;
-  if (!gp::Ok(gp::GdipCreateFontFamilyFromName(ToWide(family).c_str(), nullptr, fam.put()))) {
-    fam.reset();
+  const FamiliesLocked locked;
+  Gdiplus::GpFontFamily* found = FamilyOf(family);
+  if (!found) {
     const std::string fallback = FontFamilyName(Library().defaultFont);
-    if (!fallback.empty())
-      gp::GdipCreateFontFamilyFromName(ToWide(fallback).c_str(), nullptr, fam.put());
+    if (!fallback.empty()) found = FamilyOf(fallback);
   }
   Gdiplus::GpFont* font = nullptr;
-  if (fam) gp::GdipCreateFont(fam.get(), size, style, Gdiplus::UnitPixel, &font);
+  if (found) gp::GdipCreateFont(found, size, style, Gdiplus::UnitPixel, &font);
   return font;
 }
 

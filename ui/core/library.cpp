@@ -109,22 +109,15 @@ std::string SystemFontFace(int which) {
   std::string face(lf.lfFaceName, strnlen(lf.lfFaceName, LF_FACESIZE));
   if (face == "Tahoma") face = kSongTi;
   // Only a face that really makes a font is returned.
-  gp::FontFamily family;
-  if (face.empty() ||
-      !gp::Ok(gp::GdipCreateFontFamilyFromName(ToWide(face).c_str(), nullptr, family.put())))
-    return kSongTi;
-  return face;
+  return !face.empty() && FontFamilyExists(face) ? face : std::string(kSongTi);
 }
 
 Gdiplus::GpFont* CreateDefaultFont() {
-  gp::FontFamily family;
-  for (const std::string& name : {std::string(kSongTi), SystemFontFace()}) {
-    if (gp::Ok(gp::GdipCreateFontFamilyFromName(ToWide(name).c_str(), nullptr, family.put()))) break;
-    family.reset();
-  }
-  Gdiplus::GpFont* font = nullptr;
-  if (family) gp::GdipCreateFont(family.get(), 12.0f, Gdiplus::FontStyleRegular, Gdiplus::UnitPixel, &font);
-  return font;
+  // 宋体, else the system's caption face (asked for only then).
+  std::string name = kSongTi;
+  if (!FontFamilyExists(name)) name = SystemFontFace();
+  if (!FontFamilyExists(name)) return nullptr;
+  return CreateFontByName(name, 12.0f, Gdiplus::FontStyleRegular);
 }
 
 }  // namespace ui

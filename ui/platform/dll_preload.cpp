@@ -17,7 +17,7 @@ const wchar_t* const kEarlySystemDlls[] = {
     // The C runtime and the base services the others import.
     L"ucrtbase.dll", L"msvcrt.dll", L"sechost.dll", L"advapi32.dll", L"zlib1.dll", L"version.dll",
     // Windows, drawing and input.
-    L"win32u.dll", L"gdi32.dll", L"gdi32full.dll", L"user32.dll", L"imm32.dll", L"uxtheme.dll", L"dwmapi.dll",
+    L"win32u.dll", L"gdi32.dll", L"gdi32full.dll", L"user32.dll", L"imm32.dll", L"uxtheme.dll",
     // COM and the shell (the programs import shell32).
     L"rpcrt4.dll", L"combase.dll", L"ole32.dll", L"oleaut32.dll", L"shcore.dll", L"shlwapi.dll", L"shell32.dll",
     // GDI+ (the library decodes its own artwork, so no image codec yet).
@@ -33,10 +33,11 @@ const wchar_t* const kLateSystemDlls[] = {
     // COM classes and the shell's storage, proxies and compatibility layer.
     L"clbcatq.dll", L"windows.storage.dll", L"comres.dll", L"actxprxy.dll", L"apphelp.dll",
     // GDI+'s image codecs and the property store they import; accessibility
-    // (a screen reader's first question); dbghelp for creating folders. The
-    // library binds its functions from these at their first call
+    // (a screen reader's first question); dbghelp for creating folders; the
+    // desktop composition (menus blur what is behind them). The library
+    // binds its functions from these at their first call
     // (ui/platform/system_api.h).
-    L"propsys.dll", L"windowscodecs.dll", L"oleacc.dll", L"dbghelp.dll",
+    L"propsys.dll", L"windowscodecs.dll", L"oleacc.dll", L"dbghelp.dll", L"dwmapi.dll",
 };
 const std::size_t kLateSystemDllCount = std::size(kLateSystemDlls);
 

@@ -13,7 +13,16 @@ export LC_ALL=zh_CN.UTF-8 2>/dev/null
 export WINEDLLOVERRIDES="winemenubuilder.exe=d;mscoree=d;mshtml=d"
 export HOME=$work/home
 mkdir -p "$HOME"
-fail() { echo "FAIL [$case]: $*"; WINEPREFIX=$prefix wineserver -k 2>/dev/null; exit 1; }
+# On failure, what the last uninstaller run wrote to stderr (Wine's own
+# messages too: an exit code the uninstaller never gives comes from there).
+uninstaller_stderr=$work/$case.stderr
+rm -f "$uninstaller_stderr"
+fail() {
+  echo "FAIL [$case]: $*"
+  [ -s "$uninstaller_stderr" ] && { echo "the uninstaller's stderr:"; tail -n 30 "$uninstaller_stderr"; }
+  WINEPREFIX=$prefix wineserver -k 2>/dev/null
+  exit 1
+}
 
 # --- a fresh copy of the tree's pristine prefix (scripts/wine_prefix.sh) ---
 source "${QW_SOURCE_DIR:?}/scripts/wine_prefix.sh"
@@ -98,7 +107,7 @@ registry_snapshot() {
 }
 
 run_uninstaller() {  # args... ; sets $code
-  (cd "$folder" && "$wine" "$folder/uninst.exe" "$@")
+  (cd "$folder" && WINEDEBUG=err+all "$wine" "$folder/uninst.exe" "$@") 2>"$uninstaller_stderr"
   code=$?
 }
 

@@ -30,7 +30,9 @@ class StageTrace {
   }
   // A stage reached at `when` (e.g. before the C runtime started).
   void MarkAt(const char* stage, FILETIME when) {
-    if (on_) lines_ += std::string(stage) + " " + std::to_string(static_cast<double>(Ticks(when) - Ticks(created_)) / 10000.0) + "\n";
+    if (!on_) return;
+    const double ms = static_cast<double>(Ticks(when) - Ticks(created_)) / 10000.0;
+    lines_ += std::string(stage) + " " + std::to_string(ms) + "\n";
   }
   void Write() const {
     if (!on_) return;

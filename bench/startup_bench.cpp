@@ -19,7 +19,7 @@
 #include "bench/bench_support.h"
 
 namespace {
-constexpr int kRuns = 7;
+constexpr int kRuns = 11;
 
 // What happens between the stage before and the named one.
 struct StageStep {

@@ -55,7 +55,7 @@ enum class Fn {
 #undef UI_SYS_ID
 };
 
-// The table as bound so far; a function is looked up by Bound.
+// The table as bound so far; each function is looked up at its first call.
 Table& storage();
 // Test seam: the same table with every function looked up, writable, so a
 // test can remove or replace a function.

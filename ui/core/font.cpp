@@ -1,7 +1,6 @@
 #include "ui/core/font.h"
 
-#include <windows.h>
-
+#include <mutex>
 #include <vector>
 
 #include "ui/core/library.h"
@@ -23,15 +22,7 @@ std::vector<KnownFamily>& KnownFamilies() {
   return known;
 }
 // Families are shared: looking up and making fonts from them happen one at a time.
-SRWLOCK g_familiesLock = SRWLOCK_INIT;
-
-class FamiliesLocked {
- public:
-  FamiliesLocked() { AcquireSRWLockExclusive(&g_familiesLock); }
-  ~FamiliesLocked() { ReleaseSRWLockExclusive(&g_familiesLock); }
-  FamiliesLocked(const FamiliesLocked&) = delete;
-  FamiliesLocked& operator=(const FamiliesLocked&) = delete;
-};
+std::mutex g_families;
 
 // With the lock held. Only a name GDI+ says no font has is remembered as
 // missing; any other failure (GDI+ not started) is tried again next time.
@@ -49,12 +40,12 @@ Gdiplus::GpFontFamily* FamilyOf(std::string_view name) {
 }  // namespace
 
 bool FontFamilyExists(std::string_view name) {
-  const FamiliesLocked locked;
+  const std::lock_guard<std::mutex> hold(g_families);
   return FamilyOf(name) != nullptr;
 }
 
 Gdiplus::GpFont* CreateFontByName(std::string_view family, float size, int style) {
-  const FamiliesLocked locked;
+  const std::lock_guard<std::mutex> hold(g_families);
   Gdiplus::GpFontFamily* found = FamilyOf(family);
   if (!found) {
     const std::string fallback = FontFamilyName(Library().defaultFont);

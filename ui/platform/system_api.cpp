@@ -2,6 +2,7 @@
 
 #include <atomic>
 #include <cstddef>
+#include <mutex>
 
 #include "ui/platform/system_library.h"
 
@@ -14,7 +15,7 @@ constexpr std::size_t kFunctionCount = 0
 #undef UI_SYS_COUNT
     ;
 std::atomic<bool> g_bound[kFunctionCount];
-SRWLOCK g_binding = SRWLOCK_INIT;
+std::mutex g_binding;
 }  // namespace
 
 Table& storage() {
@@ -25,12 +26,10 @@ Table& storage() {
 bool IsBound(Fn id) { return g_bound[static_cast<std::size_t>(id)].load(std::memory_order_acquire); }
 
 void BindOnce(Fn id, const wchar_t* dll, const char* name, void (*store)(Table&, FARPROC)) {
-  AcquireSRWLockExclusive(&g_binding);
-  if (!IsBound(id)) {
-    store(storage(), platform::FindFunction(platform::LoadSystemLibrary(dll), name));
-    g_bound[static_cast<std::size_t>(id)].store(true, std::memory_order_release);
-  }
-  ReleaseSRWLockExclusive(&g_binding);
+  const std::lock_guard<std::mutex> hold(g_binding);
+  if (IsBound(id)) return;
+  store(storage(), platform::FindFunction(platform::LoadSystemLibrary(dll), name));
+  g_bound[static_cast<std::size_t>(id)].store(true, std::memory_order_release);
 }
 
 Table& mutableTableForTest() {

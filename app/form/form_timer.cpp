@@ -10,13 +10,15 @@ FormTimer::FormTimer()
 FormTimer::~FormTimer() { SetInterval(0); }
 
 bool FormTimer::SetInterval(UINT milliseconds) {
-  if (!window_.hwnd()) return false;
   if (milliseconds == 0) {
+    // A timer that never ran has no window to stop it on (nor needs one).
     if (interval_ != 0) KillTimer(window_.hwnd(), kTimerId);
     interval_ = 0;
     return true;
   }
-  if (SetTimer(window_.hwnd(), kTimerId, milliseconds, nullptr) == 0) {
+  const HWND window = window_.hwnd();
+  if (!window) return false;
+  if (SetTimer(window, kTimerId, milliseconds, nullptr) == 0) {
     interval_ = 0;
     return false;
   }

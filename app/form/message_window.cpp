@@ -18,13 +18,16 @@ bool RegisterMessageClass() {
 }
 }  // namespace
 
-MessageWindow::MessageWindow(Handler handler) : handler_(std::move(handler)) {
-  if (!RegisterMessageClass()) return;
+MessageWindow::MessageWindow(Handler handler) : handler_(std::move(handler)), thread_(GetCurrentThreadId()) {}
+
+HWND MessageWindow::hwnd() const {
+  if (hwnd_ || GetCurrentThreadId() != thread_ || !RegisterMessageClass()) return hwnd_;
   hwnd_ = CreateWindowExW(0, kClassName, L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr,
                           GetModuleHandleW(nullptr), nullptr);
-  if (!hwnd_) return;
-  SetWindowLongPtrW(hwnd_, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
+  if (!hwnd_) return nullptr;
+  SetWindowLongPtrW(hwnd_, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(const_cast<MessageWindow*>(this)));
   SetWindowLongPtrW(hwnd_, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&MessageWindow::Proc));
+  return hwnd_;
 }
 
 MessageWindow::~MessageWindow() {

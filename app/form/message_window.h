@@ -15,18 +15,23 @@ class MessageWindow {
   // `result`; false lets the default window procedure answer it.
   using Handler = std::function<bool(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result)>;
 
-  // Creates the window on the calling thread; its messages run there.
+  // The window belongs to the calling thread; its messages run there.
   explicit MessageWindow(Handler handler);
   MessageWindow(const MessageWindow&) = delete;
   MessageWindow& operator=(const MessageWindow&) = delete;
   ~MessageWindow();
 
-  HWND hwnd() const { return hwnd_; }  // null when creation failed
+  // The window, made at the first call on the constructing thread: an
+  // object that never needs it (a timer never started) costs the program's
+  // start no round trip to the window system. Null when creation failed,
+  // or when first asked for from another thread.
+  HWND hwnd() const;
 
  private:
   static LRESULT CALLBACK Proc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
   Handler handler_;
-  HWND hwnd_ = nullptr;  // owned: destroyed with the object
+  DWORD thread_;
+  mutable HWND hwnd_ = nullptr;  // owned: destroyed with the object
 };
 
 }  // namespace app::form

@@ -2,10 +2,12 @@
 // WM_TIMER messages only ever go to its own hidden window.
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <thread>
 #include <vector>
 
 #include "app/form/form_timer.h"
+#include "app/form/message_window.h"
 #include "tests/support/test_env.h"
 
 namespace {
@@ -80,6 +82,38 @@ TEST(FormTimer, ItsTimerMessagesNeverReachAnotherWindow) {
   ASSERT_FALSE(g_timerWindows.empty());
   for (HWND w : g_timerWindows) EXPECT_EQ(w, timer.TickWindow());
   EXPECT_NE(timer.TickWindow(), hostLike.hwnd());
+}
+
+// The hidden window is made when first needed, and only for the thread
+// that made the object: its messages must never run anywhere else.
+TEST(MessageWindow, IsMadeOnceForTheThreadThatOwnsIt) {
+  DWORD handledOn = 0;
+  HWND made = nullptr;
+  {
+    app::form::MessageWindow window([&](UINT message, WPARAM, LPARAM, LRESULT& result) {
+      if (message != WM_APP + 3) return false;
+      handledOn = GetCurrentThreadId();
+      result = 7;
+      return true;
+    });
+    HWND fromOtherThread = reinterpret_cast<HWND>(1);
+    std::thread([&] { fromOtherThread = window.hwnd(); }).join();
+    EXPECT_EQ(fromOtherThread, nullptr);
+
+    made = window.hwnd();
+    ASSERT_NE(made, nullptr);
+    EXPECT_EQ(window.hwnd(), made);
+    EXPECT_EQ(GetWindowThreadProcessId(made, nullptr), GetCurrentThreadId());
+    // Sent from another thread, it is answered here while this thread pumps.
+    std::atomic<LRESULT> answer{0};
+    std::thread sender([&] { answer = SendMessageW(made, WM_APP + 3, 0, 0); });
+    const bool answered = qwtest::PumpUntil([&] { return answer.load() != 0; });
+    if (answered) sender.join(); else sender.detach();
+    ASSERT_TRUE(answered);
+    EXPECT_EQ(answer.load(), 7);
+    EXPECT_EQ(handledOn, GetCurrentThreadId());
+  }
+  EXPECT_FALSE(IsWindow(made));
 }
 
 }  // namespace

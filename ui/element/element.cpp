@@ -131,6 +131,10 @@ ElementHandle UiElement::Create(UiParent parent, const RectF& bounds, int kind, 
   SendEvent(ev::kCreated, reinterpret_cast<WPARAM>(bitmap_.get()),
             reinterpret_cast<LPARAM>(graphics_.get()));
   if (!self) return 0;  // destroyed by its own created event
+  // A host holding its redraws has the element draw when it presents: an
+  // element given its images, texts and places right after creation then
+  // draws once, not once bare and again for each of them.
+  if (UiWindow* h = Host(); h && h->PutOffRepaint(this)) return handle_;
   SendEvent(ev::kPaint, reinterpret_cast<WPARAM>(bitmap_.get()),
             reinterpret_cast<LPARAM>(graphics_.get()));
   return handle_;

@@ -179,3 +179,41 @@ TEST(FillArgbPixels, SetsTheAreaOnlyAndOnlyOnStraightBitmaps) {
   gp::GdipCreateBitmapFromScan0(4, 4, 0, PixelFormat32bppPARGB, nullptr, premultiplied.put());
   EXPECT_FALSE(FillArgbPixels(premultiplied.get(), RECT{0, 0, 2, 2}, 0xFFFFFFFFu));
 }
+
+// Whatever the settings, rectangle, colour, clip or transform, the fill
+// leaves exactly GDI+'s pixels over a bitmap that already holds a picture.
+TEST(FillSolidRect, LeavesExactlyWhatAGdiplusFillLeaves) {
+  constexpr int w = 16, h = 12;
+  const auto paint = [](TestCanvas& c) {
+    std::mt19937 random(5);
+    for (int y = 0; y < h; ++y)
+      for (int x = 0; x < w; ++x)
+        gp::GdipBitmapSetPixel(c.bitmap.get(), x, y, (x + y) % 4 == 0 ? 0u : static_cast<Argb>(random()));
+  };
+  const Gdiplus::RectF rects[] = {{2, 1, 9, 5}, {-3, -2, 8, 6}, {10, 4, 20, 20}, {2.5f, 1, 5, 3}, {0, 0, w, h}};
+  const Argb colours[] = {ArgbOf(255, 12, 200, 99), ArgbOf(255, 255, 255, 255), ArgbOf(128, 40, 50, 60)};
+  for (const Gdiplus::SmoothingMode smoothing : {Gdiplus::SmoothingModeAntiAlias, Gdiplus::SmoothingModeNone})
+    for (const Gdiplus::PixelOffsetMode offset : {Gdiplus::PixelOffsetModeDefault, Gdiplus::PixelOffsetModeHalf})
+      for (const Gdiplus::CompositingMode mode : {Gdiplus::CompositingModeSourceOver, Gdiplus::CompositingModeSourceCopy})
+        for (int variant = 0; variant < 3; ++variant)  // plain, clipped, scaled
+          for (const Gdiplus::RectF& rect : rects)
+            for (const Argb colour : colours) {
+              SCOPED_TRACE(testing::Message() << "smoothing " << smoothing << " offset " << offset << " mode "
+                                              << mode << " variant " << variant << " rect " << rect.X << ","
+                                              << rect.Y << " " << rect.Width << "x" << rect.Height << " colour "
+                                              << std::hex << colour);
+              TestCanvas byGdiplus(w, h), direct(w, h);
+              for (TestCanvas* c : {&byGdiplus, &direct}) {
+                paint(*c);
+                gp::GdipSetSmoothingMode(c->g(), smoothing);
+                gp::GdipSetPixelOffsetMode(c->g(), offset);
+                gp::GdipSetCompositingMode(c->g(), mode);
+                if (variant == 1) gp::GdipSetClipRect(c->g(), 3, 2, 6, 7, Gdiplus::CombineModeReplace);
+                if (variant == 2) gp::GdipScaleWorldTransform(c->g(), 1.5f, 1.5f, Gdiplus::MatrixOrderPrepend);
+              }
+              byGdiplus.Fill(rect.X, rect.Y, rect.Width, rect.Height, colour);
+              FillSolidRect(direct.g(), direct.bitmap.get(), rect, colour);
+              for (int y = 0; y < h; ++y)
+                for (int x = 0; x < w; ++x) ASSERT_EQ(direct.At(x, y), byGdiplus.At(x, y)) << x << "," << y;
+            }
+}

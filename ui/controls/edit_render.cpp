@@ -48,8 +48,7 @@ bool UiEdit::Render(bool relayout) {
     Gdiplus::GpGraphics* g = pc.graphics;
     const RectF b = Bounds();
     const float w = static_cast<float>(Trunc(b.width)), h = static_cast<float>(Trunc(b.height));
-    gp::SolidBrush back;
-    if (gp::Ok(gp::GdipCreateSolidFill(backColor_, back.put()))) gp::GdipFillRectangle(g, back.get(), 0, 0, w, h);
+    FillSolidRect(g, pc.bitmap, Gdiplus::RectF(0, 0, w, h), backColor_);
     DrawBorderStyle(g, Gdiplus::RectF(0, 0, w, h), borderColor_);
 
     Gdiplus::RectF r(2, 2, w - 4, h - 4);

@@ -49,12 +49,13 @@ bool FitsIn(Gdiplus::GpBitmap* bitmap, const RECT& area) {
          area.right <= static_cast<LONG>(w) && area.bottom <= static_cast<LONG>(h);
 }
 
-// A graphics over one row of pixels in caller's memory, composing as `like` does.
+// A graphics over rows of `count` pixels in caller's memory, composing as `like` does.
 struct RowSurface {
   gp::Bitmap bitmap;
   gp::Graphics graphics;
-  RowSurface(std::uint32_t* pixels, int count, Gdiplus::PixelFormat format, Gdiplus::GpGraphics* like) {
-    gp::GdipCreateBitmapFromScan0(count, 1, count * 4, format, reinterpret_cast<BYTE*>(pixels), bitmap.put());
+  RowSurface(std::uint32_t* pixels, int count, Gdiplus::PixelFormat format, Gdiplus::GpGraphics* like,
+             int rows = 1) {
+    gp::GdipCreateBitmapFromScan0(count, rows, count * 4, format, reinterpret_cast<BYTE*>(pixels), bitmap.put());
     if (bitmap) gp::GdipGetImageGraphicsContext(bitmap.get(), graphics.put());
     if (!graphics || !like) return;
     Gdiplus::CompositingMode mode = Gdiplus::CompositingModeSourceOver;
@@ -87,6 +88,60 @@ bool DrawsInDevicePixels(Gdiplus::GpGraphics* graphics) {
   BOOL identity = FALSE;
   return gp::Ok(gp::GdipCreateMatrix(transform.put())) && gp::Ok(gp::GdipGetWorldTransform(graphics, transform.get())) &&
          gp::Ok(gp::GdipIsMatrixIdentity(transform.get(), &identity)) && identity;
+}
+
+bool DrawsUnclippedInDevicePixels(Gdiplus::GpGraphics* graphics) {
+  if (!DrawsInDevicePixels(graphics)) return false;
+  gp::Region clip;
+  BOOL infinite = FALSE;
+  return gp::Ok(gp::GdipCreateRegion(clip.put())) && gp::Ok(gp::GdipGetClip(graphics, clip.get())) &&
+         gp::Ok(gp::GdipIsInfiniteRegion(clip.get(), graphics, &infinite)) && infinite;
+}
+
+namespace {
+// The pixel GDI+ sets when `like` fills the whole-pixel square (1, 1)-(3, 3)
+// of a cleared 4 x 4 surface with `colour`, provided it sets exactly those
+// four pixels, all alike, and leaves the rest clear (no softened edge);
+// nothing otherwise.
+std::optional<Argb> CrispFillPixel(Argb colour, Gdiplus::GpGraphics* like) {
+  std::uint32_t pixels[16] = {};
+  RowSurface surface(pixels, 4, PixelFormat32bppARGB, like, 4);
+  Gdiplus::PixelOffsetMode offset = Gdiplus::PixelOffsetModeDefault;
+  gp::SolidBrush brush;
+  if (!surface.graphics || !gp::Ok(gp::GdipGetPixelOffsetMode(like, &offset)) ||
+      !gp::Ok(gp::GdipSetPixelOffsetMode(surface.graphics.get(), offset)) ||
+      !gp::Ok(gp::GdipCreateSolidFill(colour, brush.put())) ||
+      !gp::Ok(gp::GdipFillRectangle(surface.graphics.get(), brush.get(), 1, 1, 2, 2)) || !surface.Finish())
+    return std::nullopt;
+  for (int i = 0; i < 16; ++i) {
+    const bool covered = (i / 4 == 1 || i / 4 == 2) && (i % 4 == 1 || i % 4 == 2);
+    if (covered ? pixels[i] != pixels[5] : pixels[i] != 0) return std::nullopt;
+  }
+  return pixels[5];
+}
+}  // namespace
+
+void FillSolidRect(Gdiplus::GpGraphics* graphics, Gdiplus::GpBitmap* bitmap, const Gdiplus::RectF& rect,
+                   Argb colour) {
+  if (!graphics) return;
+  if ((colour >> 24) == 0xFF && bitmap && rect.Width > 0 && rect.Height > 0 && IsWholePixel(rect.X) &&
+      IsWholePixel(rect.Y) && IsWholePixel(rect.Width) && IsWholePixel(rect.Height) &&
+      FormatOf(bitmap) == PixelFormat32bppARGB && DrawsUnclippedInDevicePixels(graphics)) {
+    // An opaque fill leaves the same pixel over whatever was there; only
+    // the part on the bitmap is drawn.
+    const auto image = reinterpret_cast<Gdiplus::GpImage*>(bitmap);
+    const RECT pixels{std::max(0L, static_cast<LONG>(rect.X)), std::max(0L, static_cast<LONG>(rect.Y)),
+                      std::min(static_cast<LONG>(ImageWidth(image)), static_cast<LONG>(rect.X + rect.Width)),
+                      std::min(static_cast<LONG>(ImageHeight(image)), static_cast<LONG>(rect.Y + rect.Height))};
+    if (pixels.right <= pixels.left || pixels.bottom <= pixels.top) return;
+    const std::optional<Argb> pixel = CrispFillPixel(colour, graphics);
+    if (pixel && gp::Ok(gp::GdipFlush(graphics, Gdiplus::FlushIntentionSync)) &&
+        FillArgbPixels(bitmap, pixels, *pixel))
+      return;
+  }
+  gp::SolidBrush brush;
+  if (gp::Ok(gp::GdipCreateSolidFill(colour, brush.put())))
+    gp::GdipFillRectangle(graphics, brush.get(), rect.X, rect.Y, rect.Width, rect.Height);
 }
 
 bool FillArgbPixels(Gdiplus::GpBitmap* bitmap, const RECT& area, Argb pixel) {

@@ -30,6 +30,20 @@ inline bool IsWholePixel(float v) { return std::isfinite(v) && std::floor(v) == 
 // (or display), page scale 1 and no world transform.
 bool DrawsInDevicePixels(Gdiplus::GpGraphics* graphics);
 
+// Whether `graphics` draws in device pixels as they are (above) and no clip
+// cuts what it draws.
+bool DrawsUnclippedInDevicePixels(Gdiplus::GpGraphics* graphics);
+
+// Fills `rect` with the solid `colour`, exactly as GDI+ filling it on
+// `graphics` would. When the colour is opaque, the rectangle lies on whole
+// pixels of `bitmap` (the 32bpp ARGB bitmap `graphics` draws on, unclipped,
+// in device pixels) and a probe fill with the graphics' settings shows GDI+
+// covers exactly such a rectangle's pixels with one value, that value is
+// written straight into the pixels: GDI+ fills every pixel through its
+// general path, at many times the cost. Otherwise GDI+ fills it.
+void FillSolidRect(Gdiplus::GpGraphics* graphics, Gdiplus::GpBitmap* bitmap, const Gdiplus::RectF& rect,
+                   Argb colour);
+
 // Sets every pixel of `area` (bitmap pixels, inside the bitmap) of a 32bpp
 // ARGB bitmap to `pixel`. False (nothing written) for another format or
 // when the bitmap cannot be locked.

@@ -2,6 +2,7 @@
 
 #include <cmath>
 
+#include "ui/core/bitmap_pixels.h"
 #include "ui/core/text.h"
 #include "ui/element/contrast.h"
 #include "ui/element/text_drawing.h"
@@ -286,9 +287,7 @@ void UiLabel::Draw() {
     if (gradientMode_ != -1 && backColor1_ == backColor2_) {
       // A gradient between equal colours is one colour: a solid fill gives
       // the same pixels without computing the gradient for each of them.
-      gp::SolidBrush brush;
-      gp::GdipCreateSolidFill(backColor1_, brush.put());
-      if (brush) gp::GdipFillRectangle(g, brush.get(), area.X, area.Y, area.Width, area.Height);
+      FillSolidRect(g, pc.bitmap, area, backColor1_);
     } else if (gradientMode_ != -1) {
       gp::LineBrush brush;
       gp::GdipCreateLineBrushFromRect(&area, backColor1_, backColor2_,

@@ -51,12 +51,7 @@ bool PlainTarget(const PaintContext& pc, const RectF& dest, RECT* place, DrawSet
       !IsWholePixel(dest.height) ||
       dest.width <= 0 || dest.height <= 0)
     return false;
-  if (!DrawsInDevicePixels(g)) return false;
-  gp::Region clip;
-  BOOL infinite = FALSE;
-  if (!gp::Ok(gp::GdipCreateRegion(clip.put())) || !gp::Ok(gp::GdipGetClip(g, clip.get())) ||
-      !gp::Ok(gp::GdipIsInfiniteRegion(clip.get(), g, &infinite)) || !infinite)
-    return false;
+  if (!DrawsUnclippedInDevicePixels(g)) return false;
   if (!gp::Ok(gp::GdipGetInterpolationMode(g, &settings->interpolation)) ||
       !gp::Ok(gp::GdipGetPixelOffsetMode(g, &settings->pixelOffset)) ||
       !gp::Ok(gp::GdipGetCompositingMode(g, &settings->compositing)) ||

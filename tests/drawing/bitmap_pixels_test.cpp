@@ -180,40 +180,45 @@ TEST(FillArgbPixels, SetsTheAreaOnlyAndOnlyOnStraightBitmaps) {
   EXPECT_FALSE(FillArgbPixels(premultiplied.get(), RECT{0, 0, 2, 2}, 0xFFFFFFFFu));
 }
 
-// Whatever the settings, rectangle, colour, clip or transform, the fill
-// leaves exactly GDI+'s pixels over a bitmap that already holds a picture.
+// Whatever the settings, rectangle, colour, clip, transform or pixels under
+// it, the fill leaves exactly GDI+'s pixels.
 TEST(FillSolidRect, LeavesExactlyWhatAGdiplusFillLeaves) {
   constexpr int w = 16, h = 12;
-  const auto paint = [](TestCanvas& c) {
+  // Under the fill: a picture, a cleared element, one colour all over.
+  const auto paint = [](TestCanvas& c, int under) {
     std::mt19937 random(5);
     for (int y = 0; y < h; ++y)
-      for (int x = 0; x < w; ++x)
-        gp::GdipBitmapSetPixel(c.bitmap.get(), x, y, (x + y) % 4 == 0 ? 0u : static_cast<Argb>(random()));
+      for (int x = 0; x < w; ++x) {
+        const Argb picture = (x + y) % 4 == 0 ? 0u : static_cast<Argb>(random());
+        gp::GdipBitmapSetPixel(c.bitmap.get(), x, y, under == 0 ? picture : under == 1 ? 0u : 0x80402010u);
+      }
   };
   const Gdiplus::RectF rects[] = {{2, 1, 9, 5}, {-3, -2, 8, 6}, {10, 4, 20, 20}, {2.5f, 1, 5, 3}, {0, 0, w, h}};
-  const Argb colours[] = {ArgbOf(255, 12, 200, 99), ArgbOf(255, 255, 255, 255), ArgbOf(128, 40, 50, 60)};
+  const Argb colours[] = {ArgbOf(255, 12, 200, 99), ArgbOf(254, 255, 255, 255), ArgbOf(160, 255, 255, 255),
+                          ArgbOf(1, 40, 50, 60)};
   for (const Gdiplus::SmoothingMode smoothing : {Gdiplus::SmoothingModeAntiAlias, Gdiplus::SmoothingModeNone})
     for (const Gdiplus::PixelOffsetMode offset : {Gdiplus::PixelOffsetModeDefault, Gdiplus::PixelOffsetModeHalf})
       for (const Gdiplus::CompositingMode mode : {Gdiplus::CompositingModeSourceOver, Gdiplus::CompositingModeSourceCopy})
-        for (int variant = 0; variant < 3; ++variant)  // plain, clipped, scaled
-          for (const Gdiplus::RectF& rect : rects)
-            for (const Argb colour : colours) {
-              SCOPED_TRACE(testing::Message() << "smoothing " << smoothing << " offset " << offset << " mode "
-                                              << mode << " variant " << variant << " rect " << rect.X << ","
-                                              << rect.Y << " " << rect.Width << "x" << rect.Height << " colour "
-                                              << std::hex << colour);
-              TestCanvas byGdiplus(w, h), direct(w, h);
-              for (TestCanvas* c : {&byGdiplus, &direct}) {
-                paint(*c);
-                gp::GdipSetSmoothingMode(c->g(), smoothing);
-                gp::GdipSetPixelOffsetMode(c->g(), offset);
-                gp::GdipSetCompositingMode(c->g(), mode);
-                if (variant == 1) gp::GdipSetClipRect(c->g(), 3, 2, 6, 7, Gdiplus::CombineModeReplace);
-                if (variant == 2) gp::GdipScaleWorldTransform(c->g(), 1.5f, 1.5f, Gdiplus::MatrixOrderPrepend);
+        for (int under = 0; under < 3; ++under)
+          for (int variant = 0; variant < 3; ++variant)  // plain, clipped, scaled
+            for (const Gdiplus::RectF& rect : rects)
+              for (const Argb colour : colours) {
+                SCOPED_TRACE(testing::Message() << "smoothing " << smoothing << " offset " << offset << " mode "
+                                                << mode << " under " << under << " variant " << variant << " rect "
+                                                << rect.X << "," << rect.Y << " " << rect.Width << "x"
+                                                << rect.Height << " colour " << std::hex << colour);
+                TestCanvas byGdiplus(w, h), direct(w, h);
+                for (TestCanvas* c : {&byGdiplus, &direct}) {
+                  paint(*c, under);
+                  gp::GdipSetSmoothingMode(c->g(), smoothing);
+                  gp::GdipSetPixelOffsetMode(c->g(), offset);
+                  gp::GdipSetCompositingMode(c->g(), mode);
+                  if (variant == 1) gp::GdipSetClipRect(c->g(), 3, 2, 6, 7, Gdiplus::CombineModeReplace);
+                  if (variant == 2) gp::GdipScaleWorldTransform(c->g(), 1.5f, 1.5f, Gdiplus::MatrixOrderPrepend);
+                }
+                byGdiplus.Fill(rect.X, rect.Y, rect.Width, rect.Height, colour);
+                FillSolidRect(direct.g(), direct.bitmap.get(), rect, colour);
+                for (int y = 0; y < h; ++y)
+                  for (int x = 0; x < w; ++x) ASSERT_EQ(direct.At(x, y), byGdiplus.At(x, y)) << x << "," << y;
               }
-              byGdiplus.Fill(rect.X, rect.Y, rect.Width, rect.Height, colour);
-              FillSolidRect(direct.g(), direct.bitmap.get(), rect, colour);
-              for (int y = 0; y < h; ++y)
-                for (int x = 0; x < w; ++x) ASSERT_EQ(direct.At(x, y), byGdiplus.At(x, y)) << x << "," << y;
-            }
 }

@@ -1,6 +1,7 @@
 #include "ui/core/bitmap_pixels.h"
 
 #include <algorithm>
+#include <iterator>
 #include <cstring>
 
 #include "ui/core/image.h"
@@ -99,12 +100,12 @@ bool DrawsUnclippedInDevicePixels(Gdiplus::GpGraphics* graphics) {
 }
 
 namespace {
-// The pixel GDI+ sets when `like` fills the whole-pixel square (1, 1)-(3, 3)
-// of a cleared 4 x 4 surface with `colour`, provided it sets exactly those
-// four pixels, all alike, and leaves the rest clear (no softened edge);
-// nothing otherwise.
-std::optional<Argb> CrispFillPixel(Argb colour, Gdiplus::GpGraphics* like) {
-  std::uint32_t pixels[16] = {};
+// The pixel GDI+ leaves when `like` fills the whole-pixel square (1, 1)-(3, 3)
+// of a 4 x 4 surface of `under` pixels with `colour`, provided it changes
+// exactly those four pixels, all alike (no softened edge); nothing otherwise.
+std::optional<Argb> CrispFillPixel(Argb colour, Argb under, Gdiplus::GpGraphics* like) {
+  std::uint32_t pixels[16];
+  std::fill(std::begin(pixels), std::end(pixels), under);
   RowSurface surface(pixels, 4, PixelFormat32bppARGB, like, 4);
   Gdiplus::PixelOffsetMode offset = Gdiplus::PixelOffsetModeDefault;
   gp::SolidBrush brush;
@@ -115,29 +116,47 @@ std::optional<Argb> CrispFillPixel(Argb colour, Gdiplus::GpGraphics* like) {
     return std::nullopt;
   for (int i = 0; i < 16; ++i) {
     const bool covered = (i / 4 == 1 || i / 4 == 2) && (i % 4 == 1 || i % 4 == 2);
-    if (covered ? pixels[i] != pixels[5] : pixels[i] != 0) return std::nullopt;
+    if (covered ? pixels[i] != pixels[5] : pixels[i] != under) return std::nullopt;
   }
   return pixels[5];
+}
+
+// Fills `area` (inside the bitmap) directly when its pixels are all alike
+// (a cleared element, or any pixels under an opaque colour): each then
+// becomes what the probe above leaves. False (nothing written) otherwise.
+bool FillUniformArea(Gdiplus::GpGraphics* graphics, Gdiplus::GpBitmap* bitmap, const RECT& area, Argb colour) {
+  if (!gp::Ok(gp::GdipFlush(graphics, Gdiplus::FlushIntentionSync))) return false;
+  const LockedPixels pixels(bitmap, area, PixelFormat32bppARGB,
+                            Gdiplus::ImageLockModeRead | Gdiplus::ImageLockModeWrite);
+  if (!pixels.Locked()) return false;
+  const int width = area.right - area.left, height = area.bottom - area.top;
+  const Argb under = pixels.Row(0)[0];
+  if ((colour >> 24) != 0xFF) {
+    for (int y = 0; y < height; ++y) {
+      const std::uint32_t* row = pixels.Row(y);
+      if (std::any_of(row, row + width, [under](std::uint32_t p) { return p != under; })) return false;
+    }
+  }
+  const std::optional<Argb> pixel = CrispFillPixel(colour, under, graphics);
+  if (!pixel) return false;
+  for (int y = 0; y < height; ++y) std::fill_n(pixels.Row(y), width, *pixel);
+  return true;
 }
 }  // namespace
 
 void FillSolidRect(Gdiplus::GpGraphics* graphics, Gdiplus::GpBitmap* bitmap, const Gdiplus::RectF& rect,
                    Argb colour) {
   if (!graphics) return;
-  if ((colour >> 24) == 0xFF && bitmap && rect.Width > 0 && rect.Height > 0 && IsWholePixel(rect.X) &&
-      IsWholePixel(rect.Y) && IsWholePixel(rect.Width) && IsWholePixel(rect.Height) &&
-      FormatOf(bitmap) == PixelFormat32bppARGB && DrawsUnclippedInDevicePixels(graphics)) {
-    // An opaque fill leaves the same pixel over whatever was there; only
-    // the part on the bitmap is drawn.
+  if (bitmap && rect.Width > 0 && rect.Height > 0 && IsWholePixel(rect.X) && IsWholePixel(rect.Y) &&
+      IsWholePixel(rect.Width) && IsWholePixel(rect.Height) && FormatOf(bitmap) == PixelFormat32bppARGB &&
+      DrawsUnclippedInDevicePixels(graphics)) {
+    // Only the part on the bitmap is drawn.
     const auto image = reinterpret_cast<Gdiplus::GpImage*>(bitmap);
-    const RECT pixels{std::max(0L, static_cast<LONG>(rect.X)), std::max(0L, static_cast<LONG>(rect.Y)),
-                      std::min(static_cast<LONG>(ImageWidth(image)), static_cast<LONG>(rect.X + rect.Width)),
-                      std::min(static_cast<LONG>(ImageHeight(image)), static_cast<LONG>(rect.Y + rect.Height))};
-    if (pixels.right <= pixels.left || pixels.bottom <= pixels.top) return;
-    const std::optional<Argb> pixel = CrispFillPixel(colour, graphics);
-    if (pixel && gp::Ok(gp::GdipFlush(graphics, Gdiplus::FlushIntentionSync)) &&
-        FillArgbPixels(bitmap, pixels, *pixel))
-      return;
+    const RECT area{std::max(0L, static_cast<LONG>(rect.X)), std::max(0L, static_cast<LONG>(rect.Y)),
+                    std::min(static_cast<LONG>(ImageWidth(image)), static_cast<LONG>(rect.X + rect.Width)),
+                    std::min(static_cast<LONG>(ImageHeight(image)), static_cast<LONG>(rect.Y + rect.Height))};
+    if (area.right <= area.left || area.bottom <= area.top) return;
+    if (FillUniformArea(graphics, bitmap, area, colour)) return;
   }
   gp::SolidBrush brush;
   if (gp::Ok(gp::GdipCreateSolidFill(colour, brush.put())))

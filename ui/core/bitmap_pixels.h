@@ -35,12 +35,13 @@ bool DrawsInDevicePixels(Gdiplus::GpGraphics* graphics);
 bool DrawsUnclippedInDevicePixels(Gdiplus::GpGraphics* graphics);
 
 // Fills `rect` with the solid `colour`, exactly as GDI+ filling it on
-// `graphics` would. When the colour is opaque, the rectangle lies on whole
-// pixels of `bitmap` (the 32bpp ARGB bitmap `graphics` draws on, unclipped,
-// in device pixels) and a probe fill with the graphics' settings shows GDI+
-// covers exactly such a rectangle's pixels with one value, that value is
-// written straight into the pixels: GDI+ fills every pixel through its
-// general path, at many times the cost. Otherwise GDI+ fills it.
+// `graphics` would. Where the rectangle lies on whole pixels of `bitmap`
+// (the 32bpp ARGB bitmap `graphics` draws on, unclipped, in device pixels)
+// over pixels all alike (a freshly cleared element; any pixels for an
+// opaque colour), and a probe fill with the graphics' settings shows GDI+
+// turns exactly such a rectangle's pixels into one value, that value is
+// written straight into them: GDI+ fills every pixel through its general
+// path, at many times the cost. Otherwise GDI+ fills it.
 void FillSolidRect(Gdiplus::GpGraphics* graphics, Gdiplus::GpBitmap* bitmap, const Gdiplus::RectF& rect,
                    Argb colour);
 

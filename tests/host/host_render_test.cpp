@@ -198,6 +198,25 @@ TEST(HostRender, ElementsAreCompositedAtTheirBoundsWithTheirOpacity) {
   EXPECT_PIXEL(w, 130, 30, kYellow);
 }
 
+// A one-pixel element is its pixel stretched over its bounds (GDI+ softens
+// it towards the clear edge around the pixel); a clear one
+// (a stand-in for screen readers, enabled or not) leaves the body as it
+// is, while its children are drawn.
+TEST(HostRender, OnePixelElementsStretchTheirPixelAndClearOnesOnlyTheirChildren) {
+  HostedWindow w;
+  Recorder solid(kRed), clear(0), disabledClear(0), child(kYellow);
+  solid.Make(w.hwnd(), 10, 10, 40, 20, true, kind::kNoBitmap);
+  clear.Make(w.hwnd(), 60, 10, 60, 40, true, kind::kNoBitmap);
+  child.Make(clear, 70, 20, 20, 10);
+  disabledClear.Make(w.hwnd(), 130, 10, 40, 20, true, kind::kNoBitmap);
+  disabledClear.Disabled(true);
+  w.Settle();
+  EXPECT_GT((w.Canvas(30, 20) >> 16) & 0xFF, 0x30u) << "the red pixel is drawn";
+  EXPECT_PIXEL(w, 65, 45, kGreen);
+  EXPECT_PIXEL(w, 80, 25, kYellow);
+  EXPECT_PIXEL(w, 150, 20, kGreen);
+}
+
 TEST(HostRender, ChildrenAreClippedToTheirParent) {
   HostedWindow w;
   Recorder p(kYellow), c(kRed);

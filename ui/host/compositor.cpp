@@ -29,6 +29,20 @@ constexpr float kEdgeBand = 6.0f;
 Argb Opaque(COLORREF c, int alpha = 255) { return ArgbOf(alpha, GetRValue(c), GetGValue(c), GetBValue(c)); }
 
 // GDI+ region of a GDI region (null for none).
+// Whether drawing `bitmap` with `g` leaves the canvas as it is: a bitmap of
+// one clear pixel (an element that draws nothing, such as a stand-in for
+// screen readers) drawn over it, however stretched or faded.
+bool AddsNothing(Gdiplus::GpBitmap* bitmap, Gdiplus::GpGraphics* g) {
+  const auto image = reinterpret_cast<Gdiplus::GpImage*>(bitmap);
+  if (!bitmap || ImageWidth(image) != 1 || ImageHeight(image) != 1) return false;
+  Gdiplus::CompositingMode mode = Gdiplus::CompositingModeSourceCopy;
+  Gdiplus::PixelFormat format = 0;
+  Gdiplus::ARGB pixel = 0;
+  return gp::Ok(gp::GdipGetCompositingMode(g, &mode)) && mode == Gdiplus::CompositingModeSourceOver &&
+         gp::Ok(gp::GdipGetImagePixelFormat(image, &format)) && format == PixelFormat32bppARGB &&
+         gp::Ok(gp::GdipBitmapGetPixel(bitmap, 0, 0, &pixel)) && (pixel >> 24) == 0;
+}
+
 gp::Region RegionOf(HRGN rgn) {
   gp::Region out;
   if (rgn) gp::GdipCreateRegionHrgn(rgn, out.put());
@@ -398,7 +412,9 @@ void UiCompositor::PaintElements(UiElement* first, Gdiplus::GpGraphics* g, const
     tc.elementRect = scale.PlaceSurface(e->Bounds());
     tc.step = e->TransitionStep();
     tc.steps = e->Transition();
-    if (e->Disabled()) {
+    if (!e->TransitionRunning() && AddsNothing(e->Bitmap(), g)) {
+      // Nothing to draw; its children still are.
+    } else if (e->Disabled()) {
       const int alpha = CompositeAlpha(e, true);
       if (!alive || alpha < 0) return;
       DrawImageAlphaWithin(g, e->Bitmap(), scale.PlaceSurface(e->Bounds()), alpha, dirty);

@@ -19,7 +19,7 @@
 #include "bench/bench_support.h"
 
 namespace {
-constexpr int kRuns = 11;
+constexpr int kRuns = 31;
 
 // What happens between the stage before and the named one.
 struct StageStep {

@@ -24,7 +24,6 @@ InstallerApp::InstallerApp() {
 InstallerApp::~InstallerApp() { Teardown(); }
 
 bool InstallerApp::Start(ui::ByteView glyphStrip) {
-  if (!uiApartment_) uiApartment_.emplace();
   ui::LibraryInit init;
   init.glyphStrip = glyphStrip;
   // The embedded strip's larger drawings belong to it alone, not to a strip given instead.
@@ -41,6 +40,11 @@ bool InstallerApp::Start(ui::ByteView glyphStrip) {
   if (!startWindow_.Load([this](HWND hwnd) { OnStartWindowCreated(hwnd); })) return false;
   lateDlls_.LoadAfterFirstFrame(texts_.startWindowHandle);
   return true;
+}
+
+void InstallerApp::PrepareLaterWork() {
+  ui::platform::PreloadLateSystemDlls();
+  if (!uiApartment_ && !tornDown_) uiApartment_.emplace();
 }
 
 void InstallerApp::OnStartWindowCreated(HWND hwnd) {
@@ -74,6 +78,9 @@ void InstallerApp::BuildWindow(HWND hwnd) {
   // answers (it asks first); otherwise the window closes as usual.
   // Escape does what the close button does, but not while installing.
   objects_.mainHost->SetOnMessage([this](HWND, UINT msg, WPARAM wp, LPARAM) -> LRESULT {
+    // A screen reader's question can come before the first frame is shown:
+    // its answer is marshalled through COM and oleacc.
+    if (msg == WM_GETOBJECT) lateDlls_.LoadNow();
     if (!installation_) return -1;
     if (msg == WM_KEYDOWN && wp == VK_ESCAPE) {
       if (installation_->Busy()) return -1;

@@ -69,13 +69,18 @@ class InstallerApp {
   void BuildWindow(HWND hwnd);
   void CreateControls(HWND hwnd);
 
-  std::optional<sys::ComApartment> uiApartment_;  // from Start to Teardown
+  // Loads the later work's system DLLs and enters the UI thread's COM
+  // apartment (the folder dialog, starting the application and screen
+  // readers need it); neither is needed for the first frame.
+  void PrepareLaterWork();
+
+  std::optional<sys::ComApartment> uiApartment_;  // from the first frame (or earlier need) to Teardown
   InstallerObjects objects_;
   InstallerTexts texts_;
   StartWindow startWindow_;
   std::unique_ptr<install::WindowInstallerUi> installerUi_;
   std::unique_ptr<install::Installation> installation_;
-  sys::LateSystemDlls lateDlls_;
+  sys::LateSystemDlls lateDlls_{[this] { PrepareLaterWork(); }};
   bool tornDown_ = false;
 };
 

@@ -7,15 +7,18 @@
 // screen, and at the latest before any of that work starts.
 #include <windows.h>
 
+#include <functional>
+
 #include "ui/platform/dll_preload.h"
 
 namespace app::sys {
 
 class LateSystemDlls {
  public:
-  using LoadFn = void (*)();
-  // `load` does the loading (tests count with their own).
-  explicit LateSystemDlls(LoadFn load = &ui::platform::PreloadLateSystemDlls) : load_(load) {}
+  using LoadFn = std::function<void()>;
+  // `load` does the loading, and whatever else the later work needs
+  // prepared at the same moment (tests count with their own).
+  explicit LateSystemDlls(LoadFn load = &ui::platform::PreloadLateSystemDlls) : load_(std::move(load)) {}
   LateSystemDlls(const LateSystemDlls&) = delete;
   LateSystemDlls& operator=(const LateSystemDlls&) = delete;
   ~LateSystemDlls() { StopWaiting(); }

@@ -1,7 +1,8 @@
-// The installer process object in a test process: its UI thread lives in a
-// single-threaded COM apartment from start-up to teardown, as the folder
-// dialog with the new dialog style and the shell links require; its first
-// frame is the window as a complete recomposition draws it.
+// The installer process object in a test process: its UI thread enters a
+// single-threaded COM apartment once the first frame is on the screen (or
+// a screen reader asks before that) and leaves it at teardown, as the
+// folder dialog with the new dialog style and the shell links require; its
+// first frame is the window as a complete recomposition draws it.
 #include <gtest/gtest.h>
 #include <objbase.h>
 
@@ -26,19 +27,35 @@ Apartment CurrentApartment() {
 
 }  // namespace
 
-TEST(InstallerApp, UiThreadIsASingleThreadedApartmentFromStartToTeardown) {
+TEST(InstallerApp, UiThreadIsASingleThreadedApartmentFromTheFirstFrameToTeardown) {
   ASSERT_EQ(CurrentApartment(), Apartment::kNone);
   {
     app::InstallerApp installer;
     EXPECT_EQ(CurrentApartment(), Apartment::kNone);  // nothing before Start
     ASSERT_TRUE(installer.Start(app::resources::LibraryGlyphStrip()));
     EXPECT_NE(installer.texts().startWindowHandle, nullptr);
+    ASSERT_TRUE(qwtest::PumpUntil([&] { return installer.lateSystemDlls().Loaded(); }, 30000));
     EXPECT_EQ(CurrentApartment(), Apartment::kSingleThreaded);
     installer.Teardown();
     EXPECT_EQ(CurrentApartment(), Apartment::kNone);
     installer.Teardown();  // a second teardown leaves it alone
     EXPECT_EQ(CurrentApartment(), Apartment::kNone);
   }
+  EXPECT_EQ(CurrentApartment(), Apartment::kNone);
+}
+
+// A screen reader asking before the first frame is shown gets its answer:
+// the apartment and the accessibility DLL are there for it at once.
+TEST(InstallerApp, AScreenReadersFirstQuestionEntersTheApartment) {
+  app::InstallerApp installer;
+  ASSERT_TRUE(installer.Start(app::resources::LibraryGlyphStrip()));
+  const HWND hwnd = installer.texts().startWindowHandle;
+  ASSERT_FALSE(installer.lateSystemDlls().Loaded()) << "nothing pumped yet";
+  EXPECT_EQ(CurrentApartment(), Apartment::kNone);
+  const LRESULT answer = SendMessageW(hwnd, WM_GETOBJECT, 0, static_cast<LPARAM>(OBJID_CLIENT));
+  EXPECT_GT(answer, 0) << "the element tree was handed out";
+  EXPECT_EQ(CurrentApartment(), Apartment::kSingleThreaded);
+  installer.Teardown();
   EXPECT_EQ(CurrentApartment(), Apartment::kNone);
 }
 

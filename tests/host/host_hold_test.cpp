@@ -134,3 +134,33 @@ TEST(HostHold, DetachingWhileAPresentationIsOnItsWayIsSafe) {
   qwtest::PumpPending();
   SUCCEED();
 }
+
+// Elements made while held draw once, when presented; a hidden one only
+// when it is first shown, without a transition, and then looks as drawn.
+TEST(HostHold, ElementsMadeWhileHeldDrawOnceAndHiddenOnesWhenShown) {
+  HostedWindow w(200, 150, Layered());
+  w.Settle();
+  w.host.HoldRedraws();
+  Recorder shown(kYellow), hidden(kRed);
+  shown.Make(w.hwnd(), 20, 20, 30, 30);
+  hidden.Make(w.hwnd(), 120, 20, 30, 30, false);
+  shown.Fill(kBlue);  // given its look right after creation
+  EXPECT_EQ(shown.paints + hidden.paints, 0) << "nothing draws while held";
+  w.host.ReleaseRedraws();
+  w.Settle();
+  EXPECT_EQ(shown.paints, 1);
+  EXPECT_EQ(hidden.paints, 0);
+  EXPECT_CANVAS(w, 30, 30, kBlue);
+
+  hidden.TransitionInterval(10);
+  hidden.Transition(5);
+  hidden.Visible(true);
+  w.Settle();
+  EXPECT_EQ(hidden.paints, 1);
+  EXPECT_FALSE(hidden.TransitionRunning());
+  EXPECT_CANVAS(w, 130, 30, kRed);
+  hidden.Visible(false);
+  hidden.Visible(true);
+  w.Settle();
+  EXPECT_EQ(hidden.paints, 1) << "shown again, it draws only when it changes";
+}

@@ -395,9 +395,17 @@ int UiElement::Height(int v) {
 
 bool UiElement::Visible(bool value) {
   if (value == visible_ || !handle_) return visible_;
+  const WeakRef<UiElement> self(this);
+  if (value && paintWhenShown_) {
+    // The paint put off while hidden, made before the element shows (as a
+    // paint while hidden, it starts no transition).
+    paintWhenShown_ = false;
+    Repaint();
+    if (!self || !handle_) return {};
+    if (visible_) return visible_;  // shown by the paint's own handlers
+  }
   visible_ = value;
   NotifyAccessibility(value ? EVENT_OBJECT_SHOW : EVENT_OBJECT_HIDE);
-  const WeakRef<UiElement> self(this);
   SendEvent(value ? ev::kShown : ev::kHidden);
   if (self) Refresh();
   if (!self) return {};

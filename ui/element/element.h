@@ -154,6 +154,10 @@ class UiElement {
   // ---- state -----------------------------------------------------------------
   bool Visible() const { return visible_; }
   bool Visible(bool value);
+  // Puts a paint off until the element is next shown (a host presenting
+  // held redraws does so for hidden elements: nothing shows their look
+  // until then). Any paint before that clears it.
+  void PaintWhenShown() { paintWhenShown_ = true; }
   bool Disabled() const { return disabled_; }
   bool Disabled(bool value);
   bool Focusable() const { return focusable_; }
@@ -316,6 +320,7 @@ class UiElement {
   bool disabled_ = false;
   bool focusable_ = true;
   bool autoRefresh_ = true;
+  bool paintWhenShown_ = false;
   HCURSOR cursor_ = nullptr;           // shared system cursor; not owned
   std::vector<Binding> handlers_;      // first-added order, one per message
   RectF bounds_;

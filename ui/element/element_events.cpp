@@ -81,6 +81,7 @@ void UiElement::PostInvalidate(int mode) {
 
 bool UiElement::BeginPaint(PaintContext& pc, std::optional<RectF> area, bool fresh) {
   if (!window_ || !Host()) return false;
+  paintWhenShown_ = false;
   if (fresh) {
     snapshot_.reset();
     UiWindow* host = Host();

@@ -61,7 +61,13 @@ void UiCompositor::DrawHeldElements() {
   const WeakRef<UiWindow> alive(&host_);
   for (ElementHandle handle : elements) {
     UiElement* e = UiElement::FromHandle(handle);
-    if (host_.Owns(e)) e->SendEvent(ev::kPaint, 0, 0);
+    if (!host_.Owns(e)) continue;
+    // A hidden element's look shows nowhere yet: it draws when shown.
+    if (!e->Visible()) {
+      e->PaintWhenShown();
+      continue;
+    }
+    e->SendEvent(ev::kPaint, 0, 0);
     if (!alive) return;
   }
 }

@@ -77,10 +77,10 @@ void InstallerApp::BuildWindow(HWND hwnd) {
   // Alt+F4 and WM_CLOSE from elsewhere: while installing the installation
   // answers (it asks first); otherwise the window closes as usual.
   // Escape does what the close button does, but not while installing.
-  objects_.mainHost->SetOnMessage([this](HWND, UINT msg, WPARAM wp, LPARAM) -> LRESULT {
+  objects_.mainHost->SetOnMessage([this](HWND, UINT msg, WPARAM wp, LPARAM lp) -> LRESULT {
     // A screen reader's question can come before the first frame is shown:
-    // its answer is marshalled through COM and oleacc.
-    if (msg == WM_GETOBJECT) lateDlls_.LoadNow();
+    // the element tree goes back marshalled through COM and oleacc.
+    if (msg == WM_GETOBJECT && static_cast<LONG>(lp) == OBJID_CLIENT) lateDlls_.LoadNow();
     if (!installation_) return -1;
     if (msg == WM_KEYDOWN && wp == VK_ESCAPE) {
       if (installation_->Busy()) return -1;

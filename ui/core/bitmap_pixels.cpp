@@ -1,8 +1,8 @@
 #include "ui/core/bitmap_pixels.h"
 
 #include <algorithm>
-#include <iterator>
 #include <cstring>
+#include <iterator>
 
 #include "ui/core/image.h"
 #include "ui/platform/gdiplus_handles.h"
@@ -91,6 +91,13 @@ bool DrawsInDevicePixels(Gdiplus::GpGraphics* graphics) {
          gp::Ok(gp::GdipIsMatrixIdentity(transform.get(), &identity)) && identity;
 }
 
+RECT PixelsOnBitmap(Gdiplus::GpBitmap* bitmap, float x, float y, float width, float height) {
+  const auto image = reinterpret_cast<Gdiplus::GpImage*>(bitmap);
+  return RECT{std::max(0L, static_cast<LONG>(x)), std::max(0L, static_cast<LONG>(y)),
+              std::min(static_cast<LONG>(ImageWidth(image)), static_cast<LONG>(x + width)),
+              std::min(static_cast<LONG>(ImageHeight(image)), static_cast<LONG>(y + height))};
+}
+
 bool DrawsUnclippedInDevicePixels(Gdiplus::GpGraphics* graphics) {
   if (!DrawsInDevicePixels(graphics)) return false;
   gp::Region clip;
@@ -151,10 +158,7 @@ void FillSolidRect(Gdiplus::GpGraphics* graphics, Gdiplus::GpBitmap* bitmap, con
       IsWholePixel(rect.Width) && IsWholePixel(rect.Height) && FormatOf(bitmap) == PixelFormat32bppARGB &&
       DrawsUnclippedInDevicePixels(graphics)) {
     // Only the part on the bitmap is drawn.
-    const auto image = reinterpret_cast<Gdiplus::GpImage*>(bitmap);
-    const RECT area{std::max(0L, static_cast<LONG>(rect.X)), std::max(0L, static_cast<LONG>(rect.Y)),
-                    std::min(static_cast<LONG>(ImageWidth(image)), static_cast<LONG>(rect.X + rect.Width)),
-                    std::min(static_cast<LONG>(ImageHeight(image)), static_cast<LONG>(rect.Y + rect.Height))};
+    const RECT area = PixelsOnBitmap(bitmap, rect.X, rect.Y, rect.Width, rect.Height);
     if (area.right <= area.left || area.bottom <= area.top) return;
     if (FillUniformArea(graphics, bitmap, area, colour)) return;
   }

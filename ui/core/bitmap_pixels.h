@@ -30,6 +30,10 @@ inline bool IsWholePixel(float v) { return std::isfinite(v) && std::floor(v) == 
 // (or display), page scale 1 and no world transform.
 bool DrawsInDevicePixels(Gdiplus::GpGraphics* graphics);
 
+// The pixels of the whole-pixel rectangle (x, y, width, height) that lie on
+// `bitmap` (empty when none do).
+RECT PixelsOnBitmap(Gdiplus::GpBitmap* bitmap, float x, float y, float width, float height);
+
 // Whether `graphics` draws in device pixels as they are (above) and no clip
 // cuts what it draws.
 bool DrawsUnclippedInDevicePixels(Gdiplus::GpGraphics* graphics);

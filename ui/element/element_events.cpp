@@ -129,11 +129,7 @@ void UiElement::ClearForFreshPaint(const RectF& area) {
   // GDI+'s clear blends every pixel and costs many times more.
   if (Scale().IsUnit() && IsWholePixel(area.x) && IsWholePixel(area.y) && IsWholePixel(area.width) &&
       IsWholePixel(area.height)) {
-    auto* image = reinterpret_cast<Gdiplus::GpImage*>(bitmap_.get());
-    const auto bw = ImageWidth(image), bh = ImageHeight(image);
-    const RECT pixels{std::max(0L, static_cast<LONG>(area.x)), std::max(0L, static_cast<LONG>(area.y)),
-                      std::min(static_cast<LONG>(bw), static_cast<LONG>(area.x + area.width)),
-                      std::min(static_cast<LONG>(bh), static_cast<LONG>(area.y + area.height))};
+    const RECT pixels = PixelsOnBitmap(bitmap_.get(), area.x, area.y, area.width, area.height);
     if (pixels.right <= pixels.left || pixels.bottom <= pixels.top) return;  // nothing of the bitmap
     if (gp::Ok(gp::GdipFlush(graphics_.get(), Gdiplus::FlushIntentionSync)) &&
         FillArgbPixels(bitmap_.get(), pixels, 0))

@@ -28,7 +28,6 @@ constexpr float kEdgeBand = 6.0f;
 
 Argb Opaque(COLORREF c, int alpha = 255) { return ArgbOf(alpha, GetRValue(c), GetGValue(c), GetBValue(c)); }
 
-// GDI+ region of a GDI region (null for none).
 // Whether drawing `bitmap` with `g` leaves the canvas as it is: a bitmap of
 // one clear pixel (an element that draws nothing, such as a stand-in for
 // screen readers) drawn over it, however stretched or faded.
@@ -43,6 +42,7 @@ bool AddsNothing(Gdiplus::GpBitmap* bitmap, Gdiplus::GpGraphics* g) {
          gp::Ok(gp::GdipBitmapGetPixel(bitmap, 0, 0, &pixel)) && (pixel >> 24) == 0;
 }
 
+// GDI+ region of a GDI region (null for none).
 gp::Region RegionOf(HRGN rgn) {
   gp::Region out;
   if (rgn) gp::GdipCreateRegionHrgn(rgn, out.put());

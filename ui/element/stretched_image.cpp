@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <vector>
 
+#include "ui/core/bilinear_scale.h"
 #include "ui/core/bitmap_pixels.h"
 #include "ui/core/image.h"
 
@@ -74,6 +75,21 @@ void Keep(std::vector<KeptDrawing>& kept, KeptDrawing drawing) {
   if (total <= kMaxKeptPixels) kept.push_back(std::move(drawing));
 }
 
+// What GDI+ would leave drawing `source` into `place` (at the bitmap's
+// origin, over cleared pixels), computed directly where it scales plainly
+// (ui/core/bilinear_scale.h); empty otherwise.
+std::vector<Argb> ScaledDirectly(const PaintContext& pc, Gdiplus::GpImage* source, const RECT& place) {
+  if (place.left != 0 || place.top != 0) return {};
+  const auto width = static_cast<LONG>(ImageWidth(source)), height = static_cast<LONG>(ImageHeight(source));
+  std::vector<Argb> pixels;
+  if (width <= 0 || height <= 0 ||
+      !ReadArgbPixels(reinterpret_cast<Gdiplus::GpBitmap*>(source), RECT{0, 0, width, height}, pixels))
+    return {};
+  const std::optional<WeightRounding> rounding = PlatformWeightRounding(pc.graphics);
+  if (!rounding) return {};
+  return ScaleBilinear(pixels, width, height, place.right, place.bottom, *rounding);
+}
+
 }  // namespace
 
 void DrawImageStretched(const PaintContext& pc, const std::shared_ptr<const gp::Image>& image, const RectF& dest) {
@@ -97,8 +113,12 @@ void DrawImageStretched(const PaintContext& pc, const std::shared_ptr<const gp::
         WriteArgbPixels(pc.bitmap, place, k.pixels))
       return;
   }
+  KeptDrawing drawing{image, place, settings, ScaledDirectly(pc, source, place)};
+  if (!drawing.pixels.empty() && WriteArgbPixels(pc.bitmap, place, drawing.pixels)) {
+    Keep(kept, std::move(drawing));
+    return;
+  }
   drawByGdiplus();
-  KeptDrawing drawing{image, place, settings, {}};
   if (gp::Ok(gp::GdipFlush(pc.graphics, Gdiplus::FlushIntentionSync)) &&
       ReadArgbPixels(pc.bitmap, place, drawing.pixels))
     Keep(kept, std::move(drawing));

@@ -7,8 +7,10 @@
 // What GDI+ leaves on cleared pixels depends only on the image, the
 // rectangle and the graphics' settings: those pixels are kept with the
 // image and set directly the next time the same draw lands on cleared
-// pixels. Every other draw (pixels not cleared, a transform, a clip, a
-// rectangle off whole pixels or off the bitmap) is GDI+'s.
+// pixels; the first time, where GDI+ scales plainly (ui/core/bilinear_scale.h),
+// they are computed instead of drawn. Every other draw (pixels not cleared,
+// a transform, a clip, a rectangle off whole pixels or off the bitmap) is
+// GDI+'s.
 #include <cstddef>
 #include <memory>
 

@@ -65,7 +65,8 @@
   X(GdipCloneRegion) X(GdipCombineRegionRect) X(GdipCombineRegionRectI)         \
   X(GdipCombineRegionRegion) X(GdipGetRegionBounds) X(GdipGetRegionScansCount)  \
   X(GdipGetRegionScans) X(GdipIsEmptyRegion) X(GdipSetInfinite) X(GdipSetEmpty) \
-  X(GdipCreateMatrix) X(GdipDeleteMatrix)                                       \
+  X(GdipCreateMatrix) X(GdipCreateMatrix2) X(GdipDeleteMatrix)                  \
+  X(GdipInvertMatrix) X(GdipTransformMatrixPoints)                              \
   /* fonts, string formats and text */                                          \
   X(GdipCreateFontFamilyFromName) X(GdipDeleteFontFamily) X(GdipCreateFont)     \
   X(GdipDeleteFont) X(GdipCloneFont) X(GdipGetFamily) X(GdipGetFamilyName)      \

@@ -5,6 +5,7 @@
 #include <cstring>
 #include <optional>
 
+#include "ui/core/bilinear_scale.h"
 #include "ui/core/png_decode.h"
 
 namespace ui {
@@ -49,20 +50,33 @@ gp::Image CopyToArgbBitmap(Gdiplus::GpImage* decoded, int drawnAt) {
   return gp::Image(copy.release());
 }
 
-// An opaque image drawn onto a cleared bitmap is itself, pixel for pixel:
-// its pixels are written straight into the new bitmap.
-gp::Image OpaqueBitmap(const DecodedPng& png, int drawnAt) {
+// Whether GDI+ draws a straight-alpha image onto a cleared bitmap of
+// `bitmap`'s kind pixel for pixel as itself, its clear pixels cleared: where
+// it scales plainly, its probe's same-size draw shows it does.
+bool DrawsImagesAsThemselves(Gdiplus::GpBitmap* bitmap) {
+  gp::Graphics g;
+  return gp::Ok(gp::GdipGetImageGraphicsContext(bitmap, g.put())) && PlatformWeightRounding(g.get()).has_value();
+}
+
+// An opaque image drawn onto a cleared bitmap is itself, pixel for pixel,
+// and so is any image where GDI+ draws it so (above): its pixels are
+// written straight into the new bitmap. Null when GDI+ would not draw it so.
+gp::Image CopiedBitmap(const DecodedPng& png, bool opaque, int drawnAt) {
   gp::Bitmap bitmap;
   const INT w = static_cast<INT>(png.width), h = static_cast<INT>(png.height);
   if (!gp::Ok(gp::GdipCreateBitmapFromScan0(w, h, 0, PixelFormat32bppARGB, nullptr, bitmap.put()))) return {};
+  if (!opaque && !DrawsImagesAsThemselves(bitmap.get())) return {};
   Gdiplus::Rect all(0, 0, w, h);
   Gdiplus::BitmapData data{};
   if (!gp::Ok(gp::GdipBitmapLockBits(bitmap.get(), &all, Gdiplus::ImageLockModeWrite, PixelFormat32bppARGB,
                                      &data)))
     return {};
-  for (INT y = 0; y < h; ++y)
-    std::memcpy(static_cast<std::uint8_t*>(data.Scan0) + static_cast<std::ptrdiff_t>(y) * data.Stride,
-                png.pixels.data() + static_cast<std::size_t>(y) * png.width, png.width * sizeof(std::uint32_t));
+  for (INT y = 0; y < h; ++y) {
+    auto* row = reinterpret_cast<std::uint32_t*>(static_cast<std::uint8_t*>(data.Scan0) +
+                                                 static_cast<std::ptrdiff_t>(y) * data.Stride);
+    const std::uint32_t* from = png.pixels.data() + static_cast<std::size_t>(y) * png.width;
+    for (INT x = 0; x < w; ++x) row[x] = (from[x] >> 24) ? from[x] : 0;
+  }
   if (!gp::Ok(gp::GdipBitmapUnlockBits(bitmap.get(), &data))) return {};
   TagImageScale(bitmap.get(), drawnAt);
   return gp::Image(bitmap.release());
@@ -77,7 +91,7 @@ gp::Image CopyOfPlainPng(ByteView bytes, bool addPngSignature, int scaleQuarters
   if (!png) return {};
   const bool opaque = std::all_of(png->pixels.begin(), png->pixels.end(),
                                   [](std::uint32_t p) { return (p >> 24) == 0xFF; });
-  if (opaque) return OpaqueBitmap(*png, variant.quarters);
+  if (gp::Image copy = CopiedBitmap(*png, opaque, variant.quarters)) return copy;
   gp::Bitmap source;
   if (!gp::Ok(gp::GdipCreateBitmapFromScan0(static_cast<INT>(png->width), static_cast<INT>(png->height),
                                             static_cast<INT>(png->width * 4), PixelFormat32bppARGB,

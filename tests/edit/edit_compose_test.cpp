@@ -128,3 +128,40 @@ TEST(EditCompose, MovedRowsMatchAFreshCompositionWithTheCaretOnTheCanvas) { Type
 TEST(EditCompose, AnOverlappingElementIsComposedAgainNotMoved) { TypeAndCompare(Scene::kOverlapped); }
 
 TEST(EditCompose, RowsOverADifferingBackgroundAreComposedAgainNotMoved) { TypeAndCompare(Scene::kImageBehind); }
+
+// Made and given a long text while the host holds redraws (as the
+// installer builds its window), an edit draws once, in the held frame, and
+// shows what one made without the hold shows: the text laid out and
+// scrolled to its end, where the caret went.
+TEST(EditCompose, MadeAndFilledWhileHeldDrawsOnceAsWithoutTheHold) {
+  struct CountingEdit : UiEdit {
+    int draws = 0;
+    int OnBeforeDrawText() override {
+      ++draws;
+      return 0;
+    }
+  };
+  std::vector<UINT32> area[2];
+  int draws[2] = {};
+  for (int held = 0; held < 2; ++held) {
+    HostedWindow w{kWidth + 40, kHeight + 40};
+    w.Settle();
+    if (held) w.host.HoldRedraws();
+    CountingEdit edit;
+    UiEdit::Options o;
+    o.multiLine = true;
+    edit.Create(w.hwnd(), kLeft, kTop, kWidth, kHeight, o);
+    edit.Text(Text(40), true);
+    if (held) {
+      EXPECT_EQ(edit.draws, 0) << "drawn while held";
+      w.host.ReleaseRedraws();
+    }
+    w.Settle();
+    area[held] = EditArea(w.host.CanvasDc(), -1);
+    draws[held] = edit.draws;
+    edit.Destroy();
+  }
+  EXPECT_EQ(draws[1], 1);
+  ASSERT_FALSE(area[0].empty());
+  EXPECT_EQ(area[1], area[0]);
+}

@@ -101,6 +101,10 @@ class UiEdit : public UiElement {
   // destroy or delete this edit: each returns false when it is gone, and
   // callers stop there.
   bool Render(bool relayout);
+  // Places the text rectangle inside the edit (the one line centred).
+  void PlaceText(Gdiplus::GpGraphics* g);
+  // Lays the text out in the text rectangle; false when the edit went away.
+  bool LayOut(Gdiplus::GpGraphics* g);
   // Line under `y` (relative to the top of the text), searching from `start`.
   int LineFromY(int y, int start) const;
   // Caret position under a point in client coordinates of the host window.

@@ -42,36 +42,52 @@ Gdiplus::RectF UiEdit::PlacedBox(const Gdiplus::RectF& lineRect) const {
                         lineRect.Width - scrollX_, lineRect.Height - scrollY_);
 }
 
+void UiEdit::PlaceText(Gdiplus::GpGraphics* g) {
+  const RectF b = Bounds();
+  const float w = static_cast<float>(Trunc(b.width)), h = static_cast<float>(Trunc(b.height));
+  Gdiplus::RectF r(2, 2, w - 4, h - 4);
+  if (!multiLine_) {
+    // One line, centred vertically.
+    float fontHeight = 0;
+    gp::GdipGetFontHeight(font_, g, &fontHeight);
+    const int lineBox = Trunc(fontHeight + 3);
+    r.Y += Trunc((r.Height - lineBox) / 2);
+    r.Height = static_cast<float>(lineBox);
+  }
+  r.Y += 1;
+  if (multiLine_) r.Height -= 1;
+  contentRect_ = r;
+  textRect_ = r;
+}
+
+bool UiEdit::LayOut(Gdiplus::GpGraphics* g) {
+  textStore_.SetSummingAllowed(Scale().IsUnit());
+  textStore_.Layout(g, textRect_, font_, stringFormat_.Handle(), scrollBars_);
+  return ArrangeScrollBars(false, true);
+}
+
 bool UiEdit::Render(bool relayout) {
   const WeakRef<UiElement> self(this);
+  // While the host holds redraws the edit is drawn once, in the held frame
+  // (its paint event renders it then); only a new layout is made now, for
+  // the caret and scroll positions set in the meantime.
+  if (UiWindow* host = Host(); host && host->PutOffRepaint(this)) {
+    if (!relayout) return true;
+    Gdiplus::GpGraphics* g = Graphics();
+    PlaceText(g);
+    return ArrangeScrollBars(true, false) && LayOut(g);
+  }
   Paint([&](const PaintContext& pc) {
     Gdiplus::GpGraphics* g = pc.graphics;
     const RectF b = Bounds();
     const float w = static_cast<float>(Trunc(b.width)), h = static_cast<float>(Trunc(b.height));
     FillSolidRect(g, pc.bitmap, Gdiplus::RectF(0, 0, w, h), backColor_);
     DrawBorderStyle(g, Gdiplus::RectF(0, 0, w, h), borderColor_);
-
-    Gdiplus::RectF r(2, 2, w - 4, h - 4);
-    if (!multiLine_) {
-      // One line, centred vertically.
-      float fontHeight = 0;
-      gp::GdipGetFontHeight(font_, g, &fontHeight);
-      const int lineBox = Trunc(fontHeight + 3);
-      r.Y += Trunc((r.Height - lineBox) / 2);
-      r.Height = static_cast<float>(lineBox);
-    }
-    r.Y += 1;
-    if (multiLine_) r.Height -= 1;
-    contentRect_ = r;
-    textRect_ = r;
+    PlaceText(g);
 
     OnBeforeDrawText();
     if (!self || !ArrangeScrollBars(true, false)) return;
-    if (relayout) {
-      textStore_.SetSummingAllowed(Scale().IsUnit());
-      textStore_.Layout(g, textRect_, font_, stringFormat_.Handle(), scrollBars_);
-      if (!ArrangeScrollBars(false, true)) return;
-    }
+    if (relayout && !LayOut(g)) return;
     DrawLines(g);
     selectionShown_ = !(anchor_ == caret_);
   });

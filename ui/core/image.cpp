@@ -75,7 +75,10 @@ gp::Image CopiedBitmap(const DecodedPng& png, bool opaque, int drawnAt) {
     auto* row = reinterpret_cast<std::uint32_t*>(static_cast<std::uint8_t*>(data.Scan0) +
                                                  static_cast<std::ptrdiff_t>(y) * data.Stride);
     const std::uint32_t* from = png.pixels.data() + static_cast<std::size_t>(y) * png.width;
-    for (INT x = 0; x < w; ++x) row[x] = (from[x] >> 24) ? from[x] : 0;
+    if (opaque)
+      std::memcpy(row, from, png.width * sizeof(std::uint32_t));
+    else
+      for (INT x = 0; x < w; ++x) row[x] = (from[x] >> 24) ? from[x] : 0;
   }
   if (!gp::Ok(gp::GdipBitmapUnlockBits(bitmap.get(), &data))) return {};
   TagImageScale(bitmap.get(), drawnAt);

@@ -1,5 +1,6 @@
 #include "ui/core/bilinear_scale.h"
 
+#include <cstdint>
 
 #include "ui/core/bitmap_pixels.h"
 #include "ui/platform/gdiplus_handles.h"
@@ -72,27 +73,9 @@ std::optional<BackMapping> MapBack(int width, int height, int destWidth, int des
 
 // ---- the probe ----------------------------------------------------------------------
 
-struct ProbeSettings {
-  Gdiplus::InterpolationMode interpolation = Gdiplus::InterpolationModeDefault;
-  Gdiplus::PixelOffsetMode pixelOffset = Gdiplus::PixelOffsetModeDefault;
-  Gdiplus::CompositingMode compositing = Gdiplus::CompositingModeSourceOver;
-  Gdiplus::CompositingQuality quality = Gdiplus::CompositingQualityDefault;
-  bool operator==(const ProbeSettings&) const = default;
-};
-
-std::optional<ProbeSettings> SettingsOf(Gdiplus::GpGraphics* g) {
-  ProbeSettings s;
-  if (!g || !gp::Ok(gp::GdipGetInterpolationMode(g, &s.interpolation)) ||
-      !gp::Ok(gp::GdipGetPixelOffsetMode(g, &s.pixelOffset)) ||
-      !gp::Ok(gp::GdipGetCompositingMode(g, &s.compositing)) ||
-      !gp::Ok(gp::GdipGetCompositingQuality(g, &s.quality)))
-    return std::nullopt;
-  return s;
-}
-
 // What GDI+ leaves drawing `source` stretched onto a cleared bitmap with `settings`.
 std::optional<std::vector<Argb>> DrawnByGdiplus(std::vector<Argb> source, int width, int height, int destWidth,
-                                                int destHeight, const ProbeSettings& settings) {
+                                                int destHeight, const ImageDrawSettings& settings) {
   gp::Bitmap image, target;
   gp::Graphics g;
   if (!gp::Ok(gp::GdipCreateBitmapFromScan0(width, height, width * 4, PixelFormat32bppARGB,
@@ -120,8 +103,8 @@ struct ProbeDraw {
 
 // Draws that tell plain bilinear scaling from anything else, and one way of
 // rounding the weights from the other: black to white across 2 pixels drawn
-// 20 wide puts a position of 0.7 on one pixel (178.5 steps, and just over
-// it once rounded to single precision).
+// 20 wide puts a position just under 0.7 on one pixel, just under 178.5
+// steps exactly but 178.5 once rounded to single precision.
 std::vector<ProbeDraw> ProbeDraws() {
   std::vector<Argb> mixed(20);
   std::uint32_t seed = 0x2545F491u;
@@ -140,7 +123,7 @@ std::vector<ProbeDraw> ProbeDraws() {
   };
 }
 
-std::optional<WeightRounding> Probe(const ProbeSettings& settings) {
+std::optional<WeightRounding> Probe(const ImageDrawSettings& settings) {
   bool matches[2] = {true, true};
   for (const ProbeDraw& d : ProbeDraws()) {
     const auto drawn = DrawnByGdiplus(d.source, d.width, d.height, d.destWidth, d.destHeight, settings);
@@ -198,11 +181,21 @@ std::vector<Argb> ScaleBilinear(const std::vector<Argb>& source, int width, int 
   return out;
 }
 
+std::optional<ImageDrawSettings> ImageDrawSettingsOf(Gdiplus::GpGraphics* g) {
+  ImageDrawSettings s;
+  if (!g || !gp::Ok(gp::GdipGetInterpolationMode(g, &s.interpolation)) ||
+      !gp::Ok(gp::GdipGetPixelOffsetMode(g, &s.pixelOffset)) ||
+      !gp::Ok(gp::GdipGetCompositingMode(g, &s.compositing)) ||
+      !gp::Ok(gp::GdipGetCompositingQuality(g, &s.quality)))
+    return std::nullopt;
+  return s;
+}
+
 std::optional<WeightRounding> PlatformWeightRounding(Gdiplus::GpGraphics* like) {
-  const std::optional<ProbeSettings> settings = SettingsOf(like);
+  const std::optional<ImageDrawSettings> settings = ImageDrawSettingsOf(like);
   if (!settings) return std::nullopt;
   struct Verdict {
-    ProbeSettings settings;
+    ImageDrawSettings settings;
     std::optional<WeightRounding> rounding;
   };
   thread_local std::vector<Verdict> verdicts;

@@ -17,6 +17,18 @@
 
 namespace ui {
 
+// The settings of a graphics that shape how it draws an image.
+struct ImageDrawSettings {
+  Gdiplus::InterpolationMode interpolation = Gdiplus::InterpolationModeDefault;
+  Gdiplus::PixelOffsetMode pixelOffset = Gdiplus::PixelOffsetModeDefault;
+  Gdiplus::CompositingMode compositing = Gdiplus::CompositingModeSourceOver;
+  Gdiplus::CompositingQuality quality = Gdiplus::CompositingQualityDefault;
+  bool operator==(const ImageDrawSettings&) const = default;
+};
+
+// `graphics`' settings; nothing when they cannot be read.
+std::optional<ImageDrawSettings> ImageDrawSettingsOf(Gdiplus::GpGraphics* graphics);
+
 // How the weight of a position between two source pixels is rounded to a
 // step of 1/255: from the position times 255 rounded to single precision
 // first, or from the exact product. Builds of GDI+ differ in this.

@@ -11,19 +11,10 @@ namespace ui {
 
 namespace {
 
-// The graphics settings a drawn image depends on.
-struct DrawSettings {
-  Gdiplus::InterpolationMode interpolation = Gdiplus::InterpolationModeDefault;
-  Gdiplus::PixelOffsetMode pixelOffset = Gdiplus::PixelOffsetModeDefault;
-  Gdiplus::CompositingMode compositing = Gdiplus::CompositingModeSourceOver;
-  Gdiplus::CompositingQuality quality = Gdiplus::CompositingQualityDefault;
-  bool operator==(const DrawSettings&) const = default;
-};
-
 struct KeptDrawing {
   std::weak_ptr<const gp::Image> image;  // the entry goes with the image
   RECT place{};                          // bitmap pixels the image was drawn into
-  DrawSettings settings;
+  ImageDrawSettings settings;
   std::vector<Argb> pixels;              // what GDI+ left there on cleared pixels
 };
 
@@ -46,18 +37,16 @@ bool SameImage(const std::weak_ptr<const gp::Image>& a, const std::shared_ptr<co
 
 // The graphics draws `dest` onto whole bitmap pixels with nothing between:
 // no transform, page scale or clip. Reads the settings that shape the draw.
-bool PlainTarget(const PaintContext& pc, const RectF& dest, RECT* place, DrawSettings* settings) {
+bool PlainTarget(const PaintContext& pc, const RectF& dest, RECT* place, ImageDrawSettings* settings) {
   Gdiplus::GpGraphics* g = pc.graphics;
   if (!g || !pc.bitmap || !IsWholePixel(dest.x) || !IsWholePixel(dest.y) || !IsWholePixel(dest.width) ||
       !IsWholePixel(dest.height) ||
       dest.width <= 0 || dest.height <= 0)
     return false;
   if (!DrawsUnclippedInDevicePixels(g)) return false;
-  if (!gp::Ok(gp::GdipGetInterpolationMode(g, &settings->interpolation)) ||
-      !gp::Ok(gp::GdipGetPixelOffsetMode(g, &settings->pixelOffset)) ||
-      !gp::Ok(gp::GdipGetCompositingMode(g, &settings->compositing)) ||
-      !gp::Ok(gp::GdipGetCompositingQuality(g, &settings->quality)))
-    return false;
+  const std::optional<ImageDrawSettings> read = ImageDrawSettingsOf(g);
+  if (!read) return false;
+  *settings = *read;
   const auto image = reinterpret_cast<Gdiplus::GpImage*>(pc.bitmap);
   const LONG left = static_cast<LONG>(dest.x), top = static_cast<LONG>(dest.y);
   *place = RECT{left, top, left + static_cast<LONG>(dest.width), top + static_cast<LONG>(dest.height)};
@@ -97,7 +86,7 @@ void DrawImageStretched(const PaintContext& pc, const std::shared_ptr<const gp::
   Gdiplus::GpImage* source = image->get();
   const auto drawByGdiplus = [&] { gp::GdipDrawImageRect(pc.graphics, source, dest.x, dest.y, dest.width, dest.height); };
   RECT place{};
-  DrawSettings settings;
+  ImageDrawSettings settings;
   std::vector<Argb> under;
   if (!PlainTarget(pc, dest, &place, &settings) ||
       !gp::Ok(gp::GdipFlush(pc.graphics, Gdiplus::FlushIntentionSync)) ||

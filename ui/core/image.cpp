@@ -6,6 +6,7 @@
 #include <optional>
 
 #include "ui/core/bilinear_scale.h"
+#include "ui/core/bitmap_pixels.h"
 #include "ui/core/png_decode.h"
 
 namespace ui {
@@ -59,28 +60,19 @@ bool DrawsImagesAsThemselves(Gdiplus::GpBitmap* bitmap) {
 }
 
 // An opaque image drawn onto a cleared bitmap is itself, pixel for pixel,
-// and so is any image where GDI+ draws it so (above): its pixels are
-// written straight into the new bitmap. Null when GDI+ would not draw it so.
-gp::Image CopiedBitmap(const DecodedPng& png, bool opaque, int drawnAt) {
+// and so is any image where GDI+ draws it so (above), its clear pixels
+// cleared: its pixels are written straight into the new bitmap. Null when
+// GDI+ would not draw it so.
+gp::Image CopiedBitmap(DecodedPng& png, bool opaque, int drawnAt) {
   gp::Bitmap bitmap;
   const INT w = static_cast<INT>(png.width), h = static_cast<INT>(png.height);
   if (!gp::Ok(gp::GdipCreateBitmapFromScan0(w, h, 0, PixelFormat32bppARGB, nullptr, bitmap.put()))) return {};
-  if (!opaque && !DrawsImagesAsThemselves(bitmap.get())) return {};
-  Gdiplus::Rect all(0, 0, w, h);
-  Gdiplus::BitmapData data{};
-  if (!gp::Ok(gp::GdipBitmapLockBits(bitmap.get(), &all, Gdiplus::ImageLockModeWrite, PixelFormat32bppARGB,
-                                     &data)))
-    return {};
-  for (INT y = 0; y < h; ++y) {
-    auto* row = reinterpret_cast<std::uint32_t*>(static_cast<std::uint8_t*>(data.Scan0) +
-                                                 static_cast<std::ptrdiff_t>(y) * data.Stride);
-    const std::uint32_t* from = png.pixels.data() + static_cast<std::size_t>(y) * png.width;
-    if (opaque)
-      std::memcpy(row, from, png.width * sizeof(std::uint32_t));
-    else
-      for (INT x = 0; x < w; ++x) row[x] = (from[x] >> 24) ? from[x] : 0;
+  if (!opaque) {
+    if (!DrawsImagesAsThemselves(bitmap.get())) return {};
+    for (std::uint32_t& p : png.pixels)
+      if ((p >> 24) == 0) p = 0;
   }
-  if (!gp::Ok(gp::GdipBitmapUnlockBits(bitmap.get(), &data))) return {};
+  if (!WriteArgbPixels(bitmap.get(), RECT{0, 0, w, h}, png.pixels)) return {};
   TagImageScale(bitmap.get(), drawnAt);
   return gp::Image(bitmap.release());
 }

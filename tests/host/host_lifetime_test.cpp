@@ -3,6 +3,7 @@
 // effect's message pump), stale handles, and what Show pumps.
 #include <gtest/gtest.h>
 
+#include <cstring>
 #include <memory>
 #include <new>
 #include <vector>
@@ -401,6 +402,29 @@ TEST(ShowPump, AHostDeletedByItsOwnPendingMessageIsNotShown) {
 }
 
 // ---- attaching again ---------------------------------------------------------------
+
+TEST(Reattach, AHostDeletedByItsOwnCallbackWhileAttachingAgainIsNotTouchedAgain) {
+  TestWindow window(40, 40, 200, 150);
+  // The host lives in storage the test overwrites once it is deleted, so
+  // that any later use of it by Create reads garbage.
+  alignas(UiWindow) unsigned char storage[sizeof(UiWindow)];
+  auto* host = new (storage) UiWindow();
+  ASSERT_TRUE(host->Create(window.hwnd(), HostedWindow::Plain()));
+  int overlays = 0;
+  host->SetOnPaintOverlay([&](HWND, Gdiplus::GpGraphics*, const RectF&) {
+    if (++overlays != 1) return;
+    host->~UiWindow();
+    std::memset(storage, 0xA5, sizeof storage);
+  });
+  host->Detach();
+  EXPECT_FALSE(host->Create(window.hwnd(), HostedWindow::Plain()));
+  EXPECT_EQ(overlays, 1);
+  EXPECT_EQ(UiWindow::FromWindow(window.hwnd()), nullptr);
+  // The window is left with its own procedure, and works on.
+  EXPECT_EQ(SendMessageW(window.hwnd(), WM_NULL, 0, 0), 0);
+  EXPECT_TRUE(InvalidateRect(window.hwnd(), nullptr, FALSE));
+  qwtest::PumpPending();
+}
 
 TEST(Reattach, AHostAttachedAgainAfterItsTooltipSubclassedTheWindowDoesNotCallItself) {
   TestWindow window(40, 40, 200, 150);

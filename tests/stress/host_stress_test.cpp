@@ -235,8 +235,17 @@ class Stress {
     o.resizable = false;   // an edge press would start the system's modal sizing loop
     o.dragToMove = false;  // ... and an empty-area press its modal move loop
     o.blurBehind = false;
+    const int stepsBefore = totalSteps;
     if (!host_->Create(hwnd_, o)) {
-      Fail("the host did not attach");
+      // The host's own callbacks (its first drawing's overlay) may run a
+      // teardown while it attaches: it is built again at the next step.
+      // Without such a step, or with a host left on the window, it is a fault.
+      const UiWindow* left = hwnd_ && IsWindow(hwnd_) ? UiWindow::FromWindow(hwnd_) : nullptr;
+      if (totalSteps != stepsBefore && !left) return;
+      char why[160];
+      std::snprintf(why, sizeof why, "the host did not attach (window alive %d, a host on it %d, steps inside %d)",
+                    hwnd_ && IsWindow(hwnd_) ? 1 : 0, left ? 1 : 0, totalSteps - stepsBefore);
+      Fail(why);
       return;
     }
     ++hostsBuilt;

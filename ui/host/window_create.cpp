@@ -132,6 +132,9 @@ bool UiWindow::Create(HWND hwnd, const CreateOptions& o) {
   handle_ = g_hosts.Add(this);
   AttachedHosts()[this] = handle_;
   life_.Begin(this);
+  // From the subclassing on, messages reach the application's callbacks,
+  // which may detach or delete this host: nothing of it is used after that.
+  const WeakRef<UiWindow> alive(this);
   SetPropW(hwnd, kHostProperty, this);
   SubclassedWindows()[hwnd] = handle_;
   defaultCursor_ = Library().defaultCursor;
@@ -178,17 +181,22 @@ bool UiWindow::Create(HWND hwnd, const CreateOptions& o) {
   // The frame styles changed: have the system recompute the (now whole-window) client area.
   SetWindowPos(hwnd, nullptr, 0, 0, 0, 0,
                SWP_FRAMECHANGED | SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+  if (!alive) return false;
 
   compositor_.SetBusyFlag(true);
   const int hold = startupHold_;
   startupHold_ = 0;
   CreateCaptionParts(flags);
+  if (!alive) return false;
   compositor_.SetBusyFlag(false);
 
   const COLORREF colour = o.backgroundColor.value_or(CLR_INVALID);
   Redraw(o.image, colour, -1, false);
-  if (!IsAttached()) return false;  // torn down from inside a callback
-  if (layered) Present(nullptr);
+  if (!alive) return false;  // torn down from inside a callback
+  if (layered) {
+    Present(nullptr);
+    if (!alive) return false;
+  }
   startupHold_ = hold;
   if (resizable_)
     SetWindowLongPtrW(hwnd, GWL_STYLE, GetWindowLongPtrW(hwnd, GWL_STYLE) | WS_THICKFRAME);

@@ -58,6 +58,7 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
   wc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
   wc.lpszClassName = L"QwBenchMinimalWindow";
   RegisterClassExW(&wc);
+  trace.Mark("class");
   HWND hwnd = CreateWindowExW(0, wc.lpszClassName, L"bench", WS_POPUP, 50, 50, kWidth, kHeight, nullptr, nullptr,
                               instance, nullptr);
   trace.Mark("window");

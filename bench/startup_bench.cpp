@@ -50,7 +50,8 @@ constexpr StageStep kInstallerSteps[] = {
 };
 constexpr StageStep kMinimalSteps[] = {
     {"main", "process start: the loader with the imports (user32, gdi32, shell32), C runtime"},
-    {"window", "picture drawn, window class registered, window created"},
+    {"class", "picture drawn, window class registered"},
+    {"window", "window created"},
     {"shown", "window shown and painted"},
     {"first-frame", "first frame presented (messages pumped, GDI flushed)"},
 };

@@ -8,47 +8,58 @@
 
 #include <functional>
 #include <memory>
+#include <vector>
 
 #include "tests/support/host_fixture.h"
+#include "ui/element/button.h"
 #include "ui/element/label.h"
 
 using namespace ui;
 
 namespace {
 
-struct DoomedLabel {
-  DoomedLabel() {
-    label = std::make_unique<UiLabel>();
-    label->Create(hosted.hwnd(), 10, 10, 120, 30, "old text");
+template <class T>
+struct Doomed {
+  Doomed() {
+    element = std::make_unique<T>();
+    element->Create(hosted.hwnd(), 10, 10, 120, 30, "old text");
     hosted.Settle();
-    handle = label->GetHandle();
-    label->Transition(2, 5000);  // a fresh paint now redraws the window first
-    hosted.host.SetOnPaintOverlay([this](HWND, Gdiplus::GpGraphics*, const RectF&) { label.reset(); });
+    handle = element->GetHandle();
+    element->Transition(2, 5000);  // a fresh paint now redraws the window first
+    hosted.host.SetOnPaintOverlay([this](HWND, Gdiplus::GpGraphics*, const RectF&) { element.reset(); });
   }
-  ~DoomedLabel() { hosted.host.SetOnPaintOverlay(nullptr); }
+  ~Doomed() { hosted.host.SetOnPaintOverlay(nullptr); }
 
   qwtest::HostedWindow hosted{240, 160};
-  std::unique_ptr<UiLabel> label;
+  std::unique_ptr<T> element;
   ElementHandle handle = 0;
 };
+
+template <class T>
+void ExpectEachSetterAnswersSafely(const std::vector<std::function<void(T&)>>& setters) {
+  int index = 0;
+  for (const auto& set : setters) {
+    SCOPED_TRACE(index++);
+    Doomed<T> d;
+    T* raw = d.element.get();
+    set(*raw);
+    EXPECT_EQ(d.element, nullptr) << "the overlay did not run inside the setter";
+    EXPECT_EQ(UiElement::FromHandle(d.handle), nullptr);
+    d.hosted.Settle();
+  }
+}
 
 }  // namespace
 
 TEST(ElementLifetime, SettersAnswerWithoutReadingAnElementTheirRepaintDeleted) {
-  const std::function<void(UiLabel&)> setters[] = {
+  ExpectEachSetterAnswersSafely<UiLabel>({
       [](UiLabel& l) { EXPECT_EQ(l.Text("new text"), ""); },
       [](UiLabel& l) { l.Width(200); },
       [](UiLabel& l) { EXPECT_EQ(l.BackColor1(0xFF102030), 0xFF102030u); },
       [](UiLabel& l) { l.WordWrap(true); },
-  };
-  int index = 0;
-  for (const auto& set : setters) {
-    SCOPED_TRACE(index++);
-    DoomedLabel d;
-    UiLabel* raw = d.label.get();
-    set(*raw);
-    EXPECT_EQ(d.label, nullptr) << "the overlay did not run inside the setter";
-    EXPECT_EQ(UiElement::FromHandle(d.handle), nullptr);
-    d.hosted.Settle();
-  }
+  });
+  ExpectEachSetterAnswersSafely<UiButton>({
+      [](UiButton& b) { EXPECT_EQ(b.Text("new text"), ""); },
+      [](UiButton& b) { EXPECT_TRUE(b.TextBytes(ByteView(reinterpret_cast<const std::uint8_t*>(L"new"), 6)).empty()); },
+  });
 }

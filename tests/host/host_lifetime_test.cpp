@@ -426,6 +426,57 @@ TEST(Reattach, AHostDeletedByItsOwnCallbackWhileAttachingAgainIsNotTouchedAgain)
   qwtest::PumpPending();
 }
 
+TEST(Reattach, AHostDeletedByAnElementItsDetachDestroysIsNotTouchedAgain) {
+  TestWindow window(40, 40, 200, 150);
+  alignas(UiWindow) unsigned char storage[sizeof(UiWindow)];
+  auto* host = new (storage) UiWindow();
+  ASSERT_TRUE(host->Create(window.hwnd(), HostedWindow::Plain()));
+  Recorder first, second;
+  first.Make(window.hwnd(), 10, 10, 40, 40);
+  second.Make(window.hwnd(), 60, 10, 40, 40);
+  bool deleted = false;
+  first.onEvent = [&](UINT m) {
+    if (m != ev::kDestroyed || deleted) return;
+    deleted = true;
+    host->~UiWindow();
+    std::memset(storage, 0xA5, sizeof storage);
+  };
+  host->Detach();
+  EXPECT_TRUE(deleted);
+  EXPECT_FALSE(first.IsCreated());
+  EXPECT_FALSE(second.IsCreated());
+  EXPECT_EQ(UiWindow::FromWindow(window.hwnd()), nullptr);
+  EXPECT_EQ(SendMessageW(window.hwnd(), WM_NULL, 0, 0), 0);
+  first.onEvent = nullptr;
+}
+
+TEST(Reattach, AHostDetachedAgainByAnElementItsDetachDestroysCanBeAttachedAgain) {
+  TestWindow window(40, 40, 200, 150);
+  UiWindow host;
+  ASSERT_TRUE(host.Create(window.hwnd(), HostedWindow::Plain()));
+  Recorder first, second;
+  first.Make(window.hwnd(), 10, 10, 40, 40);
+  second.Make(window.hwnd(), 60, 10, 40, 40);
+  int nested = 0;
+  first.onEvent = [&](UINT m) {
+    if (m == ev::kDestroyed && nested++ == 0) host.Detach();
+  };
+  host.Detach();
+  first.onEvent = nullptr;
+  EXPECT_EQ(nested, 1);
+  EXPECT_FALSE(host.IsAttached());
+  EXPECT_FALSE(second.IsCreated());
+  // Attached again, the host gets the window's messages: the nested
+  // teardown left no trace of a procedure still in the window's chain.
+  ASSERT_TRUE(host.Create(window.hwnd(), HostedWindow::Plain()));
+  Recorder e;
+  ASSERT_NE(e.Make(window.hwnd(), 10, 10, 50, 50), 0u);
+  SendMessageW(window.hwnd(), WM_MOUSEMOVE, 0, MAKELPARAM(20, 20));
+  EXPECT_EQ(host.HoverElement(), &e);
+  host.Detach();
+  EXPECT_EQ(SendMessageW(window.hwnd(), WM_NULL, 0, 0), 0);
+}
+
 TEST(Reattach, AHostAttachedAgainAfterItsTooltipSubclassedTheWindowDoesNotCallItself) {
   TestWindow window(40, 40, 200, 150);
   UiWindow host;

@@ -209,12 +209,16 @@ void UiButton::SetCaption(std::wstring caption) {
 
 std::string UiButton::Text() const { return FromWide(text_); }
 std::string UiButton::Text(std::string_view caption) {
+  const WeakRef<UiElement> self(this);  // the repaint may run handlers that delete it
   SetCaption(ToWide(caption));
+  if (!self) return {};
   return Text();
 }
 Bytes UiButton::TextBytes() const { return BytesFromWide(text_); }
 Bytes UiButton::TextBytes(ByteView utf16) {
+  const WeakRef<UiElement> self(this);
   SetCaption(WideFromBytes(utf16));
+  if (!self) return {};
   return TextBytes();
 }
 

@@ -309,12 +309,17 @@ class UiWindow {
 
   void CreateCaptionParts(int flags);
   void DestroyCaptionParts();
+  void FinishDetach();  // what Detach does once the window is let go and the elements are destroyed
 
   // ---- record ---------------------------------------------------------------
   HWND hwnd_ = nullptr;                    // hosted window; not owned
   WNDPROC prevWndProc_ = nullptr;          // non-null while attached
   std::uintptr_t handle_ = 0;              // host handle while attached
   LifeAnchor life_;                        // live from Create to Detach
+  // Set when the object is deleted: a teardown that runs handlers checks it
+  // (its own attachment has ended by then, so a weak reference cannot tell).
+  std::shared_ptr<bool> deleted_ = std::make_shared<bool>(false);
+  bool detaching_ = false;                  // inside Detach, until FinishDetach
   gdi::WindowDc windowDc_;                 // owned: GetDC for the attachment's life
   ElementList elements_;                   // top-level list; the elements are not owned
   int captionFlags_ = 0;

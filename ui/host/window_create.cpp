@@ -66,6 +66,7 @@ UiWindow::UiWindow() = default;
 UiWindow::~UiWindow() {
   Detach();
   compositor_.ReleaseBuffersSafely();
+  *deleted_ = true;
 }
 
 UiWindow* UiWindow::FromHandle(std::uintptr_t handle) { return g_hosts.Find(handle); }
@@ -251,6 +252,14 @@ void UiWindow::DestroyCaptionParts() {
 
 void UiWindow::Detach() {
   if (!prevWndProc_) return;
+  if (detaching_) {
+    // Again, from an element's handler during the teardown below (the
+    // application deletes the host, or attaches it anew): the window is
+    // already let go; the rest is done here and the outer teardown stops.
+    FinishDetach();
+    return;
+  }
+  detaching_ = true;
   compositor_.SetBusyFlag(true);
   const HWND hwnd = hwnd_;
   // Every element of this host, taken while they still name it.
@@ -283,11 +292,18 @@ void UiWindow::Detach() {
 
   // The top-level list is emptied first; each element (with its
   // descendants) is then destroyed in list order, and so is any element
-  // of this host that was unlinked from every list.
+  // of this host that was unlinked from every list. The elements are not
+  // the host's: they are all destroyed even when a handler has deleted it.
   elements_.first = elements_.last = nullptr;
+  const std::shared_ptr<const bool> deleted = deleted_;
   for (const WeakRef<UiElement>& e : elements)
     if (e) e->Destroy();
+  if (*deleted || !detaching_) return;  // finished by a handler's teardown
+  FinishDetach();
+}
 
+void UiWindow::FinishDetach() {
+  const HWND hwnd = hwnd_;
   input_.Forget();
   elements_.last = elements_.first = nullptr;
   captionFlags_ = 0;
@@ -305,6 +321,7 @@ void UiWindow::Detach() {
   // A running effect sees the host gone at its next frame and ends there.
   effects_.Forget();
   compositor_.SetBusyFlag(false);
+  detaching_ = false;
 }
 
 bool UiWindow::SetDragToMove(bool value) {

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "tests/support/host_fixture.h"
+#include "ui/controls/edit.h"
 #include "ui/element/button.h"
 #include "ui/element/label.h"
 
@@ -62,4 +63,40 @@ TEST(ElementLifetime, SettersAnswerWithoutReadingAnElementTheirRepaintDeleted) {
       [](UiButton& b) { EXPECT_EQ(b.Text("new text"), ""); },
       [](UiButton& b) { EXPECT_TRUE(b.TextBytes(ByteView(reinterpret_cast<const std::uint8_t*>(L"new"), 6)).empty()); },
   });
+}
+
+namespace {
+// An element of class `Base` that deletes itself, through its owner, at
+// the first event it gets once armed.
+template <class Base>
+struct SelfDeleting : Base {
+  std::unique_ptr<SelfDeleting>* owner = nullptr;
+  int HandleEvent(UINT message, WPARAM wParam, LPARAM lParam) override {
+    if (owner) {
+      owner->reset();
+      return 1;
+    }
+    return Base::HandleEvent(message, wParam, lParam);
+  }
+};
+}  // namespace
+
+TEST(ElementLifetime, QueriesAnswerWithoutReadingAnElementTheirEventDeleted) {
+  qwtest::HostedWindow hosted{240, 160};
+  {
+    auto edit = std::make_unique<SelfDeleting<UiEdit>>();
+    ASSERT_NE(edit->Create(hosted.hwnd(), 10, 10, 120, 30), 0u);
+    edit->Text("kept");
+    edit->owner = &edit;
+    EXPECT_EQ(edit->Text(), "");  // asks its handlers for the text first
+    EXPECT_EQ(edit, nullptr);
+  }
+  {
+    auto element = std::make_unique<SelfDeleting<qwtest::Recorder>>();
+    ASSERT_NE(element->Make(hosted.hwnd(), 10, 50, 40, 40), 0u);
+    element->owner = &element;
+    EXPECT_FALSE(element->HasFocus());  // asks its handlers first
+    EXPECT_EQ(element, nullptr);
+  }
+  hosted.Settle();
 }

@@ -191,7 +191,9 @@ void UiEdit::ReleaseFont() {
 }
 
 std::string UiEdit::Text() {
+  const WeakRef<UiElement> self(this);  // the event's handlers may delete it
   SendEvent(kGetTextEvent);
+  if (!self) return {};
   return textStore_.Text();
 }
 

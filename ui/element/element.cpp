@@ -433,7 +433,9 @@ bool UiElement::Focusable(bool value) {
 }
 
 bool UiElement::HasFocus() {
+  const WeakRef<UiElement> self(this);  // the event's handlers may delete it
   const LRESULT answer = SendEvent(ev::kFocusQuery);
+  if (!self) return false;
   if (answer != -1) return answer == 1;
   UiWindow* host = Host();
   return host && host->FocusedElement() == this;

@@ -403,6 +403,19 @@ TEST(ShowPump, AHostDeletedByItsOwnPendingMessageIsNotShown) {
 
 // ---- attaching again ---------------------------------------------------------------
 
+namespace {
+// The host attached to `window` gets its messages (an element made on it
+// is hovered); detached, the window goes on working.
+void ExpectHostGetsMessagesThenDetach(UiWindow& host, HWND window) {
+  Recorder e;
+  ASSERT_NE(e.Make(window, 10, 10, 50, 50), 0u);
+  SendMessageW(window, WM_MOUSEMOVE, 0, MAKELPARAM(20, 20));
+  EXPECT_EQ(host.HoverElement(), &e);
+  host.Detach();
+  EXPECT_EQ(SendMessageW(window, WM_NULL, 0, 0), 0);
+}
+}  // namespace
+
 TEST(Reattach, AHostDeletedByItsOwnCallbackWhileAttachingAgainIsNotTouchedAgain) {
   TestWindow window(40, 40, 200, 150);
   // The host lives in storage the test overwrites once it is deleted, so
@@ -469,12 +482,7 @@ TEST(Reattach, AHostDetachedAgainByAnElementItsDetachDestroysCanBeAttachedAgain)
   // Attached again, the host gets the window's messages: the nested
   // teardown left no trace of a procedure still in the window's chain.
   ASSERT_TRUE(host.Create(window.hwnd(), HostedWindow::Plain()));
-  Recorder e;
-  ASSERT_NE(e.Make(window.hwnd(), 10, 10, 50, 50), 0u);
-  SendMessageW(window.hwnd(), WM_MOUSEMOVE, 0, MAKELPARAM(20, 20));
-  EXPECT_EQ(host.HoverElement(), &e);
-  host.Detach();
-  EXPECT_EQ(SendMessageW(window.hwnd(), WM_NULL, 0, 0), 0);
+  ExpectHostGetsMessagesThenDetach(host, window.hwnd());
 }
 
 TEST(Reattach, AHostAttachedAgainAfterItsTooltipSubclassedTheWindowDoesNotCallItself) {
@@ -489,10 +497,5 @@ TEST(Reattach, AHostAttachedAgainAfterItsTooltipSubclassedTheWindowDoesNotCallIt
   // Before, the host's procedure found itself as the one it replaced and
   // called itself until the stack ran out.
   EXPECT_EQ(SendMessageW(window.hwnd(), WM_NULL, 0, 0), 0);
-  Recorder e;
-  ASSERT_NE(e.Make(window.hwnd(), 10, 10, 50, 50), 0u);
-  SendMessageW(window.hwnd(), WM_MOUSEMOVE, 0, MAKELPARAM(20, 20));
-  EXPECT_EQ(host.HoverElement(), &e);
-  host.Detach();
-  EXPECT_EQ(SendMessageW(window.hwnd(), WM_NULL, 0, 0), 0);
+  ExpectHostGetsMessagesThenDetach(host, window.hwnd());
 }

@@ -8,9 +8,14 @@
 // its process was created) to a trace file (QW_STARTUP_TRACE,
 // bench/first_frame.h); the medians over the runs are printed, each with
 // the median of the step that led to it and what that step does.
+//
+// `startup_bench BASELINE.exe PROGRAM.exe` measures two other programs of
+// this folder the same way (two builds of the installer probe, say), each
+// started in turn with the other, so that the machine's load falls on both.
 #include <windows.h>
 
 #include <algorithm>
+#include <cstring>
 #include <cstdio>
 #include <map>
 #include <string>
@@ -36,7 +41,7 @@ constexpr StageStep kInstallerSteps[] = {
     {"init:begin", "library start-up begins"},
     {"init:gdiplus", "GDI+ start-up"},
     {"init:font", "fonts: the library's default font"},
-    {"init:glyphs", "image decoding: the caption glyph strip"},
+    {"init:glyphs", "the caption glyph strip kept (decoded at its first use)"},
     {"app:library", "window class, edit menu"},
     {"app:window", "the start window created"},
     {"app:host", "UI host attached: background decoded, body composed"},
@@ -144,18 +149,24 @@ void PrintStages(const char* program, const StageRuns& stages, const StageStep (
 }
 }  // namespace
 
-int main() {
+int main(int argc, char** argv) {
+  std::wstring base = L"minimal_window.exe", prog = L"installer_probe.exe";
+  if (argc == 3) {
+    base.assign(argv[1], argv[1] + strlen(argv[1]));
+    prog.assign(argv[2], argv[2] + strlen(argv[2]));
+  }
   std::vector<double> installer, minimal;
   StageRuns installerStages, minimalStages;
   // One unmeasured start of each first: the first start of a program reads
   // it from disk and is not what a user sees twice.
   for (int i = -1; i < kRuns; ++i) {
-    if (!Measure(L"minimal_window.exe", L"m", i, minimal, minimalStages) ||
-        !Measure(L"installer_probe.exe", L"i", i, installer, installerStages))
+    if (!Measure(base, L"m", i, minimal, minimalStages) ||
+        !Measure(prog, L"i", i, installer, installerStages))
       return 1;
   }
   const double mi = bench::Median(minimal), in = bench::Median(installer);
   std::printf("startup: process start to first frame, median of %d (best)\n", kRuns);
+  if (argc == 3) std::printf("startup: \"minimal window\" is %ls, \"installer\" is %ls\n", base.c_str(), prog.c_str());
   std::printf("startup: minimal window 588x438 + one blit: %8.1f ms (%.1f)\n", mi, bench::Best(minimal));
   std::printf("startup: installer window:                  %8.1f ms (%.1f)\n", in, bench::Best(installer));
   std::printf("startup: installer / minimal:               %8.2f\n", in / mi);

@@ -14,8 +14,12 @@ TEST(Library, StartUpFillsTheProcessWideValues) {
   EXPECT_GT(lib.osMajorVersion, 0);
   EXPECT_NE(lib.defaultFont, nullptr);
   EXPECT_EQ(lib.defaultCursor, LoadCursorW(nullptr, IDC_ARROW));
-  ASSERT_NE(lib.glyphImage, nullptr);  // the test strip, decoded with the signature added
-  EXPECT_EQ(ImageWidth(lib.glyphImage), 4u);
+  // The test strip, decoded at its first use with the signature added.
+  Gdiplus::GpImage* strip = GlyphImageFor(4);
+  ASSERT_NE(strip, nullptr);
+  EXPECT_EQ(strip, lib.glyphImage);
+  EXPECT_EQ(ImageWidth(strip), 4u);
+  EXPECT_EQ(GlyphImageFor(4), strip) << "decoded once";
   EXPECT_TRUE(lib.classRegistered);
 
   WNDCLASSEXW wc{};

@@ -710,6 +710,37 @@ TEST(EditFocus, FocusStartsTheCaretBlinkAndLossCollapsesTheSelection) {
   EXPECT_EQ(box.edit.CaretPhase(), stopped);
 }
 
+// The system caret places the input method's window: an edit made while
+// another has the focus leaves it where the focused edit put it, and takes
+// it once focused itself.
+TEST(EditFocus, TheSystemCaretStaysWithTheFocusedEdit) {
+  EditBox box("caret");
+  box.edit.Select({1, 3}, {1, 3});
+  box.hosted.Settle();
+  auto caretAt = [] {
+    POINT p{-1, -1};
+    GetCaretPos(&p);
+    return p;
+  };
+  const POINT focused = caretAt();
+  UiEdit other;
+  UiEdit::Options large;
+  large.fontSize = 30.0f;
+  other.Create(box.hwnd(), 10, 100, 200, 50, large);
+  box.hosted.Settle();
+  EXPECT_EQ(caretAt().x, focused.x);
+  EXPECT_EQ(caretAt().y, focused.y);
+  GUITHREADINFO info{sizeof info};
+  ASSERT_TRUE(GetGUIThreadInfo(GetCurrentThreadId(), &info));
+  EXPECT_LT(info.rcCaret.bottom - info.rcCaret.top, 25) << "the focused edit's line height";
+
+  box.hosted.host.SetFocusElement(&other, true);
+  box.hosted.Settle();
+  EXPECT_GE(caretAt().y, 100);
+  ASSERT_TRUE(GetGUIThreadInfo(GetCurrentThreadId(), &info));
+  EXPECT_GE(info.rcCaret.bottom - info.rcCaret.top, 30) << "the newly focused edit's line height";
+}
+
 // ---- owners ------------------------------------------------------------------------------
 
 TEST(EditOwner, AnEditDestroyedByItsChangeHandlerIsLeftAlone) {

@@ -80,6 +80,31 @@ TEST(HostHold, HeldChangesArePresentedTogetherAsOneFrame) {
   }
 }
 
+// While held, an area inside another is repaired once, whichever came
+// first; areas that only overlap are both kept. The presented frame shows
+// every change all the same.
+TEST(HostHold, AnAreaCoveredByAnotherIsRepairedOnce) {
+  HostedWindow w(200, 150, Layered());
+  Recorder small(kYellow), large(kYellow);
+  small.Make(w.hwnd(), 20, 20, 20, 20);
+  large.Make(w.hwnd(), 100, 20, 60, 60);
+  w.Settle();
+  w.host.HoldRedraws();
+  small.Fill(kRed);
+  w.Settle();
+  w.host.InvalidateRect(RectF{20, 20, 20, 20}, UiRedrawQueue::kAppend);
+  w.host.InvalidateRect(RectF{10, 10, 100, 100}, UiRedrawQueue::kAppend);  // covers the first
+  w.host.InvalidateRect(RectF{30, 30, 5, 5}, UiRedrawQueue::kAppend);      // inside the second
+  EXPECT_EQ(w.host.PendingRedraws(), 1u);
+  w.host.InvalidateRect(RectF{100, 100, 50, 40}, UiRedrawQueue::kAppend);  // overlaps only
+  EXPECT_EQ(w.host.PendingRedraws(), 2u);
+  large.Fill(kBlue);
+  w.host.ReleaseRedraws();
+  w.Settle();
+  EXPECT_CANVAS(w, 30, 30, kRed);
+  EXPECT_CANVAS(w, 150, 70, kBlue);
+}
+
 TEST(HostHold, HoldsNestAndUnbalancedReleasesAreIgnored) {
   HostedWindow w(200, 150, Layered());
   Recorder a(kYellow);

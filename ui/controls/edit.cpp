@@ -166,7 +166,9 @@ void UiEdit::OnCreated() {
   textStore_.SetSpacesAsTabs(TabsAdvance(Graphics(), font_, stringFormat_.Handle()));
   if (!Render(true)) return;
 
-  CreateSystemCaret();
+  // The system caret is made when the edit gains the focus (the input
+  // method needs it only then): making it here took the window's caret
+  // from a focused edit, and costs a device context and a bitmap at start-up.
   const WeakRef<UiElement> self(this);
   const Gdiplus::RectF caret = ComputeCaretRect(1, -1, false);
   if (!self) return;

@@ -50,9 +50,9 @@ void InitLibrary(const LibraryInit& init) {
   TraceStage("init:font");
   SetDefaultCursor(reinterpret_cast<UINT_PTR>(IDC_ARROW));
   if (!init.glyphStrip.empty()) {
-    lib.glyphImage = ImageFromMemory(init.glyphStrip, true).release();
-    // The library's own copy is the registered 100 % drawing: the caller's
-    // view of the strip need not outlive start-up.
+    // Decoded at its first use (GlyphImageFor): a window without caption
+    // buttons never needs it. The library's own copy is the registered
+    // 100 % drawing: the caller's view of the strip need not outlive start-up.
     lib.glyphStripBytes.assign(init.glyphStrip.begin(), init.glyphStrip.end());
     RegisterImageVariants(lib.glyphStripBytes, init.glyphStrip150, init.glyphStrip200);
   }
@@ -86,6 +86,10 @@ bool RegisterWindowClass(const WindowClassOptions& options) {
 Gdiplus::GpImage* GlyphImageFor(int scaleQuarters) {
   LibraryState& lib = Library();
   if (lib.glyphStripBytes.empty()) return lib.glyphImage;
+  if (!lib.glyphImage && !lib.glyphImageTried) {
+    lib.glyphImageTried = true;  // a strip that does not decode is not tried again
+    lib.glyphImage = ImageFromMemory(lib.glyphStripBytes, true).release();
+  }
   const int drawnAt = PickImageVariant(lib.glyphStripBytes, scaleQuarters).quarters;
   if (drawnAt <= kUnitScaleQuarters) return lib.glyphImage;
   Gdiplus::GpImage*& larger = lib.largerGlyphImages[drawnAt >= 8 ? 1 : 0];

@@ -20,7 +20,10 @@ struct LibraryState {
   Gdiplus::GpFont* defaultFont = nullptr;   // process-wide, never released; may be null
   HCURSOR defaultCursor = nullptr;
   HICON defaultIcon = nullptr;
-  Gdiplus::GpImage* glyphImage = nullptr;   // caption-button glyph strip; may be null
+  // The caption-button glyph strip, decoded from glyphStripBytes by the
+  // first GlyphImageFor; may be null.
+  Gdiplus::GpImage* glyphImage = nullptr;
+  bool glyphImageTried = false;
   // The strip's bytes (without the PNG signature) and its larger drawings,
   // decoded on first use at 150 % and 200 %; never released.
   std::vector<std::uint8_t> glyphStripBytes;
@@ -50,8 +53,9 @@ struct LibraryInit {
   UiMenu* editMenu = nullptr;
 };
 
-// GDI+ start-up, OS version, default font, arrow cursor, glyph image, the
-// window class "Zq_DirectUI" and the edit menu's items, in that order.
+// GDI+ start-up, OS version, default font, arrow cursor, glyph strip (kept
+// for its first use), the window class "Zq_DirectUI" and the edit menu's
+// items, in that order.
 // Failures leave the corresponding value null; nothing is reported.
 void InitLibrary(const LibraryInit& init = {});
 

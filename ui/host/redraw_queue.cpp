@@ -27,8 +27,11 @@ void UiRedrawQueue::Add(const RectF& rect, int mode) {
   if (held_) {
     // Every repair draws the current state, so an area already queued
     // needs no second one.
+    // Likewise, an area queued earlier that the new one covers goes (a
+    // label's, say, before the panel under it).
     for (const RectF& queued : entries_)
       if (Contains(queued, rect)) return;
+    std::erase_if(entries_, [&](const RectF& queued) { return Contains(rect, queued); });
     entries_.push_back(rect);
     return;
   }

@@ -2,7 +2,8 @@
 // UiRedrawQueue: dirty rectangles of one host, repaired in order. A layered
 // host is presented once per flush, an ordinary one once per rectangle.
 // While held, rectangles are only collected (one that lies inside a queued
-// one is dropped) until the next explicit Flush.
+// one is dropped, and queued ones inside a new one go) until the next
+// explicit Flush.
 #include <windows.h>
 
 #include <deque>

@@ -710,9 +710,9 @@ TEST(EditFocus, FocusStartsTheCaretBlinkAndLossCollapsesTheSelection) {
   EXPECT_EQ(box.edit.CaretPhase(), stopped);
 }
 
-// The system caret places the input method's window: an edit made while
-// another has the focus leaves it where the focused edit put it, and takes
-// it once focused itself.
+// The system caret places the input method's window: an edit made (or
+// destroyed) while another has the focus leaves it where the focused edit
+// put it, and takes it once focused itself.
 TEST(EditFocus, TheSystemCaretStaysWithTheFocusedEdit) {
   EditBox box("caret");
   box.edit.Select({1, 3}, {1, 3});
@@ -733,6 +733,14 @@ TEST(EditFocus, TheSystemCaretStaysWithTheFocusedEdit) {
   GUITHREADINFO info{sizeof info};
   ASSERT_TRUE(GetGUIThreadInfo(GetCurrentThreadId(), &info));
   EXPECT_LT(info.rcCaret.bottom - info.rcCaret.top, 25) << "the focused edit's line height";
+  {
+    UiEdit passing;  // made and destroyed without ever having the focus
+    passing.Create(box.hwnd(), 10, 160, 100, 30);
+    passing.Destroy();
+  }
+  ASSERT_TRUE(GetGUIThreadInfo(GetCurrentThreadId(), &info));
+  EXPECT_EQ(info.hwndCaret, box.hwnd()) << "another edit going leaves the focused edit's caret";
+  EXPECT_EQ(caretAt().y, focused.y);
 
   box.hosted.host.SetFocusElement(&other, true);
   box.hosted.Settle();

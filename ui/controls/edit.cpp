@@ -26,6 +26,11 @@ constexpr int kLineLimitFlag = 0x2000;
 
 bool SwitchesInputMethodOff(EditMode mode) { return mode != EditMode::Normal; }
 
+// The edit that made the thread's system caret last (0: none): only that
+// edit destroys it, so that another edit going does not take it from the
+// focused one.
+thread_local ElementHandle g_systemCaretOwner = 0;
+
 }  // namespace
 
 UiEdit::~UiEdit() {
@@ -167,8 +172,8 @@ void UiEdit::OnCreated() {
   if (!Render(true)) return;
 
   // The system caret is made when the edit gains the focus (the input
-  // method needs it only then): making it here took the window's caret
-  // from a focused edit, and costs a device context and a bitmap at start-up.
+  // method needs it only then): made here, it took the thread's caret from
+  // a focused edit, and cost a device context and a bitmap at start-up.
   const WeakRef<UiElement> self(this);
   const Gdiplus::RectF caret = ComputeCaretRect(1, -1, false);
   if (!self) return;
@@ -184,7 +189,10 @@ void UiEdit::OnDestroyed() {
   ReleaseFont();
   scrollY_ = scrollX_ = 0;
   anchor_ = caret_ = TextPosition{0, 0};
-  DestroyCaret();
+  if (g_systemCaretOwner == GetHandle()) {
+    DestroyCaret();
+    g_systemCaretOwner = 0;
+  }
 }
 
 void UiEdit::ReleaseFont() {
@@ -241,7 +249,9 @@ void UiEdit::CreateSystemCaret() {
   gp::GdipGetFontHeight(font_, Graphics(), &fontHeight);
   // The system caret only places the input method's window: device pixels.
   const DisplayScale scale = Scale();
-  CreateCaret(GetWindow(), nullptr, std::max(1, scale.ToDevice(1)), scale.ToDevice(static_cast<int>(fontHeight + 3)));
+  if (CreateCaret(GetWindow(), nullptr, std::max(1, scale.ToDevice(1)),
+                  scale.ToDevice(static_cast<int>(fontHeight + 3))))
+    g_systemCaretOwner = GetHandle();
   // The system caret only tells the input method where the caret is; the
   // edit draws its own. Hide it once more than it is shown, so that a
   // system that shows it on its own (when the window gets the keyboard

@@ -25,10 +25,9 @@ bool Contains(const RectF& outer, const RectF& inner) {
 void UiRedrawQueue::Add(const RectF& rect, int mode) {
   if (!host_) return;
   if (held_) {
-    // Every repair draws the current state, so an area already queued
-    // needs no second one.
-    // Likewise, an area queued earlier that the new one covers goes (a
-    // label's, say, before the panel under it).
+    // Every repair draws the current state, so an area inside a queued one
+    // needs no repair of its own, whichever came first (a label's area,
+    // say, queued before the panel under it).
     for (const RectF& queued : entries_)
       if (Contains(queued, rect)) return;
     std::erase_if(entries_, [&](const RectF& queued) { return Contains(rect, queued); });

@@ -14,18 +14,17 @@
 // the median of the step that led to it and what that step does.
 //
 // `startup_bench BASELINE.exe PROGRAM.exe` measures two other programs of
-// this folder the same way (two builds of the installer probe, say), each
-// started in turn with the other, so that the machine's load falls on both.
+// this folder the same way (two builds of the installer probe, say).
 #include <windows.h>
 
 #include <algorithm>
-#include <cstring>
 #include <cstdio>
 #include <map>
 #include <string>
 #include <vector>
 
 #include "bench/bench_support.h"
+#include "ui/core/text.h"
 
 namespace {
 constexpr int kRuns = 31;
@@ -156,8 +155,8 @@ void PrintStages(const char* program, const StageRuns& stages, const StageStep (
 int main(int argc, char** argv) {
   std::wstring base = L"minimal_window.exe", prog = L"installer_probe.exe";
   if (argc == 3) {
-    base.assign(argv[1], argv[1] + strlen(argv[1]));
-    prog.assign(argv[2], argv[2] + strlen(argv[2]));
+    base = ui::ToWide(argv[1]);
+    prog = ui::ToWide(argv[2]);
   }
   std::vector<double> installer, minimal;
   StageRuns installerStages, minimalStages;

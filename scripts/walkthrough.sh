@@ -39,6 +39,23 @@ WT_PROBES=(
 
 wt_log() { echo "[walkthrough] $*" >&2; }
 
+# Runs WT_WINTOOL under WT_WINE with the arguments given and prints what it
+# printed, with its exit code. Every answer of the tool, a refusal or a
+# timeout included, prints a line; a run that failed without printing
+# anything never reached the tool (the Wine process did not start), and is
+# started again, logged, rather than taken for an answer about the window.
+wt_tool() {  # command args...
+  local out code try
+  for try in 1 2 3; do
+    out=$("$WT_WINE" "$WT_WINTOOL" "$@")
+    code=$?
+    if [ "$code" = 0 ] || [ -n "$out" ]; then break; fi
+    wt_log "wintool $1 ended with $code before printing anything (try $try)"
+  done
+  [ -n "$out" ] && printf '%s\n' "$out"
+  return "$code"
+}
+
 # The installer's window, logical.
 WT_INSTALLER_SIZE="588 438"
 # A logical length or coordinate in device pixels at WT_DPI, rounded half
@@ -164,7 +181,7 @@ wt_start_installer() {  # exe [loader]
   LD_PRELOAD="$slow" QW_SLOW_WRITES_UNDER="$(realpath -m "$WT_FOLDER")/" "${2:-$WT_WINE}" "$1" &
   WT_PID=$!
   local geometry
-  geometry=$(set -o pipefail; "$WT_WINE" "$WT_WINTOOL" wait "$WT_FORM_CLASS" 60000 | tr -d '\r') || return 1
+  geometry=$(set -o pipefail; wt_tool wait "$WT_FORM_CLASS" 60000 | tr -d '\r') || return 1
   read -r WT_X WT_Y WT_W WT_H <<<"$geometry"
   wt_log "installer window at $WT_X,$WT_Y size ${WT_W}x$WT_H (pid $WT_PID)"
   local width height

@@ -170,7 +170,7 @@ run_now() {
 }
 wt_wait_until 60 run_now || fail "立即运行's default action never ended the installer"
 [ "$WT_CODE" = 0 ] || fail "the installer ended with exit code $WT_CODE"
-"$WT_WINE" "$WT_WINTOOL" waitexe qingwu.exe 60000 >/dev/null || fail "qingwu.exe showed no window"
+wt_tool waitexe qingwu.exe 60000 >/dev/null || fail "qingwu.exe showed no window"
 
 # The recorder ends with the installer's process.
 wt_wait_until 60 grep -q '^end' "$events" || fail "the recorder did not end with the installer"

@@ -27,7 +27,7 @@ want_w=$(wt_scaled "$width") want_h=$(wt_scaled "$height")
 wt_display_at_least $((want_w + 100)) $((want_h + 100)) || fail "no display of $((want_w + 100))x$((want_h + 100))"
 wt_fresh_prefix || fail "no fresh Wine prefix"
 [ -e "$WT_FOLDER" ] && fail "the prefix is not clean: $WT_FOLDER exists"
-seen=$("$WT_WINE" "$WT_WINTOOL" dpi | tr -d '\r')
+seen=$(wt_tool dpi | tr -d '\r')
 [ "$seen" = "$WT_DPI" ] || fail "the prefix's display reads $seen DPI, not $WT_DPI"
 
 wt_start_installer "$exe" ||
@@ -45,7 +45,7 @@ problem=$(wt_installed_tree "$archive") || fail "$problem"
 [ "$(wt_reg_value DisplayName)" = "$WT_PRODUCT" ] || fail "no uninstall registration"
 
 # Finished: WM_CLOSE ends the installer without a question.
-"$WT_WINE" "$WT_WINTOOL" close "$WT_FORM_CLASS" >/dev/null || fail "no window to close"
+wt_tool close "$WT_FORM_CLASS" >/dev/null || fail "no window to close"
 wt_wait_exit 60 || fail "the finished installer did not end on WM_CLOSE"
 [ "$WT_CODE" = 0 ] || fail "the installer ended with exit code $WT_CODE"
 wt_stop_all

@@ -49,17 +49,22 @@ type_folder() {  # text
   xdotool type --delay 20 "$1"
 }
 
-# Waits for the installer's message box and prints its message.
+# Waits for the installer's message box and prints its message; without
+# one, prints what the wait answered and how long it took.
 message_text() {  # [seconds]
-  "$WT_WINE" "$WT_WINTOOL" wait "$MESSAGE_BOX" "$((${1:-60} * 1000))" >/dev/null || return 1
-  "$WT_WINE" "$WT_WINTOOL" body "$MESSAGE_BOX" | tr -d '\r'
+  local answer start=$SECONDS
+  answer=$(wt_tool wait "$MESSAGE_BOX" "$((${1:-60} * 1000))") || {
+    echo "the wait answered '$(tr -d '\r' <<<"$answer")' after $((SECONDS - start)) s"
+    return 1
+  }
+  wt_tool body "$MESSAGE_BOX" | tr -d '\r'
 }
 # The box is closed once none is on the screen; when one stays, the boxes
 # of that class are listed (a second message shows as a second visible one).
 answer_message() {  # button id (1 OK, 6 yes, 7 no)
-  "$WT_WINE" "$WT_WINTOOL" command "$MESSAGE_BOX" "$1" >/dev/null
-  "$WT_WINE" "$WT_WINTOOL" unseen "$MESSAGE_BOX" 30000 >/dev/null && return 0
-  "$WT_WINE" "$WT_WINTOOL" list "$MESSAGE_BOX" | tr -d '\r' >&2
+  wt_tool command "$MESSAGE_BOX" "$1" >/dev/null
+  wt_tool unseen "$MESSAGE_BOX" 30000 >/dev/null && return 0
+  wt_tool list "$MESSAGE_BOX" | tr -d '\r' >&2
   return 1
 }
 
@@ -80,7 +85,7 @@ make_drive() {  # bytes
 # machine as it was, with the window ready for another try.
 expect_refused() {  # cause-pattern before-state label
   local text
-  text=$(message_text 180) || fail "$3: no message"
+  text=$(message_text 180) || fail "$3: no message ($text)"
   echo "$3: $text"
   grep -Eq "$1" <<<"$text" || fail "$3: the message does not name the cause ($1): $text"
   answer_message 1 || fail "$3: the message did not close"
@@ -194,7 +199,7 @@ case $case in
       wt_wait_until 180 finished_or_ended || fail "$delay ms: the installation did not finish"
       kill -0 "$WT_PID" 2>/dev/null || fail "$delay ms: the installer ended on a double click"
       wt_links_exist || fail "$delay ms: links missing"
-      "$WT_WINE" "$WT_WINTOOL" waitexe qingwu.exe 3000 >/dev/null &&
+      wt_tool waitexe qingwu.exe 3000 >/dev/null &&
         fail "$delay ms: the application started without being asked"
       echo "$delay ms between the clicks: installed once, nothing started"
       wt_stop_all
@@ -212,7 +217,7 @@ case $case in
       xdotool key alt+F4  # the window has the keyboard since the click on 极速安装
     fi
     wt_thaw
-    text=$(message_text 60) || fail "closing while installing asked nothing"
+    text=$(message_text 60) || fail "closing while installing asked nothing ($text)"
     [ "$text" = "安装尚未完成，确定要退出吗？" ] || fail "the question is '$text'"
     if [ "$case" = close-no ]; then
       answer_message 7 || fail "the question did not close"

@@ -64,7 +64,7 @@ wt_shot "$shots/finished.png" || fail "no screenshot"
 key Return
 wt_wait_exit 60 || fail "the installer did not end after Enter on 立即运行"
 [ "$WT_CODE" = 0 ] || fail "the installer ended with exit code $WT_CODE"
-"$WT_WINE" "$WT_WINTOOL" waitexe qingwu.exe 60000 >/dev/null || fail "qingwu.exe showed no window"
+wt_tool waitexe qingwu.exe 60000 >/dev/null || fail "qingwu.exe showed no window"
 wt_stop_all
 
 # --- Escape in Ready closes the installer ----------------------------------------

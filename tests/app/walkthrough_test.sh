@@ -72,7 +72,7 @@ wt_links_exist || fail "links missing"
 wt_click_run
 wt_wait_exit 60 || fail "the installer did not end after 立即运行"
 [ "$WT_CODE" = 0 ] || fail "the installer ended with exit code $WT_CODE"
-app=$(set -o pipefail; "$WT_WINE" "$WT_WINTOOL" waitexe qingwu.exe 60000 | tr -d '\r') || fail "qingwu.exe showed no window: $app"
+app=$(set -o pipefail; wt_tool waitexe qingwu.exe 60000 | tr -d '\r') || fail "qingwu.exe showed no window: $app"
 read -r ax ay aw ah <<<"$app"
 wt_shot "$shots/application.png" "$ax" "$ay" "$aw" "$ah" || fail "no screenshot of the application"
 wt_stop_all
@@ -91,11 +91,11 @@ wt_click $WT_CLOSE_BUTTON
 wt_thaw
 # Closing while installing asks first (a message box, class #32770); yes
 # (IDYES, 6) takes the installation back and ends the installer.
-"$WT_WINE" "$WT_WINTOOL" wait '#32770' 60000 >/dev/null || fail "no question after the close button"
-"$WT_WINE" "$WT_WINTOOL" command '#32770' 6 >/dev/null || fail "the question could not be answered"
+wt_tool wait '#32770' 60000 >/dev/null || fail "no question after the close button"
+wt_tool command '#32770' 6 >/dev/null || fail "the question could not be answered"
 wt_wait_exit 60 || fail "the installer did not end after the close button"
 [ "$WT_CODE" = 0 ] || fail "closing during the installation ended with exit code $WT_CODE"
-"$WT_WINE" "$WT_WINTOOL" gone "$WT_FORM_CLASS" 10000 >/dev/null || fail "the window is still there"
+wt_tool gone "$WT_FORM_CLASS" 10000 >/dev/null || fail "the window is still there"
 # Nothing of the abandoned installation is left.
 [ ! -e "$WT_FOLDER" ] || fail "the folder is left: $(ls -A "$WT_FOLDER")"
 [ -z "$(wt_reg_value DisplayName)" ] || fail "the registry values are left"
@@ -109,14 +109,14 @@ wt_start_installer "$exe" || fail "no installer window on the third run"
 wt_wait_phase ready 60 || fail "the third run never showed the ready layout"
 wt_click $WT_INSTALL_BUTTON
 wt_hold_installing 60 || fail "the third run was never seen installing"
-"$WT_WINE" "$WT_WINTOOL" close "$WT_FORM_CLASS" >/dev/null || fail "no window to close"
+wt_tool close "$WT_FORM_CLASS" >/dev/null || fail "no window to close"
 wt_thaw
-"$WT_WINE" "$WT_WINTOOL" wait '#32770' 60000 >/dev/null || fail "no question after WM_CLOSE"
-"$WT_WINE" "$WT_WINTOOL" command '#32770' 7 >/dev/null || fail "the question could not be answered"
+wt_tool wait '#32770' 60000 >/dev/null || fail "no question after WM_CLOSE"
+wt_tool command '#32770' 7 >/dev/null || fail "the question could not be answered"
 wt_wait_until 180 wt_finished || fail "the installation answered no did not finish"
 [ -f "$WT_FOLDER/qingwu.exe" ] || fail "no qingwu.exe after the installation went on"
 # Finished: WM_CLOSE ends the installer without a question.
-"$WT_WINE" "$WT_WINTOOL" close "$WT_FORM_CLASS" >/dev/null || fail "no window to close"
+wt_tool close "$WT_FORM_CLASS" >/dev/null || fail "no window to close"
 wt_wait_exit 60 || fail "the finished installer did not end on WM_CLOSE"
 [ "$WT_CODE" = 0 ] || fail "closing the finished installer ended with exit code $WT_CODE"
 wt_stop_all

@@ -63,7 +63,7 @@ cp "$exe" "$core" "$uninst" "$WT_WORK/app/"
 cp "$QW_SOURCE_DIR"/payload/data/* "$WT_WORK/app/"
 "$WT_WINE" "$WT_WORK/app/qingwu.exe" &
 pid=$!
-geometry=$(set -o pipefail; "$WT_WINE" "$WT_WINTOOL" wait QingwuAccelerator 60000 | tr -d '\r') || fail "no window: $geometry"
+geometry=$(set -o pipefail; wt_tool wait QingwuAccelerator 60000 | tr -d '\r') || fail "no window: $geometry"
 
 # --- The window -------------------------------------------------------------------
 read_tree QingwuAccelerator
@@ -84,7 +84,7 @@ awk -F'\t' '$2 == "progressbar"' <<<"$TREE" | grep -q . || fail "no progress bar
 # the menu shows.
 open_menu() {
   a11y do QingwuAccelerator "设置(M)" 5000 >/dev/null &&
-    "$WT_WINE" "$WT_WINTOOL" wait Zq_DirectUI 2000 >/dev/null
+    wt_tool wait Zq_DirectUI 2000 >/dev/null
 }
 # The menu's start and end are heard by a WinEvent hook.
 events=$WT_WORK/events.txt
@@ -111,7 +111,7 @@ wt_wait_until 30 grep -q '^menupopupstart' "$events" || fail "the menu's start w
 # An item's default action: the option turns on, the menu closes.
 out=$(a11y do Zq_DirectUI "窗口置顶(T)" 10000) || fail "the item's default action failed: $out"
 wt_wait_until 30 ini_has always_on_top=1 || fail "窗口置顶 was not turned on"
-"$WT_WINE" "$WT_WINTOOL" gone Zq_DirectUI 30000 >/dev/null || fail "the menu stayed open"
+wt_tool gone Zq_DirectUI 30000 >/dev/null || fail "the menu stayed open"
 wt_wait_until 30 grep -q '^menupopupend' "$events" || fail "the menu's end was not heard: $(cat "$events")"
 rm -f "$WT_WORK/recording"
 wait "$recorder"
@@ -124,7 +124,7 @@ read_tree Zq_DirectUI
 expect_node "窗口置顶(T)" menuitem 执行 checked
 a11y do Zq_DirectUI "窗口置顶(T)" 10000 >/dev/null || fail "the item's second default action failed"
 wt_wait_until 30 ini_has always_on_top=0 || fail "窗口置顶 was not turned off"
-"$WT_WINE" "$WT_WINTOOL" gone Zq_DirectUI 30000 >/dev/null || fail "the menu stayed open"
+wt_tool gone Zq_DirectUI 30000 >/dev/null || fail "the menu stayed open"
 
 # --- The caption's close button ----------------------------------------------------
 a11y do QingwuAccelerator 关闭 10000 >/dev/null || fail "the close button's default action failed"

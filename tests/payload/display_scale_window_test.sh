@@ -40,7 +40,7 @@ fail() {
 log_has() { [ -f "$data/actions.log" ] && iconv -f GBK -t UTF-8 "$data/actions.log" | grep -q "$1"; }
 ini_has() { [ -f "$data/settings.ini" ] && tr -d '\r' <"$data/settings.ini" | grep -qx "$1"; }
 notes_are() { [ -f "$data/notes.txt" ] && [ "$(cat "$data/notes.txt")" = "$1" ]; }
-menu_closed() { "$WT_WINE" "$WT_WINTOOL" gone "$MENU_CLASS" 1000 >/dev/null; }
+menu_closed() { wt_tool gone "$MENU_CLASS" 1000 >/dev/null; }
 # `got` is `want` or one pixel off (edges are rounded each on its own).
 near() {  # got want
   [ "$1" -ge $(($2 - 1)) ] && [ "$1" -le $(($2 + 1)) ]
@@ -51,7 +51,7 @@ near() {  # got want
 start_program() {
   wt_fresh_prefix || fail "no fresh Wine prefix"
   local seen
-  seen=$("$WT_WINE" "$WT_WINTOOL" dpi | tr -d '\r')
+  seen=$(wt_tool dpi | tr -d '\r')
   [ "$seen" = "$WT_DPI" ] || fail "the prefix's display reads $seen DPI"
   mkdir -p "$WT_FOLDER"
   cp "$exe" "$core" "$uninst" "$src"/payload/data/* "$WT_FOLDER/"
@@ -59,7 +59,7 @@ start_program() {
   "$WT_WINE" "$WT_FOLDER/qingwu.exe" &
   WT_PID=$!
   local geometry
-  geometry=$("$WT_WINE" "$WT_WINTOOL" wait "$WINDOW_CLASS" 60000 | tr -d '\r')
+  geometry=$(wt_tool wait "$WINDOW_CLASS" 60000 | tr -d '\r')
   [[ "$geometry" =~ ^-?[0-9]+\ -?[0-9]+\ [0-9]+\ [0-9]+$ ]] || fail "no window: $geometry"
   read -r WT_X WT_Y WT_W WT_H <<<"$geometry"
   wt_wait_until 30 log_has "程序启动" || fail "no start-up entry in the log"
@@ -71,7 +71,7 @@ open_settings_menu() {
   local geometry="" _
   for _ in $(seq 1 20); do
     wt_click $SETTINGS_BUTTON
-    geometry=$("$WT_WINE" "$WT_WINTOOL" wait "$MENU_CLASS" 3000 | tr -d '\r')
+    geometry=$(wt_tool wait "$MENU_CLASS" 3000 | tr -d '\r')
     [[ "$geometry" =~ ^-?[0-9]+\ -?[0-9]+\ [0-9]+\ [0-9]+$ ]] && break
     geometry=
   done
@@ -118,7 +118,7 @@ wt_wait_until 30 notes_are "$NOTES" ||
   fail "the notes saved are '$(cat "$data/notes.txt" 2>/dev/null)', expected '$NOTES'"
 log_has "笔记已保存（${#NOTES} 个字符）" || fail "no save entry in the log"
 
-"$WT_WINE" "$WT_WINTOOL" close "$WINDOW_CLASS" >/dev/null || fail "no window to close"
+wt_tool close "$WINDOW_CLASS" >/dev/null || fail "no window to close"
 wt_wait_exit 60 || fail "the program did not end on the close request"
 [ "$WT_CODE" = 0 ] || fail "exit code $WT_CODE"
 wt_stop_all

@@ -27,6 +27,7 @@
 
 #include "tests/tools/a11ytool_client.h"
 #include "tests/tools/a11ytool_events.h"
+#include "tests/tools/wait_limit.h"
 #include "ui/platform/com_apartment.h"
 
 using namespace a11y;
@@ -80,7 +81,7 @@ int Tree(const std::wstring& spec, DWORD timeoutMs) {
 }
 
 int Do(const std::wstring& spec, const std::wstring& name, DWORD timeoutMs) {
-  const DWORD start = GetTickCount();
+  WaitLimit limit(timeoutMs);
   int code = 0;
   Ref<IAccessible> client = Open(spec, timeoutMs, code);
   if (!client) return code;
@@ -100,11 +101,11 @@ int Do(const std::wstring& spec, const std::wstring& name, DWORD timeoutMs) {
       PrintLine(L"accDoDefaultAction on " + name + L" failed: " + Hex(result));
       return 1;
     }
-    if (GetTickCount() - start > timeoutMs) {
+    if (limit.Over()) {
       PrintLine(L"no element named " + name);
       return 1;
     }
-    Sleep(100);
+    limit.Pause(100);
   }
 }
 

@@ -1,4 +1,5 @@
 #include "tests/tools/a11ytool_client.h"
+#include "tests/tools/wait_limit.h"
 #include "tests/tools/window_program.h"
 
 #include <cstdio>
@@ -89,13 +90,13 @@ HRESULT LocalHandOut() {
 
 HWND WaitForWindow(const std::wstring& spec, DWORD timeoutMs) {
   const bool byProgram = spec.size() > 4 && EqualNoCase(spec.substr(spec.size() - 4), L".exe");
-  const DWORD start = GetTickCount();
+  WaitLimit limit(timeoutMs);
   for (;;) {
     Search search{&spec, byProgram};
     EnumWindows(&Match, reinterpret_cast<LPARAM>(&search));
     if (search.found) return search.found;
-    if (GetTickCount() - start > timeoutMs) return nullptr;
-    Sleep(50);
+    if (limit.Over()) return nullptr;
+    limit.Pause(50);
   }
 }
 

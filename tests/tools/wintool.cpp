@@ -39,6 +39,7 @@
 #include <cwchar>
 #include <string>
 
+#include "tests/tools/wait_limit.h"
 #include "tests/tools/window_program.h"
 
 namespace {
@@ -58,11 +59,11 @@ HWND Find(const wchar_t* cls, bool visibleOnly) {
 }
 
 HWND WaitFor(const wchar_t* cls, DWORD timeoutMs) {
-  const DWORD start = GetTickCount();
+  WaitLimit limit(timeoutMs);
   for (;;) {
     if (HWND hwnd = Find(cls, true)) return hwnd;
-    if (GetTickCount() - start > timeoutMs) return nullptr;
-    Sleep(50);
+    if (limit.Over()) return nullptr;
+    limit.Pause(50);
   }
 }
 
@@ -80,13 +81,13 @@ BOOL CALLBACK MatchProgram(HWND hwnd, LPARAM param) {
 }
 
 HWND WaitForProgram(const wchar_t* program, DWORD timeoutMs) {
-  const DWORD start = GetTickCount();
+  WaitLimit limit(timeoutMs);
   for (;;) {
     ProgramSearch search{program};
     EnumWindows(&MatchProgram, reinterpret_cast<LPARAM>(&search));
     if (search.found) return search.found;
-    if (GetTickCount() - start > timeoutMs) return nullptr;
-    Sleep(50);
+    if (limit.Over()) return nullptr;
+    limit.Pause(50);
   }
 }
 
@@ -121,13 +122,13 @@ int Hold(const wchar_t* path, const wchar_t* marker, DWORD timeoutMs) {
       return 1;
     }
   }
-  const DWORD start = GetTickCount();
+  WaitLimit limit(timeoutMs);
   while (GetFileAttributesW(marker) != INVALID_FILE_ATTRIBUTES) {
-    if (GetTickCount() - start > timeoutMs) {
+    if (limit.Over()) {
       std::printf("timeout\n");
       return 1;
     }
-    Sleep(50);
+    limit.Pause(50);
   }
   std::printf("released\n");
   return 0;
@@ -239,14 +240,14 @@ int wmain(int argc, wchar_t** argv) {
   if (cmd == L"altf4") {
     std::printf("ready\n");
     std::fflush(stdout);
-    const DWORD start = GetTickCount();
+    WaitLimit limit(timeout);
     HWND hwnd = nullptr;
     while (!(hwnd = Find(cls, true))) {
-      if (GetTickCount() - start > timeout) {
+      if (limit.Over()) {
         std::printf("timeout\n");
         return 1;
       }
-      Sleep(2);
+      limit.Pause(2);
     }
     const bool layered = (GetWindowLongPtrW(hwnd, GWL_EXSTYLE) & WS_EX_LAYERED) != 0;
     // Alt held (bit 29), the F4 key's scan code 0x3E.
@@ -265,13 +266,13 @@ int wmain(int argc, wchar_t** argv) {
     return 0;
   }
   if (cmd == L"gone" || cmd == L"unseen") {
-    const DWORD start = GetTickCount();
+    WaitLimit limit(timeout);
     while (Find(cls, cmd == L"unseen")) {
-      if (GetTickCount() - start > timeout) {
+      if (limit.Over()) {
         std::printf("still there\n");
         return 1;
       }
-      Sleep(50);
+      limit.Pause(50);
     }
     std::printf("gone\n");
     return 0;

@@ -40,7 +40,7 @@ WT_PROBES=(
 wt_log() { echo "[walkthrough] $*" >&2; }
 
 # Runs WT_WINTOOL under WT_WINE with the arguments given and prints what it
-# printed, with its exit code. Every answer of the tool, a refusal or a
+# printed, and returns its exit code. Every answer of the tool, a refusal or a
 # timeout included, prints a line; a run that failed without printing
 # anything never reached the tool (the Wine process did not start), and is
 # started again, logged, rather than taken for an answer about the window.
